@@ -1,0 +1,62 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds incrementally and runs every test.
+#   scripts/test.sh                               plain build in build/
+#   scripts/test.sh --sanitize=address,undefined  build in build-asan/
+#   scripts/test.sh --sanitize=thread             build in build-tsan/
+#   scripts/test.sh --fuzz [SECONDS]              build the fuzz targets with clang and run each
+# Extra arguments after -- go to ctest (for example -- -R Frame).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+sanitize=""
+fuzz=""
+fuzz_seconds=30
+ctest_args=()
+while [ $# -gt 0 ]; do
+  case "$1" in
+    --sanitize=*) sanitize="${1#--sanitize=}" ;;
+    --fuzz) fuzz=1; if [[ "${2:-}" =~ ^[0-9]+$ ]]; then fuzz_seconds="$2"; shift; fi ;;
+    --) shift; ctest_args=("$@"); break ;;
+    *) echo "usage: scripts/test.sh [--sanitize=address,undefined|--sanitize=thread] [--fuzz [SECONDS]] [-- ctest args]" >&2; exit 64 ;;
+  esac
+  shift
+done
+
+jobs=$(nproc 2>/dev/null || echo 2)
+
+if [ -n "$fuzz" ]; then
+  scripts/deps.sh clang libclang-rt-14-dev
+  dir=build-fuzz
+  cmake -S . -B "$dir" -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
+    -DQVM8_FUZZ=ON -DQVM8_BUILD_BENCH=OFF -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+  cmake --build "$dir" -j "$jobs"
+  status=0
+  for target in "$dir"/tests/fuzz/fuzz_*; do
+    [ -x "$target" ] || continue
+    name=$(basename "$target")
+    corpus="$dir/corpus/$name"
+    mkdir -p "$corpus"
+    echo "== $name for ${fuzz_seconds}s"
+    "$target" -max_total_time="$fuzz_seconds" -rss_limit_mb=4096 "$corpus" \
+      tests/fuzz/seeds/"${name#fuzz_}" 2>"$dir/$name.log" || { status=1; tail -50 "$dir/$name.log"; }
+  done
+  exit $status
+fi
+
+scripts/deps.sh
+
+case "$sanitize" in
+  "") dir=build ;;
+  thread) dir=build-tsan ;;
+  address,undefined|undefined,address|address|undefined) dir=build-asan ;;
+  *) echo "scripts/test.sh: unknown sanitizer set '$sanitize'" >&2; exit 64 ;;
+esac
+
+cmake -S . -B "$dir" -DQVM8_SANITIZE="$sanitize" >/dev/null
+cmake --build "$dir" -j "$jobs"
+
+export ASAN_OPTIONS="${ASAN_OPTIONS:-detect_leaks=1:abort_on_error=1}"
+export UBSAN_OPTIONS="${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}"
+export TSAN_OPTIONS="${TSAN_OPTIONS:-halt_on_error=1:second_deadlock_stack=1}"
+cd "$dir"
+ctest --output-on-failure -j "$jobs" --timeout 300 "${ctest_args[@]}"
