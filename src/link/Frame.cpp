@@ -132,6 +132,14 @@ std::vector<std::string> ExtractFrames(std::string& buffer, std::string_view new
                 break;
             }
         }
+        // A reply never carries "%EE" in its body: a later start before the same carriage
+        // return means the frame at pos lost its end, so scanning resumes at the later start.
+        // (Without this, an even run of "%EE" in front of a good frame XORs to zero and the
+        // good frame would be swallowed into a garbage one.)
+        size_t later = buffer.rfind("%EE", cr);
+        if (later != std::string::npos && later > pos) {
+            pos = later;
+        }
         size_t length = cr - pos + 1;  // including the carriage return
         if (length < 7) {
             ++pos;
