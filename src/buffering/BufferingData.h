@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "buffering/BufferingValueSet.h"
+#include "settings/ProfileFile.h"
 
 namespace zul {
 
@@ -86,6 +87,7 @@ struct BufferingTrailer {
 // 23/24 the trigger counts.
 struct BufferingData {
     mutable std::mutex mutex;
+    ProfileFile profile;  // reads and writes the buffering data file
     BufferingValueSet header;
     std::array<OutputBuffer, kBufferingOutputs> outputs;
     BufferingTrailer trailer;

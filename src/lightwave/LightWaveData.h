@@ -10,6 +10,7 @@
 #include <string>
 
 #include "lightwave/LightWaveFrame.h"
+#include "settings/ProfileFile.h"
 
 namespace zul {
 
@@ -32,6 +33,7 @@ struct LightWaveHead {
 
 struct LightWaveData {
     mutable std::mutex mutex;
+    ProfileFile profile;  // reads and writes the light-wave data file
     std::string comment;
     int32_t frameRate = kDefaultFrameRate;
     // Frame counts as a loaded file stated them; nothing is sized by them.
