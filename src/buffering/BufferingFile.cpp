@@ -1,6 +1,8 @@
 #include "buffering/BufferingFile.h"
 
+#include <unistd.h>
 #include <algorithm>
+
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -151,7 +153,7 @@ int32_t SaveBufferingFile(BufferingData& data, std::string_view path, bool expor
     // The file is rebuilt from nothing, so no section of an older file survives in it.
     ProfileFile& file = data.profile;
     file.SetPath(path);
-    std::remove(file.Path().c_str());
+    unlink(file.Path().c_str());
     file.SetLayoutMode(exportCsv ? kLayoutCsvExport : kLayoutDataFile);
     int32_t code = file.Begin(true, info);
     if (code != ZUL_OK) {

@@ -1,5 +1,7 @@
 #include "lightwave/LightWaveFile.h"
 
+#include <unistd.h>
+
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -86,7 +88,7 @@ int32_t SaveLightWaveFile(LightWaveData& data, std::string_view path, bool expor
     // The file is rebuilt from nothing, so no section of an older file survives in it.
     ProfileFile& file = data.profile;
     file.SetPath(path);
-    std::remove(file.Path().c_str());
+    unlink(file.Path().c_str());
     file.SetLayoutMode(exportCsv ? kLayoutCsvOnly : kLayoutIndented);
     int32_t code = file.Begin(true, info);
     if (code != ZUL_OK) {

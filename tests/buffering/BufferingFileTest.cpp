@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <memory>
 #include <string>
 
@@ -233,6 +234,11 @@ TEST_F(BufferingFileTest, FailedSaveReportsFailure) {
         SaveBufferingFile(*data, temp.File("missing/dir/x.bfd"), false, DataFileOptions{}, &info),
         ZUL_OK);
     EXPECT_FALSE(info.Ok());
+    // A folder of that name is neither removed nor replaced.
+    std::string folder = temp.File("folder.bfd");
+    ASSERT_TRUE(std::filesystem::create_directory(folder));
+    EXPECT_NE(SaveBufferingFile(*data, folder, false, DataFileOptions{}, &info), ZUL_OK);
+    EXPECT_TRUE(std::filesystem::is_directory(folder));
 }
 
 }  // namespace
