@@ -17,10 +17,13 @@ bool IsDigit(char c) {
     return c >= '0' && c <= '9';
 }
 
-// Parses the absolute first value: optional sign, digits with at most one decimal point, and
-// nothing else in the field.
+// Parses the absolute first value: optional leading blanks, optional sign, digits with at most
+// one decimal point, and nothing else in the field.
 bool ParseFirstValue(std::string_view field, double& value) {
     size_t pos = 0;
+    while (pos < field.size() && field[pos] == ' ') {
+        ++pos;
+    }
     bool negative = false;
     if (pos < field.size() && (field[pos] == '+' || field[pos] == '-')) {
         negative = field[pos] == '-';

@@ -40,6 +40,8 @@ TEST(DeltaDecoder, SingleValueBlockHoldsOnlyTheFirstValue) {
     std::vector<double> out(1, kSentinel);
     ASSERT_EQ(DecodeValueBlock(Reply("-949.999999"), out, nullptr), ZUL_OK);
     EXPECT_NEAR(out[0], -949.999999, 1e-9);
+    ASSERT_EQ(DecodeValueBlock(Reply("  -1.500000"), out, nullptr), ZUL_OK);
+    EXPECT_NEAR(out[0], -1.5, 1e-12);
 }
 
 // A long chain must not drift: every decoded value stays on the millionth it encodes, which
