@@ -1,0 +1,28 @@
+// The light-wave data file (extension "lwd") and its CSV export: the frame histories of both
+// heads and their six snapshots as CSV blocks.
+#pragma once
+
+#include <string_view>
+
+#include "buffering/DataFileText.h"
+#include "lightwave/LightWaveData.h"
+#include "settings/ResultInfo.h"
+
+namespace zul {
+
+// Frame fields a row stores: 1, 2, 3..10, 11..14 and the first 512 samples (16..527).
+inline constexpr int32_t kStoredFrameFields = 526;
+inline constexpr int32_t kStoredSamples = 512;
+
+// Writes the data file, or with exportCsv only the rows (histories of Head A and B, then the
+// six snapshots). Any existing file of that name is replaced. Takes the lock of data.
+int32_t SaveLightWaveFile(LightWaveData& data, std::string_view path, bool exportCsv,
+                          const DataFileOptions& options, ResultInfo* info);
+
+// Reads a data file into data: at most 1024 history frames per head and the six snapshots.
+// Rows are split with the file's own separator. On any failure both histories are empty and
+// all snapshots unset; comment, frame rate and separators read before the failure stay.
+int32_t LoadLightWaveFile(LightWaveData& data, std::string_view path,
+                          const DataFileOptions& options, ResultInfo* info);
+
+}  // namespace zul
