@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <pty.h>
+#include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -21,6 +22,9 @@ namespace {
 
 constexpr size_t kMaxPendingInput = 65536;
 constexpr int64_t kReopenRetryNs = 200000000;
+constexpr int64_t kDrainSettleNs = 20000000;
+constexpr int64_t kDrainLimitNs = 1000000000;
+constexpr int64_t kDrainPollNs = 2000000;
 
 int64_t SteadyNs() {
     return std::chrono::duration_cast<std::chrono::nanoseconds>(
@@ -383,6 +387,7 @@ struct Outgoing {
     int64_t pauseNs = 0;
     bool dropAfter = false;
     int64_t dropNs = 0;
+    int64_t drainStartNs = 0;  // when the last byte left, while waiting to drop the line
 
     // When byte i may be written: once it would have been transmitted completely.
     int64_t DueNs(size_t i) const {
@@ -415,6 +420,13 @@ void Simulator::Run() {
     std::vector<std::string> traces;
 
     auto dropLine = [&](int64_t now, int64_t forNs) {
+        {
+            // Offline before the client can see the hang-up, so that a client that waits for
+            // the line to come back never sees the old one.
+            std::lock_guard lock(mutex_);
+            online_ = false;
+            Notify();
+        }
         line_->Close();
         input.clear();
         pending.clear();
@@ -422,9 +434,6 @@ void Simulator::Run() {
         writeBlocked = false;
         offline = true;
         backOnlineNs = now + forNs;
-        std::lock_guard lock(mutex_);
-        online_ = false;
-        Notify();
     };
 
     for (;;) {
@@ -558,11 +567,25 @@ void Simulator::Run() {
                 break;
             }
             if (replying && out.sent == out.bytes.size()) {
-                replying = false;
-                if (out.dropAfter) {
-                    dropLine(now, out.dropNs);
-                    traces.push_back("   (line dropped)");
+                if (!out.dropAfter) {
+                    replying = false;
+                } else if (out.drainStartNs == 0) {
+                    out.drainStartNs = now;
                 }
+            }
+        }
+        // Before the line drops, the client gets the time to take in the last reply: closing a
+        // pseudo-terminal discards what its slave has not read yet.
+        if (replying && out.dropAfter && out.drainStartNs != 0) {
+            int unread = 0;
+            if (line_->keeper >= 0 && ::ioctl(line_->keeper, FIONREAD, &unread) != 0) {
+                unread = 0;
+            }
+            bool settled = now - out.drainStartNs >= kDrainSettleNs && unread == 0;
+            if (settled || now - out.drainStartNs >= kDrainLimitNs) {
+                replying = false;
+                dropLine(now, out.dropNs);
+                traces.push_back("   (line dropped)");
             }
         }
 
@@ -583,6 +606,8 @@ void Simulator::Run() {
         int64_t deadline = INT64_MAX;
         if (offline) {
             deadline = backOnlineNs;
+        } else if (replying && out.drainStartNs != 0) {
+            deadline = SteadyNs() + kDrainPollNs;
         } else if (replying && !writeBlocked) {
             deadline = std::max(out.startNs,
                                 out.sent < out.bytes.size() ? out.DueNs(out.sent) : out.startNs);
