@@ -50,6 +50,11 @@ TEST_F(Protocol, BlockCheckOffIgnoresCheckAndSendsStars) {
 TEST_F(Protocol, SkipsNoiseBeforeTheFrame) {
     client.WriteRaw("\x01garbage" + WithBcc("%EE#RMC0") + "\r");
     EXPECT_EQ(client.ReadFrame(), WithBcc("%EE$RMC00000"));
+    client.WriteRaw("%E%" + WithBcc("%EE#RMC0") + "\r");
+    EXPECT_EQ(client.ReadFrame(), WithBcc("%EE$RMC00000"));
+    // A line without a frame start gets no answer; the next frame does.
+    client.WriteRaw("just noise\r" + WithBcc("%EE#RSP5") + "\r");
+    EXPECT_EQ(client.ReadFrame(), WithBcc("%EE$RSP00000"));
 }
 
 TEST_F(Protocol, ServesRequestsOneAfterAnotherInOrder) {

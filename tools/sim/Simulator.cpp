@@ -661,7 +661,11 @@ void Simulator::Run() {
                         }
                         continue;
                     }
-                    size_t start = input.find('%');
+                    // A frame starts at its last "%EE#": noise before it may hold a "%" too.
+                    size_t start = input.rfind("%EE#");
+                    if (start == std::string::npos) {
+                        start = input.find('%');
+                    }
                     if (start != std::string::npos) {
                         pending.push_back(Pending{input.substr(start), lastArrivalNs});
                     }
