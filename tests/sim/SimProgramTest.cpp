@@ -98,9 +98,9 @@ TEST(SimProgram, ServesThroughTheLinkAndExitsCleanly) {
     EXPECT_EQ(std::filesystem::read_symlink(link).string(), device);
 
     SimClient client(link);
-    EXPECT_EQ(client.Request("%EE#RDD0012400124", false), "%EE$RD2301**");
+    EXPECT_EQ(client.Request("%EE#RDD0012400124", false), WithBcc("%EE$RD2301"));
     EXPECT_EQ(program.Line(), "<- %EE#RDD0012400124**");
-    EXPECT_EQ(program.Line(), "-> %EE$RD2301**");
+    EXPECT_EQ(program.Line(), "-> " + WithBcc("%EE$RD2301"));
     client.Close();
 
     EXPECT_EQ(program.Signal(SIGTERM), 0);

@@ -40,11 +40,14 @@ TEST_F(Protocol, BlockCheckOnRefusesWrongOrMissingCheck) {
     EXPECT_EQ(client.ReadFrame(), WithBcc("%EE$RMC00000"));
 }
 
-TEST_F(Protocol, BlockCheckOffIgnoresCheckAndSendsStars) {
+TEST_F(Protocol, BlockCheckOffIgnoresTheRequestCheck) {
     sim.SetBcc(false);
-    EXPECT_EQ(client.Request("%EE#RMC0", false), "%EE$RMC00000**");
+    EXPECT_EQ(client.Request("%EE#RMC0", false), WithBcc("%EE$RMC00000"));
     client.WriteRaw("%EE#RMC0ZZ\r");
-    EXPECT_EQ(client.ReadFrame(), "%EE$RMC00000**");
+    EXPECT_EQ(client.ReadFrame(), WithBcc("%EE$RMC00000"));
+    sim.SetBcc(true);
+    client.WriteRaw("%EE#RMC0ZZ\r");
+    EXPECT_EQ(client.ReadFrame(), WithBcc("%EE!40"));
 }
 
 TEST_F(Protocol, SkipsNoiseBeforeTheFrame) {

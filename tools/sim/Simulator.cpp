@@ -498,7 +498,9 @@ void Simulator::Run() {
                     char& letter = text[twoLetters ? 5 : 6];
                     letter = letter == 'X' ? 'Y' : 'X';
                 }
-                std::string framed = bcc_ ? AppendBcc(text) : AppendNoBcc(text);
+                // Replies always carry their block check; the switch only decides whether
+                // requests are checked.
+                std::string framed = AppendBcc(text);
                 if (faults_.badBcc > 0) {
                     --faults_.badBcc;
                     std::string good = AppendBcc(text);

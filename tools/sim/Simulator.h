@@ -7,7 +7,8 @@
 //
 // Framing on the line: a request is everything from its "%" up to a carriage return. With the
 // block check on, a request whose two characters before the carriage return do not match is
-// answered with error 40; with it off they are not looked at and replies carry "**". A request
+// answered with error 40; with it off they are not looked at. Replies always carry their block
+// check, as the controller computes it in either case. A request
 // longer than 512 bytes (carriage return included) gets error 43.
 //
 // Restarts and hang-ups: the line drops (the pseudo-terminal is closed, so a client sees a

@@ -17,7 +17,7 @@ constexpr char kUsage[] =
     "usage: qvm8-sim [options]\n"
     "  --link PATH        create a symbolic link PATH to the pseudo-terminal\n"
     "  --device DEV       serve the serial device DEV instead of a pseudo-terminal\n"
-    "  --bcc | --no-bcc   block check on (default) or off\n"
+    "  --bcc | --no-bcc   check the block check of requests (default) or not\n"
     "  --firmware HEX     firmware version word, for example 0224 (version 2.24)\n"
     "  --latency-ms N     processing time per request\n"
     "  --pace             send and take in at the line speed the client set\n"
