@@ -1,6 +1,10 @@
 // Frames, register access and memory banks, through real frames over a pseudo-terminal.
 #include <gtest/gtest.h>
 
+#include <poll.h>
+#include <pty.h>
+
+#include <cerrno>
 #include <filesystem>
 #include <fstream>
 
@@ -242,6 +246,44 @@ TEST(SimState, MemoryPersistsThroughStateFile) {
     Simulator third;
     EXPECT_NE(third.SetStatePath(bad, &info), ZUL_OK);
     EXPECT_EQ(third.ReadWord(kVersionWord), 0x0224);
+}
+
+}  // namespace
+}  // namespace zul::sim::test
+
+namespace zul::sim::test {
+namespace {
+
+// A serial device given by path: here the slave of a pseudo-terminal the test owns, with the
+// test talking on the master side as the peer of a null-modem cable would.
+TEST(SimDevice, ServesAGivenSerialDevice) {
+    int master = -1;
+    int slave = -1;
+    char name[256] = {};
+    ASSERT_EQ(::openpty(&master, &slave, name, nullptr, nullptr), 0);
+    Simulator sim;
+    ResultInfo info;
+    ASSERT_EQ(sim.StartDevice(name, &info), ZUL_OK);
+    EXPECT_EQ(sim.DevicePath(), name);
+    ::close(slave);  // the emulator holds its own descriptor now
+    std::string request = WithBcc("%EE#RDD0012400124") + "\r";
+    ASSERT_EQ(::write(master, request.data(), request.size()), ssize_t(request.size()));
+    std::string reply;
+    while (reply.find('\r') == std::string::npos) {
+        pollfd p{master, POLLIN, 0};
+        ASSERT_GT(::poll(&p, 1, 2000), 0);
+        char buffer[256];
+        ssize_t n = ::read(master, buffer, sizeof buffer);
+        ASSERT_GT(n, 0);
+        reply.append(buffer, static_cast<size_t>(n));
+    }
+    EXPECT_EQ(reply, WithBcc("%EE$RD2402") + "\r");
+    sim.Stop();
+    ::close(master);
+
+    Simulator missing;
+    EXPECT_EQ(missing.StartDevice("/nonexistent/ttyS99", &info), ZUL_ERR_OS_RS_OPEN);
+    EXPECT_EQ(info.osError, ENOENT);
 }
 
 }  // namespace
