@@ -13,7 +13,13 @@
 //
 // Restarts and hang-ups: the line drops (the pseudo-terminal is closed, so a client sees a
 // hang-up; a device is closed) and comes back after a while as a new pseudo-terminal; the
-// link path, when one is given, is pointed at the new one.
+// link path, when one is given, is pointed at the new one. A client that must find the line
+// again after a restart (reconnect mode) should therefore open the link path, or ask
+// DevicePath() again once WaitOnline() returns.
+//
+// Time: the controller samples its heads every 100 us (sampling cycle code 0) of controller
+// time, which is the steady clock or, with UseManualClock(true), a clock that only
+// AdvanceClock() moves; tests use the latter to get exact, repeatable samples.
 #pragma once
 
 #include <chrono>
