@@ -91,14 +91,15 @@ public:
     void SetValue(std::string_view section, std::string_view sub, std::string_view key,
                   std::string_view value);
     // Appends a record; a keyed record replaces an existing record of the same key at its
-    // position (the last duplicate wins).
-    void AddRecord(std::unique_ptr<LineRecord> record);
+    // position (the last duplicate wins). Returns the stored record.
+    LineRecord* AddRecord(std::unique_ptr<LineRecord> record);
 
     const std::vector<std::unique_ptr<ProfileSection>>& Sections() const { return sections_; }
 
     // Writes the model through sink (one call per line, without line end). content is the file
-    // content the model was parsed from: blocks read from it are written back unchanged. Returns
-    // the first error of sink (sink fills info) or of a CSV writer.
+    // content the model was parsed from: blocks read from it are written back unchanged. A sink
+    // failure returns ZUL_ERR_OS_FILE_WRITE and leaves info to the caller; a CSV writer's error is
+    // copied into info and returned.
     using LineSink = std::function<bool(std::string_view line)>;
     int32_t Write(int layoutMode, std::string_view content, const LineSink& sink,
                   ResultInfo* info) const;
