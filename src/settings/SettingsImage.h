@@ -4,6 +4,7 @@
 #pragma once
 
 #include <array>
+#include <compare>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -18,6 +19,7 @@ struct ControllerBlock {
     std::string SensorB;
     int32_t CurMemNo = 0;
     std::string CurMemAlias;
+    bool operator==(const ControllerBlock&) const = default;
 };
 
 struct HeadBlock {
@@ -41,6 +43,7 @@ struct HeadBlock {
     double CALIB_CorrectValue2 = 0.0;
     double CALIB_Span = 0.0;
     double CALIB_Shift = 0.0;
+    bool operator==(const HeadBlock&) const = default;
 };
 
 struct OutputBlock {
@@ -89,6 +92,7 @@ struct OutputBlock {
     int32_t Strobe = 0;
     int32_t Extension = 0;
     double MeasureValue = 0.0;
+    bool operator==(const OutputBlock&) const = default;
 };
 
 struct BankCommonBlock {
@@ -115,6 +119,7 @@ struct BankCommonBlock {
     std::array<int32_t, 2> LowerLimit1JudgeResult{};
     std::array<int32_t, 2> LowerLimit2JudgeResult{};
     std::array<int32_t, 2> TriggerCount{};
+    bool operator==(const BankCommonBlock&) const = default;
 };
 
 struct SystemBlock {
@@ -137,6 +142,7 @@ struct SystemBlock {
     int32_t LowerLimit1JudgeCount = 0;
     int32_t LowerLimit2JudgeCount = 0;
     int32_t BufferSelfStop = 0;
+    bool operator==(const SystemBlock&) const = default;
 };
 
 struct MainWindowBlock {
@@ -144,6 +150,7 @@ struct MainWindowBlock {
     int32_t FormLeft = 0;
     std::string CurFolder;
     int32_t ChkAll = 0;
+    bool operator==(const MainWindowBlock&) const = default;
 };
 
 struct MeasurementOutputValues {
@@ -159,6 +166,7 @@ struct MeasurementOutputValues {
     int32_t LowState = 0;
     int32_t Extension = 0;
     int32_t AlarmCode = 0;
+    bool operator==(const MeasurementOutputValues&) const = default;
 };
 
 struct MeasurementWindowBlock {
@@ -166,11 +174,13 @@ struct MeasurementWindowBlock {
     int32_t FormTop = 0;
     int32_t FormLeft = 0;
     std::array<MeasurementOutputValues, 2> output{};
+    bool operator==(const MeasurementWindowBlock&) const = default;
 };
 
 struct MeasurementConfWindowBlock {
     int32_t FormTop = 0;
     int32_t FormLeft = 0;
+    bool operator==(const MeasurementConfWindowBlock&) const = default;
 };
 
 struct LightWaveWindowBlock {
@@ -180,6 +190,7 @@ struct LightWaveWindowBlock {
     int32_t FormWidth = 0;
     int32_t FormHeight = 0;
     int32_t FormMax = 0;
+    bool operator==(const LightWaveWindowBlock&) const = default;
 };
 
 struct LightWaveConfWindowBlock {
@@ -189,6 +200,7 @@ struct LightWaveConfWindowBlock {
     int32_t GraphUpdateCycle = 500;
     int32_t GraphRectDisp = 0;
     std::array<int32_t, 2> WorkNoDisp{};
+    bool operator==(const LightWaveConfWindowBlock&) const = default;
 };
 
 struct BufferingWindowBlock {
@@ -199,6 +211,7 @@ struct BufferingWindowBlock {
     int32_t FormHeight = 0;
     int32_t FormMax = 0;
     std::array<int32_t, 2> WaveDataChange{};
+    bool operator==(const BufferingWindowBlock&) const = default;
 };
 
 struct BufferingConfWindowBlock {
@@ -211,21 +224,25 @@ struct BufferingConfWindowBlock {
     std::array<int32_t, 2> HorizontalMeasureDisp{};
     std::array<int32_t, 2> HorizontalMeasureLeft{};
     std::array<int32_t, 2> HorizontalMeasureRight{};
+    bool operator==(const BufferingConfWindowBlock&) const = default;
 };
 
 struct BufferingInfoWindowBlock {
     int32_t FormTop = 0;
     int32_t FormLeft = 0;
+    bool operator==(const BufferingInfoWindowBlock&) const = default;
 };
 
 struct FloodLightWindowBlock {
     int32_t FormTop = 0;
     int32_t FormLeft = 0;
+    bool operator==(const FloodLightWindowBlock&) const = default;
 };
 
 struct CalibrationWindowBlock {
     int32_t FormTop = 0;
     int32_t FormLeft = 0;
+    bool operator==(const CalibrationWindowBlock&) const = default;
 };
 
 struct ConfigListWindowBlock {
@@ -234,6 +251,7 @@ struct ConfigListWindowBlock {
     int32_t FormWidth = 0;
     int32_t FormHeight = 0;
     int32_t FormMax = 0;
+    bool operator==(const ConfigListWindowBlock&) const = default;
 };
 
 struct ConfigPrintWindowBlock {
@@ -241,11 +259,13 @@ struct ConfigPrintWindowBlock {
     int32_t FormLeft = 0;
     std::string SaveFolder;
     int32_t OutputDivision = 0;
+    bool operator==(const ConfigPrintWindowBlock&) const = default;
 };
 
 struct ControllerWindowBlock {
     int32_t FormTop = 0;
     int32_t FormLeft = 0;
+    bool operator==(const ControllerWindowBlock&) const = default;
 };
 
 struct SoftwareWindowBlock {
@@ -269,12 +289,14 @@ struct SoftwareWindowBlock {
     int32_t MeasUnit = 0;
     std::string currentDeviceName;
     std::string currentAlias;
+    bool operator==(const SoftwareWindowBlock&) const = default;
 };
 
 struct VersionWindowBlock {
     int32_t FormTop = 0;
     int32_t FormLeft = 0;
     std::array<std::string, 9> texts{};  // for the version window's own use
+    bool operator==(const VersionWindowBlock&) const = default;
 };
 
 struct CaptureWindowBlock {
@@ -282,6 +304,7 @@ struct CaptureWindowBlock {
     int32_t FormLeft = 0;
     std::string SaveFolder;
     int32_t OutputDivision = 0;
+    bool operator==(const CaptureWindowBlock&) const = default;
 };
 
 struct AppDataBlock {
@@ -290,17 +313,20 @@ struct AppDataBlock {
     int32_t LogEnableFlag = 0;
     std::string LogFolder = "log";
     std::string ImageFolder = "image";
+    bool operator==(const AppDataBlock&) const = default;
 };
 
 struct AnalogScalingWindowBlock {
     int32_t FormTop = 0;
     int32_t FormLeft = 0;
+    bool operator==(const AnalogScalingWindowBlock&) const = default;
 };
 
 struct BankBlock {
     std::array<HeadBlock, 2> head{};
     std::array<OutputBlock, 2> output{};
     BankCommonBlock common;
+    bool operator==(const BankBlock&) const = default;
 };
 
 struct SettingsImage {
@@ -325,6 +351,7 @@ struct SettingsImage {
     CaptureWindowBlock formCapture;
     AppDataBlock appData;
     AnalogScalingWindowBlock formAnalogScaling;
+    bool operator==(const SettingsImage&) const = default;
 };
 
 }  // namespace zul

@@ -72,8 +72,10 @@ int32_t SettingsStore::LoadItems(ResultInfo* info) {
         return code;
     }
     SetAliasLists(names, aliases);
-    if (std::find(soft.usbDeviceNames.begin(), soft.usbDeviceNames.end(), soft.currentDeviceName) ==
-        soft.usbDeviceNames.end()) {
+    // An empty name is no device: listing it would write a line without a key.
+    if (!soft.currentDeviceName.empty() &&
+        std::find(soft.usbDeviceNames.begin(), soft.usbDeviceNames.end(), soft.currentDeviceName) ==
+            soft.usbDeviceNames.end()) {
         soft.usbDeviceNames.push_back(soft.currentDeviceName);
         soft.usbDeviceAliases.push_back(remembered);
     }
