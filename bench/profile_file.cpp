@@ -1,5 +1,6 @@
 // Load and save of a profile file the size of a full settings file (3000 keys in 16 memory-bank
 // sections plus software sections), through cache mode as the settings store uses it.
+// Also a data file of 65000 rows in one CSV block (a full buffering data file).
 // Prints the best and median time of each step over several runs.
 #include <stdlib.h>
 
@@ -18,6 +19,7 @@ using Clock = std::chrono::steady_clock;
 
 constexpr int kKeys = 3000;
 constexpr int kRuns = 25;
+constexpr int kDataRows = 65000;
 
 struct Key {
     std::string section;
@@ -118,6 +120,61 @@ int main() {
     Report("save new file", saveTimes);
     Report("load and read every key", loadTimes);
     Report("load, change all, save", rewriteTimes);
+
+    const std::string dataPath = pattern + "/bench.bfd";
+    std::vector<double> dataSave;
+    std::vector<double> dataLoad;
+    long rows = 0;
+    for (int run = 0; run < 5; ++run) {
+        std::filesystem::remove(dataPath);
+        auto start = Clock::now();
+        {
+            zul::ProfileFile file;
+            file.SetPath(dataPath);
+            file.SetLayoutMode(zul::kLayoutDataFile);
+            file.Begin(true);
+            file.SetInt("Setting", "Common", "FinalDataPoint1", kDataRows);
+            file.AddCsvBlock(
+                "Data", "CSV",
+                [](int64_t, int64_t, zul::ResultInfo&, int64_t& state, bool& done,
+                   std::string& line) {
+                    if (state > kDataRows) {
+                        done = true;
+                        return;
+                    }
+                    char text[64];
+                    std::snprintf(text, sizeof text, "%lld,%f,%f", static_cast<long long>(state),
+                                  state * 0.001, state * -0.002);
+                    line = text;
+                    ++state;
+                },
+                0, 0);
+            if (file.End() != zul::ZUL_OK) {
+                std::fprintf(stderr, "data file End failed\n");
+                return 1;
+            }
+        }
+        dataSave.push_back(Millis(Clock::now() - start));
+
+        start = Clock::now();
+        {
+            zul::ProfileFile file;
+            file.SetPath(dataPath);
+            file.SetLayoutMode(zul::kLayoutDataFile);
+            file.Begin(false);
+            file.ReadCsvBlocks(
+                "Data", "CSV",
+                [&rows](int64_t, int64_t, zul::ResultInfo&, int64_t&, bool&,
+                        const std::string& line) { rows += !line.empty(); },
+                0, 0);
+            file.End();
+        }
+        dataLoad.push_back(Millis(Clock::now() - start));
+    }
+    std::printf("data file: %d rows, %ju bytes, 5 runs (rows read %ld)\n", kDataRows,
+                static_cast<uintmax_t>(std::filesystem::file_size(dataPath)), rows);
+    Report("save data file", dataSave);
+    Report("load data file rows", dataLoad);
     std::filesystem::remove_all(pattern);
     return 0;
 }

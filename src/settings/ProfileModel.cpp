@@ -151,7 +151,9 @@ void ProfileModel::Parse(std::string_view content) {
         record->text = std::move(line.text);
         record->section = section;
         record->subSection = sub;
-        if (line.hasSeparator) {
+        // A header is never a key line, even when its name holds "=": a key taken from it would
+        // come out as a line of its own on every save, next to the header.
+        if (line.hasSeparator && !header) {
             record->key = std::move(line.key);
             record->value = std::move(line.value);
         }
@@ -179,7 +181,20 @@ int32_t ProfileModel::Write(int layoutMode, std::string_view content, const Line
 
     for (const auto& section : sections_) {
         bool firstOfSection = true;
+        // Lines of the unnamed sub-section go first: after a sub-section header a reader files
+        // every line under that sub-section, and no header leads back to the unnamed one.
+        std::vector<const ProfileSubSection*> order;
+        order.reserve(section->subSections.size());
+        if (auto unnamed = section->index.find(std::string_view{});
+            unnamed != section->index.end()) {
+            order.push_back(unnamed->second);
+        }
         for (const auto& sub : section->subSections) {
+            if (!sub->name.empty()) {
+                order.push_back(sub.get());
+            }
+        }
+        for (const ProfileSubSection* sub : order) {
             bool firstOfSub = true;
             for (const auto& record : sub->records) {
                 std::string line;

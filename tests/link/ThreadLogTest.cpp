@@ -1,5 +1,7 @@
 #include "link/ThreadLog.h"
 
+#include "link/Event.h"
+
 #include <gtest/gtest.h>
 #include <sys/syscall.h>
 #include <unistd.h>
@@ -332,6 +334,46 @@ TEST(LogLine, DroppedWithoutThreadOrAfterStop) {
     }  // the destructor withdraws the registration
     LogLine("after destruction");
     EXPECT_TRUE(IsEmptyFolder(home.Root() + "/state"));
+}
+
+// Callers keep logging while the log thread goes away: no line may reach a destroyed thread.
+TEST(LogLine, ThreadDestroyedWhileOthersLog) {
+    TempHome home;
+    FakeLogSettings settings;
+    settings.SetFolder("");
+    constexpr int kLinesPerCaller = 2000;
+    Event someLogged;
+    std::vector<std::thread> callers;
+    auto log = std::make_unique<CThreadLog>(settings);
+    ASSERT_TRUE(log->Start());
+    SetLogThread(log.get());
+    for (int t = 0; t < 3; ++t) {
+        callers.emplace_back([&someLogged] {
+            for (int i = 0; i < kLinesPerCaller; ++i) {
+                LogLine("busy");
+                if (i == 100) {
+                    someLogged.Set();
+                }
+            }
+        });
+    }
+    // Destroy the thread (its destructor withdraws the registration) while the callers go on.
+    ASSERT_TRUE(someLogged.WaitFor(std::chrono::seconds(30)));
+    log.reset();
+    LogLine("after");
+    for (auto& caller : callers) {
+        caller.join();
+    }
+    size_t lines = 0;
+    for (const auto& entry : fs::directory_iterator(home.ProductFolder())) {
+        std::string content = ReadAll(entry.path().string());
+        EXPECT_EQ(content.find("after"), std::string::npos);
+        for (size_t pos = 0; (pos = content.find(", busy\r\n", pos)) != std::string::npos; ++pos) {
+            ++lines;
+        }
+    }
+    EXPECT_GE(lines, 101u);  // everything posted before the destruction was written
+    EXPECT_LE(lines, 3u * kLinesPerCaller);
 }
 
 }  // namespace

@@ -137,6 +137,33 @@ TEST_F(ProfileFileTest, SetStringUpdatesInPlaceAndAppendsNewNamesAtTheEnd) {
               "[C]\r\n\t<SUB>\r\n\t\tk=v\r\n");
 }
 
+TEST_F(ProfileFileTest, UnnamedSubSectionIsWrittenBeforeNamedOnes) {
+    ProfileFile file;
+    file.SetPath(path_);
+    ASSERT_EQ(file.Begin(true), ZUL_OK);
+    file.SetString("S", "Sub", "a", "1");
+    file.SetString("S", "", "b", "2");
+    ASSERT_EQ(file.End(), ZUL_OK);
+    EXPECT_EQ(ReadFile(path_), "[S]\r\nb=2\r\n\t<Sub>\r\n\t\ta=1\r\n");
+    ASSERT_EQ(file.Begin(false), ZUL_OK);
+    EXPECT_EQ(file.GetString("S", "", "b", "lost"), "2");
+    EXPECT_EQ(file.GetString("S", "Sub", "a", "lost"), "1");
+    EXPECT_EQ(file.GetString("S", "Sub", "b", "absent"), "absent");
+    file.End();
+}
+
+TEST_F(ProfileFileTest, HeaderWithEqualsSignIsNoKeyLine) {
+    WriteFile(path_, "[A=B]\nk=v\n\t<x=y>\n\t\tm=n\n");
+    ProfileFile file;
+    file.SetPath(path_);
+    ASSERT_EQ(file.Begin(true), ZUL_OK);
+    EXPECT_EQ(file.GetString("A=B", "", "k", ""), "v");
+    EXPECT_EQ(file.GetString("A=B", "x=y", "m", ""), "n");
+    EXPECT_EQ(file.GetString("A=B", "", "[A", "none"), "none");
+    ASSERT_EQ(file.End(), ZUL_OK);
+    EXPECT_EQ(ReadFile(path_), "[A=B]\r\nk=v\r\n\t<x=y>\r\n\t\tm=n\r\n");
+}
+
 TEST_F(ProfileFileTest, SettingsLayoutExample) {
     ProfileFile file;
     file.SetPath(path_);
