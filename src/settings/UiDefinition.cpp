@@ -201,9 +201,10 @@ int32_t UiDefinition::Load(std::string_view path, ResultInfo* info) {
         return SetResult(info, ZUL_ERR_OS_FILE_READ, readErrno, std::string(path));
     }
 
+    // A byte-order mark written by some editors is not part of the first line.
+    size_t start = content.compare(0, 3, "\xEF\xBB\xBF") == 0 ? 3 : 0;
     UiControlRecord* current = nullptr;
     auto finish = [&]() -> bool { return !current || FinishRecord(*current); };
-    size_t start = 0;
     while (start < content.size()) {
         size_t end = content.find('\n', start);
         if (end == std::string::npos) {
