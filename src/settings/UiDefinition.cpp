@@ -417,7 +417,15 @@ std::string UiDefinition::DefaultPath() {
     if (::access(beside.c_str(), R_OK) == 0) {
         return beside;
     }
-    return folder + "../share/qvm8-zul/default.frs";
+    const std::string installed = folder + "../share/qvm8-zul/default.frs";
+#ifdef QVM8_SOURCE_DATA_DIR
+    // A program run from the build tree finds the file in the source tree's data folder.
+    const std::string source = std::string(QVM8_SOURCE_DATA_DIR) + "/default.frs";
+    if (::access(installed.c_str(), R_OK) != 0 && ::access(source.c_str(), R_OK) == 0) {
+        return source;
+    }
+#endif
+    return installed;
 }
 
 }  // namespace zul

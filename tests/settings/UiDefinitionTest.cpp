@@ -271,3 +271,16 @@ TEST(UiDefinitionEmpty, NothingLoadedGivesNoStringData) {
 
 }  // namespace
 }  // namespace zul
+
+namespace zul {
+namespace {
+
+TEST(UiDefinitionPath, TheShippedFileIsFoundFromTheBuildTree) {
+    const std::string path = UiDefinition::DefaultPath();
+    EXPECT_EQ(path.substr(path.size() - 12), "/default.frs");
+    UiDefinition ui;
+    EXPECT_EQ(ui.Load(path), ZUL_OK) << path;
+}
+
+}  // namespace
+}  // namespace zul
