@@ -97,10 +97,9 @@ TEST(SerialLineSettings, FollowTheCodes) {
         tcflag_t size;
         bool parityOn, odd;
     };
-    for (const Case& c : {Case{7, 1, 2, B115200, CS8, false, false},
-                          Case{0, 0, 0, B9600, CS7, true, false},
-                          Case{1, 1, 1, B19200, CS8, true, true},
-                          Case{2, 5, 9, B38400, CS8, false, false}}) {
+    for (const Case& c :
+         {Case{7, 1, 2, B115200, CS8, false, false}, Case{0, 0, 0, B9600, CS7, true, false},
+          Case{1, 1, 1, B19200, CS8, true, true}, Case{2, 5, 9, B38400, CS8, false, false}}) {
         termios tio{};
         tio.c_cflag = CSTOPB | CRTSCTS | PARODD;
         tio.c_iflag = IXON | IXOFF | ISTRIP;
@@ -179,9 +178,8 @@ TEST_F(SerialTransportTest, WriteCompletesAndBytesArrive) {
 }
 
 TEST_F(SerialTransportTest, HangUpIsOneDeviceErrorUntilReopened) {
-    auto peer = std::make_unique<PtyPeer>([](const std::string&) {
-        return std::vector<PeerAction>{PeerAction::HangUp()};
-    });
+    auto peer = std::make_unique<PtyPeer>(
+        [](const std::string&) { return std::vector<PeerAction>{PeerAction::HangUp()}; });
     SetSerialDeviceOverride(peer->SlavePath());
     SerialTransport transport;
     EventLog log;
