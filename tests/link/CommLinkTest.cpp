@@ -35,10 +35,8 @@ class Completions {
 public:
     CommDoneFn Callback() {
         return [this](std::unique_ptr<CommRequest> request) {
-            {
-                std::lock_guard lock(mutex_);
-                done_.push_back(std::move(request));
-            }
+            std::lock_guard lock(mutex_);
+            done_.push_back(std::move(request));
             cv_.notify_all();
         };
     }

@@ -22,10 +22,8 @@ class EventLog {
 public:
     TransportCallback Callback() {
         return [this](std::unique_ptr<TransportEvent> event) {
-            {
-                std::lock_guard lock(mutex_);
-                events_.push_back(std::move(event));
-            }
+            std::lock_guard lock(mutex_);
+            events_.push_back(std::move(event));
             cv_.notify_all();
         };
     }

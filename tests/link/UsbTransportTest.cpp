@@ -70,10 +70,8 @@ class EventSink {
 public:
     TransportCallback Callback() {
         return [this](std::unique_ptr<TransportEvent> e) {
-            {
-                std::lock_guard lock(mutex_);
-                events_.push_back(std::move(e));
-            }
+            std::lock_guard lock(mutex_);
+            events_.push_back(std::move(e));
             cv_.notify_all();
         };
     }
