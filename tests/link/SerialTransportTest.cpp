@@ -2,7 +2,13 @@
 #include "link/SerialTransport.h"
 
 #include <gtest/gtest.h>
+#include <poll.h>
+#include <pty.h>
 #include <termios.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <thread>
 
 #include <filesystem>
 
@@ -224,6 +230,83 @@ TEST_F(SerialTransportTest, RecordsOfAnEarlierOpenAreDropped) {
     stale->session = transport.Session() - 1;
     transport.HandleEvent(std::move(stale));
     EXPECT_EQ(log.CountOf(TransportEventKind::kReceived), 0u);
+}
+
+}  // namespace
+}  // namespace zul
+
+namespace zul {
+namespace {
+
+// A port that cannot take everything at once: the rest is written by the watcher when the
+// other side drains, and the owner continues from each reported offset.
+TEST_F(SerialTransportTest, FullPortIsFinishedByTheWatcherInOrder) {
+    int master = -1;
+    int slave = -1;
+    char name[256] = {};
+    ASSERT_EQ(openpty(&master, &slave, name, nullptr, nullptr), 0);
+    SetSerialDeviceOverride(name);
+    SerialTransport transport;
+    EventLog log;
+    ResultInfo result;
+    ASSERT_EQ(transport.Open(&result, 0, 3, 1, 2, log.Callback()), ZUL_OK);
+
+    std::string data(300000, '\0');
+    for (size_t i = 0; i < data.size(); ++i) {
+        data[i] = static_cast<char>('A' + i % 23);
+    }
+    auto record = std::make_unique<TransportEvent>();
+    record->data = data;
+    record->length = static_cast<uint32_t>(data.size());
+
+    std::string drained;
+    std::atomic<bool> drain{false};
+    std::thread reader([&] {
+        while (!drain.load()) {
+            std::this_thread::yield();
+        }
+        char buffer[65536];
+        while (drained.size() < data.size()) {
+            pollfd in{master, POLLIN, 0};
+            if (poll(&in, 1, 2000) <= 0) {
+                break;
+            }
+            ssize_t n = read(master, buffer, sizeof(buffer));
+            if (n > 0) {
+                drained.append(buffer, static_cast<size_t>(n));
+            }
+        }
+    });
+
+    int writes = 0;
+    transport.Write(std::move(record));
+    for (;;) {
+        auto activity = log.Take(TransportEventKind::kActivity, 3s);
+        ASSERT_TRUE(activity);
+        if (!activity->writeDone) {
+            continue;
+        }
+        transport.HandleEvent(std::move(activity));
+        auto finished = log.Take(TransportEventKind::kWriteFinished, 3s);
+        ASSERT_TRUE(finished);
+        ASSERT_EQ(finished->code, ZUL_OK);
+        ASSERT_GT(finished->written, 0u);
+        ++writes;
+        finished->offset += finished->written;
+        if (finished->offset >= finished->length) {
+            break;
+        }
+        drain.store(true);  // the port is full by now: let the other side read
+        transport.Write(std::move(finished));
+    }
+    drain.store(true);
+    reader.join();
+    EXPECT_GT(writes, 1);
+    EXPECT_EQ(drained.size(), data.size());
+    EXPECT_TRUE(drained == data);
+    transport.Close();
+    close(master);
+    close(slave);
 }
 
 }  // namespace
