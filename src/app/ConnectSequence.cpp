@@ -6,13 +6,16 @@
 
 namespace zul {
 
-int32_t ConnectController(Application& app, ResultInfo* result, ControllerInfo* info) {
+int32_t ConnectController(Application& app, ResultInfo* result, ControllerInfo* info,
+                          bool refreshUsb) {
     ClearResult(result);
     CThreadCommControler* comm = app.CommControler();
     if (comm == nullptr) {
         return SetResult(result, ZUL_ERR_OFFLINE);
     }
-    app.RefreshUsbControllers();
+    if (refreshUsb) {
+        app.RefreshUsbControllers();
+    }
     if (comm->Connect(result) != ZUL_OK) {
         return result != nullptr ? result->code : ZUL_ERR;
     }
