@@ -237,6 +237,12 @@ TEST_F(TransferTest, InvalidValueOrRefusedBankChangeStopsBeforeAnyWrite) {
     EXPECT_EQ(CountFrames(sim.ReceivedFrames(), "%EE#RDD"), 0u);
 
     app.Store().SetInt<kBufStoreNum>(1000, 4);
+    app.Store().SetInt<kAppCurMemNo>(16);  // no such bank to switch to
+    sim.ClearReceivedFrames();
+    EXPECT_EQ(Run(TransferOperation::kWriteAll), ZUL_ERR_RANGE);
+    EXPECT_TRUE(sim.ReceivedFrames().empty());
+
+    app.Store().SetInt<kAppCurMemNo>(0);
     sim.WriteWord(140, 1);  // memory-change priority: the terminals decide
     sim.ClearReceivedFrames();
     EXPECT_EQ(Run(TransferOperation::kWriteAll), ZUL_ERR_MEM_CHANGE_PRIORITY);
