@@ -262,3 +262,28 @@ TEST(ApplicationStartup, FirmwareVersionChangeNotifiesTheWindowOnce) {
 
 }  // namespace
 }  // namespace zul::test
+
+namespace zul::test {
+namespace {
+
+TEST(ApplicationStartup, StartLineGoesToTheDailyLog) {
+    TestHome home;
+    fs::create_directories(fs::path(home.DefaultSettingsFile()).parent_path());
+    WriteFileText(home.DefaultSettingsFile(), "[ZUL_APP_DATA]\r\nLogEnableFlag=1\r\n");
+    {
+        Application app;
+        ASSERT_EQ(app.Startup(DesktopOptions()), ZUL_OK);
+        app.Shutdown();  // the log thread writes everything queued before it ends
+        std::string log;
+        for (const auto& entry : fs::recursive_directory_iterator(home.Path("state"))) {
+            if (entry.path().filename().string().rfind("log_", 0) == 0) {
+                log += ReadFileText(entry.path().string());
+            }
+        }
+        EXPECT_NE(log.find(", START, QV-M8 ZuL, version " + app.FullVersion()), std::string::npos)
+            << log;
+    }
+}
+
+}  // namespace
+}  // namespace zul::test
