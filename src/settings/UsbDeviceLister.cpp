@@ -5,11 +5,11 @@ namespace zul {
 std::vector<std::string> UsbControllerNames(const std::vector<UsbDeviceEntry>& devices) {
     std::vector<std::string> names;
     for (const UsbDeviceEntry& device : devices) {
-        if (device.description != kUsbControllerDescription) {
+        if (device.description != kUsbProductDescription) {
             continue;
         }
-        names.push_back(device.serial.empty() ? device.description
-                                              : device.description + " (" + device.serial + ")");
+        names.push_back(device.serialNumber.empty() ? device.description
+                                              : device.description + " (" + device.serialNumber + ")");
     }
     return names;
 }

@@ -6,15 +6,9 @@
 #include <string_view>
 #include <vector>
 
+#include "link/UsbDevices.h"
+
 namespace zul {
-
-// Description of the USB bridge of a QV-M8 controller.
-inline constexpr std::string_view kUsbControllerDescription = "ORTA QV-M8";
-
-struct UsbDeviceEntry {
-    std::string description;
-    std::string serial;
-};
 
 class UsbDeviceLister {
 public:
