@@ -334,6 +334,15 @@ TEST_F(TransferTest, WorkerThreadRunAndCancelFromOutside) {
     EXPECT_EQ(transfer.Result().code, ZUL_OK);
 }
 
+// A controller at its factory settings must accept its own system settings back.
+TEST_F(TransferTest, FactorySystemSettingsWriteBackAsRead) {
+    ResultInfo result;
+    ASSERT_EQ(Run(TransferOperation::kReadSystem, &result), ZUL_OK) << ResultKey(result.code);
+    SettingsStore edited(app.Store());
+    ASSERT_EQ(Run(TransferOperation::kWriteSystem, &result, &edited), ZUL_OK)
+        << ResultKey(result.code) << " " << result.detail1;
+}
+
 TEST_F(TransferTest, SystemSettingsReadAndWrite) {
     sim.WriteWord(141, 2);  // controller baud rate
     sim.WriteWord(146, 3);  // measure cycle

@@ -114,7 +114,7 @@ void SimMemory::InitialiseAll() {
     for (uint32_t a = kSysMemChangePriority; a <= kSysOutType; ++a) {
         SetWord(a, 0);
     }
-    SetWord(kSysBaudrate, 4);  // the controller's own port at its factory speed code
+    SetWord(kSysBaudrate, 3);  // the controller's own port at 115200 bit/s
     SetWord(kSysDataLength, 1);
     SetWord(kBufferSelfStopWord, 1);
     SetWord(kCurrentBankWord, 0);
