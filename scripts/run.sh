@@ -29,5 +29,6 @@ sim_pid=$!
 for _ in $(seq 50); do [ -e "$tmp/com1" ] && break; sleep 0.1; done
 # The emulator checks block checks like a controller set to use them.
 "$ctl" --device "$tmp/com1" --bcc info
-"$ctl" --device "$tmp/com1" --bcc read-all -o "$tmp/controller.zul"
-echo "Read all settings into $tmp/controller.zul ($(wc -c <"$tmp/controller.zul") bytes)."
+out=build/emulator-settings.zul
+"$ctl" --device "$tmp/com1" --bcc read-all -o "$out"
+echo "Read all settings of the emulated controller into $out ($(wc -c <"$out") bytes)."
