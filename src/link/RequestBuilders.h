@@ -1,0 +1,40 @@
+// The generic request builders that read or write one value of the controller. Each builds
+// "<command string><target digit>[<field>]", submits it with echo mode 0 and (except PostWord)
+// waits for the end, copies the request's outcome into *result and returns its code. On a
+// failure the out value keeps its cleared value.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string_view>
+
+#include "link/CommGate.h"
+#include "link/CommRequest.h"
+#include "settings/ResultInfo.h"
+
+namespace zul {
+
+// A request of the command string and the target digit, ready for its fields.
+std::unique_ptr<CommRequest> MakeTargetRequest(std::string_view command, int32_t target);
+// Copies the request's code, osError and details into *result and returns the code.
+int32_t CopyRequestResult(const CommRequest& request, ResultInfo* result);
+
+// Reply data: decimal of width 5 at offset 7 when the reply has at least 12 characters.
+int32_t ReadWord(CommGate& gate, ResultInfo* result, std::string_view command, int32_t target,
+                 int32_t* value);
+int32_t WriteWord(CommGate& gate, ResultInfo* result, std::string_view command, int32_t target,
+                  int32_t value);
+// Fire-and-forget: nobody sees the outcome.
+void PostWord(CommGate& gate, std::string_view command, int32_t target, int32_t value);
+// Reply data: signed decimal of 11 characters at offset 7 (reply of at least 18 characters).
+int32_t ReadLong(CommGate& gate, ResultInfo* result, std::string_view command, int32_t target,
+                 int32_t* value);
+int32_t WriteLong(CommGate& gate, ResultInfo* result, std::string_view command, int32_t target,
+                  int32_t value);
+// Reply data: real of width 11 at offset 7 (reply of at least 18 characters).
+int32_t ReadReal(CommGate& gate, ResultInfo* result, std::string_view command, int32_t target,
+                 double* value);
+int32_t WriteReal(CommGate& gate, ResultInfo* result, std::string_view command, int32_t target,
+                  double value);
+
+}  // namespace zul

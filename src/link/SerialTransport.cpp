@@ -1,0 +1,257 @@
+#include "link/SerialTransport.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/eventfd.h>
+#include <sys/ioctl.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+#include "link/SerialPortName.h"
+
+namespace zul {
+
+unsigned int SerialSpeedOfCode(int32_t speedCode) {
+    switch (speedCode) {
+        case 0:
+            return B9600;
+        case 1:
+            return B19200;
+        case 2:
+            return B38400;
+        default:
+            return B115200;
+    }
+}
+
+namespace {
+
+bool Configure(int fd, int32_t speedCode, int32_t dataLengthCode, int32_t parityCode) {
+    termios tio{};
+    if (tcgetattr(fd, &tio) != 0) {
+        return false;
+    }
+    cfmakeraw(&tio);
+    speed_t speed = SerialSpeedOfCode(speedCode);
+    cfsetispeed(&tio, speed);
+    cfsetospeed(&tio, speed);
+    tio.c_cflag &= ~(CSIZE | CSTOPB | PARENB | PARODD | CRTSCTS);
+    tio.c_cflag |= (dataLengthCode == 0 ? CS7 : CS8) | CLOCAL | CREAD;
+    tio.c_iflag &= ~(IXON | IXOFF | IXANY | INPCK | IGNPAR | PARMRK | ISTRIP);
+    if (parityCode == 0) {
+        tio.c_cflag |= PARENB;
+        tio.c_iflag |= INPCK;
+    } else if (parityCode == 1) {
+        tio.c_cflag |= PARENB | PARODD;
+        tio.c_iflag |= INPCK;
+    }
+    // Reads return at once with whatever is buffered.
+    tio.c_cc[VMIN] = 0;
+    tio.c_cc[VTIME] = 0;
+    return tcsetattr(fd, TCSANOW, &tio) == 0;
+}
+
+}  // namespace
+
+SerialTransport::~SerialTransport() {
+    Close();
+}
+
+int32_t SerialTransport::Open(ResultInfo* result, int32_t portIndex, int32_t speedCode,
+                              int32_t dataLengthCode, int32_t parityCode,
+                              TransportCallback callback) {
+    ClearResult(result);
+    if (open_.load()) {
+        return ZUL_OK;
+    }
+    Attach(std::move(callback));
+    std::string display = SerialDisplayName(portIndex);
+    std::string path = SerialDevicePath(portIndex);
+
+    int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        return SetResult(result, ZUL_ERR_OS_RS_OPEN, errno, display);
+    }
+    auto fail = [&](int osError) {
+        ::close(fd);
+        return SetResult(result, ZUL_ERR_OS_RS_OPEN, osError, display);
+    };
+    if (ioctl(fd, TIOCEXCL) != 0 && errno != ENOTTY) {
+        return fail(errno);
+    }
+    if (!Configure(fd, speedCode, dataLengthCode, parityCode)) {
+        return fail(errno);
+    }
+    // Not every device has modem lines (a pseudo-terminal has none); that is not an error.
+    int lines = TIOCM_DTR | TIOCM_RTS;
+    (void)ioctl(fd, TIOCMBIS, &lines);
+    tcflush(fd, TCIOFLUSH);
+
+    int wake = eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
+    if (wake < 0) {
+        return fail(errno);
+    }
+    fd_ = fd;
+    wakeFd_ = wake;
+    {
+        std::lock_guard lock(writeMutex_);
+        pendingData_ = nullptr;
+        pendingLength_ = 0;
+    }
+    BeginSession();
+    open_.store(true);
+    watcher_ = std::thread([this] { WatcherBody(); });
+    return ZUL_OK;
+}
+
+void SerialTransport::Wake() {
+    uint64_t one = 1;
+    ssize_t n = ::write(wakeFd_, &one, sizeof(one));
+    (void)n;
+}
+
+void SerialTransport::Write(std::unique_ptr<TransportEvent> record) {
+    if (!open_.load() || error_.load() || inFlight_) {
+        FinishWriteNow(std::move(record), ZUL_ERR_RS_SEND, 0);
+        return;
+    }
+    size_t length = std::min<size_t>(record->length, record->data.size());
+    size_t offset = std::min<size_t>(record->offset, length);
+    const char* data = record->data.data() + offset;
+    size_t count = length - offset;
+    ssize_t n = count > 0 ? ::write(fd_, data, count) : 0;
+    if (n > 0 || count == 0) {
+        inFlight_ = std::move(record);
+        NotifyWriteDone(static_cast<uint32_t>(n > 0 ? n : 0));
+        return;
+    }
+    if (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR) {
+        FinishWriteNow(std::move(record), ZUL_ERR_OS_RS_SEND, errno);
+        return;
+    }
+    // The port is full: the watcher finishes the write when it drains.
+    inFlight_ = std::move(record);
+    {
+        std::lock_guard lock(writeMutex_);
+        pendingData_ = data;
+        pendingLength_ = count;
+    }
+    Wake();
+}
+
+bool SerialTransport::ContinuePendingWrite(int& osError) {
+    std::unique_lock lock(writeMutex_);
+    if (pendingLength_ == 0) {
+        return true;
+    }
+    ssize_t n = ::write(fd_, pendingData_, pendingLength_);
+    if (n > 0) {
+        pendingData_ = nullptr;
+        pendingLength_ = 0;
+        lock.unlock();
+        NotifyWriteDone(static_cast<uint32_t>(n));
+        return true;
+    }
+    if (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR) {
+        osError = errno;
+        return false;
+    }
+    return true;
+}
+
+void SerialTransport::WatcherBody() {
+    std::string buffer(kTransportReadChunk, '\0');
+    while (!stop_.load()) {
+        bool wantWrite;
+        {
+            std::lock_guard lock(writeMutex_);
+            wantWrite = pendingLength_ > 0;
+        }
+        bool failed = error_.load();
+        pollfd fds[2] = {
+            {wakeFd_, POLLIN, 0},
+            {failed ? -1 : fd_, static_cast<short>(POLLIN | (wantWrite ? POLLOUT : 0)), 0}};
+        int ready = ::poll(fds, 2, kWatcherWaitMs);
+        if (stop_.load()) {
+            break;
+        }
+        if (ready <= 0) {
+            continue;
+        }
+        if (fds[0].revents & POLLIN) {
+            uint64_t count = 0;
+            ssize_t n = ::read(wakeFd_, &count, sizeof(count));
+            (void)n;
+        }
+        if (failed) {
+            continue;  // after a device error only the stop is awaited
+        }
+        short events = fds[1].revents;
+        int osError = 0;
+        bool deviceFailed = false;
+        if (events & POLLIN) {
+            ssize_t n = ::read(fd_, buffer.data(), buffer.size());
+            if (n > 0) {
+                auto record = NewEvent(TransportEventKind::kActivity);
+                record->readDone = true;
+                record->portEventDone = true;
+                record->bytesRead = static_cast<uint32_t>(n);
+                record->data.assign(buffer.data(), static_cast<size_t>(n));
+                Notify(std::move(record));
+            } else if (n == 0) {
+                deviceFailed = true;  // readable but nothing to read: the line hung up
+            } else if (errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR) {
+                deviceFailed = true;
+                osError = errno;
+            }
+        }
+        if (!deviceFailed && (events & (POLLHUP | POLLERR | POLLNVAL))) {
+            deviceFailed = true;
+            osError = (events & POLLNVAL) ? EBADF : EIO;
+        }
+        if (!deviceFailed && (events & POLLOUT)) {
+            deviceFailed = !ContinuePendingWrite(osError);
+        }
+        if (deviceFailed) {
+            RaiseDeviceError(osError);
+            bool hadWrite;
+            {
+                std::lock_guard lock(writeMutex_);
+                hadWrite = pendingLength_ > 0;
+                pendingData_ = nullptr;
+                pendingLength_ = 0;
+            }
+            if (hadWrite) {
+                NotifyWriteDone(0);  // finished off as failed
+            }
+        }
+    }
+}
+
+void SerialTransport::Close() {
+    if (!open_.load()) {
+        return;
+    }
+    stop_.store(true);
+    Wake();
+    if (watcher_.joinable()) {
+        watcher_.join();
+    }
+    tcflush(fd_, TCIOFLUSH);
+    ::close(fd_);
+    ::close(wakeFd_);
+    fd_ = -1;
+    wakeFd_ = -1;
+    {
+        std::lock_guard lock(writeMutex_);
+        pendingData_ = nullptr;
+        pendingLength_ = 0;
+    }
+    inFlight_.reset();
+    open_.store(false);
+    error_.store(false);
+}
+
+}  // namespace zul

@@ -1,0 +1,51 @@
+// The RS-232C transport: a termios port in raw mode, opened exclusively, watched by a thread
+// that polls the descriptor together with a wake descriptor.
+#pragma once
+
+#include <cstdint>
+#include <mutex>
+#include <string>
+#include <thread>
+
+#include "link/Transport.h"
+#include "settings/ResultInfo.h"
+
+namespace zul {
+
+class SerialTransport final : public Transport {
+public:
+    SerialTransport() = default;
+    ~SerialTransport() override;
+
+    // Opens and configures the port of the index: speed code 0 9600, 1 19200, 2 38400, other
+    // 115200; data length 0 seven bits, other eight; parity 0 even, 1 odd, other none; one
+    // stop bit, no flow control, DTR and RTS on. Returns 0 at once when already open; on
+    // failure ZUL_ERR_OS_RS_OPEN with errno and the display name.
+    int32_t Open(ResultInfo* result, int32_t portIndex, int32_t speedCode, int32_t dataLengthCode,
+                 int32_t parityCode, TransportCallback callback);
+
+    void Write(std::unique_ptr<TransportEvent> record) override;
+    void Close() override;
+    int32_t NotSentCode() const override { return ZUL_ERR_RS_SEND; }
+    int32_t DeviceErrorCode() const override { return ZUL_ERR_RS_DEVICE; }
+
+private:
+    void WatcherBody();
+    void Wake();
+    // Watcher side: writes what the port could not take at once. False on a device failure.
+    bool ContinuePendingWrite(int& osError);
+
+    int fd_ = -1;
+    int wakeFd_ = -1;
+    std::thread watcher_;
+
+    // Bytes the owner could not write at once; the watcher writes them when the port drains.
+    std::mutex writeMutex_;
+    const char* pendingData_ = nullptr;
+    size_t pendingLength_ = 0;
+};
+
+// termios speed constant of a speed code (for the tests and the emulator).
+unsigned int SerialSpeedOfCode(int32_t speedCode);
+
+}  // namespace zul

@@ -1,0 +1,324 @@
+#include "link/ThreadCommControler.h"
+
+#include "link/Event.h"
+#include "link/Frame.h"
+#include "link/LinkMessages.h"
+#include "link/ThreadRawComm.h"
+
+namespace zul {
+
+CThreadCommControler::CThreadCommControler(CThreadRawComm& raw, LinkSettingsSource& settings,
+                                           LinkEnvironment& environment)
+    : MessageThread("CommControler", kLinkTick),
+      raw_(raw),
+      settingsSource_(settings),
+      environment_(environment) {}
+
+CThreadCommControler::~CThreadCommControler() {
+    Stop();
+}
+
+std::unique_ptr<CommRequest> CThreadCommControler::SubmitAndWait(
+    std::unique_ptr<CommRequest> request) {
+    if (IsCurrentThread() || raw_.IsCurrentThread()) {
+        // Waiting here would wait for ourselves.
+        SetResult(&request->result, ZUL_ERR);
+        return request;
+    }
+    Event done;
+    request->doneEvent = &done;
+    CommRequest* raw = request.get();
+    Message message{kMsgCommSubmit, 0, 0, std::move(request)};
+    if (!Post(message)) {
+        request.reset(static_cast<CommRequest*>(message.payload.release()));
+        request->doneEvent = nullptr;
+        SetResult(&request->result, ZUL_ERR_ABORT);
+        return request;
+    }
+    done.Wait();
+    // The controller gave the request up before it signalled the event.
+    request.reset(raw);
+    request->doneEvent = nullptr;
+    return request;
+}
+
+void CThreadCommControler::Submit(std::unique_ptr<CommRequest> request) {
+    Post(kMsgCommSubmit, 0, 0, std::move(request));
+}
+
+void CThreadCommControler::CancelRequest(const CommRequest* request) {
+    Event done;
+    if (Post(kMsgCommCancel, reinterpret_cast<int64_t>(&done),
+             reinterpret_cast<int64_t>(request))) {
+        done.Wait();
+    }
+}
+
+int32_t CThreadCommControler::Connect(ResultInfo* result) {
+    ResultInfo local;
+    ResultInfo* target = result != nullptr ? result : &local;
+    Event done;
+    if (!Post(kMsgCommConnect, reinterpret_cast<int64_t>(target),
+              reinterpret_cast<int64_t>(&done))) {
+        return SetResult(target, ZUL_ERR);
+    }
+    done.Wait();
+    return target->code;
+}
+
+void CThreadCommControler::Disconnect() {
+    Post(kMsgCommDisconnect);
+}
+
+void CThreadCommControler::ReloadTimeout() {
+    Post(kMsgCommReloadTimeout);
+}
+
+void CThreadCommControler::OnStart() {
+    LoadTimeoutTicks();
+    raw_.SetFrameConsumer(
+        [this](std::unique_ptr<LinkRecord> frame) { Post(kMsgCommFrame, 0, 0, std::move(frame)); },
+        [this] { Post(kMsgCommResend); });
+}
+
+void CThreadCommControler::OnStop() {
+    FailAll(ZUL_ERR_ABORT);
+}
+
+void CThreadCommControler::LoadTimeoutTicks() {
+    timeoutTicks_ = TimeoutTicks(settingsSource_.ReadLinkSettings().rs232cTimeout);
+}
+
+void CThreadCommControler::OnMessage(Message& message) {
+    switch (message.id) {
+        case kMsgCommFrame:
+            if (auto frame = message.Take<LinkRecord>()) {
+                OnFrame(std::move(frame));
+            }
+            break;
+        case kMsgCommSubmit:
+            if (auto request = message.Take<CommRequest>()) {
+                Enqueue(std::move(request));
+            }
+            break;
+        case kMsgCommSent:
+            if (auto record = message.Take<LinkRecord>()) {
+                OnSent(std::move(record));
+            }
+            break;
+        case kMsgCommCancel:
+            OnCancel(message);
+            break;
+        case kMsgCommReloadTimeout:
+            LoadTimeoutTicks();
+            break;
+        case kMsgCommConnect:
+            OnConnect(message);
+            break;
+        case kMsgCommDisconnect:
+            raw_.CloseLink();
+            FailAll(ZUL_ERR_OFFLINE);
+            break;
+        case kMsgCommResend:
+            if (current_) {
+                linkInFlight_ = nullptr;
+                current_->result.Clear();
+                Transmit();
+            }
+            break;
+        default:
+            break;
+    }
+}
+
+void CThreadCommControler::Enqueue(std::unique_ptr<CommRequest> request) {
+    queue_.push_back(std::move(request));
+    if (state_ == CommState::kIdle) {
+        StartNext();
+    }
+}
+
+void CThreadCommControler::StartNext() {
+    if (state_ != CommState::kIdle || current_ || queue_.empty()) {
+        return;
+    }
+    current_ = std::move(queue_.front());
+    queue_.pop_front();
+    Transmit();
+}
+
+void CThreadCommControler::Transmit() {
+    replyCountdown_ = timeoutTicks_;
+    transmissionCountdown_ = 2 * timeoutTicks_;
+    resend_ = false;
+    auto record = std::make_unique<LinkRecord>();
+    record->text = current_->command;
+    record->cursor = current_->commandCursor;
+    record->onSent = [this](std::unique_ptr<LinkRecord> sent) {
+        Post(kMsgCommSent, 0, 0, std::move(sent));
+    };
+    linkInFlight_ = record.get();
+    state_ = CommState::kTransmitting;
+    raw_.SubmitLink(std::move(record));
+}
+
+void CThreadCommControler::OnSent(std::unique_ptr<LinkRecord> record) {
+    if (state_ != CommState::kTransmitting || record.get() != linkInFlight_ || !current_) {
+        return;
+    }
+    linkInFlight_ = nullptr;
+    if (record->code != ZUL_OK) {
+        current_->result.code = record->code;
+        current_->result.osError = record->osError;
+        current_->result.detail1 = record->detail1;
+        current_->result.detail2 = record->detail2;
+        if (environment_.ReconnectMode() != 0) {
+            resend_ = true;
+            state_ = CommState::kIdle;  // stays current; the next tick resends it
+            return;
+        }
+        Complete();
+        StartNext();
+        return;
+    }
+    state_ = CommState::kAwaitingReply;
+}
+
+void CThreadCommControler::OnFrame(std::unique_ptr<LinkRecord> frame) {
+    if ((state_ != CommState::kTransmitting && state_ != CommState::kAwaitingReply) || !current_) {
+        return;
+    }
+    MatchResult match = MatchReply(current_->command, current_->echoMode, frame->text);
+    if (match.kind == ReplyMatch::kNotReply) {
+        return;
+    }
+    current_->result.Clear();
+    if (match.kind == ReplyMatch::kError) {
+        current_->result.code = ZUL_ERR_COMM_RES;
+        current_->result.osError = match.errorCode;
+        current_->reply = std::move(frame->text);
+    } else {
+        current_->reply = std::move(match.text);
+    }
+    if (state_ == CommState::kTransmitting) {
+        linkInFlight_ = nullptr;  // the reply overtook the transmission report
+    }
+    current_->replyCursor = 0;
+    Complete();
+    StartNext();
+}
+
+void CThreadCommControler::Complete() {
+    std::unique_ptr<CommRequest> request = std::move(current_);
+    state_ = CommState::kIdle;
+    Notify(std::move(request));
+}
+
+void CThreadCommControler::Notify(std::unique_ptr<CommRequest> request) {
+    if (request->doneEvent != nullptr) {
+        // The waiting caller owns the request from the moment the event is set.
+        Event* done = request->doneEvent;
+        request.release();
+        done->Set();
+        return;
+    }
+    if (request->onDone) {
+        CommDoneFn onDone = request->onDone;
+        onDone(std::move(request));
+    }
+}
+
+void CThreadCommControler::OnTick() {
+    if (stopping_.load()) {
+        return;
+    }
+    if (environment_.ReconnectMode() != 0) {
+        if (current_ && resend_) {
+            linkInFlight_ = nullptr;
+            current_->result.Clear();
+            Transmit();
+        }
+        return;  // no time-out counts while the link may be restarting
+    }
+    if (state_ == CommState::kAwaitingReply) {
+        if (--replyCountdown_ <= 0) {
+            current_->result.code = ZUL_ERR_COMM_TIMEOUT;
+            Complete();
+            StartNext();
+        }
+    } else if (state_ == CommState::kTransmitting) {
+        if (--transmissionCountdown_ <= 0) {
+            linkInFlight_ = nullptr;
+            current_->result.code = ZUL_ERR_COMM_TIMEOUT;
+            Complete();
+            raw_.Post(kMsgRawCloseTransports);
+            StartNext();
+        }
+    }
+}
+
+void CThreadCommControler::OnCancel(Message& message) {
+    auto* done = reinterpret_cast<Event*>(message.wParam);
+    auto* target = reinterpret_cast<const CommRequest*>(message.lParam);
+    std::unique_ptr<CommRequest> withdrawn;
+    if (current_ && current_.get() == target && state_ != CommState::kIdle) {
+        withdrawn = std::move(current_);
+        if (state_ == CommState::kTransmitting && linkInFlight_ != nullptr) {
+            raw_.CancelLink(linkInFlight_);
+        }
+        linkInFlight_ = nullptr;
+        state_ = CommState::kIdle;
+    } else if (current_ && current_.get() == target) {
+        // Current but idle: waiting for a resend after a failed transmission.
+        withdrawn = std::move(current_);
+        linkInFlight_ = nullptr;
+        resend_ = false;
+    } else {
+        for (auto it = queue_.begin(); it != queue_.end(); ++it) {
+            if (it->get() == target) {
+                withdrawn = std::move(*it);
+                queue_.erase(it);
+                break;
+            }
+        }
+    }
+    if (withdrawn && withdrawn->doneEvent != nullptr) {
+        // Its caller still waits: wake it rather than leave it waiting for ever.
+        withdrawn->result.Clear();
+        withdrawn->result.code = ZUL_ERR_ABORT;
+        Notify(std::move(withdrawn));
+    }
+    withdrawn.reset();
+    StartNext();
+    done->Set();
+}
+
+void CThreadCommControler::OnConnect(Message& message) {
+    auto* result = reinterpret_cast<ResultInfo*>(message.wParam);
+    auto* done = reinterpret_cast<Event*>(message.lParam);
+    ClearResult(result);
+    LoadTimeoutTicks();
+    int32_t code = raw_.OpenLink(result);
+    connected_.store(code == ZUL_OK);
+    done->Set();
+}
+
+void CThreadCommControler::FailAll(int32_t code) {
+    connected_.store(false);
+    linkInFlight_ = nullptr;
+    if (current_) {
+        std::unique_ptr<CommRequest> request = std::move(current_);
+        request->result.code = code;
+        Notify(std::move(request));
+    }
+    while (!queue_.empty()) {
+        std::unique_ptr<CommRequest> request = std::move(queue_.front());
+        queue_.pop_front();
+        request->result.code = code;
+        Notify(std::move(request));
+    }
+    state_ = CommState::kIdle;
+    resend_ = false;
+}
+
+}  // namespace zul

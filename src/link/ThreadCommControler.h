@@ -1,0 +1,94 @@
+// The single gate to the controller. Requesters on any thread hand it CommRequests; it keeps
+// them in first-in-first-out order, sends exactly one at a time through the raw communication
+// thread, recognises the reply that belongs to it, enforces the reply and transmission
+// time-outs, and hands the finished request back (waking a waiting caller, calling its
+// completion function, or destroying a fire-and-forget request). It also carries connect and
+// disconnect to the raw communication thread and resends after a reconnect.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <deque>
+#include <memory>
+
+#include "link/CommGate.h"
+#include "link/CommRequest.h"
+#include "link/LinkEnvironment.h"
+#include "link/LinkRecord.h"
+#include "link/LinkSettings.h"
+#include "link/MessageThread.h"
+
+namespace zul {
+
+class CThreadRawComm;
+
+enum class CommState : int32_t {
+    kIdle = 0,
+    kTransmitting = 1,
+    kAwaitingReply = 2,
+};
+
+class CThreadCommControler : public MessageThread, public CommGate {
+public:
+    // The references must outlive the thread.
+    CThreadCommControler(CThreadRawComm& raw, LinkSettingsSource& settings,
+                         LinkEnvironment& environment);
+    ~CThreadCommControler() override;
+
+    // CommGate. Must not be called on this thread or on the raw communication thread. When the
+    // thread takes no more requests, SubmitAndWait returns the request with ZUL_ERR_ABORT and
+    // Submit destroys it.
+    std::unique_ptr<CommRequest> SubmitAndWait(std::unique_ptr<CommRequest> request) override;
+    void Submit(std::unique_ptr<CommRequest> request) override;
+
+    // Withdraws a queued or current request (named by its address only) and waits until done.
+    // A withdrawn request is destroyed, except one whose caller waits in SubmitAndWait: that
+    // caller is woken with ZUL_ERR_ABORT. A request that has already ended is not touched.
+    void CancelRequest(const CommRequest* request);
+    // Opens the link and waits for the outcome.
+    int32_t Connect(ResultInfo* result);
+    // Closes the link; every request ends with ZUL_ERR_OFFLINE.
+    void Disconnect();
+    // Re-reads Rs232cTimeout.
+    void ReloadTimeout();
+    // Set before the quit: ticks then do nothing.
+    void SetStopping() { stopping_.store(true); }
+    bool IsConnected() const { return connected_.load(); }
+
+protected:
+    void OnStart() override;
+    void OnMessage(Message& message) override;
+    void OnTick() override;
+    void OnStop() override;
+
+private:
+    void Enqueue(std::unique_ptr<CommRequest> request);
+    void StartNext();
+    void Transmit();
+    void OnSent(std::unique_ptr<LinkRecord> record);
+    void OnFrame(std::unique_ptr<LinkRecord> frame);
+    void OnCancel(Message& message);
+    void OnConnect(Message& message);
+    void Complete();
+    void Notify(std::unique_ptr<CommRequest> request);
+    void FailAll(int32_t code);
+    void LoadTimeoutTicks();
+
+    CThreadRawComm& raw_;
+    LinkSettingsSource& settingsSource_;
+    LinkEnvironment& environment_;
+    std::atomic<bool> stopping_{false};
+    std::atomic<bool> connected_{false};
+
+    // Everything below is touched on this thread only.
+    std::deque<std::unique_ptr<CommRequest>> queue_;
+    std::unique_ptr<CommRequest> current_;
+    const LinkRecord* linkInFlight_ = nullptr;  // identity only; owned by the raw thread
+    CommState state_ = CommState::kIdle;
+    int32_t timeoutTicks_ = 30;
+    int32_t replyCountdown_ = 0;
+    int32_t transmissionCountdown_ = 0;
+    bool resend_ = false;
+};
+
+}  // namespace zul
