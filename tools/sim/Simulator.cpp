@@ -1,0 +1,687 @@
+#include "Simulator.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <pty.h>
+#include <sys/ioctl.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <deque>
+#include <filesystem>
+#include <system_error>
+
+#include "SimLine.h"
+#include "link/Frame.h"
+
+namespace zul::sim {
+
+namespace {
+
+constexpr size_t kMaxPendingInput = 65536;
+constexpr int64_t kReopenRetryNs = 200000000;
+constexpr int64_t kDrainSettleNs = 20000000;
+constexpr int64_t kDrainLimitNs = 1000000000;
+constexpr int64_t kDrainPollNs = 2000000;
+
+int64_t SteadyNs() {
+    return std::chrono::duration_cast<std::chrono::nanoseconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
+void CloseFd(int& fd) {
+    if (fd >= 0) {
+        ::close(fd);
+        fd = -1;
+    }
+}
+
+std::string Printable(std::string_view bytes) {
+    std::string text;
+    for (unsigned char c : bytes) {
+        if (c >= 0x20 && c < 0x7F) {
+            text.push_back(static_cast<char>(c));
+        } else {
+            char buffer[8];
+            std::snprintf(buffer, sizeof buffer, "\\x%02X", c);
+            text += buffer;
+        }
+    }
+    return text;
+}
+
+// Points the link at the target atomically, creating the link's folders.
+bool PlaceLink(const std::string& link, const std::string& target) {
+    std::error_code ec;
+    std::filesystem::path path(link);
+    if (path.has_parent_path()) {
+        std::filesystem::create_directories(path.parent_path(), ec);
+    }
+    std::string temporary = link + ".new";
+    ::unlink(temporary.c_str());
+    if (::symlink(target.c_str(), temporary.c_str()) != 0) {
+        return false;
+    }
+    if (std::rename(temporary.c_str(), link.c_str()) != 0) {
+        ::unlink(temporary.c_str());
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+struct Simulator::Line {
+    bool pty = true;
+    std::string device;  // device mode: the path to open
+    std::string link;    // pty mode: the symbolic link to keep pointed at the slave
+    int fd = -1;         // pty master or device
+    int keeper = -1;     // our own descriptor of the pty slave: keeps the line alive
+    std::string path;    // what a client opens
+
+    int32_t Open(ResultInfo* info) {
+        if (!pty) {
+            fd = ::open(device.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+            if (fd < 0) {
+                return SetResult(info, ZUL_ERR_OS_RS_OPEN, errno, device);
+            }
+            MakeRaw(fd);
+            path = device;
+            return ZUL_OK;
+        }
+        int master = -1;
+        int slave = -1;
+        char name[256] = {};
+        if (::openpty(&master, &slave, name, nullptr, nullptr) != 0) {
+            return SetResult(info, ZUL_ERR_OS_RS_OPEN, errno, "openpty");
+        }
+        // Raw from the start: a cooked slave would echo the replies back to us.
+        MakeRaw(slave);
+        ::fcntl(master, F_SETFL, ::fcntl(master, F_GETFL) | O_NONBLOCK);
+        ::fcntl(master, F_SETFD, FD_CLOEXEC);
+        ::fcntl(slave, F_SETFD, FD_CLOEXEC);
+        fd = master;
+        keeper = slave;
+        path = name;
+        if (!link.empty() && !PlaceLink(link, path)) {
+            int error = errno;
+            Close();
+            return SetResult(info, ZUL_ERR_OS_RS_OPEN, error, link);
+        }
+        return ZUL_OK;
+    }
+
+    void Close() {
+        CloseFd(fd);
+        CloseFd(keeper);
+    }
+
+    // Character time of the line as the client configured it.
+    int64_t CharacterNs(int64_t baudOverride) const {
+        termios settings{};
+        int bits = 10;
+        int64_t baud = baudOverride;
+        if (fd >= 0 && ::tcgetattr(keeper >= 0 ? keeper : fd, &settings) == 0) {
+            bits = BitsPerCharacter(settings);
+            if (baud <= 0) {
+                baud = BaudOf(cfgetospeed(&settings));
+            }
+        }
+        return CharacterTimeNs(baud, bits);
+    }
+};
+
+Simulator::Simulator()
+    : line_(std::make_unique<Line>()), epoch_(std::chrono::steady_clock::now()) {}
+
+Simulator::~Simulator() {
+    Stop();
+}
+
+int32_t Simulator::StartPty(ResultInfo* info, const std::string& linkPath) {
+    ClearResult(info);
+    if (Started()) {
+        return SetResult(info, ZUL_ERR, 0, "already started");
+    }
+    line_->pty = true;
+    line_->link = linkPath;
+    if (int32_t code = line_->Open(info); code != ZUL_OK) {
+        return code;
+    }
+    if (::pipe2(stopPipe_, O_CLOEXEC | O_NONBLOCK) != 0) {
+        int error = errno;
+        line_->Close();
+        return SetResult(info, ZUL_ERR, error, "pipe");
+    }
+    {
+        std::lock_guard lock(mutex_);
+        devicePath_ = line_->path;
+        online_ = true;
+    }
+    thread_ = std::thread([this] { Run(); });
+    return ZUL_OK;
+}
+
+int32_t Simulator::StartDevice(const std::string& device, ResultInfo* info) {
+    ClearResult(info);
+    if (Started()) {
+        return SetResult(info, ZUL_ERR, 0, "already started");
+    }
+    line_->pty = false;
+    line_->device = device;
+    if (int32_t code = line_->Open(info); code != ZUL_OK) {
+        return code;
+    }
+    if (::pipe2(stopPipe_, O_CLOEXEC | O_NONBLOCK) != 0) {
+        int error = errno;
+        line_->Close();
+        return SetResult(info, ZUL_ERR, error, "pipe");
+    }
+    {
+        std::lock_guard lock(mutex_);
+        devicePath_ = line_->path;
+        online_ = true;
+    }
+    thread_ = std::thread([this] { Run(); });
+    return ZUL_OK;
+}
+
+void Simulator::Stop() {
+    if (!thread_.joinable()) {
+        return;
+    }
+    char byte = 1;
+    [[maybe_unused]] ssize_t n = ::write(stopPipe_[1], &byte, 1);
+    thread_.join();
+    CloseFd(stopPipe_[0]);
+    CloseFd(stopPipe_[1]);
+    line_->Close();
+    if (!line_->link.empty()) {
+        std::error_code ec;
+        auto target = std::filesystem::read_symlink(line_->link, ec);
+        if (!ec && target == line_->path) {
+            ::unlink(line_->link.c_str());
+        }
+    }
+    std::lock_guard lock(mutex_);
+    online_ = false;
+    if (!statePath_.empty()) {
+        controller_.Memory().Save(statePath_, nullptr);
+    }
+    changed_.notify_all();
+}
+
+std::string Simulator::DevicePath() const {
+    std::lock_guard lock(mutex_);
+    return devicePath_;
+}
+
+bool Simulator::WaitOnline(std::chrono::milliseconds timeout) {
+    std::unique_lock lock(mutex_);
+    return changed_.wait_for(lock, timeout, [this] { return online_; });
+}
+
+bool Simulator::WaitForRequests(size_t count, std::chrono::milliseconds timeout) {
+    std::unique_lock lock(mutex_);
+    return changed_.wait_for(lock, timeout, [&] { return received_.size() >= count; });
+}
+
+void Simulator::SetBcc(bool on) {
+    std::lock_guard lock(mutex_);
+    bcc_ = on;
+}
+
+void Simulator::SetFirmware(uint16_t version) {
+    std::lock_guard lock(mutex_);
+    controller_.SetFirmware(version);
+}
+
+void Simulator::SetLatency(std::chrono::microseconds latency) {
+    std::lock_guard lock(mutex_);
+    latency_ = std::max(latency, std::chrono::microseconds(0));
+}
+
+void Simulator::SetPace(bool on, int64_t baud) {
+    std::lock_guard lock(mutex_);
+    pace_ = on;
+    paceBaud_ = baud;
+}
+
+void Simulator::SetRestartTime(std::chrono::milliseconds time) {
+    std::lock_guard lock(mutex_);
+    restartTime_ = time;
+}
+
+void Simulator::SetTrace(Trace trace) {
+    std::lock_guard lock(mutex_);
+    trace_ = std::move(trace);
+}
+
+int32_t Simulator::SetStatePath(const std::string& path, ResultInfo* info) {
+    ClearResult(info);
+    std::lock_guard lock(mutex_);
+    statePath_ = path;
+    std::error_code ec;
+    if (path.empty() || !std::filesystem::exists(path, ec)) {
+        return ZUL_OK;
+    }
+    return controller_.Memory().Load(path, info);
+}
+
+void Simulator::SetFaults(const SimFaults& faults) {
+    std::lock_guard lock(mutex_);
+    faults_ = faults;
+}
+
+SimFaults Simulator::Faults() const {
+    std::lock_guard lock(mutex_);
+    return faults_;
+}
+
+void Simulator::SetTarget(int headIndex, const TargetMotion& motion) {
+    std::lock_guard lock(mutex_);
+    AdvanceLocked();
+    controller_.Measurement().SetMotion(headIndex & 1, motion);
+}
+
+void Simulator::SetFixedDisplacement(int headIndex, double mm) {
+    std::lock_guard lock(mutex_);
+    AdvanceLocked();
+    TargetMotion motion = controller_.Measurement().Motion(headIndex & 1);
+    motion.fixedMm = mm;
+    controller_.Measurement().SetMotion(headIndex & 1, motion);
+}
+
+void Simulator::UseManualClock(bool manual) {
+    std::lock_guard lock(mutex_);
+    if (manual == manualClock_) {
+        return;
+    }
+    int64_t now = ControllerNowUs();
+    manualClock_ = manual;
+    if (manual) {
+        manualUs_ = now;
+    } else {
+        epoch_ = std::chrono::steady_clock::now() - std::chrono::microseconds(now);
+    }
+}
+
+void Simulator::AdvanceClock(std::chrono::microseconds step) {
+    std::lock_guard lock(mutex_);
+    if (manualClock_ && step.count() > 0) {
+        manualUs_ += step.count();
+        AdvanceLocked();
+    }
+}
+
+std::vector<std::string> Simulator::ReceivedFrames() const {
+    std::lock_guard lock(mutex_);
+    return received_;
+}
+
+void Simulator::ClearReceivedFrames() {
+    std::lock_guard lock(mutex_);
+    received_.clear();
+}
+
+uint16_t Simulator::ReadWord(uint32_t address) const {
+    std::lock_guard lock(mutex_);
+    return controller_.Memory().Word(address);
+}
+
+std::vector<uint16_t> Simulator::ReadWords(uint32_t first, uint32_t count) const {
+    std::lock_guard lock(mutex_);
+    std::vector<uint16_t> words;
+    words.reserve(count);
+    for (uint32_t i = 0; i < count; ++i) {
+        words.push_back(controller_.Memory().Word(first + i));
+    }
+    return words;
+}
+
+void Simulator::WriteWord(uint32_t address, uint16_t value) {
+    std::lock_guard lock(mutex_);
+    controller_.Memory().SetWord(address, value);
+}
+
+void Simulator::WriteWords(uint32_t first, const std::vector<uint16_t>& values) {
+    std::lock_guard lock(mutex_);
+    for (size_t i = 0; i < values.size(); ++i) {
+        controller_.Memory().SetWord(first + static_cast<uint32_t>(i), values[i]);
+    }
+}
+
+int64_t Simulator::ControllerNowUs() const {
+    if (manualClock_) {
+        return manualUs_;
+    }
+    return std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() -
+                                                                 epoch_)
+        .count();
+}
+
+void Simulator::AdvanceLocked() {
+    controller_.AdvanceTo(ControllerNowUs());
+}
+
+void Simulator::Notify() {
+    changed_.notify_all();
+}
+
+namespace {
+
+struct Pending {
+    std::string frame;  // from "%" up to the carriage return, without it
+    int64_t dueNs = 0;  // when its last byte has arrived
+};
+
+struct Outgoing {
+    std::string bytes;
+    size_t sent = 0;
+    int64_t startNs = 0;      // when the first byte may start
+    int64_t characterNs = 0;  // 0: as fast as the line takes it
+    size_t chunk = 0;         // 0: no chunks
+    int64_t pauseNs = 0;
+    bool dropAfter = false;
+    int64_t dropNs = 0;
+    int64_t drainStartNs = 0;  // when the last byte left, while waiting to drop the line
+
+    // When byte i may be written: once it would have been transmitted completely.
+    int64_t DueNs(size_t i) const {
+        int64_t due = startNs + static_cast<int64_t>(i + 1) * characterNs;
+        if (chunk > 0) {
+            due += static_cast<int64_t>(i / chunk) * pauseNs;
+        }
+        return due;
+    }
+};
+
+char NoiseByte(uint64_t& state) {
+    static constexpr char kNoise[] = {'\x00', '\x7F', '%', 'E', '#', '$', '!', 'x', '\xFF', '\n'};
+    state = state * 6364136223846793005ULL + 1442695040888963407ULL;
+    return kNoise[(state >> 33) % sizeof kNoise];
+}
+
+}  // namespace
+
+void Simulator::Run() {
+    std::string input;
+    std::deque<Pending> pending;
+    int64_t lastArrivalNs = 0;
+    bool replying = false;
+    Outgoing out;
+    bool writeBlocked = false;
+    bool offline = false;
+    int64_t backOnlineNs = 0;
+    uint64_t noiseState = 0x9E3779B97F4A7C15ULL;
+    std::vector<std::string> traces;
+
+    auto dropLine = [&](int64_t now, int64_t forNs) {
+        {
+            // Offline before the client can see the hang-up, so that a client that waits for
+            // the line to come back never sees the old one.
+            std::lock_guard lock(mutex_);
+            online_ = false;
+            Notify();
+        }
+        line_->Close();
+        input.clear();
+        pending.clear();
+        replying = false;
+        writeBlocked = false;
+        offline = true;
+        backOnlineNs = now + forNs;
+    };
+
+    for (;;) {
+        int64_t now = SteadyNs();
+        Trace trace;
+
+        if (offline && now >= backOnlineNs) {
+            if (line_->Open(nullptr) == ZUL_OK) {
+                offline = false;
+                std::lock_guard lock(mutex_);
+                devicePath_ = line_->path;
+                online_ = true;
+                Notify();
+            } else {
+                backOnlineNs = now + kReopenRetryNs;
+            }
+        }
+
+        // Take in the next request once the previous reply has left.
+        if (!offline && !replying && !pending.empty() && pending.front().dueNs <= now) {
+            Pending request = std::move(pending.front());
+            pending.pop_front();
+            std::lock_guard lock(mutex_);
+            trace = trace_;
+            received_.push_back(request.frame);
+            Notify();
+            traces.push_back("<- " + Printable(request.frame));
+            bool drop = false;
+            if (faults_.hangupAfter > 0 && --faults_.hangupAfter == 0) {
+                drop = true;
+            }
+            if (faults_.silent > 0) {
+                --faults_.silent;
+                traces.push_back("   (no reply)");
+                if (drop) {
+                    replying = true;
+                    out = Outgoing{};
+                    out.startNs = now;
+                    out.dropAfter = true;
+                    out.dropNs = faults_.hangupMs * 1000000LL;
+                }
+            } else {
+                SimReply reply;
+                const std::string& f = request.frame;
+                if (f.size() + 1 > kMaxRequestFrame) {
+                    reply.text = "%EE!43";
+                } else if (f.size() < 9) {
+                    reply.text = "%EE!41";
+                } else if (bcc_ &&
+                           !CheckBcc(f.data(), f.size() - 2, f[f.size() - 2], f[f.size() - 1])) {
+                    reply.text = "%EE!40";
+                } else {
+                    reply = controller_.Handle(std::string_view(f).substr(0, f.size() - 2),
+                                               ControllerNowUs());
+                }
+                std::string& text = reply.text;
+                bool accepted = std::string_view(text).starts_with("%EE$");
+                if (faults_.wrongEcho > 0 && accepted && text.size() >= 6) {
+                    --faults_.wrongEcho;
+                    bool twoLetters = text.size() < 7 || text.compare(4, 2, "RD") == 0 ||
+                                      text.compare(4, 2, "WD") == 0;
+                    char& letter = text[twoLetters ? 5 : 6];
+                    letter = letter == 'X' ? 'Y' : 'X';
+                }
+                // Replies always carry their block check; the switch only decides whether
+                // requests are checked.
+                std::string framed = AppendBcc(text);
+                if (faults_.badBcc > 0) {
+                    --faults_.badBcc;
+                    std::string good = AppendBcc(text);
+                    char& c = good[good.size() - 1];
+                    c = c == '0' ? '1' : '0';
+                    framed = good;
+                }
+                std::string bytes;
+                if (faults_.noise > 0) {
+                    --faults_.noise;
+                    for (int i = 0; i < 6; ++i) {
+                        bytes.push_back(NoiseByte(noiseState));
+                    }
+                }
+                bytes += Terminate(framed);
+                int64_t delayNs =
+                    std::chrono::duration_cast<std::chrono::nanoseconds>(latency_).count();
+                if (faults_.delayed > 0) {
+                    --faults_.delayed;
+                    delayNs += faults_.delayMs * 1000000LL;
+                }
+                out = Outgoing{};
+                out.bytes = std::move(bytes);
+                out.startNs = std::max(now, request.dueNs) + delayNs;
+                out.characterNs = pace_ ? line_->CharacterNs(paceBaud_) : 0;
+                out.chunk = faults_.splitBytes > 0 ? static_cast<size_t>(faults_.splitBytes) : 0;
+                out.pauseNs = faults_.splitPauseMs * 1000000LL;
+                if (reply.restart) {
+                    out.dropAfter = true;
+                    out.dropNs =
+                        std::chrono::duration_cast<std::chrono::nanoseconds>(restartTime_).count();
+                } else if (drop) {
+                    out.dropAfter = true;
+                    out.dropNs = faults_.hangupMs * 1000000LL;
+                }
+                replying = true;
+                traces.push_back("-> " + Printable(out.bytes.substr(0, out.bytes.size() - 1)));
+                std::string_view m = std::string_view(f).substr(4, 3);
+                if (accepted && !statePath_.empty() && (m == "WMC" || m == "WWR" || m == "WIN")) {
+                    controller_.Memory().Save(statePath_, nullptr);
+                }
+            }
+        }
+
+        // Send what is due of the reply.
+        if (replying && !writeBlocked && now >= out.startNs) {
+            size_t until = out.sent;
+            while (until < out.bytes.size() && out.DueNs(until) <= now) {
+                ++until;
+            }
+            while (out.sent < until) {
+                ssize_t n = ::write(line_->fd, out.bytes.data() + out.sent, until - out.sent);
+                if (n > 0) {
+                    out.sent += static_cast<size_t>(n);
+                    continue;
+                }
+                if (n < 0 && errno == EINTR) {
+                    continue;
+                }
+                if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
+                    writeBlocked = true;
+                } else {
+                    // The line is gone (a device unplugged); try to get it back.
+                    dropLine(now, kReopenRetryNs);
+                }
+                break;
+            }
+            if (replying && out.sent == out.bytes.size()) {
+                if (!out.dropAfter) {
+                    replying = false;
+                } else if (out.drainStartNs == 0) {
+                    out.drainStartNs = now;
+                }
+            }
+        }
+        // Before the line drops, the client gets the time to take in the last reply: closing a
+        // pseudo-terminal discards what its slave has not read yet.
+        if (replying && out.dropAfter && out.drainStartNs != 0) {
+            int unread = 0;
+            if (line_->keeper >= 0 && ::ioctl(line_->keeper, FIONREAD, &unread) != 0) {
+                unread = 0;
+            }
+            bool settled = now - out.drainStartNs >= kDrainSettleNs && unread == 0;
+            if (settled || now - out.drainStartNs >= kDrainLimitNs) {
+                replying = false;
+                dropLine(now, out.dropNs);
+                traces.push_back("   (line dropped)");
+            }
+        }
+
+        if (!traces.empty()) {
+            if (!trace) {
+                std::lock_guard lock(mutex_);
+                trace = trace_;
+            }
+            if (trace) {
+                for (const std::string& t : traces) {
+                    trace(t);
+                }
+            }
+            traces.clear();
+        }
+
+        // Wait for input, the stop pipe or the next deadline.
+        int64_t deadline = INT64_MAX;
+        if (offline) {
+            deadline = backOnlineNs;
+        } else if (replying && out.drainStartNs != 0) {
+            deadline = SteadyNs() + kDrainPollNs;
+        } else if (replying && !writeBlocked) {
+            deadline = std::max(out.startNs,
+                                out.sent < out.bytes.size() ? out.DueNs(out.sent) : out.startNs);
+        } else if (!replying && !pending.empty()) {
+            deadline = pending.front().dueNs;
+        }
+        pollfd fds[2] = {{stopPipe_[0], POLLIN, 0}, {-1, 0, 0}};
+        nfds_t count = 1;
+        if (!offline && line_->fd >= 0) {
+            fds[1].fd = line_->fd;
+            fds[1].events = static_cast<short>(POLLIN | (writeBlocked ? POLLOUT : 0));
+            count = 2;
+        }
+        timespec ts{};
+        timespec* tsp = nullptr;
+        if (deadline != INT64_MAX) {
+            int64_t wait = std::max<int64_t>(0, deadline - SteadyNs());
+            ts.tv_sec = static_cast<time_t>(wait / 1000000000);
+            ts.tv_nsec = static_cast<long>(wait % 1000000000);
+            tsp = &ts;
+        }
+        int ready = ::ppoll(fds, count, tsp, nullptr);
+        if (ready < 0 && errno != EINTR) {
+            break;
+        }
+        if (fds[0].revents & POLLIN) {
+            break;
+        }
+        if (count < 2) {
+            continue;
+        }
+        if (fds[1].revents & POLLOUT) {
+            writeBlocked = false;
+        }
+        if (fds[1].revents & POLLIN) {
+            char buffer[4096];
+            ssize_t n = ::read(line_->fd, buffer, sizeof buffer);
+            if (n > 0) {
+                int64_t readNs = SteadyNs();
+                int64_t characterNs = 0;
+                {
+                    std::lock_guard lock(mutex_);
+                    characterNs = pace_ ? line_->CharacterNs(paceBaud_) : 0;
+                }
+                for (ssize_t i = 0; i < n; ++i) {
+                    lastArrivalNs = std::max(lastArrivalNs, readNs) + characterNs;
+                    char c = buffer[i];
+                    if (c != kCarriageReturn) {
+                        if (input.size() < kMaxPendingInput) {
+                            input.push_back(c);
+                        }
+                        continue;
+                    }
+                    // A frame starts at its last "%EE#": noise before it may hold a "%" too.
+                    size_t start = input.rfind("%EE#");
+                    if (start == std::string::npos) {
+                        start = input.find('%');
+                    }
+                    if (start != std::string::npos) {
+                        pending.push_back(Pending{input.substr(start), lastArrivalNs});
+                    }
+                    input.clear();
+                }
+            } else if (n < 0 && errno != EAGAIN && errno != EINTR && errno != EIO) {
+                dropLine(SteadyNs(), kReopenRetryNs);
+            }
+        } else if (fds[1].revents & (POLLHUP | POLLERR | POLLNVAL)) {
+            if (!line_->pty) {
+                dropLine(SteadyNs(), kReopenRetryNs);
+            }
+        }
+    }
+}
+
+}  // namespace zul::sim
