@@ -13,11 +13,11 @@ public:
     Event(const Event&) = delete;
     Event& operator=(const Event&) = delete;
 
+    // Notifies while holding the lock: a waiter that returns may destroy the event at once
+    // (events of synchronous calls live on the waiter's stack).
     void Set() {
-        {
-            std::lock_guard lock(mutex_);
-            set_ = true;
-        }
+        std::lock_guard lock(mutex_);
+        set_ = true;
         cv_.notify_all();
     }
     void Reset() {

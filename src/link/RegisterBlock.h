@@ -31,6 +31,14 @@ public:
     size_t SetRegisterValue(uint32_t address, uint16_t value);
     // The value of the first register with the address, 0 when there is none.
     uint16_t RegisterValue(uint32_t address) const;
+    // The value in a slot (slots number the registers in the order they were added); 0 and
+    // no effect outside the job.
+    uint16_t SlotValue(size_t slot) const { return slot < values_.size() ? values_[slot] : 0; }
+    void SetSlotValue(size_t slot, uint16_t value) {
+        if (slot < values_.size()) {
+            values_[slot] = value;
+        }
+    }
 
     size_t Count() const { return addresses_.size(); }
     bool IsRead() const { return read_; }

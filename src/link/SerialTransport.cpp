@@ -26,13 +26,8 @@ unsigned int SerialSpeedOfCode(int32_t speedCode) {
     }
 }
 
-namespace {
-
-bool Configure(int fd, int32_t speedCode, int32_t dataLengthCode, int32_t parityCode) {
-    termios tio{};
-    if (tcgetattr(fd, &tio) != 0) {
-        return false;
-    }
+void ApplyLineSettings(termios& tio, int32_t speedCode, int32_t dataLengthCode,
+                       int32_t parityCode) {
     cfmakeraw(&tio);
     speed_t speed = SerialSpeedOfCode(speedCode);
     cfsetispeed(&tio, speed);
@@ -50,6 +45,16 @@ bool Configure(int fd, int32_t speedCode, int32_t dataLengthCode, int32_t parity
     // Reads return at once with whatever is buffered.
     tio.c_cc[VMIN] = 0;
     tio.c_cc[VTIME] = 0;
+}
+
+namespace {
+
+bool Configure(int fd, int32_t speedCode, int32_t dataLengthCode, int32_t parityCode) {
+    termios tio{};
+    if (tcgetattr(fd, &tio) != 0) {
+        return false;
+    }
+    ApplyLineSettings(tio, speedCode, dataLengthCode, parityCode);
     return tcsetattr(fd, TCSANOW, &tio) == 0;
 }
 

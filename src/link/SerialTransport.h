@@ -2,6 +2,8 @@
 // that polls the descriptor together with a wake descriptor.
 #pragma once
 
+#include <termios.h>
+
 #include <cstdint>
 #include <mutex>
 #include <string>
@@ -45,7 +47,9 @@ private:
     size_t pendingLength_ = 0;
 };
 
-// termios speed constant of a speed code (for the tests and the emulator).
+// termios speed constant of a speed code.
 unsigned int SerialSpeedOfCode(int32_t speedCode);
+// Raw mode with the codes' speed, data length and parity, one stop bit, no flow control.
+void ApplyLineSettings(termios& tio, int32_t speedCode, int32_t dataLengthCode, int32_t parityCode);
 
 }  // namespace zul

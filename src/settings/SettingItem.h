@@ -3,6 +3,7 @@
 // controls of the UI definition edit it, and which default, validation and display rules apply.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string_view>
 
@@ -513,8 +514,14 @@ constexpr const SettingItem* FindItem(int32_t id) {
 
 // The value type of an item, or kValueEnd when the id names no item.
 constexpr int32_t ItemValueType(int32_t id) {
-    const SettingItem* row = FindItem(id);
-    return row ? row->valueType : kValueEnd;
+    // Scans by index rather than through FindItem's pointer, so that the result stays a
+    // constant expression under every sanitizer.
+    for (size_t i = 0; kSettingItems[i].valueType != kValueEnd; ++i) {
+        if (kSettingItems[i].id == id) {
+            return kSettingItems[i].valueType;
+        }
+    }
+    return kValueEnd;
 }
 
 constexpr bool IsIntItem(int32_t id) {

@@ -6,7 +6,8 @@
 // Typed accessors. Each value type has its accessors (GetInt/SetInt for integer and boolean
 // items, GetDouble/SetDouble for real items, GetText/SetText for text items), in two forms:
 //  - store.GetInt<kHeadSetupMode>(bank, head): the id is a template argument; an id outside
-//    1..209 or an accessor that does not match the item's type does not compile.
+//    1..209 or an accessor that does not match the item's type does not compile (the templates
+//    are constrained, so a requires-expression can test this).
 //  - store.GetInt(id, bank, head): for code that walks ids at run time; an unknown id, a
 //    mismatched accessor or an index out of range touches no value: a getter returns 0, 0.0 or
 //    an empty text, a setter returns false.
@@ -62,33 +63,26 @@ public:
 
     // Compile-time typed accessors (see the file comment).
     template <int32_t Id>
-    int32_t GetInt(int32_t index1 = 0, int32_t index2 = 0) const {
-        static_assert(IsIntItem(Id), "not an integer or boolean setting item");
-        return GetInt(Id, index1, index2);
-    }
+    requires(IsIntItem(Id)) int32_t GetInt(int32_t index1 = 0, int32_t index2 = 0)
+    const { return GetInt(Id, index1, index2); }
     template <int32_t Id>
-    bool SetInt(int32_t value, int32_t index1 = 0, int32_t index2 = 0) {
-        static_assert(IsIntItem(Id), "not an integer or boolean setting item");
+    requires(IsIntItem(Id)) bool SetInt(int32_t value, int32_t index1 = 0, int32_t index2 = 0) {
         return SetInt(Id, value, index1, index2);
     }
     template <int32_t Id>
-    double GetDouble(int32_t index1 = 0, int32_t index2 = 0) const {
-        static_assert(IsRealItem(Id), "not a real setting item");
+    requires(IsRealItem(Id)) double GetDouble(int32_t index1 = 0, int32_t index2 = 0) const {
         return GetDouble(Id, index1, index2);
     }
     template <int32_t Id>
-    bool SetDouble(double value, int32_t index1 = 0, int32_t index2 = 0) {
-        static_assert(IsRealItem(Id), "not a real setting item");
+    requires(IsRealItem(Id)) bool SetDouble(double value, int32_t index1 = 0, int32_t index2 = 0) {
         return SetDouble(Id, value, index1, index2);
     }
     template <int32_t Id>
-    std::string GetText(int32_t index1 = 0, int32_t index2 = 0) const {
-        static_assert(IsTextItem(Id), "not a text setting item");
-        return GetText(Id, index1, index2);
-    }
+    requires(IsTextItem(Id)) std::string GetText(int32_t index1 = 0, int32_t index2 = 0)
+    const { return GetText(Id, index1, index2); }
     template <int32_t Id>
-    bool SetText(std::string_view value, int32_t index1 = 0, int32_t index2 = 0) {
-        static_assert(IsTextItem(Id), "not a text setting item");
+    requires(IsTextItem(Id)) bool SetText(std::string_view value, int32_t index1 = 0,
+                                          int32_t index2 = 0) {
         return SetText(Id, value, index1, index2);
     }
 

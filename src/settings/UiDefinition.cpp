@@ -201,9 +201,10 @@ int32_t UiDefinition::Load(std::string_view path, ResultInfo* info) {
         return SetResult(info, ZUL_ERR_OS_FILE_READ, readErrno, std::string(path));
     }
 
+    // A byte-order mark written by some editors is not part of the first line.
+    size_t start = content.compare(0, 3, "\xEF\xBB\xBF") == 0 ? 3 : 0;
     UiControlRecord* current = nullptr;
     auto finish = [&]() -> bool { return !current || FinishRecord(*current); };
-    size_t start = 0;
     while (start < content.size()) {
         size_t end = content.find('\n', start);
         if (end == std::string::npos) {
@@ -416,7 +417,15 @@ std::string UiDefinition::DefaultPath() {
     if (::access(beside.c_str(), R_OK) == 0) {
         return beside;
     }
-    return folder + "../share/qvm8-zul/default.frs";
+    const std::string installed = folder + "../share/qvm8-zul/default.frs";
+#ifdef QVM8_SOURCE_DATA_DIR
+    // A program run from the build tree finds the file in the source tree's data folder.
+    const std::string source = std::string(QVM8_SOURCE_DATA_DIR) + "/default.frs";
+    if (::access(installed.c_str(), R_OK) != 0 && ::access(source.c_str(), R_OK) == 0) {
+        return source;
+    }
+#endif
+    return installed;
 }
 
 }  // namespace zul

@@ -85,7 +85,8 @@ public:
     void ApplyMicronMode(bool on, std::string_view unitText);
 
     // The file UI definitions are read from: "default.frs" beside the executable, else in
-    // ../share/qvm8-zul/ relative to the executable's folder.
+    // ../share/qvm8-zul/ relative to the executable's folder, else (a build-tree run) in the
+    // source tree's data folder.
     static std::string DefaultPath();
 
 private:

@@ -33,10 +33,8 @@ TempHome::~TempHome() {
 
 bool RecordingWindow::PostWindowMessage(uint32_t id, int64_t wParam, int64_t,
                                         std::unique_ptr<MessagePayload>&) {
-    {
-        std::lock_guard lock(mutex_);
-        messages_.emplace_back(id, wParam);
-    }
+    std::lock_guard lock(mutex_);
+    messages_.emplace_back(id, wParam);
     cv_.notify_all();
     return true;
 }
@@ -54,10 +52,8 @@ size_t RecordingWindow::Count() {
 }
 
 void TraceLines::Add(std::string_view line) {
-    {
-        std::lock_guard lock(mutex_);
-        lines_.emplace_back(line);
-    }
+    std::lock_guard lock(mutex_);
+    lines_.emplace_back(line);
     cv_.notify_all();
 }
 
@@ -205,8 +201,8 @@ void PtyPeer::Run() {
                 request = pendingInput_.substr(0, cr + 1);
                 pendingInput_.erase(0, cr + 1);
                 requests_.push_back(request);
+                cv_.notify_all();
             }
-            cv_.notify_all();
             for (const PeerAction& action : handler_(request)) {
                 if (!Act(action)) {
                     return;

@@ -271,3 +271,32 @@ TEST_F(SettingsStoreTest, ConcurrentWritersReadersAndAssignment) {
 
 }  // namespace
 }  // namespace zul
+
+namespace zul {
+namespace {
+
+// The id-as-template accessors accept only the matching value type and ids 1..209.
+template <int32_t Id>
+constexpr bool kIntAccess = requires(SettingsStore& s) {
+    s.GetInt<Id>();
+    s.SetInt<Id>(0);
+};
+template <int32_t Id>
+constexpr bool kRealAccess = requires(SettingsStore& s) {
+    s.GetDouble<Id>();
+    s.SetDouble<Id>(0.0);
+};
+template <int32_t Id>
+constexpr bool kTextAccess = requires(SettingsStore& s) {
+    s.GetText<Id>();
+    s.SetText<Id>("");
+};
+
+static_assert(kIntAccess<kHeadSetupMode> && !kRealAccess<kHeadSetupMode> &&
+              !kTextAccess<kHeadSetupMode>);
+static_assert(kRealAccess<kOutReflectionRate> && !kIntAccess<kOutReflectionRate>);
+static_assert(kTextAccess<kSoftMemAlias> && !kIntAccess<kSoftMemAlias>);
+static_assert(!kIntAccess<0> && !kIntAccess<210> && !kRealAccess<-1> && !kTextAccess<210>);
+
+}  // namespace
+}  // namespace zul

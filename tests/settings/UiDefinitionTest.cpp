@@ -97,6 +97,12 @@ Enable=1
     EXPECT_EQ(ui_.FindByName("bUFFERmODE"), mode);
 }
 
+TEST_F(UiDefinitionTest, ByteOrderMarkAndLineEnds) {
+    ASSERT_EQ(LoadText("\xEF\xBB\xBF[First]\r\nCtrlID=1000\r\n" + CompleteUiText("")), ZUL_OK);
+    ASSERT_NE(ui_.FindByName("First"), nullptr);
+    EXPECT_EQ(ui_.FindByName("First")->ctrlId, 1000);
+}
+
 TEST_F(UiDefinitionTest, FirstRecordOfAnIdWins) {
     ASSERT_EQ(LoadText(CompleteUiText("[First]\nCtrlID=1000\n[Second]\nCtrlID=1000\n")), ZUL_OK);
     EXPECT_EQ(ui_.FindById(1000)->name, "First");
@@ -261,6 +267,19 @@ TEST(UiDefinitionEmpty, NothingLoadedGivesNoStringData) {
     UiDefinition ui;
     EXPECT_EQ(ui.GetErrorText(ZUL_OK), kNoStringData);
     EXPECT_EQ(ui.FindById(1272), nullptr);
+}
+
+}  // namespace
+}  // namespace zul
+
+namespace zul {
+namespace {
+
+TEST(UiDefinitionPath, TheShippedFileIsFoundFromTheBuildTree) {
+    const std::string path = UiDefinition::DefaultPath();
+    EXPECT_EQ(path.substr(path.size() - 12), "/default.frs");
+    UiDefinition ui;
+    EXPECT_EQ(ui.Load(path), ZUL_OK) << path;
 }
 
 }  // namespace

@@ -55,6 +55,26 @@ TEST_F(Measure, OutputsFollowTheHeads) {
     EXPECT_EQ(s.value[1], "-001.250000");
 }
 
+TEST_F(Measure, MovingAverageOverTheConfiguredSamples) {
+    Poke(kOut1 + out::kAverageTimes, {2});  // 4 samples
+    sim.SetFixedDisplacement(0, 0.0);
+    Samples(8);
+    EXPECT_EQ(Read(client).value[0], "+000.000000");
+    sim.SetFixedDisplacement(0, 4.0);
+    const char* expected[] = {"+001.000000", "+002.000000", "+003.000000", "+004.000000",
+                              "+004.000000"};
+    for (const char* e : expected) {
+        Samples(1);
+        EXPECT_EQ(Read(client).value[0], e);
+    }
+    EXPECT_EQ(Read(client).value[1], "+000.250000");  // OUT2 does not average
+    // Another filter selection does not average.
+    Poke(kOut1 + out::kFilterSelect, {1});
+    sim.SetFixedDisplacement(0, 1.0);
+    Samples(1);
+    EXPECT_EQ(Read(client).value[0], "+001.000000");
+}
+
 TEST_F(Measure, StrobeTogglesWithEverySample) {
     std::string first = Read(client).flags[0].substr(0, 1);
     Samples(1);

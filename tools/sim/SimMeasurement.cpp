@@ -71,6 +71,29 @@ void SimMeasurement::StepHead(int h, double timeS) {
     }
 }
 
+int64_t SimMeasurement::Averaged(int o, int64_t micros) {
+    uint32_t block = OutputBlock(kWorkingCopy, o);
+    size_t size = 1;
+    if (memory_.Word(block + out::kFilterSelect) == 0) {
+        size = size_t(1) << std::min<uint16_t>(memory_.Word(block + out::kAverageTimes), 12);
+    }
+    Average& a = average_[o];
+    if (a.window.size() != size) {
+        a = Average{};
+        a.window.assign(size, 0);
+    }
+    if (a.filled == size) {
+        a.sum -= a.window[a.next];
+    } else {
+        ++a.filled;
+    }
+    a.window[a.next] = micros;
+    a.sum += micros;
+    a.next = (a.next + 1) % size;
+    int64_t n = static_cast<int64_t>(a.filled);
+    return a.sum >= 0 ? (a.sum + n / 2) / n : -((-a.sum + n / 2) / n);
+}
+
 void SimMeasurement::StepOutput(int o) {
     uint32_t block = OutputBlock(kWorkingCopy, o);
     const HeadSample& a = heads_[0];
@@ -106,7 +129,6 @@ void SimMeasurement::StepOutput(int o) {
         default:
             break;
     }
-    reference_[o] = value;
     OutputSample& s = outputs_[o];
     s.strobe = (samples_ & 1) != 0;
     s.alarmCode = 0;
@@ -124,8 +146,12 @@ void SimMeasurement::StepOutput(int o) {
     }
     if (s.alarm) {
         s.valueMicros = kAlarmValueMicros;
+        average_[o].filled = 0;
+        average_[o].sum = 0;
         return;
     }
+    value = static_cast<double>(Averaged(o, ToMicros(std::clamp(value, -999.0, 999.0)))) * kMicro;
+    reference_[o] = value;
     if (memory_.Word(block + out::kZeroSet) != 0) {
         value -= memory_.Long(block + out::kZeroSetVal) * kMicro;
     }

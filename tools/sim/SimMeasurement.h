@@ -7,6 +7,8 @@
 //
 // Output value from OutPattern: 0, 2, 8, 10 Head A; 1, 3, 9, 11 Head B; 4 A + B; 5 A - B;
 // 6 B - A; 7 CalcRef - (A + B) (thickness between two opposed heads); others Head A.
+// With FilterSelect 0 the value is the moving average of the last 2^AverageTimes samples
+// (AverageTimes 0..12; 0 means no averaging; other FilterSelect values do not average).
 // Then zero-set (the value minus ZeroSetVal while ZeroSet is 1), then OffsetInput. Judgement: HI
 // above DecisionMax, LOW below DecisionMin, else GO; a HI state is left only below
 // DecisionMax - DecisionHisMax, a LOW state only above DecisionMin + DecisionHisMin.
@@ -17,6 +19,7 @@
 
 #include <array>
 #include <cstdint>
+#include <vector>
 
 #include "SimMemory.h"
 #include "SimMotion.h"
@@ -84,6 +87,14 @@ private:
     std::array<bool, 2> holdTaken_{};
     std::array<int64_t, 2> heldMicros_{};
     std::array<int, 2> judgement_{};  // -1 LOW, 0 GO, 1 HI
+    struct Average {
+        std::vector<int64_t> window;  // the last samples in millionths, as a ring
+        size_t next = 0;
+        size_t filled = 0;
+        int64_t sum = 0;
+    };
+    int64_t Averaged(int o, int64_t micros);
+    std::array<Average, 2> average_{};
     uint64_t samples_ = 0;
 };
 

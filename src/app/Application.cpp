@@ -1,0 +1,265 @@
+#include "app/Application.h"
+
+#include <strings.h>
+#include <cstdio>
+
+#include "app/AppMessages.h"
+#include "app/DataFileTypes.h"
+#include "app/Paths.h"
+#include "app/UsbControllerLister.h"
+#include "app/Version.h"
+#include "link/MessageThread.h"
+#include "link/ThreadCommControler.h"
+#include "link/ThreadLog.h"
+#include "link/ThreadRawComm.h"
+#include "settings/MessageBox.h"
+#include "settings/SettingItem.h"
+
+namespace zul {
+
+namespace {
+
+bool EndsWithZul(const std::string& name) {
+    return name.size() >= 4 && strcasecmp(name.c_str() + name.size() - 4, ".zul") == 0;
+}
+
+std::string FormatFullVersion() {
+    char text[64];
+    std::snprintf(text, sizeof text, "%u.%u.%u.%u", static_cast<unsigned>(kVersionMajor),
+                  static_cast<unsigned>(kVersionMinor), static_cast<unsigned>(kVersionPatch), 0u);
+    return text;
+}
+
+std::string FormatShortVersion() {
+    char text[32];
+    std::snprintf(text, sizeof text, "%u.%02u", static_cast<unsigned>(kVersionMajor),
+                  static_cast<unsigned>(kVersionMinor));
+    return text;
+}
+
+}  // namespace
+
+Application::Application() = default;
+
+Application::~Application() {
+    Shutdown();
+}
+
+int32_t Application::Startup(const ApplicationOptions& options, ResultInfo* result) {
+    ClearResult(result);
+    ResultInfo local;
+    ResultInfo* info = result != nullptr ? result : &local;
+    options_ = options;
+    startupRan_ = true;
+    failureText_.clear();
+
+    // The UI definition holds every text, so without it only the fixed text can be shown.
+    std::string uiPath =
+        options_.uiDefinitionPath.empty() ? UiDefinition::DefaultPath() : options_.uiDefinitionPath;
+    if (ui_.Load(uiPath, info) != ZUL_OK) {
+        failureText_ = kUiDefinitionReadErrorText;
+        return info->code;
+    }
+
+    UsbControllerLister lister(options_.ftdi);
+    if (options_.registerDataFileTypes) {
+        RegisterDataFileTypes(".bfd");
+        RegisterDataFileTypes(".lwd");
+    }
+
+    store_.ResetToDefaults(ui_);
+    defaultSettingsPath_ = store_.GetFilePath();
+    {
+        std::lock_guard lock(usbMutex_);
+        store_.PromoteUsbDevice(lister, usbControllers_, false);
+    }
+    if (!options_.commandLineFile.empty() && EndsWithZul(options_.commandLineFile)) {
+        store_.SetFilePath(AppDataPath(options_.commandLineFile));
+    }
+
+    registry_ = std::make_unique<SettingsFileRegistry>(options_.registryFolder);
+    registry_->Open();
+    const std::string path = store_.GetFilePath();
+    if (options_.reserveSettingsFile) {
+        if (!registry_->ReserveSettingsFile(path)) {
+            SetResult(info, ZUL_ERR_INI_FILE_LOCKED, 0, FileNameWithExtension(path));
+            failureText_ = ResultText(ui_, *info);
+            return info->code;
+        }
+        reservedPath_ = path;
+    }
+
+    if (options_.loadSettings) {
+        ResultInfo load;
+        if (store_.Load(&load) != ZUL_OK) {
+            SetResult(info, ZUL_ERR_INI_FILE_READ, load.osError, FileNameWithExtension(path),
+                      load.detail1);
+            failureText_ = ResultText(ui_, *info);
+            return info->code;
+        }
+        settingsLoaded_ = true;
+        store_.MarkSaved();
+    }
+
+    ApplyVersionOptions();
+    micron_ = ReadMicronMode(ui_, store_.GetInt<kSoftMeasUnit>());
+    ui_.ApplyMicronMode(micron_.active, micron_.unit);
+    ReconnectSettings reconnect = ReadReconnectSettings(ui_);
+    environment_.SetReconnectSettings(reconnect.time, reconnect.retry);
+
+    if (options_.beforeThreads) {
+        options_.beforeThreads(store_);
+    }
+    StartWorkerThreads();
+
+    fullVersion_ = FormatFullVersion();
+    shortVersion_ = FormatShortVersion();
+    LogLine(std::string("START, ") + kProductTitle + ", version " + fullVersion_);
+    return ZUL_OK;
+}
+
+int32_t Application::Shutdown(ResultInfo* result) {
+    ClearResult(result);
+    if (shutdownDone_ || !startupRan_) {
+        return ZUL_OK;
+    }
+    shutdownDone_ = true;
+    if (threadsStarted_) {
+        StopWorkerThreads();
+        threadsStarted_ = false;
+    }
+    int32_t code = ZUL_OK;
+    if (settingsLoaded_) {
+        if (options_.saveAtExit) {
+            ResultInfo save;
+            if (store_.Save(&save, defaultSettingsPath_) != ZUL_OK) {
+                code = SetResult(result, ZUL_ERR_INI_FILE_WRITE, save.osError,
+                                 FileNameWithExtension(defaultSettingsPath_), save.detail1);
+            }
+        }
+        settingsLoaded_ = false;
+    }
+    if (!reservedPath_.empty() && registry_) {
+        registry_->ReleaseSettingsFile(reservedPath_);
+        reservedPath_.clear();
+    }
+    registry_.reset();
+    return code;
+}
+
+void Application::ApplyVersionOptions() {
+    environment_.SetFirmwareVersion(kUnknownFirmwareVersion);
+    thresholds_ = ReadVersionThresholds(ui_);
+    for (size_t i = 0; i < thresholds_.size(); ++i) {
+        environment_.SetVersionThreshold(i, thresholds_[i]);
+    }
+    ApplyVersionRules();
+}
+
+void Application::ApplyVersionRules() {
+    uint32_t version = environment_.FirmwareVersion();
+    ui_.ApplyControllerVersion(version);
+    ui_.RestrictBufferModeChoices(version, thresholds_[0], thresholds_[3]);
+}
+
+void Application::SetFirmwareVersion(uint32_t version) {
+    uint16_t word = static_cast<uint16_t>(version > 0xFFFF ? 0xFFFF : version);
+    if (word == environment_.FirmwareVersion()) {
+        return;
+    }
+    environment_.SetFirmwareVersion(word);
+    ApplyVersionRules();
+    if (options_.window != nullptr) {
+        for (uint32_t id : {kWmReapplyUiDefinition, kWmReapplyUiVersion}) {
+            std::unique_ptr<MessagePayload> none;
+            options_.window->PostWindowMessage(id, 0, 0, none);
+        }
+    }
+}
+
+std::vector<std::string> Application::UsbControllers() const {
+    std::lock_guard lock(usbMutex_);
+    return usbControllers_;
+}
+
+void Application::RefreshUsbControllers() {
+    UsbControllerLister lister(options_.ftdi);
+    std::lock_guard lock(usbMutex_);
+    store_.PromoteUsbDevice(lister, usbControllers_, false);
+}
+
+void Application::SetConnectionState(int32_t state) {
+    store_.SetInt<kCtrlLineState>(state);
+    // The buffering and light-wave threads are told of the new state here once they exist.
+}
+
+bool Application::ReserveSettingsFile(const std::string& path) {
+    if (!registry_) {
+        registry_ = std::make_unique<SettingsFileRegistry>(options_.registryFolder);
+    }
+    return registry_->ReserveSettingsFile(path);
+}
+
+bool Application::ReleaseSettingsFile(const std::string& path) {
+    return registry_ && registry_->ReleaseSettingsFile(path);
+}
+
+std::vector<MessageThread*> Application::DataThreads() {
+    // In start order: measurement, light-wave, buffering.
+    return {};
+}
+
+void Application::StartWorkerThreads() {
+    log_ = std::make_unique<CThreadLog>(store_);
+    log_->Start();
+    SetLogThread(log_.get());
+
+    raw_ = std::make_unique<CThreadRawComm>(linkSettings_, environment_, options_.window,
+                                            options_.ftdi);
+    raw_->Start();
+    comm_ = std::make_unique<CThreadCommControler>(*raw_, linkSettings_, environment_);
+    comm_->Start();
+
+    // The data threads start here, after the communication threads, in the order measurement,
+    // light-wave, buffering: construct each (with *this and store_), Start() it, and list it in
+    // DataThreads().
+    threadsStarted_ = true;
+}
+
+void Application::StopWorkerThreads() {
+    // Every thread is asked to stop first, in the documented order, and only then joined in the
+    // same order. A stop drains the queue and runs OnStop; no handler of these threads blocks
+    // on anything but a thread later in the chain or a bounded poll, and a request to a
+    // stopping thread fails at once instead of waiting, so every join ends.
+    std::vector<MessageThread*> data = DataThreads();
+    for (MessageThread* thread : data) {
+        thread->RequestStop();
+    }
+    if (comm_) {
+        comm_->SetStopping();
+        comm_->RequestStop();
+    }
+    if (raw_) {
+        raw_->SetStopping();
+        raw_->RequestStop();
+    }
+    for (MessageThread* thread : data) {
+        thread->Join();
+    }
+    if (comm_) {
+        comm_->Join();
+    }
+    if (raw_) {
+        raw_->Join();
+    }
+    // The log thread goes last so that the others can log until they end.
+    SetLogThread(nullptr);
+    if (log_) {
+        log_->Stop();
+    }
+    comm_.reset();
+    raw_.reset();
+    log_.reset();
+}
+
+}  // namespace zul

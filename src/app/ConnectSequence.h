@@ -1,0 +1,24 @@
+// Connecting to the controller and identifying it, as the main window's connect button does.
+#pragma once
+
+#include <cstdint>
+
+#include "link/ControllerInfo.h"
+#include "settings/ResultInfo.h"
+
+namespace zul {
+
+class Application;
+
+// Refreshes the USB controller list (remembered controller first), opens the link, reads the
+// controller's identification and on success stores Type, Version, SensorA and SensorB,
+// hands the version word to SetFirmwareVersion and sets the connection state to 1. On any
+// failure after the link was opened, the link is closed again. info may be null. Without
+// refreshUsb the USB selection stays as it is (a controller named for this run only).
+int32_t ConnectController(Application& app, ResultInfo* result, ControllerInfo* info = nullptr,
+                          bool refreshUsb = true);
+
+// Sets the connection state to 0 and closes the link.
+void DisconnectController(Application& app);
+
+}  // namespace zul

@@ -1,0 +1,65 @@
+#include "app/SettingsCommands.h"
+
+#include "app/Application.h"
+#include "link/ThreadCommControler.h"
+#include "settings/SettingItem.h"
+
+namespace zul {
+
+int32_t RunSettingsTransfer(Application& app, TransferOperation operation, ResultInfo* result,
+                            const TransferProgressFn& progress, const SettingsStore* source,
+                            const std::function<void(SettingsTransfer*)>& observe) {
+    ClearResult(result);
+    CThreadCommControler* comm = app.CommControler();
+    if (comm == nullptr) {
+        return SetResult(result, ZUL_ERR_OFFLINE);
+    }
+    SettingsStore& main = app.Store();
+    if (operation == TransferOperation::kWriteAll) {
+        main.SetInt<kCtrlCurMemNo>(main.GetInt<kAppCurMemNo>());
+    }
+
+    // The private copy: for the system operations the main store carrying the system block
+    // being written; otherwise the source itself.
+    std::unique_ptr<SettingsStore> initial;
+    const bool system =
+        operation == TransferOperation::kReadSystem || operation == TransferOperation::kWriteSystem;
+    if (system) {
+        initial = std::make_unique<SettingsStore>(main);
+        if (source != nullptr) {
+            initial->SetSystemBlock(source->GetSystemBlock());
+        }
+    } else if (source != nullptr) {
+        initial = std::make_unique<SettingsStore>(*source);
+        if (operation == TransferOperation::kWriteAll) {
+            initial->SetInt<kCtrlCurMemNo>(initial->GetInt<kAppCurMemNo>());
+        }
+    }
+
+    SettingsTransfer transfer(operation, initial ? *initial : main, *comm, app.Environment(),
+                              app.Ui());
+    initial.reset();
+    transfer.SetProgress(progress);
+    if (observe) {
+        observe(&transfer);
+    }
+    int32_t code = transfer.Run();
+    if (observe) {
+        observe(nullptr);
+    }
+    if (result != nullptr) {
+        *result = transfer.Result();
+    }
+    if (code != ZUL_OK) {
+        return code;
+    }
+    if (operation == TransferOperation::kReadAll) {
+        main = transfer.Store();
+        main.SetInt<kAppCurMemNo>(main.GetInt<kCtrlCurMemNo>());
+    } else if (operation == TransferOperation::kReadSystem) {
+        main.SetSystemBlock(transfer.Store().GetSystemBlock());
+    }
+    return ZUL_OK;
+}
+
+}  // namespace zul

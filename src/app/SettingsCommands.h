@@ -1,0 +1,28 @@
+// The settings transfers as the application runs them: on a private copy of the main store,
+// with the main store updated only after a successful read.
+#pragma once
+
+#include <cstdint>
+
+#include "settings/ResultInfo.h"
+#include "settings/SettingsStore.h"
+#include "settings/SettingsTransfer.h"
+
+namespace zul {
+
+class Application;
+
+// Read all: on success the main store takes the values read and ZUL_APP_DATA CurMemNo becomes
+// the controller's current bank; on failure the main store is untouched.
+// Write all: the main store's controller CurMemNo is first set from ZUL_APP_DATA CurMemNo; the
+// source (the main store when null) is written; nothing is copied back.
+// Read system / write system: the main store with source's system block (when given) is the
+// private copy; after a successful read the main store takes the system block read.
+// The transfer object is handed to observe (when set) before it runs, so that a caller may
+// cancel it from another thread. progress may be empty.
+int32_t RunSettingsTransfer(Application& app, TransferOperation operation, ResultInfo* result,
+                            const TransferProgressFn& progress = {},
+                            const SettingsStore* source = nullptr,
+                            const std::function<void(SettingsTransfer*)>& observe = {});
+
+}  // namespace zul

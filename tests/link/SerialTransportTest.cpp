@@ -1,0 +1,313 @@
+// The serial transport on its own, over a pseudo-terminal.
+#include "link/SerialTransport.h"
+
+#include <gtest/gtest.h>
+#include <poll.h>
+#include <pty.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <thread>
+
+#include <filesystem>
+
+#include "LinkTestSupport.h"
+#include "app/Paths.h"
+#include "link/SerialPortName.h"
+
+namespace zul {
+namespace {
+
+using namespace std::chrono_literals;
+using test::PeerAction;
+using test::PtyPeer;
+
+// Collects what the transport reports, from whichever thread reports it.
+class EventLog {
+public:
+    TransportCallback Callback() {
+        return [this](std::unique_ptr<TransportEvent> event) {
+            std::lock_guard lock(mutex_);
+            events_.push_back(std::move(event));
+            cv_.notify_all();
+        };
+    }
+    // Waits for the next record of the kind and takes it out; null on time-out.
+    std::unique_ptr<TransportEvent> Take(TransportEventKind kind, std::chrono::milliseconds limit) {
+        std::unique_lock lock(mutex_);
+        std::unique_ptr<TransportEvent> found;
+        cv_.wait_for(lock, limit, [&] {
+            for (auto it = events_.begin(); it != events_.end(); ++it) {
+                if ((*it)->kind == kind) {
+                    found = std::move(*it);
+                    events_.erase(it);
+                    return true;
+                }
+            }
+            return false;
+        });
+        return found;
+    }
+    size_t CountOf(TransportEventKind kind) {
+        std::lock_guard lock(mutex_);
+        size_t n = 0;
+        for (auto& e : events_) {
+            n += e->kind == kind ? 1 : 0;
+        }
+        return n;
+    }
+
+private:
+    std::mutex mutex_;
+    std::condition_variable cv_;
+    std::vector<std::unique_ptr<TransportEvent>> events_;
+};
+
+class SerialTransportTest : public ::testing::Test {
+protected:
+    void TearDown() override { SetSerialDeviceOverride(""); }
+    test::TempHome home_;
+};
+
+TEST_F(SerialTransportTest, PortNamesAndTheLinkRule) {
+    EXPECT_EQ(SerialDisplayName(0), "COM1");
+    EXPECT_EQ(SerialDisplayName(4), "COM5");
+    EXPECT_EQ(SerialDevicePath(2), "/dev/ttyS2");
+    std::string link = AppDataPath("ports/COM3");
+    std::filesystem::create_directories(std::filesystem::path(link).parent_path());
+    std::filesystem::create_symlink("/dev/null", link);
+    EXPECT_EQ(SerialDevicePath(2), link);
+    EXPECT_EQ(SerialDevicePath(3), "/dev/ttyS3");
+    SetSerialDeviceOverride("/tmp/somewhere");
+    EXPECT_EQ(SerialDevicePath(2), "/tmp/somewhere");
+}
+
+TEST_F(SerialTransportTest, OpenFailureNamesTheComPort) {
+    SetSerialDeviceOverride(home_.Path() + "/no-such-device");
+    SerialTransport transport;
+    ResultInfo result;
+    EventLog log;
+    EXPECT_EQ(transport.Open(&result, 4, 3, 1, 2, log.Callback()), ZUL_ERR_OS_RS_OPEN);
+    EXPECT_EQ(result.detail1, "COM5");
+    EXPECT_EQ(result.osError, ENOENT);
+    EXPECT_FALSE(transport.IsOpen());
+}
+
+TEST(SerialLineSettings, FollowTheCodes) {
+    struct Case {
+        int32_t speed, length, parity;
+        speed_t baud;
+        tcflag_t size;
+        bool parityOn, odd;
+    };
+    for (const Case& c :
+         {Case{7, 1, 2, B115200, CS8, false, false}, Case{0, 0, 0, B9600, CS7, true, false},
+          Case{1, 1, 1, B19200, CS8, true, true}, Case{2, 5, 9, B38400, CS8, false, false}}) {
+        termios tio{};
+        tio.c_cflag = CSTOPB | CRTSCTS | PARODD;
+        tio.c_iflag = IXON | IXOFF | ISTRIP;
+        ApplyLineSettings(tio, c.speed, c.length, c.parity);
+        EXPECT_EQ(cfgetospeed(&tio), c.baud);
+        EXPECT_EQ(cfgetispeed(&tio), c.baud);
+        EXPECT_EQ(tio.c_cflag & CSIZE, c.size);
+        EXPECT_EQ((tio.c_cflag & PARENB) != 0, c.parityOn);
+        EXPECT_EQ((tio.c_iflag & INPCK) != 0, c.parityOn);
+        EXPECT_EQ((tio.c_cflag & PARODD) != 0, c.odd);
+        EXPECT_EQ(tio.c_cflag & (CSTOPB | CRTSCTS), 0u);
+        EXPECT_EQ(tio.c_iflag & (IXON | IXOFF | IXANY | ISTRIP | IGNPAR | PARMRK), 0u);
+        EXPECT_NE(tio.c_cflag & CLOCAL, 0u);
+        EXPECT_NE(tio.c_cflag & CREAD, 0u);
+        EXPECT_EQ(tio.c_lflag & (ICANON | ECHO), 0u);
+        EXPECT_EQ(tio.c_cc[VMIN], 0);
+        EXPECT_EQ(tio.c_cc[VTIME], 0);
+    }
+}
+
+TEST_F(SerialTransportTest, OpenAppliesTheSpeedAndRawMode) {
+    PtyPeer peer([](const std::string&) { return std::vector<PeerAction>{}; });
+    SetSerialDeviceOverride(peer.SlavePath());
+    SerialTransport transport;
+    EventLog log;
+    ResultInfo result;
+    ASSERT_EQ(transport.Open(&result, 0, 1, 1, 2, log.Callback()), ZUL_OK);
+    termios tio{};
+    ASSERT_EQ(tcgetattr(peer.SlaveFd(), &tio), 0);
+    EXPECT_EQ(cfgetospeed(&tio), static_cast<speed_t>(B19200));
+    EXPECT_EQ(tio.c_lflag & (ICANON | ECHO), 0u);
+    // Opening again while open does nothing and succeeds.
+    EXPECT_EQ(transport.Open(&result, 0, 7, 0, 0, log.Callback()), ZUL_OK);
+    ASSERT_EQ(tcgetattr(peer.SlaveFd(), &tio), 0);
+    EXPECT_EQ(cfgetospeed(&tio), static_cast<speed_t>(B19200));
+}
+
+TEST_F(SerialTransportTest, WriteCompletesAndBytesArrive) {
+    PtyPeer peer([](const std::string& request) {
+        return std::vector<PeerAction>{PeerAction::Write("echo:" + request)};
+    });
+    SetSerialDeviceOverride(peer.SlavePath());
+    SerialTransport transport;
+    EventLog log;
+    ResultInfo result;
+    ASSERT_EQ(transport.Open(&result, 0, 3, 1, 2, log.Callback()), ZUL_OK);
+
+    auto write = std::make_unique<TransportEvent>();
+    write->data = "hello\r";
+    write->length = 6;
+    const TransportEvent* identity = write.get();
+    transport.Write(std::move(write));
+    auto activity = log.Take(TransportEventKind::kActivity, 2s);
+    ASSERT_TRUE(activity);
+    EXPECT_TRUE(activity->writeDone);
+    transport.HandleEvent(std::move(activity));
+    auto finished = log.Take(TransportEventKind::kWriteFinished, 2s);
+    ASSERT_TRUE(finished);
+    EXPECT_EQ(finished.get(), identity);
+    EXPECT_EQ(finished->code, ZUL_OK);
+    EXPECT_EQ(finished->written, 6u);
+    EXPECT_EQ(peer.WaitForRequests(1, 2s), (std::vector<std::string>{"hello\r"}));
+
+    std::string received;
+    while (received.size() < 11) {
+        auto read = log.Take(TransportEventKind::kActivity, 2s);
+        ASSERT_TRUE(read);
+        ASSERT_TRUE(read->readDone);
+        transport.HandleEvent(std::move(read));
+        auto bytes = log.Take(TransportEventKind::kReceived, 2s);
+        ASSERT_TRUE(bytes);
+        EXPECT_EQ(bytes->length, bytes->data.size());
+        received += bytes->data;
+    }
+    EXPECT_EQ(received, "echo:hello\r");
+}
+
+TEST_F(SerialTransportTest, HangUpIsOneDeviceErrorUntilReopened) {
+    auto peer = std::make_unique<PtyPeer>(
+        [](const std::string&) { return std::vector<PeerAction>{PeerAction::HangUp()}; });
+    SetSerialDeviceOverride(peer->SlavePath());
+    SerialTransport transport;
+    EventLog log;
+    ResultInfo result;
+    ASSERT_EQ(transport.Open(&result, 0, 3, 1, 2, log.Callback()), ZUL_OK);
+    peer->HangUp();
+    auto error = log.Take(TransportEventKind::kDeviceError, 2s);
+    ASSERT_TRUE(error);
+    EXPECT_EQ(error->code, ZUL_ERR_RS_DEVICE);
+    EXPECT_TRUE(transport.HasError());
+
+    // A write in the error state is refused with the not-sent code.
+    auto write = std::make_unique<TransportEvent>();
+    write->data = "x\r";
+    write->length = 2;
+    transport.Write(std::move(write));
+    auto refused = log.Take(TransportEventKind::kWriteFinished, 1s);
+    ASSERT_TRUE(refused);
+    EXPECT_EQ(refused->code, ZUL_ERR_RS_SEND);
+
+    // The watcher does not report the same failure again (several of its waits pass).
+    EXPECT_FALSE(log.Take(TransportEventKind::kDeviceError, 350ms));
+
+    transport.Close();
+    peer = std::make_unique<PtyPeer>([](const std::string&) { return std::vector<PeerAction>{}; });
+    SetSerialDeviceOverride(peer->SlavePath());
+    ASSERT_EQ(transport.Open(&result, 0, 3, 1, 2, log.Callback()), ZUL_OK);
+    EXPECT_FALSE(transport.HasError());
+    peer->HangUp();
+    EXPECT_TRUE(log.Take(TransportEventKind::kDeviceError, 2s));
+}
+
+TEST_F(SerialTransportTest, RecordsOfAnEarlierOpenAreDropped) {
+    PtyPeer peer([](const std::string&) { return std::vector<PeerAction>{}; });
+    SetSerialDeviceOverride(peer.SlavePath());
+    SerialTransport transport;
+    EventLog log;
+    ResultInfo result;
+    ASSERT_EQ(transport.Open(&result, 0, 3, 1, 2, log.Callback()), ZUL_OK);
+    auto stale = std::make_unique<TransportEvent>();
+    stale->readDone = true;
+    stale->bytesRead = 3;
+    stale->data = "old";
+    stale->session = transport.Session() - 1;
+    transport.HandleEvent(std::move(stale));
+    EXPECT_EQ(log.CountOf(TransportEventKind::kReceived), 0u);
+}
+
+}  // namespace
+}  // namespace zul
+
+namespace zul {
+namespace {
+
+// A port that cannot take everything at once: the rest is written by the watcher when the
+// other side drains, and the owner continues from each reported offset.
+TEST_F(SerialTransportTest, FullPortIsFinishedByTheWatcherInOrder) {
+    int master = -1;
+    int slave = -1;
+    char name[256] = {};
+    ASSERT_EQ(openpty(&master, &slave, name, nullptr, nullptr), 0);
+    SetSerialDeviceOverride(name);
+    SerialTransport transport;
+    EventLog log;
+    ResultInfo result;
+    ASSERT_EQ(transport.Open(&result, 0, 3, 1, 2, log.Callback()), ZUL_OK);
+
+    std::string data(300000, '\0');
+    for (size_t i = 0; i < data.size(); ++i) {
+        data[i] = static_cast<char>('A' + i % 23);
+    }
+    auto record = std::make_unique<TransportEvent>();
+    record->data = data;
+    record->length = static_cast<uint32_t>(data.size());
+
+    std::string drained;
+    std::atomic<bool> drain{false};
+    std::thread reader([&] {
+        while (!drain.load()) {
+            std::this_thread::yield();
+        }
+        char buffer[65536];
+        while (drained.size() < data.size()) {
+            pollfd in{master, POLLIN, 0};
+            if (poll(&in, 1, 2000) <= 0) {
+                break;
+            }
+            ssize_t n = read(master, buffer, sizeof(buffer));
+            if (n > 0) {
+                drained.append(buffer, static_cast<size_t>(n));
+            }
+        }
+    });
+
+    int writes = 0;
+    transport.Write(std::move(record));
+    for (;;) {
+        auto activity = log.Take(TransportEventKind::kActivity, 3s);
+        ASSERT_TRUE(activity);
+        if (!activity->writeDone) {
+            continue;
+        }
+        transport.HandleEvent(std::move(activity));
+        auto finished = log.Take(TransportEventKind::kWriteFinished, 3s);
+        ASSERT_TRUE(finished);
+        ASSERT_EQ(finished->code, ZUL_OK);
+        ASSERT_GT(finished->written, 0u);
+        ++writes;
+        finished->offset += finished->written;
+        if (finished->offset >= finished->length) {
+            break;
+        }
+        drain.store(true);  // the port is full by now: let the other side read
+        transport.Write(std::move(finished));
+    }
+    drain.store(true);
+    reader.join();
+    EXPECT_GT(writes, 1);
+    EXPECT_EQ(drained.size(), data.size());
+    EXPECT_TRUE(drained == data);
+    transport.Close();
+    close(master);
+    close(slave);
+}
+
+}  // namespace
+}  // namespace zul
