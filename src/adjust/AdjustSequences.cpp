@@ -89,13 +89,18 @@ int32_t RunApply(CommGate& gate, SettingsStore& store, const UiDefinition& ui, A
 
 int32_t ApplyAdjustment(CommGate& gate, SettingsStore& store, const UiDefinition& ui,
                         AdjustKind kind, int32_t index, const AdjustPoints& points,
-                        ResultInfo* result) {
+                        ResultInfo* result, bool waitForCancel) {
     ResultInfo local;
     ResultInfo* info = result != nullptr ? result : &local;
     ClearResult(info);
     int32_t code = RunApply(gate, store, ui, kind, index, points, info);
     if (code != ZUL_OK) {
-        CancelAdjustment(gate, kind, index);
+        if (waitForCancel) {
+            ResultInfo ignored;  // the failure being reported is the first one
+            WriteWord(gate, &ignored, CommandsOf(kind).execute, TargetOf(kind, index), 2);
+        } else {
+            CancelAdjustment(gate, kind, index);
+        }
     }
     return code;
 }

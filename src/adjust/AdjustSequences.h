@@ -30,9 +30,11 @@ constexpr int32_t OutputTarget(int32_t output) {
 // ZUL_APP_DATA), checks its range (ZUL_ERR_RANGE stops before its command) and sends it; then, for
 // a valid set, the execute command. On any failure the cancel command is posted and the failure
 // returned; an invalid set is ZUL_ERR_BAD_SCALING or ZUL_ERR_BAD_CALIB after the values were sent.
+// A caller that ends right afterwards (and would take the link down before a posted command
+// leaves) sets waitForCancel, so that the cancel has been answered when the function returns.
 int32_t ApplyAdjustment(CommGate& gate, SettingsStore& store, const UiDefinition& ui,
                         AdjustKind kind, int32_t index, const AdjustPoints& points,
-                        ResultInfo* result);
+                        ResultInfo* result, bool waitForCancel = false);
 
 // Reads the current measured value ("%EE#RMD", target index + 3) into the store's measure
 // value of point (0 or 1) and *value. A value out of range is ZUL_ERR_SCALING_ALARM or

@@ -100,6 +100,16 @@ TEST_F(AdjustTest, EqualMeasureValuesSendTheValuesThenCancel) {
     EXPECT_EQ(gate.Posted(), (std::vector<std::string>{"%EE#WAS300002"}));
 }
 
+TEST_F(AdjustTest, CancelCanBeWaitedFor) {
+    ResultInfo info;
+    EXPECT_EQ(ApplyAdjustment(gate, store, ui, AdjustKind::kCalibration, 0,
+                              Points(1.0, 1.0, 1.0, 4.0), &info, true),
+              ZUL_ERR_BAD_CALIB);
+    EXPECT_TRUE(gate.Posted().empty());
+    EXPECT_EQ(gate.Commands().back(), "%EE#WCE100002");
+    EXPECT_EQ(info.code, ZUL_ERR_BAD_CALIB);
+}
+
 TEST_F(AdjustTest, OutOfRangeValueStopsBeforeItsCommand) {
     ResultInfo info;
     EXPECT_EQ(ApplyAdjustment(gate, store, ui, AdjustKind::kScaling, 0,

@@ -57,8 +57,9 @@ int CheckBank(CtlContext& context) {
 int Apply(CtlContext& context, AdjustKind kind, int32_t index, const AdjustPoints& points) {
     Application& app = context.app;
     ResultInfo result;
-    if (ApplyAdjustment(*app.CommControler(), app.Store(), app.Ui(), kind, index, points,
-                        &result) != ZUL_OK) {
+    // The program ends right after: the cancel of a failed apply is waited for.
+    if (ApplyAdjustment(*app.CommControler(), app.Store(), app.Ui(), kind, index, points, &result,
+                        true) != ZUL_OK) {
         return context.out.Fail(&app.Ui(), result);
     }
     StoreAdjustPoints(app.Store(), kind, index, points);
