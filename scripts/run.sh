@@ -27,6 +27,7 @@ trap 'kill "$sim_pid" 2>/dev/null || true; wait "$sim_pid" 2>/dev/null || true; 
 "$sim" --link "$tmp/com1" &
 sim_pid=$!
 for _ in $(seq 50); do [ -e "$tmp/com1" ] && break; sleep 0.1; done
-"$ctl" --device "$tmp/com1" info
-"$ctl" --device "$tmp/com1" read-all -o "$tmp/controller.zul"
+# The emulator checks block checks like a controller set to use them.
+"$ctl" --device "$tmp/com1" --bcc info
+"$ctl" --device "$tmp/com1" --bcc read-all -o "$tmp/controller.zul"
 echo "Read all settings into $tmp/controller.zul ($(wc -c <"$tmp/controller.zul") bytes)."

@@ -9,6 +9,7 @@
 #include "link/LinkSettings.h"
 #include "link/RegisterBlock.h"
 #include "link/RequestBuilders.h"
+#include "settings/ItemInstances.h"
 #include "settings/RegisterMaps.h"
 #include "settings/SettingItem.h"
 #include "settings/UiDefinition.h"
@@ -84,6 +85,24 @@ void AddWorkingCopyVisits(std::vector<BlockVisit>& visits, int32_t bank) {
 
 int32_t Index1(const BlockVisit& visit) {
     return visit.kind == BlockKind::kSystem ? 0 : visit.bank;
+}
+
+// "[section] key" of an item instance, for the report of an invalid value.
+std::string InstanceName(int32_t itemId, int32_t bank, int32_t index2) {
+    const SettingItem* item = FindItem(itemId);
+    if (item == nullptr) {
+        return {};
+    }
+    const bool perHead = item->index2Kind == kIndexHead;
+    const int32_t head = perHead ? index2 : 0;
+    const int32_t output = perHead ? 0 : index2;
+    return "[" + ExpandPattern(item->section, bank, head, output) + "] " +
+           ExpandPattern(item->key, bank, head, output);
+}
+
+std::string ValueText(const SettingsStore& store, int32_t itemId, int32_t i1, int32_t i2) {
+    return IsRealItem(itemId) ? std::to_string(store.GetDouble(itemId, i1, i2))
+                              : std::to_string(store.GetInt(itemId, i1, i2));
 }
 
 }  // namespace
@@ -325,7 +344,9 @@ int32_t SettingsTransfer::WriteAll() {
     for (const BlockVisit& visit : visits) {
         for (const RegisterMapEntry& entry : visit.map) {
             if (invalid(visit, entry)) {
-                return SetResult(&result_, ZUL_ERR_RANGE);
+                return SetResult(&result_, ZUL_ERR_RANGE, 0,
+                                 InstanceName(entry.itemId, Index1(visit), visit.index2),
+                                 ValueText(store_, entry.itemId, Index1(visit), visit.index2));
             }
             for (int32_t w = 0; w < TransferredWords(entry); ++w) {
                 walk.Add(visit.base + static_cast<uint32_t>(entry.word1 + w));
@@ -352,7 +373,9 @@ int32_t SettingsTransfer::WriteAll() {
             visit.kind == BlockKind::kOutput && store_.GetInt<kOutZeroSetSend>(i1, i2) != 0;
         for (const RegisterMapEntry& entry : visit.map) {
             if (invalid(visit, entry)) {
-                return SetResult(&result_, ZUL_ERR_RANGE);
+                return SetResult(&result_, ZUL_ERR_RANGE, 0,
+                                 InstanceName(entry.itemId, Index1(visit), visit.index2),
+                                 ValueText(store_, entry.itemId, Index1(visit), visit.index2));
             }
             const int32_t encoding = EffectiveEncoding(entry, supported);
             const uint32_t low = visit.base + static_cast<uint32_t>(entry.word1);
@@ -489,7 +512,8 @@ int32_t SettingsTransfer::WriteSystem() {
     // Every value is checked before the first write, so an invalid value changes nothing.
     for (const SystemCommandRow* row : rows) {
         if (store_.IsItemInvalid(ui_, row->itemId)) {
-            return SetResult(&result_, ZUL_ERR_RANGE);
+            return SetResult(&result_, ZUL_ERR_RANGE, 0, InstanceName(row->itemId, 0, 0),
+                             ValueText(store_, row->itemId, 0, 0));
         }
     }
     const bool outMode = Supported(kMemCmnRs232cOutMode);

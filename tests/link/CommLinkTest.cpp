@@ -359,6 +359,27 @@ TEST_F(CommLinkTest, NoTransportTypeEndsRequestsWithErr) {
     EXPECT_TRUE(trace_.Lines().empty());
 }
 
+// A request that tells when it is destroyed.
+struct CountedRequest : CommRequest {
+    explicit CountedRequest(std::promise<int32_t>* destroyed) : destroyed_(destroyed) {}
+    ~CountedRequest() override { destroyed_->set_value(result.code); }
+    std::promise<int32_t>* destroyed_;
+};
+
+TEST_F(CommLinkTest, FireAndForgetRequestIsDestroyedWhenItEnds) {
+    settings_.Update([](LinkSettings& s) { s.communicationType = 2; });
+    StartThreads();
+    EXPECT_EQ(Connect(), ZUL_OK);
+    std::promise<int32_t> destroyed;
+    auto request = std::make_unique<CountedRequest>(&destroyed);
+    request->command = "%EE#WBS000001";
+    request->commandCursor = 13;
+    controller_->Submit(std::move(request));
+    auto code = destroyed.get_future();
+    ASSERT_EQ(code.wait_for(2s), std::future_status::ready);
+    EXPECT_EQ(code.get(), ZUL_ERR);  // it failed, and nobody was told
+}
+
 TEST_F(CommLinkTest, HangUpOutsideReconnectModeTellsTheWindow) {
     PtyPeer& peer = StartPeer([](const std::string&) { return Silence(); });
     StartThreads();

@@ -41,18 +41,24 @@ public:
         close(slave_);
     }
     const std::string& Path() const { return path_; }
-    // Fills the way to the controller until nothing more fits; returns the bytes written.
+    // Fills the way to the controller until nothing more fits, also after the terminal layer
+    // has moved what it could further on; returns the bytes written.
     size_t Fill() {
         fcntl(slave_, F_SETFL, fcntl(slave_, F_GETFL) | O_NONBLOCK);
         std::string junk(4096, 'j');
         size_t total = 0;
-        for (;;) {
+        for (int rounds = 0; rounds < 10000; ++rounds) {
             ssize_t n = write(slave_, junk.data(), junk.size());
-            if (n <= 0) {
-                return total;
+            if (n > 0) {
+                total += static_cast<size_t>(n);
+                continue;
             }
-            total += static_cast<size_t>(n);
+            pollfd out{slave_, POLLOUT, 0};
+            if (poll(&out, 1, 100) <= 0) {
+                break;
+            }
         }
+        return total;
     }
     // Reads everything the controller side gets, until the bytes end with the text.
     std::string DrainUntil(std::string_view tail, std::chrono::milliseconds limit) {

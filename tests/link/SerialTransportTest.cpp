@@ -141,6 +141,22 @@ TEST_F(SerialTransportTest, OpenAppliesTheSpeedAndRawMode) {
     EXPECT_EQ(cfgetospeed(&tio), static_cast<speed_t>(B19200));
 }
 
+TEST_F(SerialTransportTest, PortIsOpenedExclusively) {
+    if (geteuid() == 0) {
+        GTEST_SKIP() << "exclusive mode does not hold for root";
+    }
+    PtyPeer peer([](const std::string&) { return std::vector<PeerAction>{}; });
+    SetSerialDeviceOverride(peer.SlavePath());
+    SerialTransport first;
+    SerialTransport second;
+    EventLog log;
+    ResultInfo result;
+    ASSERT_EQ(first.Open(&result, 0, 3, 1, 2, log.Callback()), ZUL_OK);
+    EXPECT_EQ(second.Open(&result, 1, 3, 1, 2, log.Callback()), ZUL_ERR_OS_RS_OPEN);
+    EXPECT_EQ(result.osError, EBUSY);
+    EXPECT_EQ(result.detail1, "COM2");
+}
+
 TEST_F(SerialTransportTest, WriteCompletesAndBytesArrive) {
     PtyPeer peer([](const std::string& request) {
         return std::vector<PeerAction>{PeerAction::Write("echo:" + request)};

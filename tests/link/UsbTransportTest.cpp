@@ -49,6 +49,10 @@ struct FakeFtdi {
     }
     void Unplug() { Get<void()>("fake_ftdi_unplug")(); }
     void SetMaxWrite(int n) { Get<void(int)>("fake_ftdi_set_max_write")(n); }
+    void SetWriteFails(bool fails) { Get<void(int)>("fake_ftdi_set_write_fails")(fails ? 1 : 0); }
+    int WaitWriteCalls(int count) {
+        return Get<int(int, int)>("fake_ftdi_wait_write_calls")(count, 2000);
+    }
     int WriteCalls() { return Get<int()>("fake_ftdi_write_calls")(); }
     int OpenDevice() { return Get<int()>("fake_ftdi_open_device")(); }
     int Config(int which) { return Get<int(int)>("fake_ftdi_config")(which); }
@@ -286,6 +290,40 @@ TEST_F(UsbLinkTest, ShortWriteEndsTheLinkRecordOnceWithSuccess) {
     EXPECT_EQ(firstCalls.load(), 1);
     EXPECT_EQ(firstCode.load(), ZUL_OK);
     EXPECT_EQ(fake_.TakeTx(11), Terminate(AppendBcc("%EE#RMC0")));
+}
+
+TEST_F(UsbLinkTest, RefusedWriteOutsideReconnectModeEndsTheRequest) {
+    ResultInfo result;
+    ASSERT_EQ(controller_->Connect(&result), ZUL_OK);
+    fake_.SetWriteFails(true);
+    EXPECT_EQ(WriteWord(*controller_, &result, cmd::kWriteCurrentMemory, 0, 3),
+              ZUL_ERR_FT_USB_SEND);
+    EXPECT_EQ(result.osError, -1);
+}
+
+TEST_F(UsbLinkTest, RefusedWriteInReconnectModeIsResentAfterReconnecting) {
+    environment_.SetReconnectMode(1);
+    environment_.SetReconnectSettings(1, 50);
+    ResultInfo result;
+    ASSERT_EQ(controller_->Connect(&result), ZUL_OK);
+    fake_.SetWriteFails(true);
+    const std::string frame = Terminate(AppendBcc("%EE#RMC0"));
+    auto caller = std::async(std::launch::async, [&] {
+        ResultInfo r;
+        int32_t value = -1;
+        ReadWord(*controller_, &r, cmd::kReadCurrentMemory, 0, &value);
+        return std::make_pair(r.code, value);
+    });
+    // Let a few transmissions fail, then let the bridge take bytes again.
+    EXPECT_GE(fake_.WaitWriteCalls(2), 2);
+    fake_.SetWriteFails(false);
+    EXPECT_EQ(fake_.TakeTx(frame.size()), frame);
+    fake_.PushRx(test::ReplyFrame("%EE$RMC00006"));
+    ASSERT_EQ(caller.wait_for(3s), std::future_status::ready);
+    auto [code, value] = caller.get();
+    EXPECT_EQ(code, ZUL_OK);
+    EXPECT_EQ(value, 6);
+    EXPECT_EQ(window_.Count(), 0u);
 }
 
 TEST_F(UsbLinkTest, OpenFailureCarriesTheUsersDeviceName) {

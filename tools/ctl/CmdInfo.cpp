@@ -64,10 +64,26 @@ int RunSend(CtlContext& context, const CommandArgs& args) {
 
 std::vector<CtlCommand> InfoCommands() {
     return {
-        {"info", "", "connect and print the controller's type, version, sensor A, sensor B", {},
-         {}, {}, 0, 0, true, RunInfo},
-        {"send", "TEXT", "send one request text (BCC or \"**\" and CR added), print the reply",
-         {}, {}, {}, 1, 1, true, RunSend},
+        {"info",
+         "",
+         "connect and print the controller's type, version, sensor A, sensor B",
+         {},
+         {},
+         {},
+         0,
+         0,
+         true,
+         RunInfo},
+        {"send",
+         "TEXT",
+         "send one request text (BCC or \"**\" and CR added), print the reply",
+         {},
+         {},
+         {},
+         1,
+         1,
+         true,
+         RunSend},
     };
 }
 

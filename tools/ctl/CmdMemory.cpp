@@ -32,10 +32,26 @@ int RunInitMem(CtlContext& context, const CommandArgs& args) {
 
 std::vector<CtlCommand> MemoryCommands() {
     return {
-        {"save-mem", "", "save the controller's current memory bank", {}, {}, {}, 0, 0, true,
+        {"save-mem",
+         "",
+         "save the controller's current memory bank",
+         {},
+         {},
+         {},
+         0,
+         0,
+         true,
          RunSaveMem},
-        {"init-mem", "[--all]", "initialise the current bank (or all banks)", {}, {"--all"}, {},
-         0, 0, true, RunInitMem},
+        {"init-mem",
+         "[--all]",
+         "initialise the current bank (or all banks)",
+         {},
+         {"--all"},
+         {},
+         0,
+         0,
+         true,
+         RunInitMem},
     };
 }
 

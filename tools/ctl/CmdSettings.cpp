@@ -30,8 +30,8 @@ int Transfer(CtlContext& context, TransferOperation operation, const SettingsSto
     sigaction(SIGINT, &action, &previous);
     ResultInfo result;
     int32_t code = RunSettingsTransfer(
-        context.app, operation, &result, [&bar](int32_t percent) { bar.Update(percent); },
-        source, [](SettingsTransfer* transfer) { g_running.store(transfer); });
+        context.app, operation, &result, [&bar](int32_t percent) { bar.Update(percent); }, source,
+        [](SettingsTransfer* transfer) { g_running.store(transfer); });
     sigaction(SIGINT, &previous, nullptr);
     bar.Finish();
     if (code != ZUL_OK) {
@@ -73,10 +73,9 @@ int RunWriteAll(CtlContext& context, const CommandArgs& args) {
 
 // The system items in the order they are printed.
 constexpr int32_t kSystemItems[] = {
-    kMemCmnMemChangePriority, kMemCmnRs232cBaudrate, kMemCmnRs232cDateLen,
-    kMemCmnRs232cParity,      kMemCmnConsoleLockSelect, kMemCmnMeasureCycle,
-    kMemCmnConsoleNo,         kMemCmnRs232cOutType,    kMemCmnRs232cOutMode,
-    kMemCmnRemoteInterLock,
+    kMemCmnMemChangePriority, kMemCmnRs232cBaudrate,  kMemCmnRs232cDateLen, kMemCmnRs232cParity,
+    kMemCmnConsoleLockSelect, kMemCmnMeasureCycle,    kMemCmnConsoleNo,     kMemCmnRs232cOutType,
+    kMemCmnRs232cOutMode,     kMemCmnRemoteInterLock,
 };
 
 int RunReadSystem(CtlContext& context, const CommandArgs& args) {
@@ -120,13 +119,45 @@ int RunWriteSystem(CtlContext& context, const CommandArgs& args) {
 
 std::vector<CtlCommand> SettingsCommands() {
     return {
-        {"read-all", "-o OUT.zul", "read all settings of all banks and save them to OUT.zul",
-         {"-o"}, {}, {"-o"}, 0, 0, true, RunReadAll},
-        {"write-all", "[-i IN.zul]", "write all settings of IN.zul (default: the --settings file)",
-         {"-i"}, {}, {}, 0, 0, true, RunWriteAll},
-        {"read-system", "[-o OUT.zul]", "read the system settings, print them, optionally save",
-         {"-o"}, {}, {}, 0, 0, true, RunReadSystem},
-        {"write-system", "[-i IN.zul]", "write the system settings", {"-i"}, {}, {}, 0, 0, true,
+        {"read-all",
+         "-o OUT.zul",
+         "read all settings of all banks and save them to OUT.zul",
+         {"-o"},
+         {},
+         {"-o"},
+         0,
+         0,
+         true,
+         RunReadAll},
+        {"write-all",
+         "[-i IN.zul]",
+         "write all settings of IN.zul (default: the --settings file)",
+         {"-i"},
+         {},
+         {},
+         0,
+         0,
+         true,
+         RunWriteAll},
+        {"read-system",
+         "[-o OUT.zul]",
+         "read the system settings, print them, optionally save",
+         {"-o"},
+         {},
+         {},
+         0,
+         0,
+         true,
+         RunReadSystem},
+        {"write-system",
+         "[-i IN.zul]",
+         "write the system settings",
+         {"-i"},
+         {},
+         {},
+         0,
+         0,
+         true,
          RunWriteSystem},
     };
 }

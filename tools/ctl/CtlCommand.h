@@ -50,8 +50,8 @@ using CommandHandler = int (*)(CtlContext& context, const CommandArgs& args);
 
 struct CtlCommand {
     std::string_view name;
-    std::string_view synopsis;  // the argument part of the usage line
-    std::string_view summary;   // one line
+    std::string_view synopsis;                 // the argument part of the usage line
+    std::string_view summary;                  // one line
     std::vector<std::string> valueOptions;     // options that take a value, e.g. "-o"
     std::vector<std::string> flagOptions;      // options without a value, e.g. "--all"
     std::vector<std::string> requiredOptions;  // value options that must be given

@@ -1,8 +1,8 @@
 #include "CtlOptions.h"
 
+#include <strings.h>
 #include <cstdlib>
 #include <filesystem>
-#include <strings.h>
 
 #include "CtlCommand.h"
 #include "link/LinkSettings.h"

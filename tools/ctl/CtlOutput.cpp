@@ -47,8 +47,8 @@ std::string JsonNumber(int64_t value) {
 
 std::string FailureLine(const UiDefinition* ui, const ResultInfo& result,
                         std::string_view fallbackText) {
-    std::string text = fallbackText.empty() && ui != nullptr ? ResultText(*ui, result)
-                                                             : std::string(fallbackText);
+    std::string text =
+        fallbackText.empty() && ui != nullptr ? ResultText(*ui, result) : std::string(fallbackText);
     for (char& c : text) {
         if (c == '\n' || c == '\r') {
             c = ' ';
@@ -89,7 +89,14 @@ void Output::Notice(std::string_view text) {
     std::fflush(stdout);
 }
 
-int Output::Fail(const UiDefinition* ui, const ResultInfo& result, std::string_view fallbackText) {
+int Output::Fail(const UiDefinition* ui, const ResultInfo& given, std::string_view fallbackText) {
+    ResultInfo result = given;
+    if (result.code == ZUL_ERR_COMM_RES && result.detail1.empty() && result.osError != 0) {
+        // An error reply carries only the controller's error number.
+        char number[16];
+        std::snprintf(number, sizeof number, "%02d", result.osError);
+        result.detail1 = number;
+    }
     std::fflush(stdout);
     std::fprintf(stderr, "%s\n", FailureLine(ui, result, fallbackText).c_str());
     return result.code != ZUL_OK ? result.code : ZUL_ERR;

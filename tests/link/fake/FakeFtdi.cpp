@@ -51,6 +51,7 @@ struct State {
     int openCount = 0;
     int openDevice = -1;
     int writeCalls = 0;
+    bool writeFails = false;
 };
 
 State& S() {
@@ -78,6 +79,7 @@ void fake_ftdi_reset() {
     s.openCount = 0;
     s.openDevice = -1;
     s.writeCalls = 0;
+    s.writeFails = false;
 }
 
 void fake_ftdi_add_device(const char* description, const char* serial, int stringsFail) {
@@ -121,6 +123,21 @@ void fake_ftdi_set_max_write(int bytes) {
     State& s = S();
     std::lock_guard lock(s.mutex);
     s.maxWrite = bytes;
+}
+
+void fake_ftdi_set_write_fails(int fails) {
+    State& s = S();
+    std::lock_guard lock(s.mutex);
+    s.writeFails = fails != 0;
+}
+
+// Waits until the library has been asked to write at least count times.
+int fake_ftdi_wait_write_calls(int count, int timeoutMs) {
+    State& s = S();
+    std::unique_lock lock(s.mutex);
+    s.cv.wait_for(lock, std::chrono::milliseconds(timeoutMs),
+                  [&] { return s.writeCalls >= count; });
+    return s.writeCalls;
 }
 
 int fake_ftdi_write_calls() {
@@ -286,17 +303,17 @@ int ftdi_read_data(void*, unsigned char* buffer, int size) {
 
 int ftdi_write_data(void*, const unsigned char* buffer, int size) {
     State& s = S();
-    int n;
-    {
-        std::lock_guard lock(s.mutex);
-        ++s.writeCalls;
-        if (s.unplugged) {
-            return kDeviceUnavailable;
-        }
-        n = s.maxWrite > 0 ? std::min(size, s.maxWrite) : size;
-        s.tx.append(reinterpret_cast<const char*>(buffer), static_cast<size_t>(n));
-    }
+    std::lock_guard lock(s.mutex);
+    ++s.writeCalls;
     s.cv.notify_all();
+    if (s.unplugged) {
+        return kDeviceUnavailable;
+    }
+    if (s.writeFails) {
+        return -1;
+    }
+    int n = s.maxWrite > 0 ? std::min(size, s.maxWrite) : size;
+    s.tx.append(reinterpret_cast<const char*>(buffer), static_cast<size_t>(n));
     return n;
 }
 

@@ -1,0 +1,90 @@
+// CPU time of qvm8ctl start-up: "qvm8ctl --help", and "qvm8ctl info" against the emulator
+// (the whole run, so an upper bound for the CPU spent before the first frame).
+#include <fcntl.h>
+#include <spawn.h>
+#include <stdlib.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "Simulator.h"
+#include "settings/ProfileFile.h"
+
+extern char** environ;
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// CPU seconds (user + system) of one run of the program.
+double CpuOfRun(const std::string& program, std::vector<std::string> args, int* exitStatus) {
+    args.insert(args.begin(), program);
+    std::vector<char*> argv;
+    for (std::string& a : args) {
+        argv.push_back(a.data());
+    }
+    argv.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+    pid_t pid = 0;
+    if (posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), environ) != 0) {
+        return -1;
+    }
+    posix_spawn_file_actions_destroy(&actions);
+    int status = 0;
+    rusage usage{};
+    ::wait4(pid, &status, 0, &usage);
+    *exitStatus = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+           static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+}
+
+}  // namespace
+
+int main() {
+    const std::string program =
+        fs::path(zul::ExecutablePath()).parent_path().string() + "/../tools/ctl/qvm8ctl";
+    std::string home = (fs::temp_directory_path() / "zul-bench-XXXXXX").string();
+    if (::mkdtemp(home.data()) == nullptr || ::access(program.c_str(), X_OK) != 0) {
+        std::printf("qvm8ctl not found at %s\n", program.c_str());
+        return 1;
+    }
+    ::setenv("HOME", home.c_str(), 1);
+    ::setenv("XDG_CONFIG_HOME", (home + "/config").c_str(), 1);
+    ::setenv("XDG_STATE_HOME", (home + "/state").c_str(), 1);
+    ::setenv("XDG_RUNTIME_DIR", home.c_str(), 1);
+
+    zul::sim::Simulator sim;
+    zul::ResultInfo info;
+    if (sim.StartPty(&info, home + "/com1") != zul::ZUL_OK) {
+        return 1;
+    }
+    constexpr int kRuns = 20;
+    double helpMax = 0, helpSum = 0, infoMax = 0, infoSum = 0;
+    int status = 0;
+    for (int i = 0; i < kRuns; ++i) {
+        double help = CpuOfRun(program, {"--help"}, &status);
+        helpSum += help;
+        helpMax = std::max(helpMax, help);
+        double run = CpuOfRun(program, {"--device", home + "/com1", "--bcc", "info"}, &status);
+        if (status != 0) {
+            std::printf("info failed with %d\n", status);
+            return 1;
+        }
+        infoSum += run;
+        infoMax = std::max(infoMax, run);
+    }
+    std::printf("qvm8ctl --help: CPU mean %.1f ms, max %.1f ms (%d runs)\n", helpSum / kRuns * 1e3,
+                helpMax * 1e3, kRuns);
+    std::printf("qvm8ctl info (whole run): CPU mean %.1f ms, max %.1f ms (%d runs)\n",
+                infoSum / kRuns * 1e3, infoMax * 1e3, kRuns);
+    sim.Stop();
+    fs::remove_all(home);
+    return helpMax < 0.05 && infoMax < 0.05 ? 0 : 2;
+}

@@ -1,0 +1,1 @@
+target_include_directories(test_app PRIVATE ${PROJECT_SOURCE_DIR}/tools/sim)
