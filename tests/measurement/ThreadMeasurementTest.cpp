@@ -165,8 +165,9 @@ TEST_F(MeasurementCycleTest, LaserOffGoesToTheBankCurrentWhenTheReplyArrives) {
         if (held->command == "%EE#RLR1") {
             store.SetInt<kCtrlCurMemNo>(11);
         }
+        bool last = held->command == "%EE#ROA4";
         gate.Complete(std::move(held));
-        if (returned.Count() > 0) {
+        if (last) {
             break;
         }
     }
