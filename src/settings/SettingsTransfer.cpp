@@ -301,6 +301,13 @@ int32_t SettingsTransfer::ReadAll() {
 
 int32_t SettingsTransfer::WriteAll() {
     Report(0);
+    const int32_t target = store_.GetInt<kCtrlCurMemNo>();
+    if (target < 0 || target >= kBankCount) {
+        // The bank to switch to at the end must exist, or everything would be written for a
+        // switch the controller refuses.
+        return SetResult(&result_, ZUL_ERR_RANGE, 0, InstanceName(kCtrlCurMemNo, 0, 0),
+                         std::to_string(target));
+    }
     int32_t priority = 0;
     if (ReadSingle(cmd::kReadMemChangePriority, kTargetController, &priority) != ZUL_OK) {
         return result_.code;
@@ -321,10 +328,8 @@ int32_t SettingsTransfer::WriteAll() {
         if (ReadSingle(cmd::kReadSamplingCycle, kTargetCommon, &sampling) != ZUL_OK) {
             return result_.code;
         }
-        int32_t target = store_.GetInt<kCtrlCurMemNo>();
         int32_t ours = store_.GetInt<kCommonSamplingCycle>(current);
-        if (sampling != ours || (target >= 0 && target < kBankCount &&
-                                 ours != store_.GetInt<kCommonSamplingCycle>(target))) {
+        if (sampling != ours || ours != store_.GetInt<kCommonSamplingCycle>(target)) {
             // A new sampling cycle makes the controller restart its link.
             environment_.SetReconnectMode(1);
         }

@@ -37,7 +37,8 @@ inline constexpr size_t kTransferVersionEntry = 4;
 
 class SettingsTransfer {
 public:
-    // Takes a private copy of source. The references must outlive the transfer.
+    // Takes a private copy of source. The references must outlive the transfer: a transfer
+    // ends (Run returns, or Wait after Start) before the communication threads are stopped.
     SettingsTransfer(TransferOperation operation, const SettingsStore& source, CommGate& gate,
                      LinkEnvironment& environment, const UiDefinition& ui);
     ~SettingsTransfer();

@@ -237,6 +237,12 @@ TEST_F(TransferTest, InvalidValueOrRefusedBankChangeStopsBeforeAnyWrite) {
     EXPECT_EQ(CountFrames(sim.ReceivedFrames(), "%EE#RDD"), 0u);
 
     app.Store().SetInt<kBufStoreNum>(1000, 4);
+    app.Store().SetInt<kAppCurMemNo>(16);  // no such bank to switch to
+    sim.ClearReceivedFrames();
+    EXPECT_EQ(Run(TransferOperation::kWriteAll), ZUL_ERR_RANGE);
+    EXPECT_TRUE(sim.ReceivedFrames().empty());
+
+    app.Store().SetInt<kAppCurMemNo>(0);
     sim.WriteWord(140, 1);  // memory-change priority: the terminals decide
     sim.ClearReceivedFrames();
     EXPECT_EQ(Run(TransferOperation::kWriteAll), ZUL_ERR_MEM_CHANGE_PRIORITY);
@@ -355,6 +361,60 @@ TEST_F(TransferTest, SystemSettingsReadAndWrite) {
     sim.ClearReceivedFrames();
     EXPECT_EQ(Run(TransferOperation::kWriteSystem, &result, &edited), ZUL_ERR_RANGE);
     EXPECT_EQ(CountFrames(sim.ReceivedFrames(), "%EE#W"), 0u);
+}
+
+}  // namespace
+}  // namespace zul::test
+
+namespace zul::test {
+namespace {
+
+TEST_F(TransferTest, SamplingCycleChangeRaisesReconnectModeWhileWriting) {
+    SelectBank(0);
+    ASSERT_EQ(Run(TransferOperation::kReadAll), ZUL_OK);
+    const int32_t sampling = app.Store().GetInt<kCommonSamplingCycle>(0);
+    app.Store().SetInt<kCommonSamplingCycle>(sampling == 0 ? 1 : 0, 0);
+    std::vector<int32_t> modes;
+    sim.ClearReceivedFrames();
+    ASSERT_EQ(Run(TransferOperation::kWriteAll, nullptr, nullptr,
+                  [&](int32_t) { modes.push_back(app.ReconnectMode()); }),
+              ZUL_OK);
+    EXPECT_EQ(CountFrames(sim.ReceivedFrames(), "%EE#RSP5"), 1u);
+    ASSERT_GT(modes.size(), 2u);
+    EXPECT_EQ(modes[1], 1);  // raised before the registers move
+    EXPECT_EQ(app.ReconnectMode(), 0);
+
+    // Unchanged: the link is not expected to restart.
+    modes.clear();
+    ASSERT_EQ(Run(TransferOperation::kWriteAll, nullptr, nullptr,
+                  [&](int32_t) { modes.push_back(app.ReconnectMode()); }),
+              ZUL_OK);
+    EXPECT_EQ(std::count(modes.begin(), modes.end(), 1), 0);
+}
+
+TEST_F(TransferTest, OlderFirmwareCarriesUnsupportedItemsThrough) {
+    DisconnectController(app);
+    sim.SetFirmware(0x0210);
+    ResultInfo result;
+    ASSERT_EQ(ConnectController(app, &result), ZUL_OK);
+    ASSERT_EQ(app.FirmwareVersion(), 0x0210u);
+    SelectBank(0);
+    sim.WriteWord(3400 + 23, 17);  // PeakSearchCellA of bank 0, head A (offered from 2.24)
+    ASSERT_EQ(Run(TransferOperation::kReadAll), ZUL_OK);
+    EXPECT_NE(app.Store().GetInt<kHeadPeakSearchCellA>(0, 0), 17);  // not taken over
+    app.Store().SetInt<kHeadPeakSearchCellA>(300, 0, 0);
+    app.Store().SetInt<kHeadPeakSearchCellA>(0, 1, 0);  // invalid, but not checked either
+    sim.ClearReceivedFrames();
+    ASSERT_EQ(Run(TransferOperation::kWriteAll, &result), ZUL_OK) << ResultKey(result.code);
+    EXPECT_EQ(sim.ReadWord(3400 + 23), 17);
+    EXPECT_EQ(CountFrames(sim.ReceivedFrames(), "%EE#RSP"), 1u);  // 2.10 is at least 2.00
+
+    DisconnectController(app);
+    sim.SetFirmware(0x0123);
+    ASSERT_EQ(ConnectController(app, &result), ZUL_OK);
+    sim.ClearReceivedFrames();
+    ASSERT_EQ(Run(TransferOperation::kWriteAll, &result), ZUL_OK) << ResultKey(result.code);
+    EXPECT_EQ(CountFrames(sim.ReceivedFrames(), "%EE#RSP"), 0u);
 }
 
 }  // namespace

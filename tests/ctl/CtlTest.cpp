@@ -5,10 +5,13 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <csignal>
+
 #include "SimMemory.h"
 #include "Simulator.h"
 #include "app/AppTestSupport.h"
 #include "app/SettingsFileRegistry.h"
+#include "settings/UiDefinition.h"
 
 extern char** environ;
 
@@ -258,6 +261,55 @@ TEST_F(CtlTest, SystemSettingsAndMemoryCommands) {
     run = Ctl({"init-mem", "--all"});
     ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_NE(sim.ReadWord(3400 + 200 + 1), 5);
+}
+
+}  // namespace
+}  // namespace zul::test
+
+namespace zul::test {
+namespace {
+
+TEST_F(CtlTest, WriteAllDefaultsToTheSettingsFile) {
+    const std::string settings = home.Path("line.zul");
+    UiDefinition ui;
+    ASSERT_EQ(ui.Load(ShippedUiDefinition()), ZUL_OK);
+    SettingsStore file;
+    file.ResetToDefaults(ui);
+    file.SetInt<kHeadSetupMode>(1, 4, 0);
+    ASSERT_EQ(file.Save(nullptr, settings), ZUL_OK);
+    const std::string before = ReadFileText(settings);
+    CtlRun run = Ctl({"--settings", settings, "write-all"});
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(sim.ReadWord(3400 + 800 * 4), 1);
+    EXPECT_EQ(ReadFileText(settings), before);  // only read
+}
+
+TEST_F(CtlTest, InterruptCancelsATransfer) {
+    sim.SetPace(true, 9600);  // slow enough to be interrupted
+    std::string program = QVM8CTL_PROGRAM;
+    std::vector<std::string> args = {program,    "--device", home.Path("com1"),   "--bcc",
+                                     "read-all", "-o",       home.Path("cut.zul")};
+    std::vector<char*> argv;
+    for (std::string& a : args) {
+        argv.push_back(a.data());
+    }
+    argv.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 2, home.Path("cut.err").c_str(),
+                                     O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    pid_t pid = 0;
+    ASSERT_EQ(posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), environ), 0);
+    posix_spawn_file_actions_destroy(&actions);
+    // Identification (two frames), then a few register blocks.
+    EXPECT_TRUE(sim.WaitForRequests(5, std::chrono::seconds(20)));
+    ::kill(pid, SIGINT);
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), ZUL_ERR_ABORT) << ReadFileText(home.Path("cut.err"));
+    EXPECT_EQ(ReadFileText(home.Path("cut.err")).rfind("qvm8ctl: ZUL_ERR_ABORT: ", 0), 0u);
+    EXPECT_FALSE(fs::exists(home.Path("cut.zul")));
 }
 
 }  // namespace
