@@ -190,7 +190,12 @@ void Application::RefreshUsbControllers() {
 
 void Application::SetConnectionState(int32_t state) {
     store_.SetInt<kCtrlLineState>(state);
-    // The buffering and light-wave threads are told of the new state here once they exist.
+    if (lightWave_) {
+        lightWave_->SetLineState(state);
+    }
+    if (buffering_) {
+        buffering_->SetLineState(state);
+    }
 }
 
 bool Application::ReserveSettingsFile(const std::string& path) {
@@ -206,7 +211,15 @@ bool Application::ReleaseSettingsFile(const std::string& path) {
 
 std::vector<MessageThread*> Application::DataThreads() {
     // In start order: measurement, light-wave, buffering.
-    return {};
+    std::vector<MessageThread*> threads;
+    for (MessageThread* thread : {static_cast<MessageThread*>(measurement_.get()),
+                                  static_cast<MessageThread*>(lightWave_.get()),
+                                  static_cast<MessageThread*>(buffering_.get())}) {
+        if (thread != nullptr) {
+            threads.push_back(thread);
+        }
+    }
+    return threads;
 }
 
 void Application::StartWorkerThreads() {
@@ -220,9 +233,16 @@ void Application::StartWorkerThreads() {
     comm_ = std::make_unique<CThreadCommControler>(*raw_, linkSettings_, environment_);
     comm_->Start();
 
-    // The data threads start here, after the communication threads, in the order measurement,
-    // light-wave, buffering: construct each (with *this and store_), Start() it, and list it in
-    // DataThreads().
+    // The data threads start after the communication threads: measurement, light-wave,
+    // buffering.
+    measurement_ = std::make_unique<CThreadMeasurement>(*comm_, store_, environment_);
+    measurement_->Start();
+    lightWave_ = std::make_unique<CThreadLightWave>(*comm_, environment_);
+    lightWave_->Start();
+    buffering_ = std::make_unique<CThreadBuffering>(*comm_, environment_);
+    buffering_->Start();
+    buffering_->SetLineState(store_.GetInt<kCtrlLineState>());
+    lightWave_->SetLineState(store_.GetInt<kCtrlLineState>());
     threadsStarted_ = true;
 }
 
@@ -257,7 +277,12 @@ void Application::StopWorkerThreads() {
     if (log_) {
         log_->Stop();
     }
+    // The data threads go after the controller has been joined: until then it may still hand
+    // them a finished request (which their refused post then destroys).
     comm_.reset();
+    buffering_.reset();
+    lightWave_.reset();
+    measurement_.reset();
     raw_.reset();
     log_.reset();
 }

@@ -14,8 +14,11 @@
 #include "app/OptionSections.h"
 #include "app/SettingsFileRegistry.h"
 #include "app/StoreSources.h"
+#include "buffering/ThreadBuffering.h"
+#include "lightwave/ThreadLightWave.h"
 #include "link/LinkEnvironment.h"
 #include "link/WindowPost.h"
+#include "measurement/ThreadMeasurement.h"
 #include "settings/MicronMode.h"
 #include "settings/ResultInfo.h"
 #include "settings/SettingsStore.h"
@@ -80,6 +83,9 @@ public:
     CThreadLog* LogThread() { return log_.get(); }
     CThreadRawComm* RawComm() { return raw_.get(); }
     CThreadCommControler* CommControler() { return comm_.get(); }
+    CThreadMeasurement* Measurement() { return measurement_.get(); }
+    CThreadLightWave* LightWave() { return lightWave_.get(); }
+    CThreadBuffering* Buffering() { return buffering_.get(); }
     bool ThreadsStarted() const { return threadsStarted_; }
 
     // Firmware version of the connected controller (0xFFFF before the first connection).
@@ -144,8 +150,9 @@ private:
     std::unique_ptr<CThreadLog> log_;
     std::unique_ptr<CThreadRawComm> raw_;
     std::unique_ptr<CThreadCommControler> comm_;
-    // Data threads are added here, each as a unique_ptr of its own class, constructed in
-    // StartWorkerThreads and listed in DataThreads.
+    std::unique_ptr<CThreadMeasurement> measurement_;
+    std::unique_ptr<CThreadLightWave> lightWave_;
+    std::unique_ptr<CThreadBuffering> buffering_;
 
     std::string fullVersion_ = "*.*.*.*";
     std::string shortVersion_ = "*.*";

@@ -1,6 +1,5 @@
 #include "buffering/BufferingFile.h"
 
-#include <unistd.h>
 #include <algorithm>
 
 #include <cstdio>
@@ -150,12 +149,12 @@ int32_t SaveBufferingFile(BufferingData& data, std::string_view path, bool expor
     data.trailer.csvSeparator = options.csvSeparator;
     data.trailer.csvUnderdigit = options.csvUnderdigit;
 
-    // The file is rebuilt from nothing, so no section of an older file survives in it.
+    // The file is rebuilt from nothing, so no section of an older file survives in it; the old
+    // file is replaced only once the new one is complete.
     ProfileFile& file = data.profile;
     file.SetPath(path);
-    unlink(file.Path().c_str());
     file.SetLayoutMode(exportCsv ? kLayoutCsvExport : kLayoutDataFile);
-    int32_t code = file.Begin(true, info);
+    int32_t code = file.BeginRewrite(info);
     if (code != ZUL_OK) {
         return code;
     }

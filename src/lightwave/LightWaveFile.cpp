@@ -1,6 +1,5 @@
 #include "lightwave/LightWaveFile.h"
 
-#include <unistd.h>
 
 #include <cstdio>
 #include <string>
@@ -85,12 +84,12 @@ int32_t SaveLightWaveFile(LightWaveData& data, std::string_view path, bool expor
     data.csvSeparator = options.csvSeparator;
     data.csvUnderdigit = options.csvUnderdigit;
 
-    // The file is rebuilt from nothing, so no section of an older file survives in it.
+    // The file is rebuilt from nothing, so no section of an older file survives in it; the old
+    // file is replaced only once the new one is complete.
     ProfileFile& file = data.profile;
     file.SetPath(path);
-    unlink(file.Path().c_str());
     file.SetLayoutMode(exportCsv ? kLayoutCsvOnly : kLayoutIndented);
-    int32_t code = file.Begin(true, info);
+    int32_t code = file.BeginRewrite(info);
     if (code != ZUL_OK) {
         return code;
     }

@@ -16,6 +16,9 @@ public:
     // Hands the request over. It must have onDone set, or neither onDone nor doneEvent
     // (fire-and-forget: it is destroyed when it ends).
     virtual void Submit(std::unique_ptr<CommRequest> request) = 0;
+    // Withdraws a submitted request, named by its address only, and returns once it is gone;
+    // a request that has already ended is not touched.
+    virtual void CancelRequest(const CommRequest* request) = 0;
 };
 
 }  // namespace zul

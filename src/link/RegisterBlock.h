@@ -47,6 +47,9 @@ public:
     // The request text of the next frame from the current position (advancing the end of the
     // frame), or false when every register has been transferred.
     bool BuildNextFrame(std::string& text);
+    // Marks the frame last built as transferred, so that BuildNextFrame moves on to the next
+    // one (for callers that send the frames themselves, asynchronously).
+    void FrameDone() { next_ = end_; }
 
     // Runs the transfer: read (direction true) or write. Stops at the first failing frame, or
     // with ZUL_ERR_ABORT before the next frame once *abort becomes nonzero.

@@ -44,7 +44,7 @@ public:
     // Withdraws a queued or current request (named by its address only) and waits until done.
     // A withdrawn request is destroyed, except one whose caller waits in SubmitAndWait: that
     // caller is woken with ZUL_ERR_ABORT. A request that has already ended is not touched.
-    void CancelRequest(const CommRequest* request);
+    void CancelRequest(const CommRequest* request) override;
     // Opens the link and waits for the outcome.
     int32_t Connect(ResultInfo* result);
     // Closes the link; every request ends with ZUL_ERR_OFFLINE.

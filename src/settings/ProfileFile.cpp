@@ -227,6 +227,25 @@ int32_t ProfileFile::Begin(bool forWrite, ResultInfo* info) {
     return ZUL_OK;
 }
 
+int32_t ProfileFile::BeginRewrite(ResultInfo* info) {
+    ClearResult(info);
+    if (cached_) {
+        LeaveCache();
+    }
+    model_->Clear();
+    content_.clear();
+    auto lock = std::make_unique<FileWriteLock>();
+    int32_t rc = lock->Acquire(path_, ZUL_ERR_FILE_READ, info);
+    if (rc != ZUL_OK) {
+        return rc;
+    }
+    lock_ = std::move(lock);
+    model_->Parse(content_);
+    cached_ = true;
+    forWrite_ = true;
+    return ZUL_OK;
+}
+
 int32_t ProfileFile::End(ResultInfo* info) {
     ClearResult(info);
     if (!cached_) {

@@ -71,6 +71,10 @@ public:
     // Enters cache mode. Already cached: only the write flag changes (taking the write lock when
     // it becomes set). A missing file is an empty model (created when forWrite).
     int32_t Begin(bool forWrite, ResultInfo* info = nullptr);
+    // Enters cache mode for writing with an empty model: the file is rebuilt from nothing, but
+    // the old file stays in place (and readable) until End has written the new one completely.
+    // A cache already begun is dropped without writing.
+    int32_t BeginRewrite(ResultInfo* info = nullptr);
     // Leaves cache mode; writes the file first when begun for writing.
     int32_t End(ResultInfo* info = nullptr);
 

@@ -52,6 +52,7 @@ public:
         EXPECT_FALSE(request->onDone);
         EXPECT_EQ(request->doneEvent, nullptr);
     }
+    void CancelRequest(const CommRequest*) override {}
 
     std::vector<std::string> commands;
     std::vector<int32_t> echoModes;

@@ -1,11 +1,14 @@
 #include "CtlCommand.h"
 
+#include <cctype>
+
 namespace zul::ctl {
 
 const std::vector<CtlCommand>& AllCommands() {
     static const std::vector<CtlCommand> commands = [] {
         std::vector<CtlCommand> all;
-        for (auto group : {InfoCommands, SettingsCommands, MemoryCommands}) {
+        for (auto group : {InfoCommands, SettingsCommands, MemoryCommands, MeasureCommands,
+                           BufferCommands, LightWaveCommands, AdjustCommands}) {
             for (CtlCommand& command : group()) {
                 all.push_back(std::move(command));
             }
@@ -49,7 +52,9 @@ bool ParseCommandArgs(const CtlCommand& command, const std::vector<std::string>&
             args.values[word] = words[++i];
         } else if (Contains(command.flagOptions, word)) {
             args.flags.insert(word);
-        } else if (word.size() > 1 && word[0] == '-' && word != "-") {
+        } else if (word.size() > 1 && word[0] == '-' && word != "-" &&
+                   !(std::isdigit(static_cast<unsigned char>(word[1])) || word[1] == '.')) {
+            // A word like "-1.5" is a negative number, not an option.
             error = "unknown option " + word + " for " + std::string(command.name);
             return false;
         } else {

@@ -65,6 +65,10 @@ struct CtlCommand {
 std::vector<CtlCommand> InfoCommands();
 std::vector<CtlCommand> SettingsCommands();
 std::vector<CtlCommand> MemoryCommands();
+std::vector<CtlCommand> MeasureCommands();
+std::vector<CtlCommand> BufferCommands();
+std::vector<CtlCommand> LightWaveCommands();
+std::vector<CtlCommand> AdjustCommands();
 
 // Every command, in the order of the usage text.
 const std::vector<CtlCommand>& AllCommands();

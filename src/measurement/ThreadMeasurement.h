@@ -1,0 +1,70 @@
+// The measurement polling thread: one cycle reads a complete snapshot of the controller's live
+// state (measured values and judgement states of both outputs, zero-set, timing and reset
+// inputs, zero-set offsets, laser-off state of both heads, alarm codes) with thirteen commands
+// sent one after another, and decodes every reply into the settings store.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+
+#include "link/CommGate.h"
+#include "link/CommRequest.h"
+#include "link/LinkEnvironment.h"
+#include "link/MessageThread.h"
+#include "link/RegisterBlock.h"
+#include "measurement/MeasurementCycleRequest.h"
+#include "settings/SettingsStore.h"
+
+namespace zul {
+
+// Zero-set offset registers: low word then high word of a signed count of micrometres/1000.
+inline constexpr uint32_t kZeroSetRegisterOut1 = 2807;
+inline constexpr uint32_t kZeroSetRegisterOut2 = 3007;
+
+class CThreadMeasurement : public MessageThread {
+public:
+    // The references must outlive the thread.
+    CThreadMeasurement(CommGate& gate, SettingsStore& store, const LinkEnvironment& environment);
+    ~CThreadMeasurement() override;
+
+    // Starts a cycle. A request that cannot be posted is destroyed without callback; one that
+    // arrives while a cycle runs is destroyed without callback as well.
+    void StartMeasurementCycle(std::unique_ptr<MeasurementCycleRequest> request);
+    // Ends a running cycle without its callback; a late reply is discarded. Returns once the
+    // thread has handled it. Must not be called on this thread.
+    void CancelMeasurementCycle();
+
+    // The cycle state, 0 when idle (for tests and diagnostics; read on any thread).
+    int32_t CycleState() const { return publishedState_.load(); }
+
+protected:
+    void OnMessage(Message& message) override;
+    void OnStop() override;
+
+private:
+    void OnStart(std::unique_ptr<MeasurementCycleRequest> request);
+    void OnReply(std::unique_ptr<CommRequest> reply);
+    void OnCancel(Event* done);
+    void Run();
+    void SendTarget(std::string_view command, int32_t target);
+    void SendPending(std::unique_ptr<CommRequest> request);
+    bool SendNextRegisterFrame();
+    void StoreZeroSetValues();
+    int32_t TakeRegisterReply(const CommRequest& reply);
+    void Decode(int32_t waitingState, const CommRequest& reply);
+    void Finish();
+    void SetState(int32_t state);
+
+    CommGate& gate_;
+    SettingsStore& store_;
+    [[maybe_unused]] const LinkEnvironment& environment_;
+
+    // Touched on this thread only.
+    std::unique_ptr<MeasurementCycleRequest> cycle_;
+    const CommRequest* pending_ = nullptr;  // identity only; owned by the gate while pending
+    int32_t state_ = 0;
+    RegisterBlock registers_;
+    std::atomic<int32_t> publishedState_{0};
+};
+
+}  // namespace zul

@@ -1,0 +1,165 @@
+// The acquisition commands of qvm8ctl, run as a program against the emulator: output shapes,
+// files and exit statuses.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "Simulator.h"
+#include "acqsupport/SimApplication.h"
+
+namespace zul {
+namespace {
+
+struct RunResult {
+    int status = -1;
+    std::string out;
+};
+
+class CtlAcqTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        link_ = folder_.File("ctl-tty");
+        ResultInfo info;
+        ASSERT_EQ(sim_.StartPty(&info, link_), ZUL_OK) << info.detail1;
+    }
+    void TearDown() override { sim_.Stop(); }
+
+    RunResult Run(const std::string& arguments) {
+        std::string command = std::string(QVM8CTL_PROGRAM) + " --device " + link_ + " --bcc " +
+                              arguments + " 2>" + folder_.File("stderr");
+        RunResult result;
+        FILE* pipe = ::popen(command.c_str(), "r");
+        if (pipe == nullptr) {
+            return result;
+        }
+        char buffer[4096];
+        size_t n = 0;
+        while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) {
+            result.out.append(buffer, n);
+        }
+        int status = ::pclose(pipe);
+        result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        return result;
+    }
+    std::vector<std::string> Lines(const std::string& text) {
+        std::vector<std::string> lines;
+        std::istringstream in(text);
+        for (std::string line; std::getline(in, line);) {
+            if (!line.empty() && line.back() == '\r') {
+                line.pop_back();
+            }
+            lines.push_back(line);
+        }
+        return lines;
+    }
+    std::string ReadAll(const std::string& path) {
+        std::ifstream in(path, std::ios::binary);
+        std::stringstream text;
+        text << in.rdbuf();
+        return text.str();
+    }
+
+    test::PrivateFolder folder_;
+    sim::Simulator sim_;
+    std::string link_;
+};
+
+TEST_F(CtlAcqTest, MeasurePrintsOneJsonObjectPerCycle) {
+    sim_.WriteWords(2807, {0xFFFF, 0xFFFF});
+    RunResult r = Run("--json measure --count 2");
+    ASSERT_EQ(r.status, 0) << ReadAll(folder_.File("stderr"));
+    std::vector<std::string> lines = Lines(r.out);
+    ASSERT_EQ(lines.size(), 2u) << r.out;
+    for (const std::string& line : lines) {
+        EXPECT_EQ(line.front(), '{');
+        for (const char* key :
+             {"\"out1\": {", "\"out2\": {",
+              "\"headA\": {\"laser_off\": ", "\"headB\": {\"laser_off\": ", "\"value\": ",
+              "\"strobe\": ", "\"hi\": ", "\"go\": ", "\"low\": ", "\"extension\": ", "\"alarm\": ",
+              "\"zero_set\": ", "\"timing\": ", "\"reset\": ", "\"alarm_code\": "}) {
+            EXPECT_NE(line.find(key), std::string::npos) << key;
+        }
+        EXPECT_NE(line.find("\"zero_set_value\": -0.000001"), std::string::npos) << line;
+    }
+}
+
+TEST_F(CtlAcqTest, PlainMeasureFormatsTheValues) {
+    RunResult r = Run("measure");
+    ASSERT_EQ(r.status, 0) << ReadAll(folder_.File("stderr"));
+    std::vector<std::string> lines = Lines(r.out);
+    ASSERT_EQ(lines.size(), 4u) << r.out;
+    EXPECT_EQ(lines[0].rfind("out1: +", 0) == 0 || lines[0].rfind("out1: -", 0) == 0, true)
+        << lines[0];
+    EXPECT_EQ(lines[2].rfind("headA: laser_off=", 0), 0u);
+}
+
+TEST_F(CtlAcqTest, BufferRunReadAndStatuses) {
+    // Nothing buffered yet.
+    EXPECT_EQ(Run("buffer read -o " + folder_.File("none.csv")).status, ZUL_ERR_NO_BUFF_DATA);
+    // Started without waiting, the controller buffers: a read is refused.
+    ASSERT_EQ(Run("buffer start").status, 0) << ReadAll(folder_.File("stderr"));
+    EXPECT_EQ(Run("buffer read -o " + folder_.File("busy.csv")).status, ZUL_ERR_BUFFERING_BUSY);
+    ASSERT_EQ(Run("buffer stop").status, 0);
+
+    RunResult run = Run("--json buffer start --wait");
+    ASSERT_EQ(run.status, 0) << ReadAll(folder_.File("stderr"));
+    EXPECT_NE(run.out.find("\"state\": 3"), std::string::npos) << run.out;
+    RunResult state = Run("buffer state");
+    ASSERT_EQ(state.status, 0);
+    EXPECT_NE(state.out.find("out1: state=3"), std::string::npos) << state.out;
+
+    std::string csv = folder_.File("values.csv");
+    RunResult read = Run("--json buffer read -o " + csv);
+    ASSERT_EQ(read.status, 0) << ReadAll(folder_.File("stderr"));
+    std::vector<std::string> rows = Lines(ReadAll(csv));
+    ASSERT_GT(rows.size(), 2u);
+    EXPECT_EQ(rows[0], "0,Output1,Output2");
+    EXPECT_EQ(rows[1].rfind("1,", 0), 0u);
+    std::vector<int64_t> stored =
+        sim_.WithController([](sim::SimController& c) { return c.Buffering().Values(0); });
+    EXPECT_EQ(rows.size(), stored.size() + 1);
+    EXPECT_NE(read.out.find("\"out1_values\": " + std::to_string(stored.size())), std::string::npos)
+        << read.out;
+
+    std::string bfd = folder_.File("values.bfd");
+    ASSERT_EQ(Run("buffer read -o " + bfd).status, 0);
+    EXPECT_NE(ReadAll(bfd).find("StoreNum"), std::string::npos);
+}
+
+TEST_F(CtlAcqTest, LightWaveSavesTheCapturedFrames) {
+    std::string path = folder_.File("wave.lwd");
+    RunResult r = Run("--json lightwave --frames 3 -o " + path);
+    ASSERT_EQ(r.status, 0) << ReadAll(folder_.File("stderr"));
+    EXPECT_NE(r.out.find("\"frames\": 3"), std::string::npos) << r.out;
+    EXPECT_FALSE(ReadAll(path).empty());
+    EXPECT_EQ(Run("lightwave -o " + folder_.File("wave.txt")).status, 64);
+}
+
+TEST_F(CtlAcqTest, ScalingStatuses) {
+    EXPECT_EQ(Run("scale --out 1 1.0 5.0 -1.0 -5.0").status, 0) << ReadAll(folder_.File("stderr"));
+    EXPECT_EQ(Run("scale --out 2 1.0 5.0 1.0 -5.0").status, ZUL_ERR_BAD_SCALING);
+    EXPECT_EQ(Run("scale --out 3 1 2 3 4").status, 64);
+    EXPECT_EQ(Run("scale --out 1 1 x 3 4").status, 64);
+    size_t cancels = 0;
+    for (const std::string& frame : sim_.ReceivedFrames()) {
+        cancels += frame.rfind("%EE#WAS400002", 0) == 0 ? 1 : 0;
+    }
+    EXPECT_EQ(cancels, 1u);
+}
+
+TEST_F(CtlAcqTest, CalibrateAndFloodLight) {
+    EXPECT_EQ(Run("calibrate --head B 0.2 0.25 0.8 0.75").status, 0)
+        << ReadAll(folder_.File("stderr"));
+    RunResult flood = Run("--json floodlight --head A");
+    ASSERT_TRUE(flood.status == 0 || flood.status == ZUL_ERR_FLOOD_LIGHT_SEARCH)
+        << ReadAll(folder_.File("stderr"));
+    EXPECT_NE(flood.out.find("\"flood_light\": "), std::string::npos) << flood.out;
+}
+
+}  // namespace
+}  // namespace zul
