@@ -1,6 +1,5 @@
 #include "lightwave/LightWaveFile.h"
 
-
 #include <cstdio>
 #include <string>
 #include <vector>

@@ -3,8 +3,8 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <pty.h>
-#include <sys/prctl.h>
 #include <sys/ioctl.h>
+#include <sys/prctl.h>
 #include <termios.h>
 #include <unistd.h>
 
