@@ -76,12 +76,13 @@ int32_t SerialTransport::Open(ResultInfo* result, int32_t portIndex, int32_t spe
     std::string path = SerialDevicePath(portIndex);
 
     int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    // Messages name the port as the user knows it, and the device behind it.
     if (fd < 0) {
-        return SetResult(result, ZUL_ERR_OS_RS_OPEN, errno, display);
+        return SetResult(result, ZUL_ERR_OS_RS_OPEN, errno, display, path);
     }
     auto fail = [&](int osError) {
         ::close(fd);
-        return SetResult(result, ZUL_ERR_OS_RS_OPEN, osError, display);
+        return SetResult(result, ZUL_ERR_OS_RS_OPEN, osError, display, path);
     };
     if (ioctl(fd, TIOCEXCL) != 0 && errno != ENOTTY) {
         return fail(errno);

@@ -90,6 +90,7 @@ TEST_F(SerialTransportTest, OpenFailureNamesTheComPort) {
     EventLog log;
     EXPECT_EQ(transport.Open(&result, 4, 3, 1, 2, log.Callback()), ZUL_ERR_OS_RS_OPEN);
     EXPECT_EQ(result.detail1, "COM5");
+    EXPECT_EQ(result.detail2, home_.Path() + "/no-such-device");
     EXPECT_EQ(result.osError, ENOENT);
     EXPECT_FALSE(transport.IsOpen());
 }
