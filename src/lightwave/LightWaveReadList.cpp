@@ -9,22 +9,9 @@ namespace zul {
 
 namespace {
 
-int HexDigit(char c) {
-    if (c >= '0' && c <= '9') {
-        return c - '0';
-    }
-    if (c >= 'A' && c <= 'F') {
-        return c - 'A' + 10;
-    }
-    if (c >= 'a' && c <= 'f') {
-        return c - 'a' + 10;
-    }
-    return -1;
-}
-
 bool ParseByte(char high, char low, int& value) {
-    int h = HexDigit(high);
-    int l = HexDigit(low);
+    int h = HexDigitValue(high);
+    int l = HexDigitValue(low);
     if (h < 0 || l < 0) {
         return false;
     }

@@ -5,6 +5,8 @@
 #include <cmath>
 #include <limits>
 
+#include "link/Frame.h"
+
 namespace zul {
 
 namespace {
@@ -23,19 +25,6 @@ std::string Rightmost(std::string s, size_t width) {
         s.erase(0, s.size() - width);
     }
     return s;
-}
-
-int HexDigitValue(char c) {
-    if (c >= '0' && c <= '9') {
-        return c - '0';
-    }
-    if (c >= 'A' && c <= 'F') {
-        return c - 'A' + 10;
-    }
-    if (c >= 'a' && c <= 'f') {
-        return c - 'a' + 10;
-    }
-    return -1;
 }
 
 // Leading hex digits of a two-character field, as a scan with "%2x" reads them.

@@ -16,23 +16,10 @@ uint8_t XorOf(const char* bytes, size_t count) {
     return x;
 }
 
-int HexValue(char c) {
-    if (c >= '0' && c <= '9') {
-        return c - '0';
-    }
-    if (c >= 'A' && c <= 'F') {
-        return c - 'A' + 10;
-    }
-    if (c >= 'a' && c <= 'f') {
-        return c - 'a' + 10;
-    }
-    return -1;
-}
-
 // The BCC characters as a number, or -1 when they are not two hex digits.
 int ParseBcc(char bcc1, char bcc2) {
-    int hi = HexValue(bcc1);
-    int lo = HexValue(bcc2);
+    int hi = HexDigitValue(bcc1);
+    int lo = HexDigitValue(bcc2);
     if (hi < 0 || lo < 0) {
         return -1;
     }
@@ -59,6 +46,19 @@ int32_t LeadingDecimal(std::string_view digits) {
 }
 
 }  // namespace
+
+int HexDigitValue(char c) {
+    if (c >= '0' && c <= '9') {
+        return c - '0';
+    }
+    if (c >= 'A' && c <= 'F') {
+        return c - 'A' + 10;
+    }
+    if (c >= 'a' && c <= 'f') {
+        return c - 'a' + 10;
+    }
+    return -1;
+}
 
 std::vector<std::string> FrameExtractor::Push(std::string_view newBytes, bool bccOn) {
     return ExtractFrames(buffer_, newBytes, bccOn);

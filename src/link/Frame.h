@@ -16,6 +16,9 @@ inline constexpr size_t kMaxRequestFrame = 512;  // bytes including BCC and CR
 inline constexpr size_t kMaxReceiveBuffer = 65536;
 inline constexpr size_t kReplyDataOffset = 7;
 
+// Value of one hexadecimal digit of either case, -1 for any other character.
+int HexDigitValue(char c);
+
 // XOR of every byte of the text, written as two upper-case hex digits and appended.
 std::string AppendBcc(std::string_view text);
 // Appends "**" in place of the BCC (BCC switched off).
