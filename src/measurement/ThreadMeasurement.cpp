@@ -81,7 +81,7 @@ void CThreadMeasurement::CancelMeasurementCycle() {
 void CThreadMeasurement::OnMessage(Message& message) {
     switch (message.id) {
         case kMsgMeasStartCycle:
-            OnStart(message.Take<MeasurementCycleRequest>());
+            BeginCycle(message.Take<MeasurementCycleRequest>());
             break;
         case kMsgMeasCommandReply:
             OnReply(message.Take<CommRequest>());
@@ -107,7 +107,7 @@ void CThreadMeasurement::OnStop() {
     SetState(kStateIdle);
 }
 
-void CThreadMeasurement::OnStart(std::unique_ptr<MeasurementCycleRequest> request) {
+void CThreadMeasurement::BeginCycle(std::unique_ptr<MeasurementCycleRequest> request) {
     if (!request || state_ != kStateIdle) {
         return;  // a cycle runs already: the new request is dropped
     }

@@ -42,7 +42,7 @@ protected:
     void OnStop() override;
 
 private:
-    void OnStart(std::unique_ptr<MeasurementCycleRequest> request);
+    void BeginCycle(std::unique_ptr<MeasurementCycleRequest> request);
     void OnReply(std::unique_ptr<CommRequest> reply);
     void OnCancel(Event* done);
     void Run();
