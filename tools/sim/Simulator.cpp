@@ -149,21 +149,7 @@ int32_t Simulator::StartPty(ResultInfo* info, const std::string& linkPath) {
     }
     line_->pty = true;
     line_->link = linkPath;
-    if (int32_t code = line_->Open(info); code != ZUL_OK) {
-        return code;
-    }
-    if (::pipe2(stopPipe_, O_CLOEXEC | O_NONBLOCK) != 0) {
-        int error = errno;
-        line_->Close();
-        return SetResult(info, ZUL_ERR, error, "pipe");
-    }
-    {
-        std::lock_guard lock(mutex_);
-        devicePath_ = line_->path;
-        online_ = true;
-    }
-    thread_ = std::thread([this] { Run(); });
-    return ZUL_OK;
+    return StartServing(info);
 }
 
 int32_t Simulator::StartDevice(const std::string& device, ResultInfo* info) {
@@ -173,6 +159,10 @@ int32_t Simulator::StartDevice(const std::string& device, ResultInfo* info) {
     }
     line_->pty = false;
     line_->device = device;
+    return StartServing(info);
+}
+
+int32_t Simulator::StartServing(ResultInfo* info) {
     if (int32_t code = line_->Open(info); code != ZUL_OK) {
         return code;
     }

@@ -127,6 +127,8 @@ private:
 
     int64_t ControllerNowUs() const;  // needs mutex_
     void AdvanceLocked();
+    // Opens the line chosen by StartPty or StartDevice and starts serving it.
+    int32_t StartServing(ResultInfo* info);
     void Run();
     void Notify();
 
