@@ -3,7 +3,8 @@
 # Works as root and through sudo. Usage: scripts/deps.sh [extra packages...]
 set -euo pipefail
 
-packages=(cmake g++ make libgtest-dev libgmock-dev libbenchmark-dev pkg-config)
+packages=(cmake g++ make libgtest-dev libgmock-dev libbenchmark-dev pkg-config
+          qt6-base-dev libqcustomplot-dev libgl-dev libxkbcommon-dev fonts-dejavu-core)
 packages+=("$@")
 
 missing=()

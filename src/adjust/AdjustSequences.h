@@ -6,8 +6,8 @@
 #include <cstdint>
 
 #include "adjust/AdjustPoints.h"
+#include "base/ResultInfo.h"
 #include "link/CommGate.h"
-#include "settings/ResultInfo.h"
 #include "settings/SettingsStore.h"
 #include "settings/UiDefinition.h"
 

@@ -8,9 +8,9 @@
 #include <functional>
 #include <memory>
 
+#include "base/ResultInfo.h"
 #include "link/CommGate.h"
 #include "link/CommRequest.h"
-#include "settings/ResultInfo.h"
 #include "settings/SettingsStore.h"
 
 namespace zul {

@@ -5,9 +5,9 @@
 
 #include "app/AppMessages.h"
 #include "app/DataFileTypes.h"
-#include "app/Paths.h"
 #include "app/UsbControllerLister.h"
 #include "app/Version.h"
+#include "base/Paths.h"
 #include "link/MessageThread.h"
 #include "link/ThreadCommControler.h"
 #include "link/ThreadLog.h"

@@ -3,8 +3,8 @@
 
 #include <cstdint>
 
+#include "base/ResultInfo.h"
 #include "link/ControllerInfo.h"
-#include "settings/ResultInfo.h"
 
 namespace zul {
 

@@ -12,7 +12,7 @@
 #include <system_error>
 #include <vector>
 
-#include "app/Paths.h"
+#include "base/Paths.h"
 #include "settings/SafeFile.h"
 
 extern char** environ;

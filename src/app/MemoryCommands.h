@@ -4,8 +4,8 @@
 
 #include <cstdint>
 
+#include "base/ResultInfo.h"
 #include "settings/MessageBox.h"
-#include "settings/ResultInfo.h"
 
 namespace zul {
 

@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "settings/ResultInfo.h"
+#include "base/ResultInfo.h"
 #include "settings/SettingsStore.h"
 #include "settings/SettingsTransfer.h"
 

@@ -12,7 +12,7 @@
 #include <filesystem>
 #include <system_error>
 
-#include "app/Paths.h"
+#include "base/Paths.h"
 
 namespace zul {
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "settings/ProfileText.h"
+#include "base/ProfileText.h"
 
 namespace zul {
 

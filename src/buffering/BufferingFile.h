@@ -4,9 +4,9 @@
 
 #include <string_view>
 
+#include "base/DataFileText.h"
+#include "base/ResultInfo.h"
 #include "buffering/BufferingData.h"
-#include "buffering/DataFileText.h"
-#include "settings/ResultInfo.h"
 
 namespace zul {
 

@@ -5,8 +5,8 @@
 
 #include <cstdint>
 
+#include "base/ResultInfo.h"
 #include "link/CommGate.h"
-#include "settings/ResultInfo.h"
 #include "settings/SettingsStore.h"
 #include "settings/UiDefinition.h"
 

@@ -6,10 +6,10 @@
 #include <functional>
 #include <memory>
 
+#include "base/ResultInfo.h"
 #include "buffering/BufferingValueSet.h"
 #include "link/LinkEnvironment.h"
 #include "link/MessageThread.h"
-#include "settings/ResultInfo.h"
 
 namespace zul {
 

@@ -6,7 +6,7 @@
 #include <span>
 #include <string_view>
 
-#include "settings/ResultInfo.h"
+#include "base/ResultInfo.h"
 
 namespace zul {
 

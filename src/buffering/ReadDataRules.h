@@ -7,8 +7,8 @@
 #include <string>
 #include <string_view>
 
+#include "base/ResultInfo.h"
 #include "buffering/BufferingData.h"
-#include "settings/ResultInfo.h"
 
 namespace zul {
 

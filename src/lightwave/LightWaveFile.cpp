@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "settings/ProfileText.h"
+#include "base/ProfileText.h"
 
 namespace zul {
 

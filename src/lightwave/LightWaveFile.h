@@ -4,9 +4,9 @@
 
 #include <string_view>
 
-#include "buffering/DataFileText.h"
+#include "base/DataFileText.h"
+#include "base/ResultInfo.h"
 #include "lightwave/LightWaveData.h"
-#include "settings/ResultInfo.h"
 
 namespace zul {
 

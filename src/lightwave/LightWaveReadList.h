@@ -7,8 +7,8 @@
 #include <string_view>
 #include <vector>
 
+#include "base/ResultInfo.h"
 #include "lightwave/LightWaveFrame.h"
-#include "settings/ResultInfo.h"
 
 namespace zul {
 

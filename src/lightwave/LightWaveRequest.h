@@ -5,8 +5,8 @@
 #include <functional>
 #include <memory>
 
+#include "base/ResultInfo.h"
 #include "link/MessageThread.h"
-#include "settings/ResultInfo.h"
 
 namespace zul {
 

@@ -7,9 +7,9 @@
 #include <memory>
 #include <string>
 
+#include "base/ResultInfo.h"
 #include "link/Event.h"
 #include "link/MessageThread.h"
-#include "settings/ResultInfo.h"
 
 namespace zul {
 

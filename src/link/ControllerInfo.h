@@ -5,8 +5,8 @@
 #include <cstdint>
 #include <string>
 
+#include "base/ResultInfo.h"
 #include "link/CommGate.h"
-#include "settings/ResultInfo.h"
 
 namespace zul {
 

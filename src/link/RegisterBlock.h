@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "base/ResultInfo.h"
 #include "link/CommGate.h"
-#include "settings/ResultInfo.h"
 
 namespace zul {
 

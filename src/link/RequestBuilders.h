@@ -8,9 +8,9 @@
 #include <memory>
 #include <string_view>
 
+#include "base/ResultInfo.h"
 #include "link/CommGate.h"
 #include "link/CommRequest.h"
-#include "settings/ResultInfo.h"
 
 namespace zul {
 

@@ -4,7 +4,7 @@
 
 #include <mutex>
 
-#include "app/Paths.h"
+#include "base/Paths.h"
 
 namespace zul {
 

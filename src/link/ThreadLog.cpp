@@ -13,7 +13,7 @@
 #include <shared_mutex>
 #include <system_error>
 
-#include "app/Paths.h"
+#include "base/Paths.h"
 
 namespace zul {
 

@@ -7,8 +7,8 @@
 #include <memory>
 #include <string>
 
+#include "base/ResultInfo.h"
 #include "link/MessageThread.h"
-#include "settings/ResultInfo.h"
 
 namespace zul {
 

@@ -9,8 +9,8 @@
 #include <string>
 #include <thread>
 
+#include "base/ResultInfo.h"
 #include "link/Transport.h"
-#include "settings/ResultInfo.h"
 
 namespace zul {
 

@@ -6,8 +6,8 @@
 #include <functional>
 #include <memory>
 
+#include "base/ResultInfo.h"
 #include "link/MessageThread.h"
-#include "settings/ResultInfo.h"
 
 namespace zul {
 

@@ -7,7 +7,7 @@
 #include <optional>
 #include <vector>
 
-#include "settings/ProfileText.h"
+#include "base/ProfileText.h"
 #include "settings/SafeFile.h"
 
 namespace zul {

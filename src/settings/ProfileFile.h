@@ -25,8 +25,8 @@
 #include <string_view>
 #include <vector>
 
+#include "base/ResultInfo.h"
 #include "settings/ProfileModel.h"
-#include "settings/ResultInfo.h"
 
 namespace zul {
 

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "settings/ProfileText.h"
+#include "base/ProfileText.h"
 
 namespace zul {
 

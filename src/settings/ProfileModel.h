@@ -10,7 +10,7 @@
 #include <unordered_map>
 #include <vector>
 
-#include "settings/ResultInfo.h"
+#include "base/ResultInfo.h"
 
 namespace zul {
 

@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-#include "settings/ResultInfo.h"
+#include "base/ResultInfo.h"
 
 namespace zul {
 

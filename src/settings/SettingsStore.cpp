@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "app/Paths.h"
+#include "base/Paths.h"
 #include "settings/ImageField.h"
 #include "settings/ItemInstances.h"
 #include "settings/UsbDeviceLister.h"

@@ -22,10 +22,10 @@
 #include <string_view>
 #include <vector>
 
+#include "base/ResultInfo.h"
 #include "link/ThreadLog.h"
 #include "settings/MicronMode.h"
 #include "settings/ProfileFile.h"
-#include "settings/ResultInfo.h"
 #include "settings/SettingItem.h"
 #include "settings/SettingsImage.h"
 

@@ -1,8 +1,8 @@
 // Loading and saving the settings store from and to a settings file.
 #include <algorithm>
 
+#include "base/NumberText.h"
 #include "settings/ItemInstances.h"
-#include "settings/NumberText.h"
 #include "settings/SettingsStore.h"
 
 namespace zul {

@@ -5,9 +5,9 @@
 #include <optional>
 #include <vector>
 
+#include "base/NumberText.h"
+#include "base/ProfileText.h"
 #include "settings/ItemInstances.h"
-#include "settings/NumberText.h"
-#include "settings/ProfileText.h"
 #include "settings/SettingsStore.h"
 #include "settings/UiDefinition.h"
 

@@ -11,10 +11,10 @@
 #include <memory>
 #include <thread>
 
+#include "base/ResultInfo.h"
 #include "link/CommGate.h"
 #include "link/Event.h"
 #include "link/LinkEnvironment.h"
-#include "settings/ResultInfo.h"
 #include "settings/SettingsStore.h"
 
 namespace zul {

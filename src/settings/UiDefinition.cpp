@@ -6,10 +6,10 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "base/NumberText.h"
+#include "base/ProfileText.h"
 #include "settings/MessageTexts.h"
-#include "settings/NumberText.h"
 #include "settings/ProfileFile.h"
-#include "settings/ProfileText.h"
 #include "settings/UiRequiredIds.h"
 
 namespace zul {

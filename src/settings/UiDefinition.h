@@ -16,7 +16,7 @@
 #include <unordered_map>
 #include <vector>
 
-#include "settings/ResultInfo.h"
+#include "base/ResultInfo.h"
 #include "settings/UiControlRecord.h"
 
 namespace zul {

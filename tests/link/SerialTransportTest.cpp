@@ -13,7 +13,7 @@
 #include <filesystem>
 
 #include "LinkTestSupport.h"
-#include "app/Paths.h"
+#include "base/Paths.h"
 #include "link/SerialPortName.h"
 
 namespace zul {

@@ -5,10 +5,10 @@
 #include <set>
 
 #include "SettingsTestSupport.h"
+#include "base/NumberText.h"
+#include "base/ProfileText.h"
 #include "settings/ItemInstances.h"
 #include "settings/MessageTexts.h"
-#include "settings/NumberText.h"
-#include "settings/ProfileText.h"
 #include "settings/SettingsStore.h"
 #include "settings/UiDefinition.h"
 

@@ -8,8 +8,8 @@
 #include <string_view>
 
 #include "TestFolder.h"
+#include "base/ResultInfo.h"
 #include "settings/MessageTexts.h"
-#include "settings/ResultInfo.h"
 #include "settings/UiRequiredIds.h"
 
 namespace zul::test {

@@ -6,7 +6,7 @@
 
 #include "CtlOptions.h"
 #include "app/Application.h"
-#include "app/Paths.h"
+#include "base/Paths.h"
 
 namespace zul::ctl {
 

@@ -8,8 +8,8 @@
 #include <utility>
 #include <vector>
 
+#include "base/ResultInfo.h"
 #include "settings/MessageBox.h"
-#include "settings/ResultInfo.h"
 
 namespace zul {
 class UiDefinition;

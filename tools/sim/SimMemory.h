@@ -22,7 +22,7 @@
 #include <string_view>
 #include <vector>
 
-#include "settings/ResultInfo.h"
+#include "base/ResultInfo.h"
 
 namespace zul::sim {
 

@@ -35,7 +35,7 @@
 
 #include "SimController.h"
 #include "SimMotion.h"
-#include "settings/ResultInfo.h"
+#include "base/ResultInfo.h"
 
 namespace zul::sim {
 

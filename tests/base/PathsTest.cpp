@@ -1,4 +1,4 @@
-#include "app/Paths.h"
+#include "base/Paths.h"
 
 #include <gtest/gtest.h>
 #include <unistd.h>

@@ -1,4 +1,4 @@
-#include "settings/NumberText.h"
+#include "base/NumberText.h"
 
 #include <cmath>
 #include <cstdio>

@@ -1,4 +1,4 @@
-#include "buffering/DataFileText.h"
+#include "base/DataFileText.h"
 
 #include <algorithm>
 #include <charconv>
@@ -6,7 +6,7 @@
 #include <limits>
 #include <system_error>
 
-#include "settings/ProfileText.h"
+#include "base/ProfileText.h"
 
 namespace zul {
 

@@ -1,4 +1,4 @@
-#include "settings/ResultInfo.h"
+#include "base/ResultInfo.h"
 
 #include <gtest/gtest.h>
 

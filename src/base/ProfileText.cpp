@@ -1,4 +1,4 @@
-#include "settings/ProfileText.h"
+#include "base/ProfileText.h"
 
 #include <cstdio>
 
