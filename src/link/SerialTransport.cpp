@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/eventfd.h>
+#include <sys/file.h>
 #include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
@@ -58,6 +59,19 @@ bool Configure(int fd, int32_t speedCode, int32_t dataLengthCode, int32_t parity
     return tcsetattr(fd, TCSANOW, &tio) == 0;
 }
 
+std::string InUseDetail(const std::string& path) {
+    return path + ": in use by another program";
+}
+
+// Ends this program's hold on the device and closes it. The exclusive mode belongs to the
+// terminal, not to the descriptor: left set, it would outlive this open and refuse every later
+// open by a normal user for as long as the other side (an emulator, say) keeps the line.
+void ReleaseDevice(int fd) {
+    (void)ioctl(fd, TIOCNXCL);
+    (void)::flock(fd, LOCK_UN);
+    ::close(fd);
+}
+
 }  // namespace
 
 SerialTransport::~SerialTransport() {
@@ -78,15 +92,30 @@ int32_t SerialTransport::Open(ResultInfo* result, int32_t portIndex, int32_t spe
     int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     // Messages name the port as the user knows it, and the device behind it.
     if (fd < 0) {
-        return SetResult(result, ZUL_ERR_OS_RS_OPEN, errno, display, path);
+        int osError = errno;
+        // EBUSY: another program holds the port in exclusive mode.
+        return SetResult(result, ZUL_ERR_OS_RS_OPEN, osError, display,
+                         osError == EBUSY ? InUseDetail(path) : path);
     }
-    auto fail = [&](int osError) {
+    // The advisory lock other serial programs honour; it also holds for root, which the
+    // exclusive mode below does not stop. It goes with the descriptor.
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        int osError = errno;
+        ::close(fd);
+        bool busy = osError == EWOULDBLOCK;
+        return SetResult(result, ZUL_ERR_OS_RS_OPEN, busy ? EBUSY : osError, display,
+                         busy ? InUseDetail(path) : path);
+    }
+    bool exclusive = ioctl(fd, TIOCEXCL) == 0;
+    if (!exclusive && errno != ENOTTY) {
+        int osError = errno;
         ::close(fd);
         return SetResult(result, ZUL_ERR_OS_RS_OPEN, osError, display, path);
-    };
-    if (ioctl(fd, TIOCEXCL) != 0 && errno != ENOTTY) {
-        return fail(errno);
     }
+    auto fail = [&](int osError) {
+        ReleaseDevice(fd);
+        return SetResult(result, ZUL_ERR_OS_RS_OPEN, osError, display, path);
+    };
     if (!Configure(fd, speedCode, dataLengthCode, parityCode)) {
         return fail(errno);
     }
@@ -246,7 +275,7 @@ void SerialTransport::Close() {
         watcher_.join();
     }
     tcflush(fd_, TCIOFLUSH);
-    ::close(fd_);
+    ReleaseDevice(fd_);
     ::close(wakeFd_);
     fd_ = -1;
     wakeFd_ = -1;

@@ -1,5 +1,7 @@
 // The RS-232C transport: a termios port in raw mode, opened exclusively, watched by a thread
-// that polls the descriptor together with a wake descriptor.
+// that polls the descriptor together with a wake descriptor. "Exclusively" is two things: the
+// terminal's exclusive mode (TIOCEXCL, cleared again at close) and an advisory lock on the
+// device (flock), which other serial programs honour and which also holds for root.
 #pragma once
 
 #include <termios.h>
@@ -22,7 +24,8 @@ public:
     // Opens and configures the port of the index: speed code 0 9600, 1 19200, 2 38400, other
     // 115200; data length 0 seven bits, other eight; parity 0 even, 1 odd, other none; one
     // stop bit, no flow control, DTR and RTS on. Returns 0 at once when already open; on
-    // failure ZUL_ERR_OS_RS_OPEN with errno and the display name.
+    // failure ZUL_ERR_OS_RS_OPEN with errno, the display name and the device path. A device
+    // another program holds gives osError EBUSY and a detail2 that says it is in use.
     int32_t Open(ResultInfo* result, int32_t portIndex, int32_t speedCode, int32_t dataLengthCode,
                  int32_t parityCode, TransportCallback callback);
 

@@ -1,9 +1,12 @@
 // The serial transport on its own, over a pseudo-terminal.
 #include "link/SerialTransport.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <poll.h>
 #include <pty.h>
+#include <sys/ioctl.h>
+#include <sys/wait.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -142,10 +145,22 @@ TEST_F(SerialTransportTest, OpenAppliesTheSpeedAndRawMode) {
     EXPECT_EQ(cfgetospeed(&tio), static_cast<speed_t>(B19200));
 }
 
-TEST_F(SerialTransportTest, PortIsOpenedExclusively) {
-    if (geteuid() == 0) {
-        GTEST_SKIP() << "exclusive mode does not hold for root";
+// Opens the path as the unprivileged user "nobody" in a child process; 0 or the errno.
+int OpenAsNobody(const std::string& path) {
+    pid_t child = fork();
+    if (child == 0) {
+        if (setgid(65534) != 0 || setuid(65534) != 0) {
+            _exit(200);
+        }
+        int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+        _exit(fd >= 0 ? 0 : (errno & 0x7F));
     }
+    int status = 0;
+    waitpid(child, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+TEST_F(SerialTransportTest, SecondOpenIsRefusedAsInUseAndClosingFreesThePort) {
     PtyPeer peer([](const std::string&) { return std::vector<PeerAction>{}; });
     SetSerialDeviceOverride(peer.SlavePath());
     SerialTransport first;
@@ -153,9 +168,51 @@ TEST_F(SerialTransportTest, PortIsOpenedExclusively) {
     EventLog log;
     ResultInfo result;
     ASSERT_EQ(first.Open(&result, 0, 3, 1, 2, log.Callback()), ZUL_OK);
+    // Refused by the exclusive mode for a normal user, by the lock for root.
     EXPECT_EQ(second.Open(&result, 1, 3, 1, 2, log.Callback()), ZUL_ERR_OS_RS_OPEN);
     EXPECT_EQ(result.osError, EBUSY);
     EXPECT_EQ(result.detail1, "COM2");
+    EXPECT_EQ(result.detail2, peer.SlavePath() + ": in use by another program");
+    EXPECT_FALSE(second.IsOpen());
+    // The refused open took nothing from the holder: its exclusive mode is still set.
+    int exclusive = 0;
+    ASSERT_EQ(ioctl(peer.SlaveFd(), TIOCGEXCL, &exclusive), 0);
+    EXPECT_EQ(exclusive, 1);
+
+    first.Close();
+    ASSERT_EQ(second.Open(&result, 1, 3, 1, 2, log.Callback()), ZUL_OK) << result.detail2;
+}
+
+// The peer (as an emulator does) keeps the terminal open across the tool's runs: the exclusive
+// mode set by one run must not outlive it.
+TEST_F(SerialTransportTest, ClosingClearsTheExclusiveMode) {
+    PtyPeer peer([](const std::string&) { return std::vector<PeerAction>{}; });
+    SetSerialDeviceOverride(peer.SlavePath());
+    SerialTransport transport;
+    EventLog log;
+    ResultInfo result;
+    ASSERT_EQ(transport.Open(&result, 0, 3, 1, 2, log.Callback()), ZUL_OK);
+    int exclusive = 0;
+    ASSERT_EQ(ioctl(peer.SlaveFd(), TIOCGEXCL, &exclusive), 0);
+    EXPECT_EQ(exclusive, 1);
+    if (geteuid() == 0) {
+        // What a normal user's second run meets while the first holds the port.
+        ASSERT_EQ(fchown(peer.SlaveFd(), 65534, 65534), 0);
+        EXPECT_EQ(OpenAsNobody(peer.SlavePath()), EBUSY);
+    }
+    transport.Close();
+    ASSERT_EQ(ioctl(peer.SlaveFd(), TIOCGEXCL, &exclusive), 0);
+    EXPECT_EQ(exclusive, 0);
+    if (geteuid() == 0) {
+        EXPECT_EQ(OpenAsNobody(peer.SlavePath()), 0);
+    }
+    // And the next run of this program opens it again, twice in a row.
+    for (int run = 0; run < 2; ++run) {
+        ASSERT_EQ(transport.Open(&result, 0, 3, 1, 2, log.Callback()), ZUL_OK);
+        transport.Close();
+    }
+    ASSERT_EQ(ioctl(peer.SlaveFd(), TIOCGEXCL, &exclusive), 0);
+    EXPECT_EQ(exclusive, 0);
 }
 
 TEST_F(SerialTransportTest, WriteCompletesAndBytesArrive) {
