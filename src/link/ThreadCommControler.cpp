@@ -4,8 +4,43 @@
 #include "link/Frame.h"
 #include "link/LinkMessages.h"
 #include "link/ThreadRawComm.h"
+#include "link/TraceEscape.h"
 
 namespace zul {
+
+namespace {
+
+std::string_view ReasonText(DiscardReason reason) {
+    switch (reason) {
+        case DiscardReason::kBadBcc:
+            return "bad block check";
+        case DiscardReason::kBroken:
+            return "cut short";
+        case DiscardReason::kWrongEcho:
+            return "answers another command";
+        case DiscardReason::kNone:
+            break;
+    }
+    return "dropped";
+}
+
+}  // namespace
+
+std::string DiscardDetail(const DiscardTally& tally) {
+    if (tally.Total() == 0) {
+        return {};
+    }
+    std::string text;
+    auto add = [&](int32_t count, std::string_view what) {
+        if (count > 0) {
+            text += (text.empty() ? "" : ", ") + std::to_string(count) + " " + std::string(what);
+        }
+    };
+    add(tally.badBcc, "with a bad block check");
+    add(tally.broken, "cut short");
+    add(tally.wrongEcho, "answering another command");
+    return " Replies discarded: " + text + ".";
+}
 
 CThreadCommControler::CThreadCommControler(CThreadRawComm& raw, LinkSettingsSource& settings,
                                            LinkEnvironment& environment)
@@ -86,14 +121,15 @@ void CThreadCommControler::OnStop() {
 }
 
 void CThreadCommControler::LoadTimeoutTicks() {
-    timeoutTicks_ = TimeoutTicks(settingsSource_.ReadLinkSettings().rs232cTimeout);
+    link_ = settingsSource_.ReadLinkSettings();
+    timeoutTicks_ = TimeoutTicks(link_.rs232cTimeout);
 }
 
 void CThreadCommControler::OnMessage(Message& message) {
     switch (message.id) {
         case kMsgCommFrame:
-            if (auto frame = message.Take<LinkRecord>()) {
-                OnFrame(std::move(frame));
+            if (auto record = message.Take<LinkRecord>()) {
+                OnInbound(std::move(record));
             }
             break;
         case kMsgCommSubmit:
@@ -151,6 +187,7 @@ void CThreadCommControler::Transmit() {
     replyCountdown_ = timeoutTicks_;
     transmissionCountdown_ = 2 * timeoutTicks_;
     resend_ = false;
+    discards_ = DiscardTally{};
     auto record = std::make_unique<LinkRecord>();
     record->text = current_->command;
     record->cursor = current_->commandCursor;
@@ -184,18 +221,57 @@ void CThreadCommControler::OnSent(std::unique_ptr<LinkRecord> record) {
     state_ = CommState::kAwaitingReply;
 }
 
+void CThreadCommControler::OnInbound(std::unique_ptr<LinkRecord> record) {
+    switch (record->inbound) {
+        case InboundKind::kFrame:
+            OnFrame(std::move(record));
+            return;
+        case InboundKind::kReplyProgress:
+            // A reply still arriving is not silence: its time-out starts again. (A long reply
+            // at a low line speed takes longer than the time-out on the wire.)
+            if (state_ == CommState::kAwaitingReply) {
+                replyCountdown_ = timeoutTicks_;
+            }
+            return;
+        case InboundKind::kDiscardedFrame:
+            OnDiscarded(record->reason, record->text);
+            return;
+    }
+}
+
+void CThreadCommControler::OnDiscarded(DiscardReason reason, std::string_view frame) {
+    if ((state_ == CommState::kTransmitting || state_ == CommState::kAwaitingReply) && current_) {
+        switch (reason) {
+            case DiscardReason::kBadBcc:
+                ++discards_.badBcc;
+                break;
+            case DiscardReason::kWrongEcho:
+                ++discards_.wrongEcho;
+                break;
+            default:
+                ++discards_.broken;
+                break;
+        }
+        discards_.last = EscapeTraceBytes(frame);
+    }
+    Diagnose("DISCARD", std::string(ReasonText(reason)) + ": " + EscapeTraceBytes(frame));
+}
+
 void CThreadCommControler::OnFrame(std::unique_ptr<LinkRecord> frame) {
     if ((state_ != CommState::kTransmitting && state_ != CommState::kAwaitingReply) || !current_) {
+        Diagnose("DISCARD", "no request waiting: " + EscapeTraceBytes(frame->text));
         return;
     }
     MatchResult match = MatchReply(current_->command, current_->echoMode, frame->text);
     if (match.kind == ReplyMatch::kNotReply) {
+        OnDiscarded(DiscardReason::kWrongEcho, frame->text);
         return;
     }
     current_->result.Clear();
     if (match.kind == ReplyMatch::kError) {
         current_->result.code = ZUL_ERR_COMM_RES;
         current_->result.osError = match.errorCode;
+        Diagnose("ERROR", EscapeTraceBytes(frame->text));
         current_->reply = std::move(frame->text);
     } else {
         current_->reply = std::move(match.text);
@@ -206,6 +282,30 @@ void CThreadCommControler::OnFrame(std::unique_ptr<LinkRecord> frame) {
     current_->replyCursor = 0;
     Complete();
     StartNext();
+}
+
+void CThreadCommControler::OnTimeout(std::string_view what) {
+    current_->result.code = ZUL_ERR_COMM_TIMEOUT;
+    // What was dropped meanwhile goes into the message: "did not answer" alone would hide a
+    // line that garbles replies.
+    current_->result.detail1 = DiscardDetail(discards_);
+    current_->result.detail2 = discards_.last;
+    Diagnose("TIMEOUT",
+             std::string(what) + (discards_.Total() > 0 ? ";" : "") + current_->result.detail1);
+}
+
+void CThreadCommControler::Diagnose(std::string_view event, std::string_view text) {
+    if (link_.logEnableFlag == 0 && !TraceTapActive()) {
+        return;
+    }
+    const char* prefix = link_.communicationType == kCommunicationUsb ? "US" : "RS";
+    std::string line =
+        FormatDiagnosticLine(prefix, event, current_ ? current_->command : std::string(), text);
+    if (traceSink_) {
+        traceSink_(line);
+    } else {
+        EmitTraceLine(line, link_.logEnableFlag != 0);
+    }
 }
 
 void CThreadCommControler::Complete() {
@@ -242,14 +342,14 @@ void CThreadCommControler::OnTick() {
     }
     if (state_ == CommState::kAwaitingReply) {
         if (--replyCountdown_ <= 0) {
-            current_->result.code = ZUL_ERR_COMM_TIMEOUT;
+            OnTimeout("no reply within " + std::to_string(timeoutTicks_ * 100) + " ms");
             Complete();
             StartNext();
         }
     } else if (state_ == CommState::kTransmitting) {
         if (--transmissionCountdown_ <= 0) {
             linkInFlight_ = nullptr;
-            current_->result.code = ZUL_ERR_COMM_TIMEOUT;
+            OnTimeout("not transmitted within " + std::to_string(2 * timeoutTicks_ * 100) + " ms");
             Complete();
             raw_.Post(kMsgRawCloseTransports);
             StartNext();

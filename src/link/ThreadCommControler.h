@@ -9,7 +9,10 @@
 #include <atomic>
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <memory>
+#include <string>
+#include <string_view>
 
 #include "link/CommGate.h"
 #include "link/CommRequest.h"
@@ -28,8 +31,24 @@ enum class CommState : int32_t {
     kAwaitingReply = 2,
 };
 
+// Frames dropped while one request waited for its reply, by reason.
+struct DiscardTally {
+    int32_t badBcc = 0;
+    int32_t broken = 0;
+    int32_t wrongEcho = 0;
+    std::string last;  // the last frame dropped
+
+    int32_t Total() const { return badBcc + broken + wrongEcho; }
+};
+
+// The detail of a reply time-out that follows its message: empty when nothing was dropped,
+// else " Replies discarded: 1 with a bad block check, 2 answering another command."
+std::string DiscardDetail(const DiscardTally& tally);
+
 class CThreadCommControler : public MessageThread, public CommGate {
 public:
+    using TraceSink = std::function<void(std::string_view line)>;
+
     // The references must outlive the thread.
     CThreadCommControler(CThreadRawComm& raw, LinkSettingsSource& settings,
                          LinkEnvironment& environment);
@@ -51,6 +70,10 @@ public:
     void Disconnect();
     // Re-reads Rs232cTimeout.
     void ReloadTimeout();
+    // Diagnostic lines (time-outs, error replies, dropped frames) are made when logging is on
+    // or a trace tap is set; they go to the log and the tap, or to a sink set here (before
+    // Start) instead.
+    void SetTraceSink(TraceSink sink) { traceSink_ = std::move(sink); }
     // Set before the quit: ticks then do nothing.
     void SetStopping() { stopping_.store(true); }
     bool IsConnected() const { return connected_.load(); }
@@ -73,10 +96,16 @@ private:
     void Notify(std::unique_ptr<CommRequest> request);
     void FailAll(int32_t code);
     void LoadTimeoutTicks();
+    // A received frame, a dropped one, or the notice that a reply is still arriving.
+    void OnInbound(std::unique_ptr<LinkRecord> record);
+    void OnDiscarded(DiscardReason reason, std::string_view frame);
+    void OnTimeout(std::string_view what);
+    void Diagnose(std::string_view event, std::string_view text);
 
     CThreadRawComm& raw_;
     LinkSettingsSource& settingsSource_;
     LinkEnvironment& environment_;
+    TraceSink traceSink_;
     std::atomic<bool> stopping_{false};
     std::atomic<bool> connected_{false};
 
@@ -85,6 +114,8 @@ private:
     std::unique_ptr<CommRequest> current_;
     const LinkRecord* linkInFlight_ = nullptr;  // identity only; owned by the raw thread
     CommState state_ = CommState::kIdle;
+    LinkSettings link_;      // as read with the time-out
+    DiscardTally discards_;  // of the current request
     int32_t timeoutTicks_ = 30;
     int32_t replyCountdown_ = 0;
     int32_t transmissionCountdown_ = 0;

@@ -3,8 +3,11 @@
 #include <sys/resource.h>
 #include <unistd.h>
 
+#include <system_error>
+
 #include "link/Event.h"
 #include "link/Frame.h"
+#include "link/FrameDiscards.h"
 #include "link/LinkMessages.h"
 #include "link/SerialTransport.h"
 #include "link/ThreadLog.h"
@@ -37,6 +40,29 @@ int NiceOfPolicy(int32_t policy) {
 
 void SetThreadNice(int nice) {
     (void)setpriority(PRIO_PROCESS, static_cast<id_t>(gettid()), nice);
+}
+
+// "code 11, errno 16 (Device or resource busy), COM1, /dev/ttyS0" for a diagnostic line.
+std::string FailureText(const ResultInfo& result) {
+    std::string text = "code " + std::to_string(result.code);
+    if (result.osError != 0) {
+        text += ", errno " + std::to_string(result.osError) + " (" +
+                std::error_code(result.osError, std::generic_category()).message() + ")";
+    }
+    for (const std::string* detail : {&result.detail1, &result.detail2}) {
+        if (!detail->empty()) {
+            text += ", " + *detail;
+        }
+    }
+    return text;
+}
+
+size_t WireBytes(const std::vector<std::string>& frames) {
+    size_t total = 0;
+    for (const std::string& frame : frames) {
+        total += frame.size() + 3;  // the block check and the carriage return
+    }
+    return total;
 }
 
 }  // namespace
@@ -189,7 +215,8 @@ void CThreadRawComm::SendNext() {
         EndRecord(std::move(current_), ZUL_ERR);
         return;
     }
-    if (settings_.logEnableFlag != 0) {
+    lastRequest_ = current_->text;
+    if (TraceOn()) {
         Trace(usb ? "US" : "RS", "SND", bytes);
     }
     auto write = std::make_unique<TransportEvent>();
@@ -224,25 +251,15 @@ void CThreadRawComm::OnTransportEvent(bool usb, std::unique_ptr<TransportEvent> 
         case TransportEventKind::kActivity:
             transport.HandleEvent(std::move(record));
             return;
-        case TransportEventKind::kReceived: {
+        case TransportEventKind::kReceived:
             if (record->length == 0 || record->data.empty()) {
                 return;
             }
-            if (settings_.logEnableFlag != 0) {
+            if (TraceOn()) {
                 Trace(usb ? "US" : "RS", "RCV", record->data);
             }
-            std::vector<std::string> frames =
-                ExtractFrames(receiveBuffer_, record->data, settings_.rs232cBCC != 0);
-            if (!consumer_) {
-                return;
-            }
-            for (std::string& frame : frames) {
-                auto received = std::make_unique<LinkRecord>();
-                received->text = std::move(frame);
-                consumer_(std::move(received));
-            }
+            OnReceived(record->data);
             return;
-        }
         case TransportEventKind::kWriteFinished: {
             if (record.get() != inFlight) {
                 return;
@@ -268,7 +285,7 @@ void CThreadRawComm::OnTransportEvent(bool usb, std::unique_ptr<TransportEvent> 
             current_->detail1 = record->detail1;
             current_->detail2 = record->detail2;
             if (current_->code != ZUL_OK && environment_.ReconnectMode() != 0) {
-                StartReconnect();
+                StartReconnect(current_->code);
                 return;
             }
             int32_t code = current_->code;
@@ -281,7 +298,7 @@ void CThreadRawComm::OnTransportEvent(bool usb, std::unique_ptr<TransportEvent> 
                 return;  // from a device closed since
             }
             if (environment_.ReconnectMode() != 0) {
-                StartReconnect();
+                StartReconnect(record->code);
             } else {
                 NotifyWindow(record->code);
             }
@@ -298,6 +315,9 @@ void CThreadRawComm::OnConnect(Message& message) {
     receiveBuffer_.clear();
     int32_t code = OpenTransport(result);
     opened_ = code == ZUL_OK;
+    if (!opened_) {
+        Diagnose("OPEN", {}, "failed: " + FailureText(*result));
+    }
     done->Set();
 }
 
@@ -334,10 +354,11 @@ void CThreadRawComm::AbortAll(int32_t code) {
     receiveBuffer_.clear();
 }
 
-void CThreadRawComm::StartReconnect() {
+void CThreadRawComm::StartReconnect(int32_t cause) {
     if (reconnecting_) {
         return;
     }
+    Diagnose("RECONNECT", lastRequest_, "link lost (code " + std::to_string(cause) + ")");
     AbortAll(ZUL_ERR_OFFLINE);
     reconnectCountdown_ = environment_.ReconnectTime();
     attemptsLeft_ = environment_.ReconnectRetry();
@@ -366,7 +387,13 @@ void CThreadRawComm::ReconnectTick() {
     AbortAll(ZUL_ERR_OFFLINE);
     receiveBuffer_.clear();
     ResultInfo result;
-    if (OpenTransport(&result) == ZUL_OK) {
+    int32_t code = OpenTransport(&result);
+    std::string attempt = "attempt " +
+                          std::to_string(environment_.ReconnectRetry() - attemptsLeft_) + " of " +
+                          std::to_string(environment_.ReconnectRetry()) + ": ";
+    Diagnose("RECONNECT", lastRequest_,
+             attempt + (code == ZUL_OK ? "link open" : "failed, " + FailureText(result)));
+    if (code == ZUL_OK) {
         opened_ = true;
         reconnecting_ = false;
         attemptInProgress_ = false;
@@ -384,6 +411,8 @@ void CThreadRawComm::ReconnectTick() {
 
 void CThreadRawComm::GiveUp() {
     reconnecting_ = false;
+    Diagnose("GIVEUP", lastRequest_,
+             std::to_string(environment_.ReconnectRetry()) + " attempts failed");
     NotifyWindow(settings_.communicationType == kCommunicationRs232c ? ZUL_ERR_RS_DEVICE
                                                                      : ZUL_ERR_USB_DEVICE);
 }
@@ -396,13 +425,74 @@ void CThreadRawComm::NotifyWindow(int32_t code) {
     window_->PostWindowMessage(kWmLinkDeviceError, code, 0, none);
 }
 
-void CThreadRawComm::Trace(std::string_view prefix, std::string_view direction,
-                           std::string_view bytes) {
-    std::string line = FormatTraceLine(prefix, direction, bytes);
+void CThreadRawComm::OnReceived(const std::string& bytes) {
+    const bool bccOn = settings_.rs232cBCC != 0;
+    // A frame can only end, or be dropped as corrupted, with a carriage return. Only then is
+    // what the extraction takes out kept, to find out what it dropped.
+    const bool ends = bytes.find(kCarriageReturn) != std::string::npos;
+    std::string consumed;
+    if (ends) {
+        consumed.reserve(receiveBuffer_.size() + bytes.size());
+        consumed.append(receiveBuffer_).append(bytes);
+    }
+    std::vector<std::string> frames = ExtractFrames(receiveBuffer_, bytes, bccOn);
+    if (!consumer_) {
+        return;
+    }
+    std::vector<DiscardedFrame> discarded;
+    if (ends) {
+        consumed.resize(consumed.size() - receiveBuffer_.size());  // what stays is the tail
+        if (consumed.size() != WireBytes(frames)) {
+            discarded = FindDiscardedFrames(consumed, frames, bccOn);
+        }
+    }
+    // In line order, so that a dropped frame is told to the request it arrived for.
+    size_t nextDiscard = 0;
+    for (size_t i = 0; i <= frames.size(); ++i) {
+        for (; nextDiscard < discarded.size() && discarded[nextDiscard].framesBefore <= i;
+             ++nextDiscard) {
+            auto notice = std::make_unique<LinkRecord>();
+            notice->inbound = InboundKind::kDiscardedFrame;
+            notice->reason = discarded[nextDiscard].reason;
+            notice->text = std::move(discarded[nextDiscard].bytes);
+            consumer_(std::move(notice));
+        }
+        if (i < frames.size()) {
+            auto received = std::make_unique<LinkRecord>();
+            received->text = std::move(frames[i]);
+            consumer_(std::move(received));
+        }
+    }
+    if (!receiveBuffer_.empty()) {
+        // The start of a frame is buffered: a reply is still arriving.
+        auto progress = std::make_unique<LinkRecord>();
+        progress->inbound = InboundKind::kReplyProgress;
+        consumer_(std::move(progress));
+    }
+}
+
+bool CThreadRawComm::TraceOn() const {
+    return settings_.logEnableFlag != 0 || TraceTapActive();
+}
+
+void CThreadRawComm::Emit(const std::string& line) {
     if (traceSink_) {
         traceSink_(line);
     } else {
-        LogLine(line);
+        EmitTraceLine(line, settings_.logEnableFlag != 0);
+    }
+}
+
+void CThreadRawComm::Trace(std::string_view prefix, std::string_view direction,
+                           std::string_view bytes) {
+    Emit(FormatTraceLine(prefix, direction, bytes));
+}
+
+void CThreadRawComm::Diagnose(std::string_view event, std::string_view request,
+                              std::string_view text) {
+    if (TraceOn()) {
+        const char* prefix = settings_.communicationType == kCommunicationUsb ? "US" : "RS";
+        Emit(FormatDiagnosticLine(prefix, event, request, text));
     }
 }
 

@@ -29,7 +29,8 @@ inline constexpr std::chrono::milliseconds kLinkTick{100};
 
 class CThreadRawComm : public MessageThread {
 public:
-    // Takes ownership of each received frame record.
+    // Takes ownership of each inbound record: a received frame, a frame dropped on the way
+    // (InboundKind::kDiscardedFrame) or the notice that a frame is still arriving.
     using FrameConsumer = std::function<void(std::unique_ptr<LinkRecord>)>;
     using TraceSink = std::function<void(std::string_view line)>;
 
@@ -39,7 +40,8 @@ public:
                    FtdiLibrary* ftdi = nullptr);
     ~CThreadRawComm() override;
 
-    // Trace lines go to LogLine unless a sink is set here (before Start).
+    // Trace and diagnostic lines go to the log (and the trace tap) unless a sink is set here
+    // (before Start).
     void SetTraceSink(TraceSink sink);
     // Set before the quit: transport events are then dropped.
     void SetStopping() { stopping_.store(true); }
@@ -75,11 +77,18 @@ private:
     int32_t OpenTransport(ResultInfo* result);
     void AbortAll(int32_t code);
     void EndRecord(std::unique_ptr<LinkRecord> record, int32_t code);
-    void StartReconnect();
+    void StartReconnect(int32_t cause);
     void ReconnectTick();
     void GiveUp();
     void NotifyWindow(int32_t code);
+    // Cuts received bytes into frames for the consumer, tells it of frames dropped on the way
+    // and of a frame still arriving.
+    void OnReceived(const std::string& bytes);
+    // Trace and diagnostic lines are made when logging is on or a trace tap is set.
+    bool TraceOn() const;
+    void Emit(const std::string& line);
     void Trace(std::string_view prefix, std::string_view direction, std::string_view bytes);
+    void Diagnose(std::string_view event, std::string_view request, std::string_view text);
 
     LinkSettingsSource& settingsSource_;
     LinkEnvironment& environment_;
@@ -97,6 +106,7 @@ private:
     LinkSettings settings_;
     std::unique_ptr<LinkRecord> pending_;
     std::unique_ptr<LinkRecord> current_;
+    std::string lastRequest_;  // text of the last record transmitted, for diagnostic lines
     const TransportEvent* serialWrite_ = nullptr;  // identity of the write record in flight
     const TransportEvent* usbWrite_ = nullptr;
     bool opened_ = false;

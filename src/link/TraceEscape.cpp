@@ -1,6 +1,10 @@
 #include "link/TraceEscape.h"
 
+#include <atomic>
 #include <cstdio>
+#include <mutex>
+
+#include "link/ThreadLog.h"
 
 namespace zul {
 
@@ -36,6 +40,47 @@ std::string FormatTraceLine(std::string_view prefix, std::string_view direction,
     line.append(prefix).append(", ").append(direction).append(", ").append(count).append(", ");
     line += EscapeTraceBytes(bytes);
     return line;
+}
+
+std::string FormatDiagnosticLine(std::string_view prefix, std::string_view event,
+                                 std::string_view request, std::string_view text) {
+    std::string line;
+    line.reserve(prefix.size() + event.size() + request.size() + text.size() + 8);
+    line.append(prefix).append(", ").append(event).append(", ");
+    line += request.empty() ? std::string("-") : EscapeTraceBytes(request);
+    line.append(", ").append(text);
+    return line;
+}
+
+namespace {
+
+std::mutex gTapMutex;
+TraceTap gTap;
+std::atomic<bool> gTapActive{false};
+
+}  // namespace
+
+void SetTraceTap(TraceTap tap) {
+    std::lock_guard lock(gTapMutex);
+    gTap = std::move(tap);
+    gTapActive.store(static_cast<bool>(gTap));
+}
+
+bool TraceTapActive() {
+    return gTapActive.load();
+}
+
+void EmitTraceLine(std::string_view line, bool toLog) {
+    if (toLog) {
+        LogLine(line);
+    }
+    if (!gTapActive.load()) {
+        return;
+    }
+    std::lock_guard lock(gTapMutex);
+    if (gTap) {
+        gTap(line);
+    }
 }
 
 }  // namespace zul

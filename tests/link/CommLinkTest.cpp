@@ -97,8 +97,20 @@ protected:
         raw_ = std::make_unique<CThreadRawComm>(settings_, environment_, &window_);
         raw_->SetTraceSink([this](std::string_view line) { trace_.Add(line); });
         controller_ = std::make_unique<CThreadCommControler>(*raw_, settings_, environment_);
+        controller_->SetTraceSink([this](std::string_view line) { trace_.Add(line); });
         ASSERT_TRUE(raw_->Start());
         ASSERT_TRUE(controller_->Start());
+    }
+
+    // The trace lines that begin with the text.
+    std::vector<std::string> TraceLinesStartingWith(std::string_view start) {
+        std::vector<std::string> found;
+        for (const std::string& line : trace_.Lines()) {
+            if (line.rfind(start, 0) == 0) {
+                found.push_back(line);
+            }
+        }
+        return found;
     }
 
     int32_t Connect() {
@@ -236,12 +248,17 @@ TEST_F(CommLinkTest, EchoModeOneRegisterRead) {
 }
 
 TEST_F(CommLinkTest, ErrorReplyEndsWithCommResAndTheControllersNumber) {
-    StartPeer([](const std::string&) { return Answer("%EE!22"); });
+    PtyPeer& peer = StartPeer([](const std::string&) { return Answer("%EE!22"); });
     StartThreads();
     ASSERT_EQ(Connect(), ZUL_OK);
     ResultInfo result;
     EXPECT_EQ(WriteWord(*controller_, &result, cmd::kWriteCurrentMemory, 0, 3), ZUL_ERR_COMM_RES);
     EXPECT_EQ(result.osError, 22);
+    auto errors = TraceLinesStartingWith("RS, ERROR, ");
+    ASSERT_EQ(errors.size(), 1u);
+    std::string request = peer.Requests().at(0);
+    request.resize(request.size() - 3);  // without the block check and the carriage return
+    EXPECT_EQ(errors[0], "RS, ERROR, " + request + ", %EE!22");
 }
 
 TEST_F(CommLinkTest, ReplyForAnotherCommandEndsInTimeOut) {
@@ -257,6 +274,15 @@ TEST_F(CommLinkTest, ReplyForAnotherCommandEndsInTimeOut) {
     EXPECT_EQ(value, 0);
     EXPECT_GE(elapsed, 850ms);  // ten 100 ms ticks after the transmission
     EXPECT_LT(elapsed, 3s);
+    // The message says what was dropped, and the log has both events.
+    EXPECT_EQ(result.detail1, " Replies discarded: 1 answering another command.");
+    EXPECT_EQ(result.detail2, "%EE$RMC00003");
+    EXPECT_EQ(
+        TraceLinesStartingWith("RS, DISCARD, "),
+        (std::vector<std::string>{"RS, DISCARD, %EE#RSP0, answers another command: %EE$RMC00003"}));
+    EXPECT_EQ(TraceLinesStartingWith("RS, TIMEOUT, "),
+              (std::vector<std::string>{"RS, TIMEOUT, %EE#RSP0, no reply within 1000 ms; Replies "
+                                        "discarded: 1 answering another command."}));
     // The link is still good afterwards.
     EXPECT_EQ(ReadWord(*controller_, &result, cmd::kReadCurrentMemory, 0, &value), ZUL_OK);
     EXPECT_EQ(value, 3);
@@ -438,6 +464,16 @@ TEST_F(CommLinkTest, GivesUpAfterTheRetryCount) {
     controller_->Disconnect();
     ASSERT_EQ(waiter.wait_for(2s), std::future_status::ready);
     EXPECT_EQ(waiter.get(), ZUL_ERR_OFFLINE);
+    // Each step is in the log, with the request it concerns.
+    const std::string failed =
+        "failed, code 11, errno 2 (No such file or directory), COM1, " + deviceLink_;
+    EXPECT_EQ(TraceLinesStartingWith("RS, RECONNECT, "),
+              (std::vector<std::string>{"RS, RECONNECT, %EE#RMC0, link lost (code 31)",
+                                        "RS, RECONNECT, %EE#RMC0, attempt 1 of 3: " + failed,
+                                        "RS, RECONNECT, %EE#RMC0, attempt 2 of 3: " + failed,
+                                        "RS, RECONNECT, %EE#RMC0, attempt 3 of 3: " + failed}));
+    EXPECT_EQ(TraceLinesStartingWith("RS, GIVEUP, "),
+              (std::vector<std::string>{"RS, GIVEUP, %EE#RMC0, 3 attempts failed"}));
 }
 
 TEST_F(CommLinkTest, ShutdownEndsEveryRequestWithAbort) {
@@ -455,6 +491,83 @@ TEST_F(CommLinkTest, ShutdownEndsEveryRequestWithAbort) {
     // After the stop a waiting submit returns at once with a failure, not a success.
     auto late = controller_->SubmitAndWait(Request("%EE#RMC0"));
     EXPECT_EQ(late->result.code, ZUL_ERR_ABORT);
+}
+
+TEST_F(CommLinkTest, ReplyWithABadBlockCheckIsNamedInTheTimeOut) {
+    std::string corrupted = ReplyFrame("%EE$RMC00009");
+    corrupted[corrupted.size() - 2] = corrupted[corrupted.size() - 2] == '0' ? '1' : '0';
+    StartPeer(
+        [&](const std::string&) { return std::vector<PeerAction>{PeerAction::Write(corrupted)}; });
+    StartThreads();
+    ASSERT_EQ(Connect(), ZUL_OK);
+    ResultInfo result;
+    int32_t value = -1;
+    EXPECT_EQ(ReadWord(*controller_, &result, cmd::kReadCurrentMemory, 0, &value),
+              ZUL_ERR_COMM_TIMEOUT);
+    const std::string dropped = corrupted.substr(0, corrupted.size() - 1);
+    EXPECT_EQ(result.detail1, " Replies discarded: 1 with a bad block check.");
+    EXPECT_EQ(result.detail2, dropped);
+    EXPECT_EQ(TraceLinesStartingWith("RS, DISCARD, "),
+              (std::vector<std::string>{"RS, DISCARD, %EE#RMC0, bad block check: " + dropped}));
+    EXPECT_EQ(TraceLinesStartingWith("RS, TIMEOUT, ").size(), 1u);
+}
+
+// A reply that is still arriving is not silence: at a low line speed one long reply takes longer
+// than the reply time-out on the wire.
+TEST_F(CommLinkTest, ReplyTimeOutStartsAgainWithEveryByteOfAReplyInProgress) {
+    std::string data;
+    for (int i = 0; i < 400; ++i) {
+        data += "0A0B";
+    }
+    const std::string reply = ReplyFrame("%EE$RD" + data);
+    StartPeer([&](const std::string& request) {
+        std::vector<PeerAction> actions;
+        if (request.rfind("%EE#RDD", 0) == 0) {
+            // 16 pieces 100 ms apart: 1.5 s from the first byte to the last, time-out 1 s.
+            size_t piece = reply.size() / 16 + 1;
+            for (size_t at = 0; at < reply.size(); at += piece) {
+                if (at > 0) {
+                    actions.push_back(PeerAction::Delay(100));
+                }
+                actions.push_back(PeerAction::Write(reply.substr(at, piece)));
+            }
+        } else {
+            // Half a reply, then nothing.
+            actions.push_back(PeerAction::Delay(600));
+            actions.push_back(PeerAction::Write("%EE$RMC00"));
+        }
+        return actions;
+    });
+    StartThreads();
+    ASSERT_EQ(Connect(), ZUL_OK);
+    auto request = Request("%EE#RDD0000000399");
+    request->echoMode = kEchoMode2Letters;
+    auto started = std::chrono::steady_clock::now();
+    request = controller_->SubmitAndWait(std::move(request));
+    EXPECT_EQ(request->result.code, ZUL_OK);
+    EXPECT_GE(std::chrono::steady_clock::now() - started, 1400ms);
+    EXPECT_EQ(request->reply, "%EE$RDD" + data);
+
+    // The time-out for silence still holds, counted from the last byte received.
+    started = std::chrono::steady_clock::now();
+    ResultInfo result;
+    int32_t value = -1;
+    EXPECT_EQ(ReadWord(*controller_, &result, cmd::kReadCurrentMemory, 0, &value),
+              ZUL_ERR_COMM_TIMEOUT);
+    auto elapsed = std::chrono::steady_clock::now() - started;
+    EXPECT_GE(elapsed, 1450ms);  // 600 ms to the first bytes, then ten ticks without one
+    EXPECT_LT(elapsed, 3s);
+}
+
+TEST_F(CommLinkTest, OpenFailureReconnectAttemptsAndGiveUpAreLogged) {
+    settings_.Update([](LinkSettings& s) { s.rs232cPort = 4; });
+    StartThreads();  // the device link points nowhere
+    ResultInfo result;
+    EXPECT_EQ(controller_->Connect(&result), ZUL_ERR_OS_RS_OPEN);
+    EXPECT_EQ(TraceLinesStartingWith("RS, OPEN, "),
+              (std::vector<std::string>{"RS, OPEN, -, failed: code 11, errno 2 (No such file or "
+                                        "directory), COM5, " +
+                                        deviceLink_}));
 }
 
 }  // namespace

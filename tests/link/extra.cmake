@@ -4,3 +4,5 @@ set_target_properties(fake_ftdi PROPERTIES CXX_VISIBILITY_PRESET default)
 target_link_libraries(fake_ftdi PRIVATE Threads::Threads)
 add_dependencies(test_link fake_ftdi)
 target_compile_definitions(test_link PRIVATE QVM8_FAKE_FTDI_PATH="$<TARGET_FILE:fake_ftdi>")
+# The paced-line tests run the link threads against the emulated controller.
+target_include_directories(test_link PRIVATE ${PROJECT_SOURCE_DIR}/tools/sim)
