@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <csignal>
+#include <regex>
 
 #include "SimMemory.h"
 #include "Simulator.h"
@@ -310,6 +311,59 @@ TEST_F(CtlTest, InterruptCancelsATransfer) {
     EXPECT_EQ(WEXITSTATUS(status), ZUL_ERR_ABORT) << ReadFileText(home.Path("cut.err"));
     EXPECT_EQ(ReadFileText(home.Path("cut.err")).rfind("qvm8ctl: ZUL_ERR_ABORT: ", 0), 0u);
     EXPECT_FALSE(fs::exists(home.Path("cut.zul")));
+}
+
+// A raw-frame tool sends exactly the one frame it is given: no identity reads before it.
+TEST_F(CtlTest, SendSendsExactlyTheOneFrame) {
+    sim.ClearReceivedFrames();
+    CtlRun run = Ctl({"send", "%EE#RMC0"});
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(sim.ReceivedFrames(), (std::vector<std::string>{"%EE#RMC06A"}));
+    // A text too long for a frame is refused before anything is sent.
+    run = Ctl({"send", "%EE#WDD" + std::string(600, '0')});
+    EXPECT_EQ(run.status, ZUL_ERR_RANGE);
+    EXPECT_EQ(sim.ReceivedFrames().size(), 1u);
+}
+
+TEST_F(CtlTest, TraceShowsTheFramesWithTheirTimesOnStandardError) {
+    CtlRun run = Ctl({"--trace", "send", "%EE#RMC0"});
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out, "reply: %EE$RMC00000\n");  // standard output keeps only the result
+    const std::regex sent(R"((^|\n)\d\d:\d\d:\d\d\.\d{3} RS, SND,   11, %EE#RMC06A\\r\n)");
+    EXPECT_TRUE(std::regex_search(run.err, sent)) << run.err;
+    // The reply may arrive in more than one piece; each is one line.
+    const std::regex received(R"(\d\d:\d\d:\d\d\.\d{3} RS, RCV, +\d+, [^\n]*\\r\n)");
+    EXPECT_TRUE(std::regex_search(run.err, received)) << run.err;
+    // Without the option nothing is traced.
+    run = Ctl({"send", "%EE#RMC0"});
+    EXPECT_TRUE(run.err.empty()) << run.err;
+}
+
+TEST_F(CtlTest, TimeOutSaysWhatWasDiscarded) {
+    sim::SimFaults faults;
+    faults.badBcc = 1000;
+    sim.SetFaults(faults);
+    CtlRun run = Ctl({"--trace", "send", "%EE#RMC0"});
+    EXPECT_EQ(run.status, ZUL_ERR_COMM_TIMEOUT);
+    EXPECT_NE(run.err.find("qvm8ctl: ZUL_ERR_COMM_TIMEOUT: The controller did not answer in time. "
+                           "Replies discarded: 1 with a bad block check. Check the cable"),
+              std::string::npos)
+        << run.err;
+    EXPECT_NE(run.err.find(" RS, DISCARD, %EE#RMC0, bad block check: %EE$RMC00000"),
+              std::string::npos)
+        << run.err;
+    EXPECT_NE(run.err.find(" RS, TIMEOUT, %EE#RMC0, no reply within 1000 ms; Replies discarded"),
+              std::string::npos)
+        << run.err;
+}
+
+// One reply longer on the wire than the reply time-out (1 s here): 1,600 hexadecimal digits
+// take about 1.7 s at 9600 bit/s.
+TEST_F(CtlTest, LongReplyAt9600BitPerSecond) {
+    sim.SetPace(true);  // at the speed qvm8ctl sets on the line
+    CtlRun run = Ctl({"--baud", "0", "send", "%EE#RDD0260002999"});
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out.size(), std::string("reply: %EE$RD\n").size() + 4 * 400) << run.out;
 }
 
 }  // namespace

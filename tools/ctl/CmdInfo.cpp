@@ -2,7 +2,9 @@
 #include <memory>
 
 #include "CtlCommand.h"
+#include "CtlOptions.h"
 #include "app/Application.h"
+#include "app/ConnectSequence.h"
 #include "link/CommRequest.h"
 #include "link/Frame.h"
 #include "link/ThreadCommControler.h"
@@ -43,11 +45,26 @@ int RunSend(CtlContext& context, const CommandArgs& args) {
         SetResult(&result, ZUL_ERR_RANGE, 0, text.substr(0, 16) + "...");
         return context.out.Fail(&context.app.Ui(), result);
     }
+    // A raw-frame tool sends exactly the frame it is given: the link is opened without the
+    // identity reads of the other commands.
+    CThreadCommControler* comm = context.app.CommControler();
+    ResultInfo opened;
+    if (comm == nullptr) {
+        SetResult(&opened, ZUL_ERR_OFFLINE);
+        return context.out.Fail(&context.app.Ui(), opened);
+    }
+    if (!context.options.usb) {
+        context.app.RefreshUsbControllers();  // the remembered USB controller, as connect does
+    }
+    if (comm->Connect(&opened) != ZUL_OK) {
+        return context.out.Fail(&context.app.Ui(), opened);
+    }
     auto request = std::make_unique<CommRequest>();
     request->command = text;
     request->commandCursor = static_cast<int32_t>(text.size());
     request->echoMode = EchoModeOf(text);
-    request = context.app.CommControler()->SubmitAndWait(std::move(request));
+    request = comm->SubmitAndWait(std::move(request));
+    DisconnectController(context.app);
     if (request->result.code != ZUL_OK) {
         return context.out.Fail(&context.app.Ui(), request->result);
     }
@@ -82,7 +99,7 @@ std::vector<CtlCommand> InfoCommands() {
          {},
          1,
          1,
-         true,
+         false,  // opens the link itself: nothing but the one frame is sent
          RunSend},
     };
 }

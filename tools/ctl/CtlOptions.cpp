@@ -50,6 +50,8 @@ bool ParseGlobalOptions(int argc, char** argv, GlobalOptions& options, std::stri
             options.help = true;
         } else if (arg == "--json") {
             options.json = true;
+        } else if (arg == "--trace") {
+            options.trace = true;
         } else if (arg == "--bcc") {
             options.bcc = 1;
         } else if (arg == "--no-bcc") {
@@ -124,7 +126,7 @@ std::string UsageText() {
     std::string text =
         "usage: qvm8ctl [--device PATH] [--usb ID] [--baud 0..3] [--data-bits 7|8]\n"
         "               [--parity even|odd|none] [--bcc|--no-bcc] [--timeout 0..4]\n"
-        "               [--settings FILE.zul] [--json] COMMAND ...\n"
+        "               [--settings FILE.zul] [--json] [--trace] COMMAND ...\n"
         "\ncommands:\n";
     for (const CtlCommand& command : AllCommands()) {
         std::string left = "  " + std::string(command.name);

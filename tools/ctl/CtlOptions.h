@@ -23,6 +23,7 @@ struct GlobalOptions {
     std::optional<int32_t> timeout;     // 0..4
     std::string settingsFile;           // absolute; empty: the default settings file
     bool json = false;
+    bool trace = false;  // the protocol trace on standard error
     bool help = false;
     std::string command;
     std::vector<std::string> words;  // after the command name

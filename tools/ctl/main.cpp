@@ -1,6 +1,8 @@
 // qvm8ctl: every settings operation on a QV-M8 controller from a terminal or a script.
 #include <cstdio>
+#include <ctime>
 #include <string>
+#include <string_view>
 
 #include "CtlCommand.h"
 #include "CtlOptions.h"
@@ -8,11 +10,23 @@
 #include "app/Application.h"
 #include "app/ConnectSequence.h"
 #include "link/SerialPortName.h"
+#include "link/TraceEscape.h"
 
 using namespace zul;
 using namespace zul::ctl;
 
 namespace {
+
+// --trace: each trace and diagnostic line of the link on standard error, after the local time.
+void PrintTraceLine(std::string_view line) {
+    timespec now{};
+    ::clock_gettime(CLOCK_REALTIME, &now);
+    tm local{};
+    ::localtime_r(&now.tv_sec, &local);
+    std::fprintf(stderr, "%02d:%02d:%02d.%03ld %.*s\n", local.tm_hour, local.tm_min, local.tm_sec,
+                 now.tv_nsec / 1000000, static_cast<int>(line.size()), line.data());
+    std::fflush(stderr);
+}
 
 int UsageError(const std::string& reason) {
     std::fprintf(stderr, "qvm8ctl: %s\n%s", reason.c_str(), UsageText().c_str());
@@ -56,6 +70,9 @@ int main(int argc, char** argv) {
     if (options.device) {
         SetSerialDeviceOverride(*options.device);
     }
+    if (options.trace) {
+        SetTraceTap(PrintTraceLine);
+    }
 
     Application app;
     ResultInfo result;
@@ -76,5 +93,6 @@ int main(int argc, char** argv) {
         }
     }
     app.Shutdown();
+    SetTraceTap({});
     return status;
 }
