@@ -10,6 +10,11 @@ namespace zul {
 
 namespace {
 
+// No reply is longer on the wire than this: 33,500 characters of 10 bits at 9600 bit/s, the
+// slowest line speed, in 100 ms ticks. Bytes that keep arriving after it are not a reply, and no
+// longer hold the request's time-out off.
+constexpr int32_t kLongestReplyTicks = 33500 * 10 * 10 / 9600 + 1;
+
 std::string_view ReasonText(DiscardReason reason) {
     switch (reason) {
         case DiscardReason::kBadBcc:
@@ -219,6 +224,7 @@ void CThreadCommControler::OnSent(std::unique_ptr<LinkRecord> record) {
         return;
     }
     state_ = CommState::kAwaitingReply;
+    awaitedTicks_ = 0;
 }
 
 void CThreadCommControler::OnInbound(std::unique_ptr<LinkRecord> record) {
@@ -229,7 +235,7 @@ void CThreadCommControler::OnInbound(std::unique_ptr<LinkRecord> record) {
         case InboundKind::kReplyProgress:
             // A reply still arriving is not silence: its time-out starts again. (A long reply
             // at a low line speed takes longer than the time-out on the wire.)
-            if (state_ == CommState::kAwaitingReply) {
+            if (state_ == CommState::kAwaitingReply && awaitedTicks_ < kLongestReplyTicks) {
                 replyCountdown_ = timeoutTicks_;
             }
             return;
@@ -341,6 +347,7 @@ void CThreadCommControler::OnTick() {
         return;  // no time-out counts while the link may be restarting
     }
     if (state_ == CommState::kAwaitingReply) {
+        ++awaitedTicks_;
         if (--replyCountdown_ <= 0) {
             OnTimeout("no reply within " + std::to_string(timeoutTicks_ * 100) + " ms");
             Complete();

@@ -118,6 +118,7 @@ private:
     DiscardTally discards_;  // of the current request
     int32_t timeoutTicks_ = 30;
     int32_t replyCountdown_ = 0;
+    int32_t awaitedTicks_ = 0;  // ticks since the transmission was reported
     int32_t transmissionCountdown_ = 0;
     bool resend_ = false;
 };
