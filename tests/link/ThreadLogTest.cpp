@@ -1,4 +1,5 @@
 #include "link/ThreadLog.h"
+#include "link/TraceEscape.h"
 
 #include "link/Event.h"
 
@@ -374,6 +375,38 @@ TEST(LogLine, ThreadDestroyedWhileOthersLog) {
     }
     EXPECT_GE(lines, 101u);  // everything posted before the destruction was written
     EXPECT_LE(lines, 3u * kLinesPerCaller);
+}
+
+// The link's trace and diagnostic lines: to the log file when logging is on, and to the tap of
+// qvm8ctl --trace when one is set.
+TEST(TraceTap, LinesReachTheLogAndTheTap) {
+    TempHome home;
+    FakeLogSettings settings;
+    settings.SetFolder("");
+    std::vector<std::string> tapped;
+    {
+        CThreadLog log(settings);
+        ASSERT_TRUE(log.Start());
+        SetLogThread(&log);
+        EXPECT_FALSE(TraceTapActive());
+        SetTraceTap([&](std::string_view line) { tapped.emplace_back(line); });
+        EXPECT_TRUE(TraceTapActive());
+        EmitTraceLine(FormatDiagnosticLine("RS", "TIMEOUT", "%EE#RMC0\r", "no reply"), true);
+        EmitTraceLine(FormatDiagnosticLine("US", "OPEN", "", "failed"), false);
+        SetTraceTap({});
+        EXPECT_FALSE(TraceTapActive());
+        EmitTraceLine("after the tap", false);
+        SetLogThread(nullptr);
+        log.Stop();
+    }
+    EXPECT_EQ(tapped, (std::vector<std::string>{"RS, TIMEOUT, %EE#RMC0\\r, no reply",
+                                                "US, OPEN, -, failed"}));
+    std::string all;
+    for (const auto& entry : fs::directory_iterator(home.ProductFolder())) {
+        all += ReadAll(entry.path().string());
+    }
+    EXPECT_NE(all.find(", RS, TIMEOUT, %EE#RMC0\\r, no reply\r\n"), std::string::npos) << all;
+    EXPECT_EQ(all.find("OPEN"), std::string::npos);  // not for the log
 }
 
 }  // namespace
