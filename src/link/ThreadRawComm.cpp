@@ -464,7 +464,14 @@ void CThreadRawComm::OnReceived(const std::string& bytes) {
         }
     }
     if (!receiveBuffer_.empty()) {
-        // The start of a frame is buffered: a reply is still arriving.
+        // The start of a frame is buffered: a reply is still arriving. At high line speeds
+        // bytes come in many small reads; one notice per kProgressSpacing is enough for a
+        // time-out counted in 100 ms ticks, and spares the controller thread a wake-up per read.
+        auto now = std::chrono::steady_clock::now();
+        if (now - lastProgress_ < kProgressSpacing) {
+            return;
+        }
+        lastProgress_ = now;
         auto progress = std::make_unique<LinkRecord>();
         progress->inbound = InboundKind::kReplyProgress;
         consumer_(std::move(progress));

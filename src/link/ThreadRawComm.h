@@ -5,6 +5,7 @@
 #pragma once
 
 #include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -26,6 +27,8 @@ class Transport;
 class UsbTransport;
 
 inline constexpr std::chrono::milliseconds kLinkTick{100};
+// Least time between two notices that a reply is still arriving.
+inline constexpr std::chrono::milliseconds kProgressSpacing{20};
 
 class CThreadRawComm : public MessageThread {
 public:
@@ -107,7 +110,8 @@ private:
     std::unique_ptr<LinkRecord> pending_;
     std::unique_ptr<LinkRecord> current_;
     std::string lastRequest_;  // text of the last record transmitted, for diagnostic lines
-    const TransportEvent* serialWrite_ = nullptr;  // identity of the write record in flight
+    std::chrono::steady_clock::time_point lastProgress_;  // last notice of a reply arriving
+    const TransportEvent* serialWrite_ = nullptr;         // identity of the write record in flight
     const TransportEvent* usbWrite_ = nullptr;
     bool opened_ = false;
     bool reconnecting_ = false;
