@@ -285,11 +285,11 @@ TEST_F(CtlTest, WriteAllDefaultsToTheSettingsFile) {
     EXPECT_EQ(ReadFileText(settings), before);  // only read
 }
 
-TEST_F(CtlTest, InterruptCancelsATransfer) {
-    sim.SetPace(true, 9600);  // slow enough to be interrupted
+// Starts qvm8ctl with the arguments in the background, standard error into the file; 0 on
+// failure.
+pid_t SpawnCtl(std::vector<std::string> args, const std::string& errPath) {
     std::string program = QVM8CTL_PROGRAM;
-    std::vector<std::string> args = {program,    "--device", home.Path("com1"),   "--bcc",
-                                     "read-all", "-o",       home.Path("cut.zul")};
+    args.insert(args.begin(), program);
     std::vector<char*> argv;
     for (std::string& a : args) {
         argv.push_back(a.data());
@@ -297,11 +297,22 @@ TEST_F(CtlTest, InterruptCancelsATransfer) {
     argv.push_back(nullptr);
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 2, home.Path("cut.err").c_str(),
-                                     O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                     0600);
     pid_t pid = 0;
-    ASSERT_EQ(posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), environ), 0);
+    if (posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), environ) != 0) {
+        pid = 0;
+    }
     posix_spawn_file_actions_destroy(&actions);
+    return pid;
+}
+
+TEST_F(CtlTest, InterruptCancelsATransfer) {
+    sim.SetPace(true, 9600);  // slow enough to be interrupted
+    pid_t pid =
+        SpawnCtl({"--device", home.Path("com1"), "--bcc", "read-all", "-o", home.Path("cut.zul")},
+                 home.Path("cut.err"));
+    ASSERT_NE(pid, 0);
     // Identification (two frames), then a few register blocks.
     EXPECT_TRUE(sim.WaitForRequests(5, std::chrono::seconds(20)));
     ::kill(pid, SIGINT);
@@ -364,6 +375,28 @@ TEST_F(CtlTest, LongReplyAt9600BitPerSecond) {
     CtlRun run = Ctl({"--baud", "0", "send", "%EE#RDD0260002999"});
     ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(run.out.size(), std::string("reply: %EE$RD\n").size() + 4 * 400) << run.out;
+}
+
+// Two runs on one device: the second is refused as in use (for root too, which the terminal's
+// exclusive mode does not stop), and once the first has ended the device is free again.
+TEST_F(CtlTest, SecondRunOnABusyDeviceIsRefusedAsInUse) {
+    sim.SetPace(true, 9600);  // the first run holds the line for a while
+    pid_t first =
+        SpawnCtl({"--device", home.Path("com1"), "--bcc", "read-all", "-o", home.Path("a.zul")},
+                 home.Path("first.err"));
+    ASSERT_NE(first, 0);
+    ASSERT_TRUE(sim.WaitForRequests(3, std::chrono::seconds(20)));
+    CtlRun second = Ctl({"info"});
+    EXPECT_EQ(second.status, ZUL_ERR_OS_RS_OPEN);
+    EXPECT_NE(second.err.find(home.Path("com1") + ": in use by another program"), std::string::npos)
+        << second.err;
+    ::kill(first, SIGINT);
+    int status = 0;
+    ::waitpid(first, &status, 0);
+    EXPECT_FALSE(fs::exists(home.Path("a.zul")));
+    sim.SetPace(false);
+    CtlRun third = Ctl({"info"});
+    EXPECT_EQ(third.status, 0) << third.err;
 }
 
 }  // namespace
