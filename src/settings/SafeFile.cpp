@@ -113,6 +113,19 @@ int32_t RefuseNotRegular(ResultInfo* info, int32_t code, const struct stat& st,
     return SetResult(info, code, EINVAL, path, "not a regular file");
 }
 
+// The folder a new file goes into must exist.
+int32_t CheckNewFileFolder(const std::string& target, int32_t code, const std::string& path,
+                           ResultInfo* info) {
+    struct stat folder {};
+    if (::stat(FolderOf(target).c_str(), &folder) != 0) {
+        return SetFileResult(info, code, errno, path);
+    }
+    if (!S_ISDIR(folder.st_mode)) {
+        return SetFileResult(info, code, ENOTDIR, path);
+    }
+    return ZUL_OK;
+}
+
 void SyncFolder(const std::string& target) {
     int folder = ::open(FolderOf(target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (folder >= 0) {
@@ -163,6 +176,21 @@ int32_t ReadRegularFile(const std::string& path, std::string& content, bool& mis
     return ZUL_OK;
 }
 
+int32_t CheckWriteTarget(const std::string& path, int32_t failCode, ResultInfo* info) {
+    ClearResult(info);
+    struct stat st {};
+    if (::stat(path.c_str(), &st) == 0) {
+        if (S_ISREG(st.st_mode) || S_ISCHR(st.st_mode) || S_ISFIFO(st.st_mode)) {
+            return ZUL_OK;
+        }
+        return RefuseNotRegular(info, failCode, st, path);
+    }
+    if (errno != ENOENT) {
+        return SetFileResult(info, failCode, errno, path);
+    }
+    return CheckNewFileFolder(NewFileTarget(path), failCode, path, info);
+}
+
 int32_t FileWriteLock::Acquire(const std::string& path, int32_t failCode, ResultInfo* info) {
     Release();
     for (int attempt = 0; attempt < kLockAttempts; ++attempt) {
@@ -172,12 +200,8 @@ int32_t FileWriteLock::Acquire(const std::string& path, int32_t failCode, Result
                 return SetFileResult(info, failCode, errno, path);
             }
             std::string target = NewFileTarget(path);
-            struct stat folder {};
-            if (::stat(FolderOf(target).c_str(), &folder) != 0) {
-                return SetFileResult(info, failCode, errno, path);
-            }
-            if (!S_ISDIR(folder.st_mode)) {
-                return SetFileResult(info, failCode, ENOTDIR, path);
+            if (int32_t rc = CheckNewFileFolder(target, failCode, path, info); rc != ZUL_OK) {
+                return rc;
             }
             path_ = path;
             target_ = std::move(target);

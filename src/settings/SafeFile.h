@@ -31,6 +31,12 @@ int32_t SetFileResult(ResultInfo* info, int32_t code, int error, const std::stri
 int32_t ReadRegularFile(const std::string& path, std::string& content, bool& missing,
                         ResultInfo* info);
 
+// Checks, without opening anything, that a save to path can start: ZUL_OK, or failCode with
+// the reason for what FileWriteLock::Acquire refuses at once (a folder, a block device, a socket,
+// a new file in a folder that does not exist). For a check before a long operation; the save
+// itself checks again.
+int32_t CheckWriteTarget(const std::string& path, int32_t failCode, ResultInfo* info);
+
 // How a save reaches the file at its path.
 enum class WriteTarget {
     kNone,     // nothing acquired

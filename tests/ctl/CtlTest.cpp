@@ -475,6 +475,15 @@ TEST_F(CtlTest, ReadAllChecksTheRegistryBeforeTheFirstRequest) {
     EXPECT_EQ(run.status, ZUL_ERR_INI_FILE_LOCKED) << run.err;
     EXPECT_TRUE(sim.ReceivedFrames().empty());
     EXPECT_FALSE(fs::exists(home.Path("out.zul")));
+
+    // An output path that cannot be written is refused before the first request as well.
+    fs::create_directory(home.Path("folder.zul"));
+    run = Ctl({"read-all", "-o", home.Path("folder.zul")});
+    EXPECT_EQ(run.status, ZUL_ERR_INI_FILE_WRITE) << run.err;
+    EXPECT_NE(run.err.find("Is a directory"), std::string::npos) << run.err;
+    run = Ctl({"read-system", "-o", home.Path("no/such/folder.zul")});
+    EXPECT_EQ(run.status, ZUL_ERR_INI_FILE_WRITE) << run.err;
+    EXPECT_TRUE(sim.ReceivedFrames().empty());
 }
 
 TEST_F(CtlTest, ReadAllHoldsTheControllersSystemSettings) {

@@ -147,6 +147,17 @@ TEST(ProfileFileKinds, FolderAndSocketAreRefusedForWriting) {
     struct stat st {};
     ASSERT_EQ(::stat(socketPath.c_str(), &st), 0);
     EXPECT_TRUE(S_ISSOCK(st.st_mode));
+
+    // The same answers before a save starts, without opening anything.
+    EXPECT_EQ(CheckWriteTarget(sub, ZUL_ERR_FILE_WRITE, &info), ZUL_ERR_FILE_WRITE);
+    EXPECT_EQ(info.osError, EISDIR);
+    EXPECT_EQ(CheckWriteTarget(socketPath, ZUL_ERR_FILE_WRITE, &info), ZUL_ERR_FILE_WRITE);
+    EXPECT_EQ(CheckWriteTarget(folder.File("none/x.zul"), ZUL_ERR_FILE_WRITE, &info),
+              ZUL_ERR_FILE_WRITE);
+    EXPECT_EQ(info.osError, ENOENT);
+    EXPECT_EQ(CheckWriteTarget(folder.File("new.zul"), ZUL_ERR_FILE_WRITE, &info), ZUL_OK);
+    EXPECT_EQ(CheckWriteTarget("/dev/null", ZUL_ERR_FILE_WRITE, &info), ZUL_OK);
+    EXPECT_FALSE(std::filesystem::exists(folder.File("new.zul")));
 }
 
 TEST(ProfileFileKinds, DanglingLinkGetsItsFileAndStaysALink) {

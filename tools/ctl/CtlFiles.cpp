@@ -7,6 +7,7 @@
 #include "CtlOptions.h"
 #include "app/Application.h"
 #include "base/Paths.h"
+#include "settings/SafeFile.h"
 
 namespace zul::ctl {
 
@@ -40,8 +41,14 @@ ReservedSettingsFile::~ReservedSettingsFile() {
 
 int ReservedSettingsFile::Reserve(const std::string& path) {
     const std::string target = Absolute(path);
+    ResultInfo result;
+    ResultInfo check;
+    if (CheckWriteTarget(target, ZUL_ERR_INI_FILE_WRITE, &check) != ZUL_OK) {
+        SetResult(&result, ZUL_ERR_INI_FILE_WRITE, check.osError, FileNameWithExtension(target),
+                  check.detail2);
+        return context_.out.Fail(&context_.app.Ui(), result);
+    }
     if (!context_.app.ReserveSettingsFile(target)) {
-        ResultInfo result;
         SetResult(&result, ZUL_ERR_INI_FILE_LOCKED, 0, FileNameWithExtension(target));
         return context_.out.Fail(&context_.app.Ui(), result);
     }

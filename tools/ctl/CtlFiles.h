@@ -18,7 +18,9 @@ public:
     ReservedSettingsFile(const ReservedSettingsFile&) = delete;
     ReservedSettingsFile& operator=(const ReservedSettingsFile&) = delete;
 
-    // Returns the exit status: 0, or ZUL_ERR_INI_FILE_LOCKED after printing the failure.
+    // Returns the exit status: 0, ZUL_ERR_INI_FILE_WRITE for a path that cannot be written (a
+    // folder, a missing folder, a block device or a socket), or ZUL_ERR_INI_FILE_LOCKED, after
+    // printing the failure.
     int Reserve(const std::string& path);
     // The absolute path; empty until reserved.
     const std::string& Path() const { return path_; }
