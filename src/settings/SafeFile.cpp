@@ -388,10 +388,9 @@ int AtomicFileWriter::PlaceTemporary() {
         const std::string self = "/proc/self/fd/" + std::to_string(fd_);
         if (kind_ == WriteTarget::kCreate) {
             // A link never replaces: a file that appeared meanwhile is not overwritten.
-            return ::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, target_.c_str(), AT_SYMLINK_FOLLOW) ==
-                           0
-                       ? 0
-                       : errno;
+            const int linked =
+                ::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, target_.c_str(), AT_SYMLINK_FOLLOW);
+            return linked == 0 ? 0 : errno;
         }
         for (int attempt = 0; temp_.empty() && attempt < kNameAttempts; ++attempt) {
             std::string name = TemporaryName(target_);
