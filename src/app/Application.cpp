@@ -93,7 +93,7 @@ int32_t Application::Startup(const ApplicationOptions& options, ResultInfo* resu
         ResultInfo load;
         if (store_.Load(&load) != ZUL_OK) {
             SetResult(info, ZUL_ERR_INI_FILE_READ, load.osError, FileNameWithExtension(path),
-                      load.detail1);
+                      load.detail2);
             failureText_ = ResultText(ui_, *info);
             return info->code;
         }
@@ -134,7 +134,7 @@ int32_t Application::Shutdown(ResultInfo* result) {
             ResultInfo save;
             if (store_.Save(&save, defaultSettingsPath_) != ZUL_OK) {
                 code = SetResult(result, ZUL_ERR_INI_FILE_WRITE, save.osError,
-                                 FileNameWithExtension(defaultSettingsPath_), save.detail1);
+                                 FileNameWithExtension(defaultSettingsPath_), save.detail2);
             }
         }
         settingsLoaded_ = false;

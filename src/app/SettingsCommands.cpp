@@ -62,4 +62,55 @@ int32_t RunSettingsTransfer(Application& app, TransferOperation operation, Resul
     return ZUL_OK;
 }
 
+int32_t ReadControllerSettings(Application& app, SettingsStore& into, bool banksOnly,
+                               ResultInfo* result, const TransferProgressFn& progress,
+                               const std::function<void(SettingsTransfer*)>& observe) {
+    ClearResult(result);
+    CThreadCommControler* comm = app.CommControler();
+    if (comm == nullptr) {
+        return SetResult(result, ZUL_ERR_OFFLINE);
+    }
+    int32_t failure = ZUL_OK;
+    auto run = [&](TransferOperation operation, const SettingsStore& source, int32_t from,
+                   int32_t share) -> std::unique_ptr<SettingsTransfer> {
+        auto transfer = std::make_unique<SettingsTransfer>(operation, source, *comm,
+                                                           app.Environment(), app.Ui());
+        if (progress) {
+            transfer->SetProgress([&progress, from, share](int32_t percent) {
+                progress(from + percent * share / 100);
+            });
+        }
+        if (observe) {
+            observe(transfer.get());
+        }
+        const int32_t code = transfer->Run();
+        if (observe) {
+            observe(nullptr);
+        }
+        if (code != ZUL_OK) {
+            failure = code;
+            if (result != nullptr) {
+                *result = transfer->Result();
+            }
+            return nullptr;
+        }
+        return transfer;
+    };
+    auto banks = run(TransferOperation::kReadAll, app.Store(), 0, banksOnly ? 100 : kBankReadShare);
+    if (!banks) {
+        return failure;
+    }
+    if (banksOnly) {
+        into = banks->Store();
+        return ZUL_OK;
+    }
+    auto system =
+        run(TransferOperation::kReadSystem, banks->Store(), kBankReadShare, 100 - kBankReadShare);
+    if (!system) {
+        return failure;
+    }
+    into = system->Store();
+    return ZUL_OK;
+}
+
 }  // namespace zul

@@ -25,4 +25,15 @@ int32_t RunSettingsTransfer(Application& app, TransferOperation operation, Resul
                             const SettingsStore* source = nullptr,
                             const std::function<void(SettingsTransfer*)>& observe = {});
 
+// Reads every setting the controller keeps without touching the main store: the read-all
+// operation (the 16 banks and the system word of the register map), then, unless banksOnly, the
+// read-system operation, each on a private copy that starts as the main store. into receives
+// the values read. progress runs from 0 to 100 over both reads; observe as above.
+int32_t ReadControllerSettings(Application& app, SettingsStore& into, bool banksOnly,
+                               ResultInfo* result, const TransferProgressFn& progress = {},
+                               const std::function<void(SettingsTransfer*)>& observe = {});
+
+// The share of the progress bar the bank read takes when the system settings follow it.
+inline constexpr int32_t kBankReadShare = 90;
+
 }  // namespace zul

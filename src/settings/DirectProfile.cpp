@@ -1,8 +1,5 @@
 #include "settings/DirectProfile.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <cerrno>
 #include <optional>
 #include <vector>
@@ -109,14 +106,9 @@ bool ReadDirectValue(const std::string& path, std::string_view section, std::str
     if (key.empty()) {
         return false;
     }
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
-        return false;
-    }
     std::string content;
-    bool read = ReadWholeFile(fd, content);
-    ::close(fd);
-    if (!read) {
+    bool missing = false;
+    if (ReadRegularFile(path, content, missing, nullptr) != ZUL_OK || missing) {
         return false;
     }
     std::vector<std::string_view> lines = SplitLines(content);
@@ -142,15 +134,16 @@ int32_t WriteDirectValue(const std::string& path, std::string_view section, std:
     key = OneLine(key);
     value = OneLine(value);
     if (section.empty() || TrimBlanks(key).empty()) {
-        return SetResult(info, ZUL_ERR_OS_FILE_WRITE, EINVAL);
+        return SetFileResult(info, ZUL_ERR_OS_FILE_WRITE, EINVAL, path);
     }
     FileWriteLock lock;
-    if (lock.Acquire(path, ZUL_ERR_OS_FILE_WRITE, info) != ZUL_OK) {
-        return info != nullptr ? info->code : ZUL_ERR_OS_FILE_WRITE;
+    if (int32_t rc = lock.Acquire(path, ZUL_ERR_OS_FILE_WRITE, info); rc != ZUL_OK) {
+        return rc;
     }
     std::string content;
-    if (!ReadWholeFile(lock.Fd(), content)) {
-        return SetResult(info, ZUL_ERR_OS_FILE_WRITE, errno);
+    if (lock.ReadContent(content, info) != ZUL_OK) {
+        return SetResult(info, ZUL_ERR_OS_FILE_WRITE, info != nullptr ? info->osError : 0, path,
+                         info != nullptr ? info->detail2 : std::string());
     }
     std::vector<std::string_view> lines = SplitLines(content);
     std::string keyLine = std::string(TrimBlanks(key)) + "=" + std::string(value);
@@ -178,9 +171,9 @@ int32_t WriteDirectValue(const std::string& path, std::string_view section, std:
     }
 
     AtomicFileWriter writer;
-    int32_t rc = writer.Open(lock.Target(), lock.Mode(), info);
-    if (rc != ZUL_OK) {
-        return SetResult(info, ZUL_ERR_OS_FILE_WRITE, info != nullptr ? info->osError : 0);
+    if (writer.Open(lock, info) != ZUL_OK) {
+        return SetResult(info, ZUL_ERR_OS_FILE_WRITE, info != nullptr ? info->osError : 0, path,
+                         info != nullptr ? info->detail2 : std::string());
     }
     bool ok = true;
     for (size_t i = 0; i < lines.size() && ok; ++i) {
@@ -197,7 +190,7 @@ int32_t WriteDirectValue(const std::string& path, std::string_view section, std:
         ok = writer.AppendLine(header) && writer.AppendLine(keyLine);
     }
     if (!ok) {
-        return SetResult(info, ZUL_ERR_OS_FILE_WRITE, writer.Error());
+        return SetFileResult(info, ZUL_ERR_OS_FILE_WRITE, writer.Error(), path);
     }
     return writer.Commit(info);
 }

@@ -1,6 +1,5 @@
 #include "settings/ProfileFile.h"
 
-#include <fcntl.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -196,29 +195,18 @@ int32_t ProfileFile::Begin(bool forWrite, ResultInfo* info) {
     if (forWrite) {
         auto lock = std::make_unique<FileWriteLock>();
         int32_t rc = lock->Acquire(path_, ZUL_ERR_FILE_READ, info);
-        if (rc != ZUL_OK) {
-            return rc;
+        if (rc == ZUL_OK) {
+            rc = lock->ReadContent(content_, info);
         }
-        if (!ReadWholeFile(lock->Fd(), content_)) {
-            int error = errno;
+        if (rc != ZUL_OK) {
             content_.clear();
-            return SetResult(info, ZUL_ERR_OS_FILE_READ, error);
+            return rc;
         }
         lock_ = std::move(lock);
     } else {
-        int fd = ::open(path_.c_str(), O_RDONLY | O_CLOEXEC);
-        if (fd < 0) {
-            if (errno != ENOENT) {
-                return SetResult(info, ZUL_ERR_FILE_READ, errno);
-            }
-        } else {
-            bool read = ReadWholeFile(fd, content_);
-            int error = errno;
-            ::close(fd);
-            if (!read) {
-                content_.clear();
-                return SetResult(info, ZUL_ERR_OS_FILE_READ, error);
-            }
+        bool missing = false;
+        if (int32_t rc = ReadRegularFile(path_, content_, missing, info); rc != ZUL_OK) {
+            return rc;
         }
     }
     model_->Parse(content_);
@@ -258,10 +246,10 @@ int32_t ProfileFile::End(ResultInfo* info) {
 
 int32_t ProfileFile::WriteCache(ResultInfo* info) {
     if (!lock_ || !lock_->Held()) {
-        return SetResult(info, ZUL_ERR_FILE_WRITE, EBADF);
+        return SetFileResult(info, ZUL_ERR_FILE_WRITE, EBADF, path_);
     }
     AtomicFileWriter writer;
-    int32_t rc = writer.Open(lock_->Target(), lock_->Mode(), info);
+    int32_t rc = writer.Open(*lock_, info);
     if (rc != ZUL_OK) {
         return rc;
     }
@@ -269,7 +257,7 @@ int32_t ProfileFile::WriteCache(ResultInfo* info) {
         layoutMode_, content_, [&writer](std::string_view line) { return writer.AppendLine(line); },
         info);
     if (rc == ZUL_ERR_OS_FILE_WRITE) {
-        return SetResult(info, ZUL_ERR_OS_FILE_WRITE, writer.Error());
+        return SetFileResult(info, ZUL_ERR_OS_FILE_WRITE, writer.Error(), path_);
     }
     if (rc != ZUL_OK) {
         return rc;  // a CSV writer's error, already in info; the writer drops the temporary file

@@ -34,6 +34,15 @@ namespace zul {
 class UiDefinition;
 class UsbDeviceLister;
 
+// What a load found in the settings file: the number of values read (present and not empty)
+// of the numeric items of the memory banks, of the system settings (MEM_CMN, SYS_BUFFERING) and
+// of all other items.
+struct SettingsLoadReport {
+    int32_t bankValues = 0;
+    int32_t systemValues = 0;
+    int32_t otherValues = 0;
+};
+
 // The name of the default settings file in the per-user application-data folder.
 inline constexpr std::string_view kDefaultSettingsFileName = "qv-m8.zul";
 inline constexpr std::string_view kAliasSection = "CtrlAlias";
@@ -131,8 +140,13 @@ public:
     void MarkSaved();
 
     // Reads the settings file (path given: from there, and it becomes the current file).
-    // A missing key leaves the item unchanged; Rs232cBCC is 0 afterwards whatever the file held.
-    int32_t Load(ResultInfo* info = nullptr, std::string_view path = {});
+    // A missing key or an empty value leaves the item unchanged; Rs232cBCC is 0 afterwards
+    // whatever the file held. A value of a numeric item that is not a number ("xyz", "0x10",
+    // "nan") stops the load with ZUL_ERR_INI_FILE_READ: detail1 the file, detail2 section, key
+    // and text. A file that is not a regular file or is larger than 16 MiB is refused (the codes
+    // of ProfileFile::Begin). report (optional) receives what the file held.
+    int32_t Load(ResultInfo* info = nullptr, std::string_view path = {},
+                 SettingsLoadReport* report = nullptr);
     // Writes the settings file (path given: there, without changing the current file). Entries
     // the store does not know survive in place.
     int32_t Save(ResultInfo* info = nullptr, std::string_view path = {});
@@ -159,7 +173,7 @@ private:
     std::optional<int32_t> RadioDefault(const UiDefinition& ui, const SettingItem& item) const;
     void SetDefault(const UiDefinition& ui, const SettingItem& item, int32_t index1,
                     int32_t index2);
-    int32_t LoadItems(ResultInfo* info);
+    int32_t LoadItems(ResultInfo* info, SettingsLoadReport& report);
     int32_t SaveItems(ResultInfo* info);
 
     mutable std::recursive_mutex mutex_;

@@ -1,7 +1,11 @@
 // Loading and saving the settings store from and to a settings file.
 #include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <optional>
 
 #include "base/NumberText.h"
+#include "base/ProfileText.h"
 #include "settings/ItemInstances.h"
 #include "settings/SettingsStore.h"
 
@@ -13,9 +17,54 @@ bool Persistent(const SettingItem& item) {
     return item.storageClass == kStorageCounted || item.storageClass == kStorageUncounted;
 }
 
+// A number as the settings file holds it: the whole text (one "+" allowed in front; the program
+// itself writes "%d" and "%lf"). Anything else, "0x10", "nan", "1,5" or "12abc", is no number.
+std::string_view WithoutPlus(std::string_view text) {
+    if (text.size() > 1 && text[0] == '+' && text[1] != '-' && text[1] != '+') {
+        text.remove_prefix(1);
+    }
+    return text;
+}
+
+std::optional<int32_t> IntegerValue(std::string_view text) {
+    text = WithoutPlus(text);
+    int32_t value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (error != std::errc() || end != text.data() + text.size()) {
+        return std::nullopt;  // also a number beyond the 32-bit range
+    }
+    return value;
+}
+
+std::optional<double> RealValue(std::string_view text) {
+    text = WithoutPlus(text);
+    double value = 0.0;
+    const auto [end, error] =
+        std::from_chars(text.data(), text.data() + text.size(), value, std::chars_format::general);
+    if (error != std::errc() || end != text.data() + text.size() || !std::isfinite(value)) {
+        return std::nullopt;
+    }
+    return value;
+}
+
+// "[SECTION] Key: "text" is not a number", the text shown escaped and cut short.
+std::string NotANumber(const std::string& section, const std::string& key,
+                       const std::string& text) {
+    constexpr size_t kShown = 40;
+    std::string shown = EscapeText(text.substr(0, kShown));
+    if (text.size() > kShown) {
+        shown += "...";
+    }
+    return "[" + section + "] " + key + ": \"" + shown + "\" is not a number";
+}
+
+bool IsSystemItem(int32_t id) {
+    return id >= kMemCmnMemCopyFrom && id <= kSysBufBufferSelfStop;
+}
+
 }  // namespace
 
-int32_t SettingsStore::LoadItems(ResultInfo* info) {
+int32_t SettingsStore::LoadItems(ResultInfo* info, SettingsLoadReport& report) {
     for (const SettingItem& item : kSettingItems) {
         if (item.valueType == kValueEnd) {
             break;
@@ -24,30 +73,41 @@ int32_t SettingsStore::LoadItems(ResultInfo* info) {
             continue;
         }
         int32_t code = ZUL_OK;
+        int32_t& found = item.index1Kind == kIndexBank ? report.bankValues
+                         : IsSystemItem(item.id)       ? report.systemValues
+                                                       : report.otherValues;
         ForEachInstance(item, [&](const std::string& section, const std::string& key,
                                   int32_t index1, int32_t index2) {
-            switch (item.valueType) {
-                case kValueInt:
-                case kValueBool:
-                    SetInt(item.id,
-                           profile_.GetInt(section, "", key, GetInt(item.id, index1, index2)),
-                           index1, index2);
-                    return true;
-                case kValueText:
-                    SetText(item.id,
-                            profile_.GetString(section, "", key, GetText(item.id, index1, index2)),
-                            index1, index2);
-                    return true;
-                case kValueReal: {
-                    const std::string text = profile_.GetString(
-                        section, "", key, FormatReal(GetDouble(item.id, index1, index2)));
-                    SetDouble(item.id, ParseReal(text), index1, index2);
+            if (item.valueType == kValueText) {
+                SetText(item.id,
+                        profile_.GetString(section, "", key, GetText(item.id, index1, index2)),
+                        index1, index2);
+                return true;
+            }
+            if (item.valueType != kValueInt && item.valueType != kValueBool &&
+                item.valueType != kValueReal) {
+                code = SetResult(info, ZUL_ERR);
+                return false;
+            }
+            // A missing key or an empty value leaves the item as it is.
+            const std::string text = profile_.GetString(section, "", key, "");
+            if (text.empty()) {
+                return true;
+            }
+            if (item.valueType == kValueReal) {
+                if (const auto value = RealValue(text)) {
+                    SetDouble(item.id, *value, index1, index2);
+                    ++found;
                     return true;
                 }
-                default:
-                    code = SetResult(info, ZUL_ERR);
-                    return false;
+            } else if (const auto value = IntegerValue(text)) {
+                SetInt(item.id, *value, index1, index2);
+                ++found;
+                return true;
             }
+            code = SetResult(info, ZUL_ERR_INI_FILE_READ, 0, profile_.Path(),
+                             NotANumber(section, key, text));
+            return false;
         });
         if (code != ZUL_OK) {
             return code;
@@ -82,15 +142,18 @@ int32_t SettingsStore::LoadItems(ResultInfo* info) {
     return ZUL_OK;
 }
 
-int32_t SettingsStore::Load(ResultInfo* info, std::string_view path) {
+int32_t SettingsStore::Load(ResultInfo* info, std::string_view path, SettingsLoadReport* report) {
     ClearResult(info);
     std::lock_guard<std::recursive_mutex> lock(mutex_);
     if (!path.empty()) {
         profile_.SetPath(path);
     }
+    SettingsLoadReport local;
+    SettingsLoadReport& found = report != nullptr ? *report : local;
+    found = {};
     int32_t code = profile_.Begin(false, info);
     if (code == ZUL_OK) {
-        code = LoadItems(info);
+        code = LoadItems(info, found);
         if (code == ZUL_OK) {
             code = profile_.End(info);
         } else {

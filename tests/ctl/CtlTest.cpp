@@ -2,16 +2,21 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <spawn.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <csignal>
+#include <cstdio>
+#include <cstdlib>
 #include <regex>
 
 #include "SimMemory.h"
 #include "Simulator.h"
 #include "app/AppTestSupport.h"
 #include "app/SettingsFileRegistry.h"
+#include "base/NumberText.h"
 #include "settings/UiDefinition.h"
 
 extern char** environ;
@@ -397,6 +402,266 @@ TEST_F(CtlTest, SecondRunOnABusyDeviceIsRefusedAsInUse) {
     sim.SetPace(false);
     CtlRun third = Ctl({"info"});
     EXPECT_EQ(third.status, 0) << third.err;
+}
+
+}  // namespace
+}  // namespace zul::test
+
+namespace zul::test {
+namespace {
+
+// qvm8ctl with its standard output on a pipe, read until the program closes it.
+CtlRun RunCtlToPipe(const TestHome& home, std::vector<std::string> args) {
+    const std::string errPath = home.Path("pipe-stderr");
+    args.insert(args.begin(), QVM8CTL_PROGRAM);
+    std::vector<char*> argv;
+    for (std::string& a : args) {
+        argv.push_back(a.data());
+    }
+    argv.push_back(nullptr);
+    int pipeFds[2];
+    CtlRun run;
+    if (::pipe(pipeFds) != 0) {
+        ADD_FAILURE() << "pipe";
+        return run;
+    }
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+    posix_spawn_file_actions_adddup2(&actions, pipeFds[1], 1);
+    posix_spawn_file_actions_addclose(&actions, pipeFds[0]);
+    posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                     0600);
+    pid_t pid = 0;
+    const int spawned = posix_spawn(&pid, QVM8CTL_PROGRAM, &actions, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    ::close(pipeFds[1]);
+    if (spawned != 0) {
+        ::close(pipeFds[0]);
+        ADD_FAILURE() << "cannot start qvm8ctl";
+        return run;
+    }
+    char chunk[4096];
+    ssize_t n = 0;
+    while ((n = ::read(pipeFds[0], chunk, sizeof chunk)) > 0) {
+        run.out.append(chunk, static_cast<size_t>(n));
+    }
+    ::close(pipeFds[0]);
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    run.err = ReadFileText(errPath);
+    return run;
+}
+
+bool SentAWrite(const std::vector<std::string>& frames) {
+    for (const std::string& frame : frames) {
+        if (frame.find("#W") != std::string::npos) {
+            return true;
+        }
+    }
+    return false;
+}
+
+TEST_F(CtlTest, BrokenInputFilesAreRefusedBeforeAnyRequest) {
+    const std::vector<uint16_t> before = sim.ReadWords(0, sim::kMemoryWords);
+    const std::string good = home.Path("good.zul");
+    ASSERT_EQ(Ctl({"read-all", "-o", good}).status, 0);
+    const std::string whole = ReadFileText(good);
+    std::string utf16 = "\xFF\xFE";
+    for (char c : whole.substr(0, 6000)) {
+        utf16 += c;
+        utf16 += '\0';
+    }
+    std::string binary;
+    for (int i = 0; i < 4096; ++i) {
+        binary += static_cast<char>((i * 167 + 13) & 0xFF);
+    }
+    auto replaced = [&](const std::string& from, const std::string& to) {
+        std::string text = whole;
+        size_t at = text.find(from);
+        EXPECT_NE(at, std::string::npos) << from;
+        return at == std::string::npos ? text : text.replace(at, from.size(), to);
+    };
+    const std::vector<std::pair<std::string, std::string>> files = {
+        {"empty", ""},
+        {"truncated", whole.substr(0, 24)},
+        {"binary", binary},
+        {"utf16", utf16},
+        {"nul", std::string(8192, '\0')},
+        {"xyz", replaced("\r\nSetupMode=0\r\n", "\r\nSetupMode=xyz\r\n")},
+        {"hex", replaced("\r\nSamplingCycle=", "\r\nSamplingCycle=0x10\r\nX=")},
+        {"nan", replaced("\r\nDecisionMax=", "\r\nDecisionMax=nan\r\nX=")},
+    };
+    sim.ClearReceivedFrames();
+    for (const auto& [name, content] : files) {
+        const std::string path = home.Path(name + ".zul");
+        WriteFileText(path, content);
+        for (const char* command : {"write-all", "write-system"}) {
+            CtlRun run = Ctl({command, "-i", path});
+            EXPECT_EQ(run.status, ZUL_ERR_INI_FILE_READ) << command << " " << name << run.err;
+            EXPECT_EQ(run.err.rfind("qvm8ctl: ZUL_ERR_INI_FILE_READ: ", 0), 0u) << run.err;
+            EXPECT_NE(run.err.find(name + ".zul"), std::string::npos) << run.err;
+        }
+    }
+    CtlRun run = Ctl({"write-all", "-i", home.Path("xyz.zul")});
+    EXPECT_NE(run.err.find("[MEM0_HEADA] SetupMode: \"xyz\" is not a number"), std::string::npos)
+        << run.err;
+    run = Ctl({"write-all", "-i", home.Path("missing.zul")});
+    EXPECT_EQ(run.status, ZUL_ERR_INI_FILE_READ);
+    EXPECT_NE(run.err.find("No such file or directory"), std::string::npos) << run.err;
+    // A file of system settings only is no input for write-all, and the reverse.
+    WriteFileText(home.Path("sys.zul"), "[MEM_CMN]\r\nConsoleNo=3\r\n");
+    WriteFileText(home.Path("bank.zul"), "[MEM2_HEADA]\r\nPeakLevel=3\r\n");
+    EXPECT_EQ(Ctl({"write-all", "-i", home.Path("sys.zul")}).status, ZUL_ERR_INI_FILE_READ);
+    run = Ctl({"write-system", "-i", home.Path("bank.zul")});
+    EXPECT_EQ(run.status, ZUL_ERR_INI_FILE_READ);
+    EXPECT_NE(run.err.find("holds no system settings"), std::string::npos) << run.err;
+    EXPECT_TRUE(sim.ReceivedFrames().empty());
+    EXPECT_EQ(sim.ReadWords(0, sim::kMemoryWords), before);
+
+    // A file that is good but small is written: only what it holds changes.
+    ASSERT_EQ(Ctl({"write-system", "-i", home.Path("sys.zul")}).status, 0);
+    EXPECT_EQ(sim.ReadWord(148), 3);
+}
+
+TEST_F(CtlTest, SettingsFileThatIsNoRegularFileIsRefused) {
+    const std::string fifo = home.Path("pipe.zul");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    sim.ClearReceivedFrames();
+    CtlRun run = Ctl({"--settings", fifo, "info"});  // returns: nothing waits for a writer
+    EXPECT_EQ(run.status, ZUL_ERR_INI_FILE_READ);
+    EXPECT_NE(run.err.find("not a regular file"), std::string::npos) << run.err;
+    const std::string zero = home.Path("zero.zul");
+    std::filesystem::create_symlink("/dev/zero", zero);
+    run = Ctl({"--settings", zero, "write-all"});
+    EXPECT_EQ(run.status, ZUL_ERR_INI_FILE_READ);
+    EXPECT_NE(run.err.find("not a regular file"), std::string::npos) << run.err;
+    const std::string big = home.Path("big.zul");
+    WriteFileText(big, "[MEM0_HEADA]\r\nSetupMode=1\r\n");
+    ASSERT_EQ(::truncate(big.c_str(), 16 * 1024 * 1024 + 1), 0);
+    run = Ctl({"--settings", big, "write-all"});
+    EXPECT_EQ(run.status, ZUL_ERR_INI_FILE_READ);
+    EXPECT_NE(run.err.find("larger than 16 MiB"), std::string::npos) << run.err;
+    EXPECT_TRUE(sim.ReceivedFrames().empty());
+    // A --settings file that does not exist yet still means the defaults.
+    EXPECT_EQ(Ctl({"--settings", home.Path("new.zul"), "info"}).status, 0);
+}
+
+TEST_F(CtlTest, ReadAllChecksTheRegistryBeforeTheFirstRequest) {
+    const std::string blocker = home.Path("not-a-folder");
+    WriteFileText(blocker, "x");
+    const std::string runtime = std::getenv("XDG_RUNTIME_DIR");
+    const std::string cache = std::getenv("XDG_CACHE_HOME");
+    ::setenv("XDG_RUNTIME_DIR", blocker.c_str(), 1);
+    ::setenv("XDG_CACHE_HOME", (blocker + "/cache").c_str(), 1);
+    sim.ClearReceivedFrames();
+    CtlRun run = Ctl({"read-all", "-o", home.Path("out.zul")});
+    ::setenv("XDG_RUNTIME_DIR", runtime.c_str(), 1);
+    ::setenv("XDG_CACHE_HOME", cache.c_str(), 1);
+    EXPECT_EQ(run.status, ZUL_ERR_INI_FILE_LOCKED) << run.err;
+    EXPECT_TRUE(sim.ReceivedFrames().empty());
+    EXPECT_FALSE(fs::exists(home.Path("out.zul")));
+
+    // An output path that cannot be written is refused before the first request as well.
+    fs::create_directory(home.Path("folder.zul"));
+    run = Ctl({"read-all", "-o", home.Path("folder.zul")});
+    EXPECT_EQ(run.status, ZUL_ERR_INI_FILE_WRITE) << run.err;
+    EXPECT_NE(run.err.find("Is a directory"), std::string::npos) << run.err;
+    run = Ctl({"read-system", "-o", home.Path("no/such/folder.zul")});
+    EXPECT_EQ(run.status, ZUL_ERR_INI_FILE_WRITE) << run.err;
+    EXPECT_TRUE(sim.ReceivedFrames().empty());
+}
+
+TEST_F(CtlTest, ReadAllHoldsTheControllersSystemSettings) {
+    sim.WriteWord(148, 4);  // console number
+    sim.WriteWord(141, 3);  // line speed
+    const std::string file = home.Path("all.zul");
+    ASSERT_EQ(Ctl({"read-all", "-o", file}).status, 0);
+    SettingsStore read;
+    ASSERT_EQ(read.Load(nullptr, file), ZUL_OK);
+    EXPECT_EQ(read.GetInt<kMemCmnConsoleNo>(), 4);
+    EXPECT_EQ(read.GetInt<kMemCmnRs232cBaudrate>(), 3);
+
+    // --banks-only reads no system command.
+    sim.ClearReceivedFrames();
+    ASSERT_EQ(Ctl({"read-all", "--banks-only", "-o", home.Path("banks.zul")}).status, 0);
+    for (const std::string& frame : sim.ReceivedFrames()) {
+        EXPECT_EQ(frame.find("#RSA"), std::string::npos) << frame;
+        EXPECT_EQ(frame.find("#RKG"), std::string::npos) << frame;
+    }
+    SettingsStore banks;
+    ASSERT_EQ(banks.Load(nullptr, home.Path("banks.zul")), ZUL_OK);
+    EXPECT_NE(banks.GetInt<kMemCmnConsoleNo>(), 4);
+}
+
+TEST_F(CtlTest, OutputOntoADeviceIsWrittenThroughNeverReplaced) {
+    CtlRun run = RunCtlToPipe(home, {"--device", home.Path("com1"), "--bcc", "--timeout", "0",
+                                     "read-all", "-o", "/dev/stdout"});
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out.rfind("[CONTROLLER]\r\n", 0), 0u) << run.out.substr(0, 100);
+    EXPECT_NE(run.out.find("[MEM15_COMMON]"), std::string::npos);
+
+    const std::string device = home.Path("null.zul");
+    if (::mknod(device.c_str(), S_IFCHR | 0666, makedev(1, 3)) != 0) {
+        GTEST_SKIP() << "cannot make a device node here";
+    }
+    ASSERT_EQ(Ctl({"read-all", "-o", device}).status, 0);
+    struct stat st {};
+    ASSERT_EQ(::stat(device.c_str(), &st), 0);
+    EXPECT_TRUE(S_ISCHR(st.st_mode));
+}
+
+TEST_F(CtlTest, DiffComparesWithoutWriting) {
+    const std::string file = home.Path("diff.zul");
+    ASSERT_EQ(Ctl({"read-all", "-o", file}).status, 0);
+    sim.ClearReceivedFrames();
+    CtlRun run = Ctl({"diff", "-i", file});
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out, "");
+    run = Ctl({"--json", "diff", "-i", file});
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out.rfind("{\"differences\": [], \"compared\": ", 0), 0u) << run.out;
+    const int compared = std::atoi(run.out.c_str() + run.out.find("\"compared\": ") + 12);
+    EXPECT_GT(compared, 1500);  // about a hundred values per bank
+
+    sim.WithController([](sim::SimController& c) {
+        c.Memory().SetLong(3400 + 800 * 6 + 400 + 29, 1250000);  // bank 6 OUT2 DecisionMax
+    });
+    sim.WriteWord(148, 9);  // console number
+    run = Ctl({"diff", "-i", file});
+    EXPECT_EQ(run.status, 65) << run.err;
+    SettingsStore saved;
+    ASSERT_EQ(saved.Load(nullptr, file), ZUL_OK);
+    char expected[200];
+    std::snprintf(expected, sizeof expected,
+                  "MEM6_OUT2 DecisionMax file=%lf controller=1.250000\n"
+                  "MEM_CMN ConsoleNo file=%d controller=9\n",
+                  saved.GetDouble<kOutDecisionMax>(6, 1), saved.GetInt<kMemCmnConsoleNo>());
+    EXPECT_EQ(run.out, expected);
+    run = Ctl({"--json", "diff", "-i", file});
+    EXPECT_EQ(run.status, 65);
+    EXPECT_EQ(Lines(run.out), 1u);
+    EXPECT_NE(run.out.find("{\"section\": \"MEM6_OUT2\", \"key\": \"DecisionMax\", \"file\": \"" +
+                           FormatReal(saved.GetDouble<kOutDecisionMax>(6, 1)) +
+                           "\", \"controller\": \"1.250000\"}"),
+              std::string::npos)
+        << run.out;
+    EXPECT_NE(run.out.find("\"compared\": " + std::to_string(compared) + "}"), std::string::npos);
+    EXPECT_FALSE(SentAWrite(sim.ReceivedFrames()));
+
+    // The --settings file is the default; usage and file errors.
+    run = Ctl({"--settings", file, "diff"});
+    EXPECT_EQ(run.status, 65);
+    EXPECT_EQ(Lines(run.out), 2u);
+    EXPECT_EQ(Ctl({"diff", "extra"}).status, 64);
+    EXPECT_EQ(Ctl({"diff", "-i"}).status, 64);
+    EXPECT_EQ(Ctl({"diff", "-i", home.Path("none.zul")}).status, ZUL_ERR_INI_FILE_READ);
+    sim::SimFaults faults;
+    faults.silent = 1000;
+    sim.SetFaults(faults);
+    EXPECT_EQ(Ctl({"diff", "-i", file}).status, ZUL_ERR_COMM_TIMEOUT);
+    EXPECT_FALSE(SentAWrite(sim.ReceivedFrames()));
 }
 
 }  // namespace

@@ -3,11 +3,15 @@
 #include <sys/resource.h>
 
 #include <csignal>
+#include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
 #include "buffering/TempFolder.h"
 #include "lightwave/LightWaveFile.h"
+#include "settings/MessageBox.h"
+#include "settings/UiDefinition.h"
 
 namespace zul {
 namespace {
@@ -57,6 +61,32 @@ TEST(LightWaveSaveSafety, FailedSaveLeavesTheOldFileUnchanged) {
     auto loaded = std::make_unique<LightWaveData>();
     ASSERT_EQ(LoadLightWaveFile(*loaded, path, options, &info), ZUL_OK);
     EXPECT_EQ(loaded->HistorySize(0), 1u);
+}
+
+TEST(LightWaveSaveSafety, FailureTextNamesTheFileAndTheReason) {
+    testing::TempFolder folder;
+    ASSERT_TRUE(folder.Ok());
+    auto data = std::make_unique<LightWaveData>();
+    LightWaveFrame frame;
+    data->StoreCurrentFrames(frame, frame);
+    data->AppendCurrentToHistory();
+    DataFileOptions options;
+    ResultInfo info;
+    const std::string nowhere = folder.File("missing/wave.lwd");
+    EXPECT_NE(SaveLightWaveFile(*data, nowhere, false, options, &info), ZUL_OK);
+    UiDefinition ui;
+    ASSERT_EQ(ui.Load(std::string(QVM8_SOURCE_DATA_DIR) + "/default.frs"), ZUL_OK);
+    const std::string text = ResultText(ui, info);
+    EXPECT_NE(text.find("File: " + nowhere + "\n" + std::strerror(ENOENT)), std::string::npos)
+        << text;
+
+    // A folder at the path is refused and stays a folder.
+    const std::string sub = folder.File("sub.lwd");
+    std::filesystem::create_directory(sub);
+    EXPECT_NE(SaveLightWaveFile(*data, sub, true, options, &info), ZUL_OK);
+    EXPECT_EQ(info.detail1, sub);
+    EXPECT_EQ(info.detail2, std::strerror(EISDIR));
+    EXPECT_TRUE(std::filesystem::is_directory(sub));
 }
 
 }  // namespace

@@ -540,9 +540,13 @@ TEST_F(ProfileFileTest, DirectWriteFailureIsReported) {
 
 TEST_F(ProfileFileTest, BeginFailuresAreCodedAndLeaveNoCache) {
     ProfileFile file;
-    file.SetPath(folder_.Path());  // a folder: opens, but reading fails
+    file.SetPath(folder_.Path());  // a folder is refused before anything is read
     ResultInfo info;
-    EXPECT_EQ(file.Begin(false, &info), ZUL_ERR_OS_FILE_READ);
+    EXPECT_EQ(file.Begin(false, &info), ZUL_ERR_FILE_READ);
+    EXPECT_EQ(info.osError, EISDIR);
+    EXPECT_EQ(info.detail1, folder_.Path());
+    EXPECT_FALSE(file.IsCached());
+    EXPECT_EQ(file.Begin(true, &info), ZUL_ERR_FILE_READ);
     EXPECT_EQ(info.osError, EISDIR);
     EXPECT_FALSE(file.IsCached());
 

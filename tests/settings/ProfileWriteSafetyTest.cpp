@@ -2,8 +2,11 @@
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <csignal>
+#include <cstring>
 #include <filesystem>
 
 #include "TestFolder.h"
@@ -147,15 +150,84 @@ TEST_F(WriteSafetyTest, PermissionsAndSymbolicLinksSurviveTheReplacement) {
     EXPECT_EQ(folder_.EntryCount(), 2u);
 }
 
-TEST_F(WriteSafetyTest, NewFileIsCreatedByBeginForWriting) {
+TEST_F(WriteSafetyTest, NewFileAppearsOnlyWhenComplete) {
     std::string fresh = folder_.File("fresh.zul");
     ProfileFile file;
     file.SetPath(fresh);
     ASSERT_EQ(file.Begin(true), ZUL_OK);
-    EXPECT_TRUE(std::filesystem::exists(fresh));
+    EXPECT_FALSE(std::filesystem::exists(fresh));  // no empty file while the content is built
     file.SetString("S", "", "k", "v");
+    EXPECT_EQ(folder_.EntryCount(), 1u);
     ASSERT_EQ(file.End(), ZUL_OK);
     EXPECT_EQ(ReadFile(fresh), "[S]\r\nk=v\r\n");
+    EXPECT_EQ(folder_.EntryCount(), 2u);
+}
+
+TEST_F(WriteSafetyTest, FailedSaveOfANewFileLeavesNothingAndNamesTheFile) {
+    struct sigaction ignore {};
+    struct sigaction previous {};
+    ignore.sa_handler = SIG_IGN;
+    ASSERT_EQ(::sigaction(SIGXFSZ, &ignore, &previous), 0);
+    rlimit old{};
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &old), 0);
+
+    const std::string fresh = folder_.File("new.bfd");
+    ProfileFile file;
+    file.SetPath(fresh);
+    file.SetLayoutMode(kLayoutDataFile);
+    ASSERT_EQ(file.BeginRewrite(), ZUL_OK);
+    file.AddCsvBlock(
+        "Data", "CSV",
+        [](int64_t, int64_t, ResultInfo&, int64_t& state, bool& done, std::string& line) {
+            done = state == 20000;
+            line = std::to_string(state++) + ",1.000000,2.000000";
+        },
+        0, 0);
+    rlimit small = old;
+    small.rlim_cur = 64 * 1024;
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+    ResultInfo info;
+    int32_t rc = file.End(&info);
+    ::setrlimit(RLIMIT_FSIZE, &old);
+    ::sigaction(SIGXFSZ, &previous, nullptr);
+
+    EXPECT_EQ(rc, ZUL_ERR_OS_FILE_WRITE);
+    EXPECT_EQ(info.osError, EFBIG);
+    EXPECT_EQ(info.detail1, fresh);
+    EXPECT_EQ(info.detail2, std::strerror(EFBIG));
+    EXPECT_FALSE(std::filesystem::exists(fresh));
+    EXPECT_EQ(folder_.EntryCount(), 1u);  // only the old data.bfd
+}
+
+TEST_F(WriteSafetyTest, KilledSaveOfANewFileLeavesNothing) {
+    const std::string fresh = folder_.File("killed.bfd");
+    pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        ProfileFile file;
+        file.SetPath(fresh);
+        file.SetLayoutMode(kLayoutDataFile);
+        if (file.BeginRewrite() != ZUL_OK) {
+            ::_exit(1);
+        }
+        file.AddCsvBlock(
+            "Data", "CSV",
+            [](int64_t, int64_t, ResultInfo&, int64_t& state, bool&, std::string& line) {
+                if (state == 20000) {  // well past the first flushes to the disk
+                    ::kill(::getpid(), SIGKILL);
+                }
+                line = std::to_string(state++) + ",1.000000,2.000000";
+            },
+            0, 0);
+        file.End();
+        ::_exit(2);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFSIGNALED(status));
+    EXPECT_EQ(WTERMSIG(status), SIGKILL);
+    EXPECT_FALSE(std::filesystem::exists(fresh));
+    EXPECT_EQ(folder_.EntryCount(), 1u);
 }
 
 }  // namespace

@@ -104,7 +104,7 @@ TEST_F(SettingsFileTest, MissingKeysKeepTheirValues) {
     const std::string path = home_.File("partial.zul");
     WriteFile(path,
               "[MEM2_HEADB]\r\nPeakLevel=77\r\n[FORM_SOFTWARE]\r\nRs232cBCC=1\r\n"
-              "[MEM0_OUT1]\r\nMeasureValue=5.5\r\nDecisionMax=abc\r\n");
+              "[MEM0_OUT1]\r\nMeasureValue=5.5\r\nDecisionMax=\r\n");
     store_.SetInt<kHeadPeakLevel>(12, 2, 0);
     store_.SetInt<kHeadPeakLevel>(13, 2, 1);
     store_.SetDouble<kOutDecisionMax>(2.0, 0, 0);
@@ -116,8 +116,98 @@ TEST_F(SettingsFileTest, MissingKeysKeepTheirValues) {
     EXPECT_EQ(store_.GetText<kAppLogFolder>(), "trace");
     EXPECT_EQ(store_.GetInt<kSoftRs232cBCC>(), 0);
     EXPECT_EQ(store_.GetDouble<kOutMeasureValue>(0, 0), 0.0);  // run-time items are not read
-    EXPECT_EQ(store_.GetDouble<kOutDecisionMax>(0, 0), 0.0);   // no number reads as 0
+    EXPECT_EQ(store_.GetDouble<kOutDecisionMax>(0, 0), 2.0);   // an empty value keeps it
     EXPECT_EQ(store_.GetFilePath(), path);
+}
+
+TEST_F(SettingsFileTest, ValueThatIsNoNumberStopsTheLoadNamingIt) {
+    const std::string path = home_.File("bad.zul");
+    struct Case {
+        const char* section;
+        const char* key;
+        const char* text;
+    };
+    const Case bad[] = {
+        {"MEM3_HEADB", "SetupMode", "xyz"},    {"MEM0_COMMON", "SamplingCycle", "0x10"},
+        {"MEM0_OUT1", "DecisionMax", "nan"},   {"MEM0_OUT1", "DecisionMax", "inf"},
+        {"MEM0_OUT1", "DecisionMax", "0x1p3"}, {"MEM0_OUT1", "DecisionMax", "1,5"},
+        {"MEM_CMN", "Rs232cBaudrate", "1.5"},  {"MEM_CMN", "ConsoleNo", "99999999999"},
+        {"FORM_SOFTWARE", "Rs232cBCC", "1x"},  {"MEM1_HEADA", "PeakLevel", "- 3"},
+    };
+    for (const Case& c : bad) {
+        WriteFile(path, std::string("[") + c.section + "]\r\n" + c.key + "=" + c.text + "\r\n");
+        ResultInfo info;
+        EXPECT_EQ(store_.Load(&info, path), ZUL_ERR_INI_FILE_READ) << c.key << "=" << c.text;
+        EXPECT_EQ(info.detail1, path);
+        EXPECT_EQ(info.detail2, std::string("[") + c.section + "] " + c.key + ": \"" + c.text +
+                                    "\" is not a number");
+    }
+    // Binary garbage is shown escaped and cut short.
+    WriteFile(path, "[MEM0_HEADA]\r\nSetupMode=\x01\x02" + std::string(100, 'z') + "\r\n");
+    ResultInfo info;
+    EXPECT_EQ(store_.Load(&info, path), ZUL_ERR_INI_FILE_READ);
+    EXPECT_EQ(info.detail2.rfind("[MEM0_HEADA] SetupMode: \"\\x01\\x02zzz", 0), 0u) << info.detail2;
+    EXPECT_LT(info.detail2.size(), 100u);
+
+    // Numbers in the forms a person may type are read.
+    WriteFile(path,
+              "[MEM3_HEADB]\r\nSetupMode=+1\r\nAlarmDelayTimes=-17\r\n[MEM0_OUT1]\r\n"
+              "DecisionMax=1e2\r\nDecisionMin=-.5\r\nOffsetInput=10.8\r\n");
+    SettingsLoadReport report;
+    ASSERT_EQ(store_.Load(&info, path, &report), ZUL_OK) << info.detail2;
+    EXPECT_EQ(store_.GetInt<kHeadSetupMode>(3, 1), 1);
+    EXPECT_EQ(store_.GetInt<kHeadAlarmDelayTimes>(3, 1), -17);
+    EXPECT_DOUBLE_EQ(store_.GetDouble<kOutDecisionMax>(0, 0), 100.0);
+    EXPECT_DOUBLE_EQ(store_.GetDouble<kOutDecisionMin>(0, 0), -0.5);
+    EXPECT_DOUBLE_EQ(store_.GetDouble<kOutOffsetInput>(0, 0), 10.8);
+    EXPECT_EQ(report.bankValues, 5);
+    EXPECT_EQ(report.systemValues, 0);
+}
+
+TEST_F(SettingsFileTest, BrokenFilesHoldNoControllerValues) {
+    const std::string path = home_.File("broken.zul");
+    store_.ResetToDefaults(ui_);
+    ASSERT_EQ(store_.Save(nullptr, path), ZUL_OK);
+    const std::string whole = ReadFile(path);
+    std::string utf16 = "\xFF\xFE";
+    for (char c : whole.substr(0, 4000)) {
+        utf16 += c;
+        utf16 += '\0';
+    }
+    std::string binary;
+    for (int i = 0; i < 4096; ++i) {
+        binary += static_cast<char>((i * 167 + 13) & 0xFF);
+    }
+    const std::pair<const char*, std::string> files[] = {
+        {"empty", ""},     {"truncated", whole.substr(0, 20)},      {"binary", binary},
+        {"UTF-16", utf16}, {"NUL-filled", std::string(8192, '\0')},
+    };
+    for (const auto& [name, content] : files) {
+        WriteFile(path, content);
+        SettingsLoadReport report;
+        ResultInfo info;
+        const int32_t code = store_.Load(&info, path, &report);
+        // Loading may succeed (a file without the keys keeps every value), but nothing of the
+        // controller was read from it, which is what a writer of the controller checks.
+        EXPECT_TRUE(code == ZUL_OK || code == ZUL_ERR_INI_FILE_READ) << name;
+        EXPECT_EQ(report.bankValues, 0) << name;
+        EXPECT_EQ(report.systemValues, 0) << name;
+    }
+    WriteFile(path, whole);
+    SettingsLoadReport report;
+    ASSERT_EQ(store_.Load(nullptr, path, &report), ZUL_OK);
+    EXPECT_GT(report.bankValues, 16 * 100);
+    EXPECT_GT(report.systemValues, 0);
+}
+
+TEST_F(SettingsFileTest, FifoAndEndlessDeviceAreRefused) {
+    const std::string fifo = home_.File("pipe.zul");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    ResultInfo info;
+    EXPECT_EQ(store_.Load(&info, fifo), ZUL_ERR_FILE_READ);  // returns at once
+    EXPECT_EQ(info.detail2, "not a regular file");
+    EXPECT_EQ(store_.Load(&info, "/dev/zero"), ZUL_ERR_FILE_READ);
+    EXPECT_EQ(info.detail1, "/dev/zero");
 }
 
 TEST_F(SettingsFileTest, CurrentDeviceJoinsTheAliasList) {

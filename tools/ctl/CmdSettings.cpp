@@ -1,9 +1,11 @@
 // read-all, write-all, read-system, write-system: the settings transfers.
 #include <csignal>
+#include <functional>
 
 #include "CtlCommand.h"
 #include "CtlFiles.h"
 #include "CtlOptions.h"
+#include "CtlSession.h"
 #include "app/Application.h"
 #include "app/SettingsCommands.h"
 #include "settings/SettingItem.h"
@@ -12,16 +14,27 @@ namespace zul::ctl {
 
 namespace {
 
-// The transfer that Ctrl-C cancels.
+// The transfer that Ctrl-C cancels; an interrupt between two transfers cancels the next one.
 std::atomic<SettingsTransfer*> g_running{nullptr};
+std::atomic<bool> g_interrupted{false};
 
 extern "C" void OnInterrupt(int) {
+    g_interrupted.store(true);
     if (SettingsTransfer* transfer = g_running.load()) {
         transfer->Cancel();
     }
 }
 
-int Transfer(CtlContext& context, TransferOperation operation, const SettingsStore* source) {
+void Observe(SettingsTransfer* transfer) {
+    g_running.store(transfer);
+    if (transfer != nullptr && g_interrupted.load()) {
+        transfer->Cancel();
+    }
+}
+
+// Runs one operation with the progress bar, Ctrl-C cancelling it.
+template <class Operation>
+int WithProgress(CtlContext& context, const Operation& operation) {
     ProgressBar bar;
     struct sigaction action {};
     struct sigaction previous {};
@@ -29,9 +42,8 @@ int Transfer(CtlContext& context, TransferOperation operation, const SettingsSto
     sigemptyset(&action.sa_mask);
     sigaction(SIGINT, &action, &previous);
     ResultInfo result;
-    int32_t code = RunSettingsTransfer(
-        context.app, operation, &result, [&bar](int32_t percent) { bar.Update(percent); }, source,
-        [](SettingsTransfer* transfer) { g_running.store(transfer); });
+    int32_t code = operation(
+        &result, [&bar](int32_t percent) { bar.Update(percent); }, Observe);
     sigaction(SIGINT, &previous, nullptr);
     bar.Finish();
     if (code != ZUL_OK) {
@@ -40,12 +52,29 @@ int Transfer(CtlContext& context, TransferOperation operation, const SettingsSto
     return 0;
 }
 
+int Transfer(CtlContext& context, TransferOperation operation, const SettingsStore* source) {
+    return WithProgress(context, [&](ResultInfo* result, const TransferProgressFn& progress,
+                                     const std::function<void(SettingsTransfer*)>& observe) {
+        return RunSettingsTransfer(context.app, operation, result, progress, source, observe);
+    });
+}
+
 int RunReadAll(CtlContext& context, const CommandArgs& args) {
-    if (int status = Transfer(context, TransferOperation::kReadAll, nullptr)) {
+    const std::string path = args.Value("-o");
+    ReservedSettingsFile file(context);
+    if (int status = file.Reserve(path)) {
         return status;
     }
-    const std::string path = args.Value("-o");
-    if (int status = SaveSettingsCopy(context, context.app.Store(), path)) {
+    ControllerSession session(context);
+    if (int status = session.Open()) {
+        return status;
+    }
+    SettingsStore read;
+    if (int status = ReadWholeController(context, read, args.Has("--banks-only"))) {
+        return status;
+    }
+    read.SetInt<kAppCurMemNo>(read.GetInt<kCtrlCurMemNo>());
+    if (int status = SaveSettingsCopy(context, read, file)) {
         return status;
     }
     if (context.out.Json()) {
@@ -58,9 +87,14 @@ int RunWriteAll(CtlContext& context, const CommandArgs& args) {
     std::unique_ptr<SettingsStore> input;
     if (!args.Value("-i").empty()) {
         input = std::make_unique<SettingsStore>(context.app.Store());
-        if (int status = LoadSettingsCopy(context, args.Value("-i"), *input)) {
+        if (int status =
+                LoadSettingsCopy(context, args.Value("-i"), InputSettings::kBanks, *input)) {
             return status;
         }
+    }
+    ControllerSession session(context);
+    if (int status = session.Open()) {
+        return status;
     }
     if (int status = Transfer(context, TransferOperation::kWriteAll, input.get())) {
         return status;
@@ -79,6 +113,16 @@ constexpr int32_t kSystemItems[] = {
 };
 
 int RunReadSystem(CtlContext& context, const CommandArgs& args) {
+    ReservedSettingsFile file(context);
+    if (!args.Value("-o").empty()) {
+        if (int status = file.Reserve(args.Value("-o"))) {
+            return status;
+        }
+    }
+    ControllerSession session(context);
+    if (int status = session.Open()) {
+        return status;
+    }
     if (int status = Transfer(context, TransferOperation::kReadSystem, nullptr)) {
         return status;
     }
@@ -92,8 +136,8 @@ int RunReadSystem(CtlContext& context, const CommandArgs& args) {
         plain.emplace_back(item->key, std::to_string(value));
     }
     context.out.Result(json, plain);
-    if (!args.Value("-o").empty()) {
-        return SaveSettingsCopy(context, store, args.Value("-o"));
+    if (!file.Path().empty()) {
+        return SaveSettingsCopy(context, store, file);
     }
     return 0;
 }
@@ -102,9 +146,14 @@ int RunWriteSystem(CtlContext& context, const CommandArgs& args) {
     std::unique_ptr<SettingsStore> input;
     if (!args.Value("-i").empty()) {
         input = std::make_unique<SettingsStore>(context.app.Store());
-        if (int status = LoadSettingsCopy(context, args.Value("-i"), *input)) {
+        if (int status =
+                LoadSettingsCopy(context, args.Value("-i"), InputSettings::kSystem, *input)) {
             return status;
         }
+    }
+    ControllerSession session(context);
+    if (int status = session.Open()) {
+        return status;
     }
     if (int status = Transfer(context, TransferOperation::kWriteSystem, input.get())) {
         return status;
@@ -117,17 +166,25 @@ int RunWriteSystem(CtlContext& context, const CommandArgs& args) {
 
 }  // namespace
 
+int ReadWholeController(CtlContext& context, SettingsStore& into, bool banksOnly) {
+    return WithProgress(context, [&](ResultInfo* result, const TransferProgressFn& progress,
+                                     const std::function<void(SettingsTransfer*)>& observe) {
+        return ReadControllerSettings(context.app, into, banksOnly, result, progress, observe);
+    });
+}
+
 std::vector<CtlCommand> SettingsCommands() {
     return {
+        // These commands check their files before they connect (ControllerSession).
         {"read-all",
-         "-o OUT.zul",
-         "read all settings of all banks and save them to OUT.zul",
+         "-o OUT.zul [--banks-only]",
+         "read all banks and the system settings and save them to OUT.zul",
          {"-o"},
-         {},
+         {"--banks-only"},
          {"-o"},
          0,
          0,
-         true,
+         false,
          RunReadAll},
         {"write-all",
          "[-i IN.zul]",
@@ -137,7 +194,7 @@ std::vector<CtlCommand> SettingsCommands() {
          {},
          0,
          0,
-         true,
+         false,
          RunWriteAll},
         {"read-system",
          "[-o OUT.zul]",
@@ -147,7 +204,7 @@ std::vector<CtlCommand> SettingsCommands() {
          {},
          0,
          0,
-         true,
+         false,
          RunReadSystem},
         {"write-system",
          "[-i IN.zul]",
@@ -157,7 +214,7 @@ std::vector<CtlCommand> SettingsCommands() {
          {},
          0,
          0,
-         true,
+         false,
          RunWriteSystem},
     };
 }

@@ -8,12 +8,51 @@
 
 namespace zul::ctl {
 
-// Writes store to path with the settings file's own link items, holding the file in the
-// registry only while it is written. Returns the exit status (after printing a failure).
-int SaveSettingsCopy(CtlContext& context, const SettingsStore& store, const std::string& path);
+// Holds a settings file in the registry of files in use from before the first request until
+// it is written, so that a file in use, or a registry that cannot be opened, ends the command
+// before anything is read from the controller. Released when destroyed.
+class ReservedSettingsFile {
+public:
+    explicit ReservedSettingsFile(CtlContext& context) : context_(context) {}
+    ~ReservedSettingsFile();
+    ReservedSettingsFile(const ReservedSettingsFile&) = delete;
+    ReservedSettingsFile& operator=(const ReservedSettingsFile&) = delete;
 
-// A copy of the main store with the file's settings read over it; a missing file is a failure.
-// Returns the exit status (after printing a failure); 0 when store holds the file's settings.
-int LoadSettingsCopy(CtlContext& context, const std::string& path, SettingsStore& store);
+    // Returns the exit status: 0, ZUL_ERR_INI_FILE_WRITE for a path that cannot be written (a
+    // folder, a missing folder, a block device or a socket), or ZUL_ERR_INI_FILE_LOCKED, after
+    // printing the failure.
+    int Reserve(const std::string& path);
+    // The absolute path; empty until reserved.
+    const std::string& Path() const { return path_; }
+
+private:
+    CtlContext& context_;
+    std::string path_;
+};
+
+// Writes store to the reserved file with the settings file's own link items. A path that is a
+// device or a FIFO (-o /dev/stdout) is written through. Returns the exit status (after printing
+// a failure).
+int SaveSettingsCopy(CtlContext& context, const SettingsStore& store,
+                     const ReservedSettingsFile& file);
+
+// The controller settings an input file must hold for a command that writes them.
+enum class InputSettings {
+    kBanks,   // at least one value of a memory bank
+    kSystem,  // at least one system setting
+    kAny,     // either
+};
+
+// A copy of the main store with the file's settings read over it. A missing file, a file that
+// cannot be read or holds a value that is no number, and a file that holds none of the needed
+// settings (an empty, cut, binary or UTF-16 file) is a failure (ZUL_ERR_INI_FILE_READ). Returns
+// the exit status (after printing a failure); 0 when store holds the file's settings.
+int LoadSettingsCopy(CtlContext& context, const std::string& path, InputSettings needed,
+                     SettingsStore& store);
+
+// Reads every setting of the connected controller into into, as read-all does (the banks, then
+// unless banksOnly the system settings), with the progress bar and Ctrl-C. The main store is
+// untouched. Returns the exit status (after printing a failure).
+int ReadWholeController(CtlContext& context, SettingsStore& into, bool banksOnly);
 
 }  // namespace zul::ctl
