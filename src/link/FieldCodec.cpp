@@ -26,6 +26,16 @@ std::string Rightmost(std::string s, size_t width) {
     return s;
 }
 
+// The field of exactly width characters at the cursor, or false when fewer remain.
+bool TakeField(std::string_view text, int32_t cursor, int32_t width, std::string_view& field) {
+    if (cursor < 0 || width <= 0 || static_cast<size_t>(cursor) > text.size() ||
+        text.size() - static_cast<size_t>(cursor) < static_cast<size_t>(width)) {
+        return false;
+    }
+    field = text.substr(static_cast<size_t>(cursor), static_cast<size_t>(width));
+    return true;
+}
+
 }  // namespace
 
 void WriteText(std::string& text, int32_t& cursor, std::string_view field) {
@@ -153,20 +163,6 @@ bool ParseHexWordField(std::string_view field, uint16_t& value) {
     value = static_cast<uint16_t>(low | high << 8);
     return true;
 }
-
-namespace {
-
-// The field of exactly width characters at the cursor, or false when fewer remain.
-bool TakeField(std::string_view text, int32_t cursor, int32_t width, std::string_view& field) {
-    if (cursor < 0 || width <= 0 || static_cast<size_t>(cursor) > text.size() ||
-        text.size() - static_cast<size_t>(cursor) < static_cast<size_t>(width)) {
-        return false;
-    }
-    field = text.substr(static_cast<size_t>(cursor), static_cast<size_t>(width));
-    return true;
-}
-
-}  // namespace
 
 bool TakeDecimal(std::string_view text, int32_t& cursor, int32_t width, int32_t& value) {
     std::string_view field;
