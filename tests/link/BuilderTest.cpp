@@ -428,6 +428,44 @@ TEST(ControllerInfoRead, MalformedWordsFailWithNoIdentity) {
     }
 }
 
+// Hex words that decode but do not give text: a control character in a name is a damaged
+// reply, not a name. Characters after the terminating zero byte are not looked at.
+TEST(ControllerInfoRead, ControlCharactersInTheTextsFail) {
+    for (int variant = 0; variant < 3; ++variant) {
+        ScriptedGate gate([&](const CommRequest& r) {
+            std::string name = "QV-M8A";
+            std::string text4 = "HEAD-20";
+            if (variant == 0) {
+                name[2] = '\x01';
+            } else if (variant == 1) {
+                text4[0] = '\x7F';
+            } else {
+                name = std::string("QV-M8A") + '\0' + '\x02';  // after the end: ignored
+            }
+            if (r.command == "%EE#RDD0011800124") {
+                return Reply("%EE$RD" + WordsOfText(name, 6) + FormatHexWord(0x0123));
+            }
+            return Reply("%EE$RD" + WordsOfText("HEAD\t10", 8) + WordsOfText(text4, 8));
+        });
+        ResultInfo result;
+        ControllerInfo info;
+        int32_t code = ReadControllerInfo(gate, &result, &info);
+        if (variant == 2) {
+            EXPECT_EQ(code, ZUL_OK);
+            EXPECT_EQ(info.name, "QV-M8A");
+            EXPECT_EQ(info.text3, "HEAD\t10");
+            continue;
+        }
+        EXPECT_EQ(code, ZUL_ERR_COMM_RES) << variant;
+        EXPECT_TRUE(info.name.empty());
+        EXPECT_EQ(info.version, 0);
+        const std::string expected = variant == 0 ? "%EE#RDD0011800124" : "%EE#RDD0015200167";
+        EXPECT_EQ(result.detail1, expected);
+        EXPECT_EQ(result.detail2.substr(0, 7), "%EE$RDD");
+        EXPECT_EQ(result.detail2.size(), variant == 0 ? 7u + 4 * 7 : 7u + 4 * 16);
+    }
+}
+
 class FakeControllerState : public ControllerStateSource {
 public:
     int32_t lineState = 1;
