@@ -61,6 +61,16 @@ std::unique_ptr<CommRequest> MakeTargetRequest(std::string_view command, int32_t
 }
 
 int32_t SetMalformedReply(ResultInfo* result, std::string_view command, std::string_view reply) {
+    // Show the reply as the controller sent it: reply matching gave the two-letter echo of the
+    // register block commands a third letter, which is taken out again here.
+    std::string received(reply);
+    const bool registerBlock =
+        command.substr(0, 7) == "%EE#RDD" || command.substr(0, 7) == "%EE#WDD";
+    if (registerBlock && received.size() >= 7 && received.compare(0, 4, "%EE$") == 0 &&
+        received[6] == 'D') {
+        received.erase(6, 1);
+    }
+    reply = received;
     std::string shown;
     if (reply.size() > kDetailReplyBytes) {
         shown = EscapeTraceBytes(reply.substr(0, kDetailReplyBytes)) + "... (" +

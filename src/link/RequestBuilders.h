@@ -22,8 +22,9 @@ std::unique_ptr<CommRequest> MakeTargetRequest(std::string_view command, int32_t
 int32_t CopyRequestResult(const CommRequest& request, ResultInfo* result);
 
 // Fills *result for a reply that does not decode: ZUL_ERR_COMM_RES, detail1 the request text,
-// detail2 the reply text (unprintable bytes escaped, a long reply shortened to its beginning
-// and its length). Returns the code.
+// detail2 the reply text as the controller sent it (without the echo letter that matching adds
+// for the register block commands; unprintable bytes escaped; a long reply shortened to its
+// beginning and its length). Returns the code.
 int32_t SetMalformedReply(ResultInfo* result, std::string_view command, std::string_view reply);
 
 // Decoders of whole single-value replies (data from offset 7, nothing after the field): five

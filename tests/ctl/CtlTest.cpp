@@ -358,7 +358,7 @@ TEST_F(CtlMalformedReplyTest, InfoFailsInsteadOfPrintingAnEmptyIdentity) {
             CtlRun run = Ctl({"info"});
             EXPECT_EQ(run.status, ZUL_ERR_COMM_RES) << prefix << " " << name << ": " << run.err;
             EXPECT_EQ(run.err.rfind("qvm8ctl: ZUL_ERR_COMM_RES: ", 0), 0u) << run.err;
-            EXPECT_NE(run.err.find("%EE$RDD"), std::string::npos) << run.err;  // the reply
+            EXPECT_NE(run.err.find("Reply: %EE$RD"), std::string::npos) << run.err;
             EXPECT_TRUE(run.out.empty()) << prefix << " " << name << ": " << run.out;
         }
     }

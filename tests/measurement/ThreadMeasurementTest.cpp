@@ -240,7 +240,7 @@ TEST_F(MeasurementCycleTest, MalformedRegisterWordsStoreNoOffsets) {
         auto done = returned.Wait();
         ASSERT_NE(done, nullptr);
         EXPECT_EQ(done->result.code, ZUL_ERR_COMM_RES) << data;
-        EXPECT_EQ(done->result.detail2, "%EE$RDD" + data);
+        EXPECT_EQ(done->result.detail2, "%EE$RD" + data);
         EXPECT_DOUBLE_EQ(store.GetDouble<kMeasZeroSetVal>(0), 2.5) << data;
         EXPECT_EQ(local.CountOf("%EE#RTI"), 0u);
     }
