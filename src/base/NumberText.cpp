@@ -2,7 +2,6 @@
 
 #include <charconv>
 #include <cmath>
-#include <cstdio>
 #include <limits>
 
 namespace zul {
@@ -228,9 +227,11 @@ std::string FormatInt(int32_t value) {
 }
 
 std::string FormatReal(double value) {
+    // As "%lf" writes it in the "C" locale, whatever locale the process runs in.
     char buffer[400];
-    std::snprintf(buffer, sizeof buffer, "%lf", value);
-    return buffer;
+    auto [end, ec] =
+        std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, 6);
+    return ec == std::errc() ? std::string(buffer, end) : std::string("0.000000");
 }
 
 }  // namespace zul

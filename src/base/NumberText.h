@@ -56,7 +56,7 @@ double ParseReal(std::string_view text);
 // The value truncated towards zero and clamped to the 32-bit range (NaN gives 0).
 int32_t TruncateToInt32(double value);
 
-// "%d" and "%lf" (six decimals).
+// "%d" and "%lf" (six decimals, a decimal point whatever the process locale).
 std::string FormatInt(int32_t value);
 std::string FormatReal(double value);
 

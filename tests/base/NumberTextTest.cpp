@@ -2,8 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <clocale>
 #include <cmath>
 #include <limits>
+#include <string>
 
 namespace zul {
 namespace {
@@ -138,6 +140,28 @@ TEST(NumberText, LenientFormsShareTheStrictDigitRules) {
     EXPECT_DOUBLE_EQ(ParseReal("+2.5e1x"), 25.0);
     EXPECT_EQ(ParseReal("--1"), 0.0);
     EXPECT_EQ(ParseReal("-inf"), 0.0);
+}
+
+// The desktop program runs in the user's locale; a decimal-comma locale must not change how
+// settings and data files are read and written.
+TEST(NumberText, RealsIgnoreTheProcessLocale) {
+    const char* old = std::setlocale(LC_NUMERIC, nullptr);
+    const std::string saved = old != nullptr ? old : "C";
+    if (std::setlocale(LC_NUMERIC, "de_DE.UTF-8") == nullptr) {
+        GTEST_SKIP() << "no German locale installed";
+    }
+    const double read = ParseReal("10.800000");
+    const std::string written = FormatReal(10.8);
+    std::setlocale(LC_NUMERIC, saved.c_str());
+    EXPECT_DOUBLE_EQ(read, 10.8);
+    EXPECT_EQ(written, "10.800000");
+}
+
+TEST(NumberText, FormatRealWritesSixDecimals) {
+    EXPECT_EQ(FormatReal(10.8), "10.800000");
+    EXPECT_EQ(FormatReal(-0.0000004), "-0.000000");
+    EXPECT_EQ(FormatReal(1e20), "100000000000000000000.000000");
+    EXPECT_EQ(FormatInt(-42), "-42");
 }
 
 }  // namespace
