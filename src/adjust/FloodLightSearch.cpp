@@ -65,8 +65,13 @@ void FloodLightSearch::OnPollDone(std::unique_ptr<CommRequest> poll) {
         state_ = FloodLightState::kEnded;
         return;
     }
-    int32_t at = static_cast<int32_t>(kReplyDataOffset);
-    if (ReadDecimal(poll->reply, at, 5) != 0) {
+    int32_t remaining = 0;
+    if (!DecodeWordReply(poll->reply, remaining)) {
+        SetMalformedReply(&result_, poll->command, poll->reply);
+        state_ = FloodLightState::kEnded;
+        return;
+    }
+    if (remaining != 0) {
         state_ = FloodLightState::kWaiting;  // still searching
         countdown_ = kPollTicks;
         return;

@@ -1,10 +1,9 @@
 #include "app/OptionSections.h"
 
-#include <cerrno>
 #include <cmath>
-#include <cstdlib>
 #include <string>
 
+#include "base/NumberText.h"
 #include "settings/UiDefinition.h"
 
 namespace zul {
@@ -23,7 +22,7 @@ std::string_view Trim(std::string_view text) {
 
 // A decimal integer at the start of the text, 0 when there is none.
 long LeadingInteger(const std::string& text) {
-    return std::strtol(text.c_str(), nullptr, 10);
+    return ParseDecimal(text);
 }
 
 }  // namespace
@@ -34,13 +33,14 @@ VersionThresholds ParseVersionThresholds(std::string_view selectList) {
     while (entry < result.size()) {
         size_t comma = selectList.find(',');
         std::string field(Trim(selectList.substr(0, comma)));
-        if (!field.empty()) {
-            char* end = nullptr;
-            errno = 0;
-            unsigned long value = std::strtoul(field.c_str(), &end, 16);
-            if (end != field.c_str() && errno == 0 && value <= 0xFFFF) {
-                result[entry] = static_cast<uint16_t>(value);
-            }
+        // Hexadecimal digits, with or without "0x"; anything else keeps the default entry.
+        std::string_view digits = field;
+        if (digits.size() > 2 && digits[0] == '0' && (digits[1] == 'x' || digits[1] == 'X')) {
+            digits.remove_prefix(2);
+        }
+        uint32_t value = 0;
+        if (ParseHexExact(digits, value) && value <= 0xFFFF) {
+            result[entry] = static_cast<uint16_t>(value);
         }
         ++entry;
         if (comma == std::string_view::npos) {
@@ -66,7 +66,8 @@ MicronMode ReadMicronMode(const UiDefinition& ui, int32_t measUnit) {
         return mode;
     }
     if (!record->defaultValue.text.empty()) {
-        double factor = std::strtod(record->defaultValue.text.c_str(), nullptr);
+        // Independent of the process locale (a decimal comma locale must not cut "0.001").
+        double factor = ParseReal(record->defaultValue.text);
         mode.factor = std::isfinite(factor) && std::fabs(factor) >= 1e-7 ? factor : 1.0;
     }
     if (!record->unit.empty()) {

@@ -3,28 +3,12 @@
 #include <algorithm>
 #include <charconv>
 #include <cstdio>
-#include <limits>
 #include <system_error>
 
+#include "base/NumberText.h"
 #include "base/ProfileText.h"
 
 namespace zul {
-
-namespace {
-
-bool IsBlank(char c) {
-    return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f' || c == '\v';
-}
-
-std::string_view SkipBlanks(std::string_view text) {
-    size_t pos = 0;
-    while (pos < text.size() && IsBlank(text[pos])) {
-        ++pos;
-    }
-    return text.substr(pos);
-}
-
-}  // namespace
 
 char CsvSeparatorChar(int32_t code) {
     switch (code) {
@@ -57,41 +41,11 @@ std::vector<std::string> SplitCsvRow(std::string_view line, char separator) {
 }
 
 int32_t ParseLeadingInt(std::string_view text) {
-    text = SkipBlanks(text);
-    bool negative = false;
-    size_t pos = 0;
-    if (pos < text.size() && (text[pos] == '+' || text[pos] == '-')) {
-        negative = text[pos] == '-';
-        ++pos;
-    }
-    int64_t magnitude = 0;
-    const int64_t limit = static_cast<int64_t>(std::numeric_limits<int32_t>::max()) + 1;
-    for (; pos < text.size() && text[pos] >= '0' && text[pos] <= '9'; ++pos) {
-        magnitude = std::min(magnitude * 10 + (text[pos] - '0'), limit);
-    }
-    int64_t value = negative ? -magnitude : magnitude;
-    if (value > std::numeric_limits<int32_t>::max()) {
-        return std::numeric_limits<int32_t>::max();
-    }
-    return static_cast<int32_t>(value);
+    return ParseDecimal(text);
 }
 
 double ParseLeadingDouble(std::string_view text) {
-    text = SkipBlanks(text);
-    bool negative = false;
-    if (!text.empty() && (text[0] == '+' || text[0] == '-')) {
-        negative = text[0] == '-';
-        text.remove_prefix(1);
-    }
-    if (text.empty() || text[0] == '+' || text[0] == '-') {
-        return 0.0;
-    }
-    double value = 0.0;
-    auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (ec != std::errc()) {
-        return 0.0;
-    }
-    return negative ? -value : value;
+    return ParseReal(text);
 }
 
 std::string FormatFixed6(double value) {

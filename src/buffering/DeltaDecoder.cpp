@@ -1,8 +1,8 @@
 #include "buffering/DeltaDecoder.h"
 
-#include <charconv>
 #include <cmath>
 
+#include "base/NumberText.h"
 #include "link/Frame.h"
 
 namespace zul {
@@ -13,68 +13,16 @@ namespace {
 // allowing every difference a ±950 value range can produce.
 constexpr size_t kMaxDeltaDigits = 15;
 
-bool IsDigit(char c) {
-    return c >= '0' && c <= '9';
-}
-
-// Parses the absolute first value: optional leading blanks, optional sign, digits with at most
-// one decimal point, and nothing else in the field.
+// Parses the absolute first value: optional leading blanks (padding), then an optional sign
+// and digits with at most one decimal point, and nothing else in the field.
 bool ParseFirstValue(std::string_view field, double& value) {
-    size_t pos = 0;
-    while (pos < field.size() && field[pos] == ' ') {
-        ++pos;
-    }
-    bool negative = false;
-    if (pos < field.size() && (field[pos] == '+' || field[pos] == '-')) {
-        negative = field[pos] == '-';
-        ++pos;
-    }
-    std::string_view number = field.substr(pos);
-    int digits = 0;
-    int points = 0;
-    for (char c : number) {
-        if (IsDigit(c)) {
-            ++digits;
-        } else if (c == '.') {
-            ++points;
-        } else {
-            return false;
-        }
-    }
-    if (digits == 0 || points > 1) {
-        return false;
-    }
-    double magnitude = 0.0;
-    auto [end, ec] = std::from_chars(number.data(), number.data() + number.size(), magnitude,
-                                     std::chars_format::fixed);
-    if (ec != std::errc() || end != number.data() + number.size()) {
-        return false;
-    }
-    value = negative ? -magnitude : magnitude;
-    return true;
+    size_t pos = field.find_first_not_of(' ');
+    return pos != std::string_view::npos && ParseRealExact(field.substr(pos), value);
 }
 
-// Reads one difference at pos: an optional sign and at least one digit.
+// Reads one difference at pos: an optional sign and 1 to kMaxDeltaDigits digits.
 bool ParseDelta(std::string_view text, size_t& pos, int64_t& delta) {
-    bool negative = false;
-    if (pos < text.size() && (text[pos] == '+' || text[pos] == '-')) {
-        negative = text[pos] == '-';
-        ++pos;
-    }
-    size_t start = pos;
-    int64_t magnitude = 0;
-    while (pos < text.size() && IsDigit(text[pos])) {
-        if (pos - start >= kMaxDeltaDigits) {
-            return false;
-        }
-        magnitude = magnitude * 10 + (text[pos] - '0');
-        ++pos;
-    }
-    if (pos == start) {
-        return false;
-    }
-    delta = negative ? -magnitude : magnitude;
-    return true;
+    return ScanSignedDecimal(text, pos, delta, kMaxDeltaDigits);
 }
 
 // Walks the whole reply and tells whether it holds exactly out.size() well-formed values; stores

@@ -5,6 +5,7 @@
 #include <span>
 
 #include "buffering/DeltaDecoder.h"
+#include "link/RequestBuilders.h"
 
 namespace zul {
 
@@ -73,6 +74,9 @@ int32_t StoreValueBlock(BufferingData& data, int output, int32_t first, int32_t 
     OutputBuffer& buffer = data.outputs[static_cast<size_t>(output)];
     std::span<double> target(buffer.values.data() + (first - 1), static_cast<size_t>(count));
     int32_t code = DecodeValueBlock(reply, target, info);
+    if (code == ZUL_ERR_COMM_RES) {
+        return SetMalformedReply(info, ValueBlockCommand(output, first, first + count - 1), reply);
+    }
     if (code != ZUL_OK) {
         return code;
     }

@@ -212,20 +212,28 @@ void CThreadBuffering::OnReply(std::unique_ptr<CommRequest> reply) {
         Fail(reply->result);
         return;
     }
-    int32_t at = static_cast<int32_t>(kReplyDataOffset);
     switch (field_) {
         case Field::kWord:
-        case Field::kSigned11: {
-            int32_t value = ReadDecimal(reply->reply, at, field_ == Field::kWord ? 5 : 11);
-            if (slot_ != kNoSlot) {
+        case Field::kSigned11:
+        case Field::kSelfStop: {
+            // A reply that does not decode ends the request; nothing of it is kept.
+            int32_t value = 0;
+            bool decoded = field_ == Field::kSigned11 ? DecodeLongReply(reply->reply, value)
+                                                      : DecodeWordReply(reply->reply, value);
+            if (!decoded) {
+                ResultInfo info;
+                SetMalformedReply(&info, reply->command, reply->reply);
+                Fail(info);
+                return;
+            }
+            if (field_ == Field::kSelfStop) {
+                selfStop_ = value;
+            } else if (slot_ != kNoSlot) {
                 working_[slot_] = value;
                 raw_[slot_] = value;
             }
             break;
         }
-        case Field::kSelfStop:
-            selfStop_ = ReadDecimal(reply->reply, at, 5);
-            break;
         case Field::kValues: {
             ResultInfo info;
             if (data_ == nullptr || StoreValueBlock(*data_, transferOutput_, next_, blockCount_,

@@ -3,33 +3,14 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "link/FieldCodec.h"
 #include "link/Frame.h"
+#include "link/RequestBuilders.h"
 
 namespace zul {
 
-namespace {
-
-bool ParseByte(char high, char low, int& value) {
-    int h = HexDigitValue(high);
-    int l = HexDigitValue(low);
-    if (h < 0 || l < 0) {
-        return false;
-    }
-    value = h * 16 + l;
-    return true;
-}
-
-}  // namespace
-
 bool ParseDataAreaWord(std::string_view text, uint16_t& word) {
-    int low = 0;
-    int high = 0;
-    if (text.size() != 4 || !ParseByte(text[0], text[1], low) ||
-        !ParseByte(text[2], text[3], high)) {
-        return false;
-    }
-    word = static_cast<uint16_t>(high << 8 | low);
-    return true;
+    return ParseHexWordField(text, word);
 }
 
 std::string DataAreaReadCommand(const DataAreaRead& read) {
@@ -112,14 +93,15 @@ int32_t LightWaveReadList::StoreReply(size_t index, std::string_view reply, Resu
     }
     const DataAreaRead& read = reads_[index];
     const size_t count = static_cast<size_t>(read.Count());
-    if (reply.size() != kReplyDataOffset + 4 * count) {
-        return SetResult(info, ZUL_ERR_COMM_RES);
+    if (reply.size() != kReplyDataOffset + kHexWordWidth * count) {
+        return SetMalformedReply(info, DataAreaReadCommand(read), reply);
     }
     // Parse everything before storing, so that a malformed reply leaves the words unchanged.
     std::vector<uint16_t> parsed(count);
-    for (size_t i = 0; i < count; ++i) {
-        if (!ParseDataAreaWord(reply.substr(kReplyDataOffset + 4 * i, 4), parsed[i])) {
-            return SetResult(info, ZUL_ERR_COMM_RES);
+    int32_t cursor = static_cast<int32_t>(kReplyDataOffset);
+    for (uint16_t& word : parsed) {
+        if (!TakeHexWord(reply, cursor, word)) {
+            return SetMalformedReply(info, DataAreaReadCommand(read), reply);
         }
     }
     const size_t start = readStart_[index];

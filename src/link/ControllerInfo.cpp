@@ -26,7 +26,10 @@ std::string TrimBlanks(std::string text) {
     return text.substr(first, last - first + 1);
 }
 
-std::string RegisterText(const RegisterBlock& job, uint32_t first, uint32_t last) {
+// The characters of the registers, high byte first. The text ends at the first zero byte; the
+// characters before it must be text (no control characters other than tab). False for a text
+// that is not.
+bool RegisterText(const RegisterBlock& job, uint32_t first, uint32_t last, std::string& out) {
     std::string text;
     for (uint32_t address = first; address <= last; ++address) {
         uint16_t word = job.RegisterValue(address);
@@ -37,7 +40,30 @@ std::string RegisterText(const RegisterBlock& job, uint32_t first, uint32_t last
     if (zero != std::string::npos) {
         text.erase(zero);
     }
-    return TrimBlanks(std::move(text));
+    for (char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if ((byte < 0x20 && c != '\t') || byte == 0x7F) {
+            return false;
+        }
+    }
+    out = TrimBlanks(std::move(text));
+    return true;
+}
+
+// A frame of the identity read whose text is not text: ZUL_ERR_COMM_RES with the request and
+// the reply as the controller sent them.
+int32_t SetBadIdentityText(ResultInfo* result, const RegisterBlock& job, uint32_t first,
+                           uint32_t last) {
+    std::string command;
+    std::string reply = "%EE$RDD";
+    int32_t cursor = 0;
+    WriteText(command, cursor, cmd::kReadRegisters);
+    WriteDecimal(command, cursor, first, 5);
+    WriteDecimal(command, cursor, last, 5);
+    for (uint32_t address = first; address <= last; ++address) {
+        reply += FormatHexWord(job.RegisterValue(address));
+    }
+    return SetMalformedReply(result, command, reply);
 }
 
 std::string NumberAndAlias(int32_t bank, const std::string& alias) {
@@ -63,11 +89,15 @@ int32_t ReadControllerInfo(CommGate& gate, ResultInfo* result, ControllerInfo* i
     if (code != ZUL_OK) {
         return code;
     }
-    out.name = RegisterText(job, kNameFirst, kNameLast);
+    if (!RegisterText(job, kNameFirst, kNameLast, out.name)) {
+        return SetBadIdentityText(result, job, kNameFirst, kVersionRegister);
+    }
     out.version = job.RegisterValue(kVersionRegister);
     out.versionText = FormatVersionText(out.version);
-    out.text3 = RegisterText(job, kText3First, kText3Last);
-    out.text4 = RegisterText(job, kText4First, kText4Last);
+    if (!RegisterText(job, kText3First, kText3Last, out.text3) ||
+        !RegisterText(job, kText4First, kText4Last, out.text4)) {
+        return SetBadIdentityText(result, job, kText3First, kText4Last);
+    }
     if (info != nullptr) {
         *info = std::move(out);
     }

@@ -19,7 +19,9 @@ struct ControllerInfo {
 };
 
 // Reads registers 118-124 and 152-167 (two frames). Each register holds two characters, the
-// high byte first; a text ends at a zero byte and is trimmed of blanks and tabs.
+// high byte first; a text ends at a zero byte and is trimmed of blanks and tabs. A reply that
+// does not decode, or a text with a control character (other than tab) before its end, fails
+// with ZUL_ERR_COMM_RES and the frame's request and reply texts; the outputs stay cleared.
 int32_t ReadControllerInfo(CommGate& gate, ResultInfo* result, ControllerInfo* info);
 
 // The settings CheckMemoryMatch reads; the settings store implements it.

@@ -3,9 +3,8 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
-#include <limits>
 
-#include "link/Frame.h"
+#include "base/NumberText.h"
 
 namespace zul {
 
@@ -27,21 +26,14 @@ std::string Rightmost(std::string s, size_t width) {
     return s;
 }
 
-// Leading hex digits of a two-character field, as a scan with "%2x" reads them.
-uint32_t ParseHexByte(std::string_view field) {
-    uint32_t value = 0;
-    for (char c : field) {
-        int d = HexDigitValue(c);
-        if (d < 0) {
-            break;
-        }
-        value = value * 16 + static_cast<uint32_t>(d);
+// The field of exactly width characters at the cursor, or false when fewer remain.
+bool TakeField(std::string_view text, int32_t cursor, int32_t width, std::string_view& field) {
+    if (cursor < 0 || width <= 0 || static_cast<size_t>(cursor) > text.size() ||
+        text.size() - static_cast<size_t>(cursor) < static_cast<size_t>(width)) {
+        return false;
     }
-    return value;
-}
-
-bool IsBlank(char c) {
-    return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f';
+    field = text.substr(static_cast<size_t>(cursor), static_cast<size_t>(width));
+    return true;
 }
 
 }  // namespace
@@ -128,27 +120,7 @@ std::string_view ReadText(std::string_view text, int32_t& cursor, int32_t count)
 }
 
 int32_t ParseDecimalField(std::string_view field) {
-    size_t i = 0;
-    while (i < field.size() && IsBlank(field[i])) {
-        ++i;
-    }
-    bool negative = false;
-    if (i < field.size() && (field[i] == '+' || field[i] == '-')) {
-        negative = field[i] == '-';
-        ++i;
-    }
-    int64_t value = 0;
-    for (; i < field.size() && field[i] >= '0' && field[i] <= '9'; ++i) {
-        value = value * 10 + (field[i] - '0');
-        if (value > static_cast<int64_t>(std::numeric_limits<int32_t>::max()) + 1) {
-            value = static_cast<int64_t>(std::numeric_limits<int32_t>::max()) + 1;
-        }
-    }
-    if (negative) {
-        value = -value;
-    }
-    return static_cast<int32_t>(std::clamp<int64_t>(value, std::numeric_limits<int32_t>::min(),
-                                                    std::numeric_limits<int32_t>::max()));
+    return ParseDecimal(field);
 }
 
 int32_t ReadDecimal(std::string_view text, int32_t& cursor, int32_t width) {
@@ -156,25 +128,7 @@ int32_t ReadDecimal(std::string_view text, int32_t& cursor, int32_t width) {
 }
 
 double ParseRealField(std::string_view field) {
-    size_t i = 0;
-    while (i < field.size() && IsBlank(field[i])) {
-        ++i;
-    }
-    bool negative = false;
-    if (i < field.size() && (field[i] == '+' || field[i] == '-')) {
-        negative = field[i] == '-';
-        ++i;
-    }
-    if (i >= field.size() || field[i] == '+' || field[i] == '-') {
-        return 0.0;
-    }
-    double value = 0.0;
-    auto [ptr, ec] = std::from_chars(field.data() + i, field.data() + field.size(), value,
-                                     std::chars_format::general);
-    if (ec != std::errc() || ptr == field.data() + i) {
-        return 0.0;
-    }
-    return negative ? -value : value;
+    return ParseReal(field);
 }
 
 double ReadReal11(std::string_view text, int32_t& cursor) {
@@ -182,30 +136,72 @@ double ReadReal11(std::string_view text, int32_t& cursor) {
 }
 
 uint16_t ReadHexWord(std::string_view text, int32_t& cursor) {
-    uint32_t low = ParseHexByte(ReadText(text, cursor, 2));
-    uint32_t high = ParseHexByte(ReadText(text, cursor, 2));
-    return static_cast<uint16_t>(low + 256 * high);
+    uint16_t value = 0;
+    return ParseHexWordField(ReadText(text, cursor, kHexWordWidth), value) ? value : 0;
 }
 
 int32_t ReadSignedInt(std::string_view text, int32_t& cursor) {
     size_t at = ClampCursor(text, cursor);
-    size_t i = at;
-    bool negative = false;
-    if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
-        negative = text[i] == '-';
-        ++i;
+    size_t end = at;
+    if (end < text.size() && (text[end] == '+' || text[end] == '-')) {
+        ++end;
     }
-    int64_t value = 0;
-    for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
-        value = std::min<int64_t>(value * 10 + (text[i] - '0'),
-                                  static_cast<int64_t>(std::numeric_limits<int32_t>::max()) + 1);
+    end = std::min(text.find_first_not_of("0123456789", end), text.size());
+    cursor = static_cast<int32_t>(end);
+    // Blanks cannot stand at the start here, so the lenient parser reads exactly this span.
+    return at < text.size() && !IsNumberBlank(text[at]) ? ParseDecimal(text.substr(at, end - at))
+                                                        : 0;
+}
+
+bool ParseHexWordField(std::string_view field, uint16_t& value) {
+    uint32_t low = 0;
+    uint32_t high = 0;
+    if (field.size() != static_cast<size_t>(kHexWordWidth) ||
+        !ParseHexExact(field.substr(0, 2), low) || !ParseHexExact(field.substr(2, 2), high)) {
+        return false;
     }
-    cursor = static_cast<int32_t>(i);
-    if (negative) {
-        value = -value;
+    value = static_cast<uint16_t>(low | high << 8);
+    return true;
+}
+
+bool TakeDecimal(std::string_view text, int32_t& cursor, int32_t width, int32_t& value) {
+    std::string_view field;
+    uint32_t digits = 0;
+    if (!TakeField(text, cursor, width, field) || !ParseUnsignedExact(field, digits) ||
+        digits > static_cast<uint32_t>(INT32_MAX)) {
+        return false;
     }
-    return static_cast<int32_t>(std::clamp<int64_t>(value, std::numeric_limits<int32_t>::min(),
-                                                    std::numeric_limits<int32_t>::max()));
+    value = static_cast<int32_t>(digits);
+    cursor += width;
+    return true;
+}
+
+bool TakeSigned11(std::string_view text, int32_t& cursor, int32_t& value) {
+    std::string_view field;
+    if (!TakeField(text, cursor, kSigned11Width, field) || (field[0] != '+' && field[0] != '-') ||
+        !ParseDecimalExact(field, value)) {
+        return false;
+    }
+    cursor += kSigned11Width;
+    return true;
+}
+
+bool TakeReal11(std::string_view text, int32_t& cursor, double& value) {
+    std::string_view field;
+    if (!TakeField(text, cursor, kReal11Width, field) || !ParseRealExact(field, value)) {
+        return false;
+    }
+    cursor += kReal11Width;
+    return true;
+}
+
+bool TakeHexWord(std::string_view text, int32_t& cursor, uint16_t& value) {
+    std::string_view field;
+    if (!TakeField(text, cursor, kHexWordWidth, field) || !ParseHexWordField(field, value)) {
+        return false;
+    }
+    cursor += kHexWordWidth;
+    return true;
 }
 
 std::string FormatVersionText(uint16_t version) {

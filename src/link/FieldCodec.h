@@ -1,7 +1,8 @@
 // The fixed-width text fields inside the data part of a frame, and the version text.
-// Writers put a field at a write cursor (overwriting what stands there, appending at the end);
-// readers take a field from a read cursor and advance it by what was actually there, so a
-// short reply yields short, zero-valued fields rather than an error. All conversions are
+// Writers put a field at a write cursor (overwriting what stands there, appending at the end).
+// Reply data is read with the Take readers: a field must be there in full and every character
+// must belong to it, otherwise the reader refuses it. The Read readers are the lenient forms
+// (a short or malformed field reads as 0) for texts that are not replies. All conversions are
 // independent of the process locale.
 #pragma once
 
@@ -34,6 +35,20 @@ std::string FormatSigned11(int32_t value);
 std::string FormatReal11(double value);
 std::string FormatHexWord(uint32_t value);
 
+// Strict readers of reply data. Each takes exactly the field's characters from the cursor and
+// returns true with the value; when fewer characters remain or one does not belong to the
+// field it returns false and leaves the cursor and the value unchanged.
+// Decimal of the width: digits only (the controller writes them zero-padded, unsigned).
+bool TakeDecimal(std::string_view text, int32_t& cursor, int32_t width, int32_t& value);
+// "+" or "-" followed by ten digits; the value must fit 32 bits.
+bool TakeSigned11(std::string_view text, int32_t& cursor, int32_t& value);
+// Eleven characters: an optional sign, digits with at most one decimal point.
+bool TakeReal11(std::string_view text, int32_t& cursor, double& value);
+// Four hex digits of either case, low byte first.
+bool TakeHexWord(std::string_view text, int32_t& cursor, uint16_t& value);
+// A whole hex word field: exactly four hex digits, low byte first ("3412" is 0x1234).
+bool ParseHexWordField(std::string_view field, uint16_t& value);
+
 // Takes up to count characters from the cursor (clamped) and advances it by what was taken.
 std::string_view ReadText(std::string_view text, int32_t& cursor, int32_t count);
 // Decimal field of the width: leading blanks, an optional sign, digits up to the first
@@ -41,12 +56,13 @@ std::string_view ReadText(std::string_view text, int32_t& cursor, int32_t count)
 int32_t ReadDecimal(std::string_view text, int32_t& cursor, int32_t width);
 // Real field of width 11; non-numeric reads as 0.0.
 double ReadReal11(std::string_view text, int32_t& cursor);
-// Two hex digits for the low byte, then two for the high byte.
+// Two hex digits for the low byte, then two for the high byte; 0 unless all four are hex.
 uint16_t ReadHexWord(std::string_view text, int32_t& cursor);
 // Free-length signed integer: optional sign, then digits up to the first non-digit.
 int32_t ReadSignedInt(std::string_view text, int32_t& cursor);
 
-// Parsers of a whole field text, as the readers above apply them.
+// Lenient parsers of a whole field text, as the Read readers apply them (ParseDecimal and
+// ParseReal of base/NumberText.h).
 int32_t ParseDecimalField(std::string_view field);
 double ParseRealField(std::string_view field);
 

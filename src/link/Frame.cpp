@@ -18,12 +18,9 @@ uint8_t XorOf(const char* bytes, size_t count) {
 
 // The BCC characters as a number, or -1 when they are not two hex digits.
 int ParseBcc(char bcc1, char bcc2) {
-    int hi = HexDigitValue(bcc1);
-    int lo = HexDigitValue(bcc2);
-    if (hi < 0 || lo < 0) {
-        return -1;
-    }
-    return hi * 16 + lo;
+    const char digits[2] = {bcc1, bcc2};
+    uint32_t value = 0;
+    return ParseHexExact(std::string_view(digits, 2), value) ? static_cast<int>(value) : -1;
 }
 
 std::string_view Prefix(std::string_view text, size_t from, size_t count) {
@@ -33,32 +30,7 @@ std::string_view Prefix(std::string_view text, size_t from, size_t count) {
     return text.substr(from, count);
 }
 
-// Value of the leading decimal digits, as atoi reads them (0 when there are none).
-int32_t LeadingDecimal(std::string_view digits) {
-    int32_t value = 0;
-    for (char c : digits) {
-        if (c < '0' || c > '9') {
-            break;
-        }
-        value = value * 10 + (c - '0');
-    }
-    return value;
-}
-
 }  // namespace
-
-int HexDigitValue(char c) {
-    if (c >= '0' && c <= '9') {
-        return c - '0';
-    }
-    if (c >= 'A' && c <= 'F') {
-        return c - 'A' + 10;
-    }
-    if (c >= 'a' && c <= 'f') {
-        return c - 'a' + 10;
-    }
-    return -1;
-}
 
 std::vector<std::string> FrameExtractor::Push(std::string_view newBytes, bool bccOn) {
     return ExtractFrames(buffer_, newBytes, bccOn);
@@ -204,7 +176,7 @@ MatchResult MatchReply(std::string_view request, int32_t echoMode, std::string_v
     }
     if (frame.size() >= 6 && frame.substr(0, 4) == "%EE!") {
         result.kind = ReplyMatch::kError;
-        result.errorCode = LeadingDecimal(frame.substr(4, 2));
+        result.errorCode = ParseDecimal(frame.substr(4, 2));
         return result;
     }
     return result;

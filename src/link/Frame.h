@@ -8,6 +8,8 @@
 #include <string_view>
 #include <vector>
 
+#include "base/NumberText.h"
+
 namespace zul {
 
 inline constexpr char kCarriageReturn = '\r';
@@ -15,9 +17,6 @@ inline constexpr size_t kMaxRequestFrame = 512;  // bytes including BCC and CR
 // Longest legal reply is below 33,500 bytes; the receive buffer never grows past this.
 inline constexpr size_t kMaxReceiveBuffer = 65536;
 inline constexpr size_t kReplyDataOffset = 7;
-
-// Value of one hexadecimal digit of either case, -1 for any other character.
-int HexDigitValue(char c);
 
 // XOR of every byte of the text, written as two upper-case hex digits and appended.
 std::string AppendBcc(std::string_view text);

@@ -5,6 +5,7 @@
 #include "link/Commands.h"
 #include "link/FieldCodec.h"
 #include "link/Frame.h"
+#include "link/RequestBuilders.h"
 
 namespace zul {
 
@@ -84,6 +85,27 @@ bool RegisterBlock::BuildNextFrame(std::string& text) {
     return true;
 }
 
+int32_t RegisterBlock::TakeReadReply(const CommRequest& request, ResultInfo* result) {
+    const std::string& reply = request.reply;
+    const size_t words = end_ - next_;
+    if (!read_ || end_ <= next_ || reply.size() != kReplyDataOffset + kHexWordWidth * words) {
+        return SetMalformedReply(result, request.command, reply);
+    }
+    // Decode every word before storing any, so that a bad reply leaves the values as they were.
+    std::vector<uint16_t> decoded(words);
+    int32_t cursor = static_cast<int32_t>(kReplyDataOffset);
+    for (uint16_t& word : decoded) {
+        if (!TakeHexWord(reply, cursor, word)) {
+            return SetMalformedReply(result, request.command, reply);
+        }
+    }
+    for (size_t i = 0; i < words; ++i) {
+        values_[slots_[next_ + i]] = decoded[i];
+    }
+    FrameDone();
+    return ZUL_OK;
+}
+
 int32_t RegisterBlock::Run(CommGate& gate, ResultInfo* result, bool read,
                            const std::atomic<int32_t>* abort, const RegisterProgressFn& progress) {
     ClearResult(result);
@@ -111,16 +133,12 @@ int32_t RegisterBlock::Run(CommGate& gate, ResultInfo* result, bool read,
             *result = request->result;
         }
         if (last == ZUL_OK && read_) {
-            request->replyCursor =
-                static_cast<int32_t>(std::min<size_t>(kReplyDataOffset, request->reply.size()));
-            for (size_t i = next_; i < end_; ++i) {
-                values_[slots_[i]] = ReadHexWord(request->reply, request->replyCursor);
-            }
+            last = TakeReadReply(*request, result);
         }
         if (last != ZUL_OK) {
             return last;
         }
-        next_ = end_;
+        FrameDone();
         if (progress) {
             progress(next_, count);
         }

@@ -50,9 +50,15 @@ public:
     // Marks the frame last built as transferred, so that BuildNextFrame moves on to the next
     // one (for callers that send the frames themselves, asynchronously).
     void FrameDone() { next_ = end_; }
+    // Takes the words of the reply to the read frame last built and marks the frame done. The
+    // reply must be exactly one hex word per register of the frame (data from offset 7);
+    // otherwise nothing is stored, the frame stays open, and the result is ZUL_ERR_COMM_RES
+    // with the request and reply texts (see SetMalformedReply). Returns the code.
+    int32_t TakeReadReply(const CommRequest& request, ResultInfo* result);
 
-    // Runs the transfer: read (direction true) or write. Stops at the first failing frame, or
-    // with ZUL_ERR_ABORT before the next frame once *abort becomes nonzero.
+    // Runs the transfer: read (direction true) or write. Stops at the first failing frame (a
+    // read reply that does not decode fails as TakeReadReply says), or with ZUL_ERR_ABORT
+    // before the next frame once *abort becomes nonzero.
     int32_t Run(CommGate& gate, ResultInfo* result, bool read,
                 const std::atomic<int32_t>* abort = nullptr,
                 const RegisterProgressFn& progress = {});

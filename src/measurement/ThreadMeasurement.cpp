@@ -217,21 +217,8 @@ void CThreadMeasurement::StoreZeroSetValues() {
 }
 
 int32_t CThreadMeasurement::TakeRegisterReply(const CommRequest& reply) {
-    // The frame's first and last address stand right after the mnemonic.
-    int32_t cursor = static_cast<int32_t>(cmd::kReadRegisters.size());
-    int32_t first = ReadDecimal(reply.command, cursor, 5);
-    int32_t last = ReadDecimal(reply.command, cursor, 5);
-    size_t words = last >= first ? static_cast<size_t>(last - first + 1) : 0;
-    // A reply short of words would read as zero offsets: refuse it.
-    if (reply.reply.size() < kReplyDataOffset + 4 * words) {
-        return SetResult(&cycle_->result, ZUL_ERR_COMM_RES);
-    }
-    int32_t at = static_cast<int32_t>(kReplyDataOffset);
-    for (int32_t address = first; address <= last; ++address) {
-        registers_.SetRegisterValue(static_cast<uint32_t>(address), ReadHexWord(reply.reply, at));
-    }
-    registers_.FrameDone();
-    return ZUL_OK;
+    // A reply short of words, or with a word that is not hex, would read as wrong offsets.
+    return registers_.TakeReadReply(reply, &cycle_->result);
 }
 
 void CThreadMeasurement::OnReply(std::unique_ptr<CommRequest> reply) {
@@ -249,56 +236,88 @@ void CThreadMeasurement::OnReply(std::unique_ptr<CommRequest> reply) {
         Run();
         return;
     }
-    if (waiting != kStateFrameWait) {
-        Decode(waiting, *reply);
+    if (waiting != kStateFrameWait && !Decode(waiting, *reply)) {
+        SetMalformedReply(&cycle_->result, reply->command, reply->reply);
+        SetState(kStateEnd);
+        Run();
+        return;
     }
     SetState(waiting == kStateFrameWait ? kStateNextFrame : waiting + 1);
     Run();
 }
 
-void CThreadMeasurement::Decode(int32_t waitingState, const CommRequest& reply) {
-    const std::string& text = reply.reply;
+bool DecodeMeasurementBlock(std::string_view reply, MeasurementBlock& block) {
+    if (reply.size() != kReplyDataOffset + kMeasurementBlockLength) {
+        return false;
+    }
     int32_t at = static_cast<int32_t>(kReplyDataOffset);
+    for (MeasurementBlock::Output& out : block.outputs) {
+        if (!TakeReal11(reply, at, out.value)) {
+            return false;
+        }
+        for (int32_t& state : out.states) {
+            if (!TakeDecimal(reply, at, 1, state)) {
+                return false;
+            }
+        }
+    }
+    return true;
+}
+
+bool CThreadMeasurement::Decode(int32_t waitingState, const CommRequest& reply) {
+    // Everything is decoded before anything is stored: a reply that does not decode stores
+    // nothing.
+    if (waitingState == 2) {
+        MeasurementBlock block;
+        if (!DecodeMeasurementBlock(reply.reply, block)) {
+            return false;
+        }
+        auto lock = store_.Lock();
+        for (int32_t out = 0; out < 2; ++out) {
+            const MeasurementBlock::Output& o = block.outputs[static_cast<size_t>(out)];
+            store_.SetDouble<kMeasMeasureValue>(o.value, out);
+            store_.SetInt<kMeasStrobe>(o.states[0], out);
+            store_.SetInt<kMeasHiState>(o.states[1], out);
+            store_.SetInt<kMeasGoState>(o.states[2], out);
+            store_.SetInt<kMeasLowState>(o.states[3], out);
+            store_.SetInt<kMeasExtension>(o.states[4], out);
+            store_.SetInt<kMeasAlarmState>(o.states[5], out);
+        }
+        return true;
+    }
+    int32_t value = 0;
+    if (!DecodeWordReply(reply.reply, value)) {
+        return false;
+    }
     auto lock = store_.Lock();
     switch (waitingState) {
-        case 2:
-            for (int32_t out = 0; out < 2; ++out) {
-                store_.SetDouble<kMeasMeasureValue>(ReadReal11(text, at), out);
-                store_.SetInt<kMeasStrobe>(ReadDecimal(text, at, 1), out);
-                store_.SetInt<kMeasHiState>(ReadDecimal(text, at, 1), out);
-                store_.SetInt<kMeasGoState>(ReadDecimal(text, at, 1), out);
-                store_.SetInt<kMeasLowState>(ReadDecimal(text, at, 1), out);
-                store_.SetInt<kMeasExtension>(ReadDecimal(text, at, 1), out);
-                store_.SetInt<kMeasAlarmState>(ReadDecimal(text, at, 1), out);
-            }
-            break;
         case 4:
         case 6:
-            store_.SetInt<kMeasZeroSet>(ReadDecimal(text, at, 5), waitingState == 4 ? 0 : 1);
+            store_.SetInt<kMeasZeroSet>(value, waitingState == 4 ? 0 : 1);
             break;
         case 12:
         case 14:
-            store_.SetInt<kMeasTiming>(ReadDecimal(text, at, 5), waitingState == 12 ? 0 : 1);
+            store_.SetInt<kMeasTiming>(value, waitingState == 12 ? 0 : 1);
             break;
         case 16:
         case 18:
-            store_.SetInt<kMeasReset>(ReadDecimal(text, at, 5), waitingState == 16 ? 0 : 1);
+            store_.SetInt<kMeasReset>(value, waitingState == 16 ? 0 : 1);
             break;
         case 20:
         case 22: {
             // The bank that is current when the reply arrives.
             int32_t bank = store_.GetInt<kCtrlCurMemNo>();
-            store_.SetInt<kHeadLaserOff>(ReadDecimal(text, at, 5), bank,
-                                         waitingState == 20 ? 0 : 1);
+            store_.SetInt<kHeadLaserOff>(value, bank, waitingState == 20 ? 0 : 1);
             break;
         }
         case 24:
         case 26:
-            store_.SetInt<kMeasAlarmCode>(ReadDecimal(text, at, 5), waitingState == 24 ? 0 : 1);
+            store_.SetInt<kMeasAlarmCode>(value, waitingState == 24 ? 0 : 1);
             break;
         default:
             break;
     }
+    return true;
 }
 
 void CThreadMeasurement::Finish() {

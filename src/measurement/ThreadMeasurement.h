@@ -4,8 +4,10 @@
 // sent one after another, and decodes every reply into the settings store.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <memory>
+#include <string_view>
 
 #include "link/CommGate.h"
 #include "link/CommRequest.h"
@@ -20,6 +22,21 @@ namespace zul {
 // Zero-set offset registers: low word then high word of a signed count of micrometres/1000.
 inline constexpr uint32_t kZeroSetRegisterOut1 = 2807;
 inline constexpr uint32_t kZeroSetRegisterOut2 = 3007;
+
+// The data of a "%EE#RMB5" reply: per output (OUT1, then OUT2) the measured value as a real of
+// 11 characters, then six one-digit states (strobe, HI, GO, LOW, extension, alarm).
+struct MeasurementBlock {
+    struct Output {
+        double value = 0.0;
+        std::array<int32_t, 6> states{};
+    };
+    std::array<Output, 2> outputs{};
+};
+inline constexpr size_t kMeasurementBlockLength = 2 * (11 + 6);
+
+// Decodes the whole reply (data from offset 7): exactly kMeasurementBlockLength characters,
+// each field complete and of its kind. False leaves block in an unspecified state.
+bool DecodeMeasurementBlock(std::string_view reply, MeasurementBlock& block);
 
 class CThreadMeasurement : public MessageThread {
 public:
@@ -51,7 +68,9 @@ private:
     bool SendNextRegisterFrame();
     void StoreZeroSetValues();
     int32_t TakeRegisterReply(const CommRequest& reply);
-    void Decode(int32_t waitingState, const CommRequest& reply);
+    // Decodes the reply of the waiting state into the store; false (nothing stored) when the
+    // reply does not decode.
+    bool Decode(int32_t waitingState, const CommRequest& reply);
     void Finish();
     void SetState(int32_t state);
 

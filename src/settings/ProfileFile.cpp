@@ -7,6 +7,7 @@
 #include <climits>
 #include <cstdio>
 
+#include "base/NumberText.h"
 #include "settings/DirectProfile.h"
 #include "settings/SafeFile.h"
 
@@ -41,34 +42,6 @@ std::string CutUtf8(std::string_view text, size_t limit) {
         --cut;
     }
     return std::string(text.substr(0, cut));
-}
-
-// Optional sign and leading decimal digits after leading white space; 0 without digits.
-// Saturates at the int32 range.
-int32_t DecimalValue(std::string_view text) {
-    size_t i = 0;
-    while (i < text.size() && (text[i] == ' ' || (text[i] >= '\t' && text[i] <= '\r'))) {
-        ++i;
-    }
-    bool negative = false;
-    if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
-        negative = text[i] == '-';
-        ++i;
-    }
-    int64_t value = 0;
-    for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
-        value = value * 10 + (text[i] - '0');
-        if (value > static_cast<int64_t>(INT32_MAX) + 1) {
-            value = static_cast<int64_t>(INT32_MAX) + 1;
-        }
-    }
-    if (negative) {
-        value = -value;
-    }
-    if (value > INT32_MAX) {
-        return INT32_MAX;
-    }
-    return static_cast<int32_t>(value < INT32_MIN ? INT32_MIN : value);
 }
 
 std::string WithExtension(const std::string& path, std::string_view extension) {
@@ -161,7 +134,7 @@ int32_t ProfileFile::SetString(std::string_view section, std::string_view subSec
 
 int32_t ProfileFile::GetInt(std::string_view section, std::string_view subSection,
                             std::string_view key, int32_t defaultValue, ResultInfo* info) {
-    return DecimalValue(GetString(section, subSection, key, std::to_string(defaultValue), info));
+    return ParseDecimal(GetString(section, subSection, key, std::to_string(defaultValue), info));
 }
 
 int32_t ProfileFile::SetInt(std::string_view section, std::string_view subSection,

@@ -20,6 +20,9 @@ protected:
         if (key == failOn_) {
             return {ZUL_OK, "%EE!11"};
         }
+        if (key.substr(0, 3) == "RFC" && !pollReply_.empty()) {
+            return {ZUL_OK, pollReply_};
+        }
         if (key.substr(0, 3) == "RFC") {
             int32_t left = pollsRunning_ > 0 ? pollsRunning_-- : 0;
             return {ZUL_OK, "%EE$RFC" + FormatDecimal(left > 0 ? 1 : 0, 5)};
@@ -40,6 +43,7 @@ protected:
         }
     }
 
+    std::string pollReply_;  // when set, the reply to every poll
     int32_t pollsRunning_ = 2;
     int32_t result_ = 345;
     std::string failOn_;
@@ -99,6 +103,21 @@ TEST_F(FloodLightTest, FailedPollEndsWithoutReadingTheResult) {
     EXPECT_EQ(search.Result().code, ZUL_ERR_COMM_RES);
     EXPECT_EQ(gate.CountOf("%EE#RFB"), 0u);
     EXPECT_FALSE(search.HasValue());
+}
+
+// A progress reply that does not decode is no "search finished": the search ends with
+// ZUL_ERR_COMM_RES and the reply, and the result is neither read nor stored.
+TEST_F(FloodLightTest, MalformedPollEndsWithoutReadingTheResult) {
+    for (const char* reply : {"%EE$RFC", "%EE$RFC000", "%EE$RFC0000x", "%EE$RFC 0000"}) {
+        pollReply_ = reply;
+        FloodLightSearch search(gate, store, 0, deliver);
+        ASSERT_EQ(search.Start(), ZUL_OK);
+        RunToEnd(search);
+        EXPECT_EQ(search.Result().code, ZUL_ERR_COMM_RES) << reply;
+        EXPECT_EQ(search.Result().detail2, reply);
+        EXPECT_EQ(gate.CountOf("%EE#RFB"), 0u) << reply;
+        EXPECT_FALSE(search.HasValue());
+    }
 }
 
 TEST_F(FloodLightTest, PollArrivingAfterCloseIsDiscarded) {

@@ -65,6 +65,13 @@ TEST(OptionRecords, VersionListReplacesOnlyTheEntriesGivenAsHexadecimal) {
     EXPECT_EQ(t[2], 5);
     EXPECT_EQ(t[7], 5);
     EXPECT_EQ(ParseVersionThresholds(""), kDefaultVersionThresholds);
+    // A prefix is accepted; trailing text, signs and values beyond 16 bits are not.
+    t = ParseVersionThresholds("0x1FF,12x,-5,10000,FFFF");
+    EXPECT_EQ(t[0], 0x1FF);
+    EXPECT_EQ(t[1], kDefaultVersionThresholds[1]);
+    EXPECT_EQ(t[2], kDefaultVersionThresholds[2]);
+    EXPECT_EQ(t[3], kDefaultVersionThresholds[3]);
+    EXPECT_EQ(t[4], 0xFFFF);
 }
 
 TEST(ApplicationStartup, DefaultsOfTheShippedDefinitionAndAnOrderlyShutdown) {

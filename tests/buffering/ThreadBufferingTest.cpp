@@ -233,6 +233,75 @@ TEST_F(BufferingThreadTest, ShortValueBlockFailsAndStoresNothing) {
     EXPECT_EQ(data->HeldCount(0), 0);
 }
 
+// Word and trigger-delay replies whose data does not decode end the read: ZUL_ERR_COMM_RES with
+// the reply in detail2, no value transfer and nothing in the data block.
+TEST_F(BufferingThreadTest, MalformedSettingRepliesEndTheReadWithTheReply) {
+    struct Case {
+        std::string key;
+        std::string data;
+    };
+    std::vector<Case> cases = {{"RBD5", ""},
+                               {"RBD5", "000"},
+                               {"RBC5", "0A001"},
+                               {"RTT5", "00001 "},
+                               {"RLD3", " 0005"},
+                               {"RTL5", "-000000000"},
+                               {"RTL5", "-00000000x1"},
+                               {"RTL5", "00000000001"}};
+    controller.Set("RTT5", kBufferTypeOut1);
+    controller.Fill(0, 5);
+    for (const Case& bad : cases) {
+        {
+            std::lock_guard lock(data->mutex);
+            data->header[kSlotBufferMode] = 99;
+        }
+        ScriptedGate badGate([&](const std::string& c) {
+            auto answer = controller.Answer(c);
+            if (c.substr(4, 4) == bad.key) {
+                answer.frame = "%EE$" + bad.key.substr(0, 3) + bad.data;
+            }
+            return answer;
+        });
+        CThreadBuffering other(badGate, environment);
+        ASSERT_TRUE(other.Start());
+        other.SetLineState(1);
+        other.AttachData(data.get());
+        other.SubmitRequest(NewRequest(kReadData));
+        auto done = returned.Wait();
+        ASSERT_NE(done, nullptr);
+        EXPECT_EQ(done->result.code, ZUL_ERR_COMM_RES) << bad.key << " " << bad.data;
+        EXPECT_EQ(done->result.detail1, "%EE#" + bad.key);
+        EXPECT_EQ(done->result.detail2, "%EE$" + bad.key.substr(0, 3) + bad.data);
+        EXPECT_EQ(badGate.CountOf("%EE#RLB"), 0u) << bad.key;
+        std::lock_guard lock(data->mutex);
+        EXPECT_EQ(data->header[kSlotBufferMode], 99) << bad.key;
+    }
+}
+
+TEST_F(BufferingThreadTest, MalformedValueBlockNamesTheRequestAndReply) {
+    controller.Set("RTT5", kBufferTypeOut1);
+    controller.Fill(0, 3);
+    ScriptedGate badGate([this](const std::string& c) {
+        auto answer = controller.Answer(c);
+        if (c.rfind("%EE#RLB", 0) == 0) {
+            answer.frame = "%EE$RLB+001.0000x0+5-12";
+        }
+        return answer;
+    });
+    CThreadBuffering other(badGate, environment);
+    ASSERT_TRUE(other.Start());
+    other.SetLineState(1);
+    other.AttachData(data.get());
+    other.SubmitRequest(NewRequest(kReadData));
+    auto done = returned.Wait();
+    ASSERT_NE(done, nullptr);
+    EXPECT_EQ(done->result.code, ZUL_ERR_COMM_RES);
+    EXPECT_EQ(done->result.detail1, "%EE#RLB30000100003");
+    EXPECT_EQ(done->result.detail2, "%EE$RLB+001.0000x0+5-12");
+    std::lock_guard lock(data->mutex);
+    EXPECT_EQ(data->HeldCount(0), 0);
+}
+
 TEST_F(BufferingThreadTest, FailureOffLineBecomesOffline) {
     controller.errorOn = "RBC5";
     thread.SubmitRequest(NewRequest(kReadData));

@@ -14,6 +14,7 @@
 
 #include "SimMemory.h"
 #include "Simulator.h"
+#include "TamperedController.h"
 #include "app/AppTestSupport.h"
 #include "app/SettingsFileRegistry.h"
 #include "base/NumberText.h"
@@ -662,6 +663,83 @@ TEST_F(CtlTest, DiffComparesWithoutWriting) {
     sim.SetFaults(faults);
     EXPECT_EQ(Ctl({"diff", "-i", file}).status, ZUL_ERR_COMM_TIMEOUT);
     EXPECT_FALSE(SentAWrite(sim.ReceivedFrames()));
+}
+
+// Replies with a valid block check whose data does not decode: the command fails with
+// ZUL_ERR_COMM_RES as its exit status, names the reply, prints no values and writes no file.
+class CtlMalformedReplyTest : public ::testing::Test {
+protected:
+    CtlRun Ctl(std::vector<std::string> args) {
+        std::vector<std::string> all = {"--device", controller.DevicePath(), "--bcc", "--timeout",
+                                        "0"};
+        all.insert(all.end(), args.begin(), args.end());
+        return RunCtl(home, all);
+    }
+    // Damages the reply to the first request that starts with the prefix.
+    void DamageFirst(std::string prefix, std::function<std::string(std::string)> damage) {
+        auto done = std::make_shared<bool>(false);
+        controller.SetTamper([=](const std::string& request, std::string reply) {
+            if (!*done && request.rfind(prefix, 0) == 0) {
+                *done = true;
+                return damage(std::move(reply));
+            }
+            return reply;
+        });
+    }
+
+    TestHome home;
+    TamperedController controller;
+};
+
+using Damage = std::function<std::string(std::string)>;
+const std::vector<std::pair<std::string, Damage>>& Damages() {
+    static const std::vector<std::pair<std::string, Damage>> damages = {
+        {"two characters short", TamperedController::TwoShort},
+        {"a letter", [](std::string r) { return TamperedController::LetterAt(std::move(r), 9); }},
+        {"no data", TamperedController::NoData},
+    };
+    return damages;
+}
+
+TEST_F(CtlMalformedReplyTest, InfoFailsInsteadOfPrintingAnEmptyIdentity) {
+    CtlRun good = Ctl({"info"});
+    ASSERT_EQ(good.status, 0) << good.err;  // the undamaged controller answers
+    for (const char* prefix : {"%EE#RDD0011800124", "%EE#RDD0015200167"}) {
+        for (const auto& [name, damage] : Damages()) {
+            DamageFirst(prefix, damage);
+            CtlRun run = Ctl({"info"});
+            EXPECT_EQ(run.status, ZUL_ERR_COMM_RES) << prefix << " " << name << ": " << run.err;
+            EXPECT_EQ(run.err.rfind("qvm8ctl: ZUL_ERR_COMM_RES: ", 0), 0u) << run.err;
+            EXPECT_NE(run.err.find("Reply: %EE$RD"), std::string::npos) << run.err;
+            EXPECT_TRUE(run.out.empty()) << prefix << " " << name << ": " << run.out;
+        }
+    }
+}
+
+TEST_F(CtlMalformedReplyTest, ReadAllWritesNoFileOfWrongValues) {
+    int n = 0;
+    for (const char* prefix : {"%EE#RMC0", "%EE#RDD0"}) {
+        for (const auto& [name, damage] : Damages()) {
+            const std::string out = home.Path("read" + std::to_string(++n) + ".zul");
+            // The identity read comes first: damage a request of the transfer itself.
+            auto seen = std::make_shared<int>(0);
+            std::string p = prefix;
+            Damage d = damage;
+            controller.SetTamper([=](const std::string& request, std::string reply) {
+                bool identity =
+                    request.rfind("%EE#RDD00118", 0) == 0 || request.rfind("%EE#RDD00152", 0) == 0;
+                if (!identity && request.rfind(p, 0) == 0 && (*seen)++ == 0) {
+                    return d(std::move(reply));
+                }
+                return reply;
+            });
+            CtlRun run = Ctl({"read-all", "-o", out});
+            EXPECT_EQ(run.status, ZUL_ERR_COMM_RES) << prefix << " " << name << ": " << run.err;
+            EXPECT_EQ(*seen > 0, true) << prefix << " was never sent";
+            EXPECT_FALSE(fs::exists(out)) << prefix << " " << name;
+        }
+    }
+    EXPECT_FALSE(fs::exists(home.DefaultSettingsFile()));
 }
 
 }  // namespace

@@ -4,13 +4,16 @@
 #include <sys/wait.h>
 
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
+#include <memory>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "Simulator.h"
 #include "acqsupport/SimApplication.h"
+#include "ctl/TamperedController.h"
 
 namespace zul {
 namespace {
@@ -159,6 +162,109 @@ TEST_F(CtlAcqTest, CalibrateAndFloodLight) {
     ASSERT_TRUE(flood.status == 0 || flood.status == ZUL_ERR_FLOOD_LIGHT_SEARCH)
         << ReadAll(folder_.File("stderr"));
     EXPECT_NE(flood.out.find("\"flood_light\": "), std::string::npos) << flood.out;
+}
+
+// Replies with a valid block check whose data does not decode: the command exits with
+// ZUL_ERR_COMM_RES, prints no values and writes no file.
+class CtlAcqMalformedTest : public ::testing::Test {
+protected:
+    RunResult Run(const std::string& arguments) {
+        std::string command = std::string(QVM8CTL_PROGRAM) + " --device " +
+                              controller_.DevicePath() + " --bcc " + arguments + " 2>" +
+                              folder_.File("stderr");
+        RunResult result;
+        FILE* pipe = ::popen(command.c_str(), "r");
+        if (pipe == nullptr) {
+            return result;
+        }
+        char buffer[4096];
+        size_t n = 0;
+        while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) {
+            result.out.append(buffer, n);
+        }
+        int status = ::pclose(pipe);
+        result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        return result;
+    }
+    std::string Err() {
+        std::ifstream in(folder_.File("stderr"), std::ios::binary);
+        std::stringstream text;
+        text << in.rdbuf();
+        return text.str();
+    }
+    // Damages the reply to every request that starts with the prefix.
+    void Damage(const std::string& prefix, std::function<std::string(std::string)> damage) {
+        controller_.SetTamper([=](const std::string& request, std::string reply) {
+            return request.rfind(prefix, 0) == 0 ? damage(std::move(reply)) : reply;
+        });
+    }
+    static std::vector<std::pair<std::string, std::function<std::string(std::string)>>> Damages() {
+        using test::TamperedController;
+        return {{"two short", TamperedController::TwoShort},
+                {"letter", [](std::string r) { return TamperedController::LetterAt(r, 9); }},
+                {"no data", TamperedController::NoData}};
+    }
+
+    test::PrivateFolder folder_;
+    test::TamperedController controller_;
+};
+
+TEST_F(CtlAcqMalformedTest, MeasurePrintsNoInventedValues) {
+    ASSERT_EQ(Run("measure").status, 0) << Err();  // the undamaged controller answers
+    for (const char* prefix : {"%EE#RMB5", "%EE#RZS3", "%EE#RDD02807", "%EE#ROA4"}) {
+        for (const auto& [name, damage] : Damages()) {
+            Damage(prefix, damage);
+            RunResult r = Run("--json measure");
+            EXPECT_EQ(r.status, ZUL_ERR_COMM_RES) << prefix << " " << name << ": " << Err();
+            EXPECT_TRUE(r.out.empty()) << prefix << " " << name << ": " << r.out;
+            EXPECT_NE(Err().find("ZUL_ERR_COMM_RES"), std::string::npos) << Err();
+        }
+    }
+}
+
+TEST_F(CtlAcqMalformedTest, BufferReadWritesNoFileFromABadReply) {
+    RunResult started = Run("buffer start --wait");
+    ASSERT_EQ(started.status, 0) << Err();
+    int n = 0;
+    // A value block is a run of differences of no fixed width: losing the last digits of the
+    // last difference leaves a well-formed block, so its shortening drops a whole difference.
+    auto lastValueShort = [](std::string r) {
+        size_t sign = r.find_last_of("+-");
+        r.resize(sign != std::string::npos && sign > 18 ? sign : r.size());
+        return r;
+    };
+    auto damages = Damages();
+    damages.emplace_back("one value short", lastValueShort);
+    for (const char* prefix : {"%EE#RLB3", "%EE#RLD3", "%EE#RTL5", "%EE#RBD5"}) {
+        for (const auto& [name, damage] : damages) {
+            const bool block = std::string(prefix) == "%EE#RLB3";
+            if ((name == "two short" && block) || (name == "one value short" && !block)) {
+                continue;
+            }
+            Damage(prefix, damage);
+            const std::string path = folder_.File("values" + std::to_string(++n) + ".bfd");
+            RunResult r = Run("buffer read -o " + path);
+            EXPECT_EQ(r.status, ZUL_ERR_COMM_RES) << prefix << " " << name << ": " << Err();
+            EXPECT_FALSE(std::filesystem::exists(path)) << prefix << " " << name;
+        }
+    }
+    Damage("%EE#RLB", [](std::string r) { return r; });
+    const std::string good = folder_.File("good.bfd");
+    EXPECT_EQ(Run("buffer read -o " + good).status, 0) << Err();
+    EXPECT_TRUE(std::filesystem::exists(good));
+}
+
+TEST_F(CtlAcqMalformedTest, LightWaveWritesNoFileFromABadReply) {
+    int n = 0;
+    for (const char* prefix : {"%EE#RDD17201", "%EE#RDD00044"}) {
+        for (const auto& [name, damage] : Damages()) {
+            Damage(prefix, damage);
+            const std::string path = folder_.File("wave" + std::to_string(++n) + ".lwd");
+            RunResult r = Run("lightwave -o " + path);
+            EXPECT_EQ(r.status, ZUL_ERR_COMM_RES) << prefix << " " << name << ": " << Err();
+            EXPECT_FALSE(std::filesystem::exists(path)) << prefix << " " << name;
+        }
+    }
 }
 
 }  // namespace

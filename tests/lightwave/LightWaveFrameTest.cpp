@@ -139,6 +139,11 @@ TEST(LightWaveReadList, BadRepliesStoreNothing) {
     EXPECT_EQ(list.StoreReply(0, "%EE$RDD3412", &info), ZUL_ERR_COMM_RES);
     EXPECT_EQ(list.StoreReply(0, "%EE$RDD3412FFFF00", &info), ZUL_ERR_COMM_RES);
     EXPECT_EQ(list.StoreReply(0, "%EE$RDD3412FFGF", &info), ZUL_ERR_COMM_RES);
+    EXPECT_EQ(info.detail1, "%EE#RDD0004400045");
+    EXPECT_EQ(info.detail2, "%EE$RD3412FFGF");  // as the controller sent it
+    EXPECT_EQ(list.StoreReply(0, "%EE$RDD", &info), ZUL_ERR_COMM_RES);
+    EXPECT_EQ(list.StoreReply(0, "%EE$RDD3412 FFF", &info), ZUL_ERR_COMM_RES);
+    EXPECT_EQ(list.StoreReply(0, "%EE$RDD3412+FFF", &info), ZUL_ERR_COMM_RES);
     EXPECT_EQ(list.StoreReply(2, "%EE$RDD3412FFFF", &info), ZUL_ERR);
     EXPECT_EQ(list.WordAt(44), 1);
     EXPECT_EQ(list.WordAt(45), 2);

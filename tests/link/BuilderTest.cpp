@@ -77,12 +77,58 @@ TEST(WordBuilders, ReadWordSendsTargetAndReadsFiveDigits) {
     EXPECT_EQ(gate.echoModes[0], 0);
 }
 
-TEST(WordBuilders, ReplyWithoutDataReadsZeroWithSuccess) {
-    ScriptedGate gate([](const CommRequest&) { return Reply("%EE$RMC"); });
-    int32_t value = -1;
+// A reply with a valid frame but data that is not exactly the field: no data, two characters
+// short, one too many, a letter or a blank where a digit belongs, a sign where none belongs.
+TEST(WordBuilders, MalformedReplyFailsWithTheReplyInDetail2) {
+    for (const char* text : {"%EE$RMC", "%EE$RMC003", "%EE$RMC000031", "%EE$RMC0A003",
+                             "%EE$RMC 0003", "%EE$RMC+0003", "%EE$RMC0000x"}) {
+        ScriptedGate gate([&](const CommRequest&) { return Reply(text); });
+        int32_t value = -1;
+        ResultInfo result;
+        EXPECT_EQ(ReadWord(gate, &result, cmd::kReadCurrentMemory, 0, &value), ZUL_ERR_COMM_RES)
+            << text;
+        EXPECT_EQ(value, 0) << text;
+        EXPECT_EQ(result.code, ZUL_ERR_COMM_RES);
+        EXPECT_EQ(result.osError, 0);
+        EXPECT_EQ(result.detail1, "%EE#RMC0");
+        EXPECT_EQ(result.detail2, text);
+    }
+}
+
+TEST(WordBuilders, LongAndRealMalformedRepliesFail) {
+    for (const char* text : {"%EE$RTL", "%EE$RTL-00000000", "%EE$RTL-00000000421",
+                             "%EE$RTL-00000A0042", "%EE$RTL00000000042", "%EE$RTL+9999999999"}) {
+        ScriptedGate gate([&](const CommRequest&) { return Reply(text); });
+        int32_t value = 1;
+        ResultInfo result;
+        EXPECT_EQ(ReadLong(gate, &result, cmd::kReadTriggerDelay, 5, &value), ZUL_ERR_COMM_RES)
+            << text;
+        EXPECT_EQ(value, 0) << text;
+        EXPECT_EQ(result.detail2, text);
+    }
+    for (const char* text :
+         {"%EE$RMD", "%EE$RMD+012.3456", "%EE$RMD+012.3456789", "%EE$RMD+012.34x678",
+          "%EE$RMD+01.2.34567", "%EE$RMD+1.2345e+01", "%EE$RMD+nan0000000", "%EE$RMD +12.345678"}) {
+        ScriptedGate gate([&](const CommRequest&) { return Reply(text); });
+        double real = 1.0;
+        ResultInfo result;
+        EXPECT_EQ(ReadReal(gate, &result, cmd::kReadMeasuredValue, 3, &real), ZUL_ERR_COMM_RES)
+            << text;
+        EXPECT_EQ(real, 0.0) << text;
+        EXPECT_EQ(result.detail1, "%EE#RMD3");
+        EXPECT_EQ(result.detail2, text);
+    }
+}
+
+TEST(WordBuilders, LongReplyDetailIsShortenedAndEscaped) {
+    std::string text = "%EE$RMC" + std::string(200, '7');
+    text[8] = '\x01';
+    ScriptedGate gate([&](const CommRequest&) { return Reply(text); });
     ResultInfo result;
-    EXPECT_EQ(ReadWord(gate, &result, cmd::kReadCurrentMemory, 0, &value), ZUL_OK);
-    EXPECT_EQ(value, 0);
+    EXPECT_EQ(ReadWord(gate, &result, cmd::kReadCurrentMemory, 0, nullptr), ZUL_ERR_COMM_RES);
+    EXPECT_EQ(result.detail2.rfind("%EE$RMC7\\x017", 0), 0u) << result.detail2;
+    EXPECT_NE(result.detail2.find("(207 characters)"), std::string::npos) << result.detail2;
+    EXPECT_LT(result.detail2.size(), 140u);
 }
 
 TEST(WordBuilders, FailureCopiesTheRequestOutcomeAndClearsTheValue) {
@@ -120,9 +166,9 @@ TEST(WordBuilders, WritersEncodeTheirFields) {
                              }));
 }
 
-TEST(WordBuilders, LongAndRealReadersNeedEighteenCharacters) {
-    std::deque<std::string> replies = {"%EE$RTL-0000000042", "%EE$RTL-000000004",
-                                       "%EE$RMD+012.345678", "%EE$RMD+012.34567"};
+TEST(WordBuilders, LongAndRealReadersTakeExactlyEighteenCharacters) {
+    std::deque<std::string> replies = {"%EE$RTL-0000000042", "%EE$RTL+2147483647",
+                                       "%EE$RMD+012.345678", "%EE$RMD-000.250000"};
     ScriptedGate gate([&](const CommRequest&) {
         std::string r = replies.front();
         replies.pop_front();
@@ -133,12 +179,12 @@ TEST(WordBuilders, LongAndRealReadersNeedEighteenCharacters) {
     EXPECT_EQ(ReadLong(gate, &result, cmd::kReadTriggerDelay, 3, &value), ZUL_OK);
     EXPECT_EQ(value, -42);
     EXPECT_EQ(ReadLong(gate, &result, cmd::kReadTriggerDelay, 3, &value), ZUL_OK);
-    EXPECT_EQ(value, 0);  // one character short: not read
+    EXPECT_EQ(value, INT32_MAX);
     double real = 1.0;
     EXPECT_EQ(ReadReal(gate, &result, cmd::kReadMeasuredValue, 3, &real), ZUL_OK);
     EXPECT_DOUBLE_EQ(real, 12.345678);
     EXPECT_EQ(ReadReal(gate, &result, cmd::kReadMeasuredValue, 3, &real), ZUL_OK);
-    EXPECT_EQ(real, 0.0);
+    EXPECT_DOUBLE_EQ(real, -0.25);
 }
 
 TEST(WordBuilders, PostWordIsFireAndForget) {
@@ -265,6 +311,32 @@ TEST(RegisterBlockJob, StopsAtTheFirstFailingFrame) {
     EXPECT_EQ(job.RegisterValue(9), 0);
 }
 
+// A read reply with a valid frame but words that do not decode stops the run; the words of the
+// bad frame are not stored (earlier frames keep theirs).
+TEST(RegisterBlockJob, MalformedReadReplyFailsAndStoresNothingOfItsFrame) {
+    const std::string good = "%EE$RD" + FormatHexWord(0x1111) + FormatHexWord(0x2222);
+    for (std::string bad : {std::string("%EE$RD"), "%EE$RD" + FormatHexWord(0x3333) + "44",
+                            "%EE$RD" + FormatHexWord(0x3333) + FormatHexWord(0x4444) + "55",
+                            std::string("%EE$RD3333G444"), std::string("%EE$RD3333 444"),
+                            std::string("%EE$RD3333+444"), std::string("%EE$RD0x334444")}) {
+        RegisterBlock job;
+        for (uint32_t a : {1u, 2u, 5u, 6u}) {
+            job.AddRegister(a);
+        }
+        ScriptedGate gate([&](const CommRequest& r) {
+            return Reply(r.command == "%EE#RDD0000100002" ? good : bad);
+        });
+        ResultInfo result;
+        EXPECT_EQ(job.Run(gate, &result, true), ZUL_ERR_COMM_RES) << bad;
+        EXPECT_EQ(result.detail1, "%EE#RDD0000500006");
+        EXPECT_EQ(result.detail2, bad);  // as the controller sent it
+        EXPECT_EQ(job.RegisterValue(1), 0x1111);
+        EXPECT_EQ(job.RegisterValue(2), 0x2222);
+        EXPECT_EQ(job.RegisterValue(5), 0) << bad;
+        EXPECT_EQ(job.RegisterValue(6), 0) << bad;
+    }
+}
+
 TEST(RegisterBlockJob, AbortFlagEndsBeforeTheNextFrame) {
     RegisterBlock job;
     for (uint32_t a : {1u, 5u, 9u}) {
@@ -322,6 +394,76 @@ TEST(ControllerInfoRead, FailureLeavesOutputsCleared) {
     EXPECT_EQ(ReadControllerInfo(gate, &result, &info), ZUL_ERR_OFFLINE);
     EXPECT_TRUE(info.name.empty());
     EXPECT_EQ(info.version, 0);
+}
+
+// The identity read of a controller that answers with malformed words: no name, no version
+// 0.00 and no success.
+TEST(ControllerInfoRead, MalformedWordsFailWithNoIdentity) {
+    const std::string name = WordsOfText("QV-M8A", 6) + FormatHexWord(0x0123);
+    const std::string texts = WordsOfText("HEAD-10", 8) + WordsOfText("HEAD-20", 8);
+    for (int variant = 0; variant < 4; ++variant) {
+        ScriptedGate gate([&](const CommRequest& r) {
+            std::string first = name;
+            std::string second = texts;
+            if (variant == 0) {
+                first.clear();  // no data at all
+            } else if (variant == 1) {
+                first.resize(first.size() - 2);  // two characters short
+            } else if (variant == 2) {
+                second[5] = 'Z';  // a letter where a hex digit belongs
+            } else {
+                second += "00";  // two characters too many
+            }
+            return Reply("%EE$RD" + (r.command == "%EE#RDD0011800124" ? first : second));
+        });
+        ResultInfo result;
+        ControllerInfo info;
+        info.name = "old";
+        EXPECT_EQ(ReadControllerInfo(gate, &result, &info), ZUL_ERR_COMM_RES) << variant;
+        EXPECT_TRUE(info.name.empty());
+        EXPECT_TRUE(info.versionText.empty());
+        EXPECT_EQ(info.version, 0);
+        EXPECT_EQ(result.detail1.substr(0, 7), "%EE#RDD");
+        EXPECT_EQ(result.detail2.substr(0, 6), "%EE$RD");
+    }
+}
+
+// Hex words that decode but do not give text: a control character in a name is a damaged
+// reply, not a name. Characters after the terminating zero byte are not looked at.
+TEST(ControllerInfoRead, ControlCharactersInTheTextsFail) {
+    for (int variant = 0; variant < 3; ++variant) {
+        ScriptedGate gate([&](const CommRequest& r) {
+            std::string name = "QV-M8A";
+            std::string text4 = "HEAD-20";
+            if (variant == 0) {
+                name[2] = '\x01';
+            } else if (variant == 1) {
+                text4[0] = '\x7F';
+            } else {
+                name = std::string("QV-M8A") + '\0' + '\x02';  // after the end: ignored
+            }
+            if (r.command == "%EE#RDD0011800124") {
+                return Reply("%EE$RD" + WordsOfText(name, 6) + FormatHexWord(0x0123));
+            }
+            return Reply("%EE$RD" + WordsOfText("HEAD\t10", 8) + WordsOfText(text4, 8));
+        });
+        ResultInfo result;
+        ControllerInfo info;
+        int32_t code = ReadControllerInfo(gate, &result, &info);
+        if (variant == 2) {
+            EXPECT_EQ(code, ZUL_OK);
+            EXPECT_EQ(info.name, "QV-M8A");
+            EXPECT_EQ(info.text3, "HEAD\t10");
+            continue;
+        }
+        EXPECT_EQ(code, ZUL_ERR_COMM_RES) << variant;
+        EXPECT_TRUE(info.name.empty());
+        EXPECT_EQ(info.version, 0);
+        const std::string expected = variant == 0 ? "%EE#RDD0011800124" : "%EE#RDD0015200167";
+        EXPECT_EQ(result.detail1, expected);
+        EXPECT_EQ(result.detail2.substr(0, 6), "%EE$RD");
+        EXPECT_EQ(result.detail2.size(), variant == 0 ? 6u + 4 * 7 : 6u + 4 * 16);
+    }
 }
 
 class FakeControllerState : public ControllerStateSource {

@@ -106,7 +106,65 @@ TEST(FieldRead, ShortReplyGivesShortZeroFields) {
     EXPECT_EQ(cursor, 9);
     EXPECT_EQ(ReadHexWord("%EE$RMC12", cursor), 0);
     cursor = 0;
-    EXPECT_EQ(ReadHexWord("FF", cursor), 255);  // the high byte is missing
+    EXPECT_EQ(ReadHexWord("FF", cursor), 0);  // the high byte is missing: no word
+    cursor = 0;
+    EXPECT_EQ(ReadHexWord("F G0", cursor), 0);  // not "%2x": a blank or letter is no digit
+}
+
+// The strict readers of reply data take the whole field or nothing.
+TEST(FieldTake, FieldsMustBeCompleteAndOfTheirKind) {
+    int32_t value = -1;
+    int32_t cursor = 7;
+    EXPECT_TRUE(TakeDecimal("%EE$RMC00003", cursor, 5, value));
+    EXPECT_EQ(value, 3);
+    EXPECT_EQ(cursor, 12);
+    for (const char* bad : {"%EE$RMC", "%EE$RMC003", "%EE$RMC0A003", "%EE$RMC 0003", "%EE$RMC+0003",
+                            "%EE$RMC-0003", "%EE$RMC0003\t"}) {
+        cursor = 7;
+        value = -1;
+        EXPECT_FALSE(TakeDecimal(bad, cursor, 5, value)) << bad;
+        EXPECT_EQ(cursor, 7) << bad;
+        EXPECT_EQ(value, -1) << bad;
+    }
+    cursor = 0;
+    EXPECT_TRUE(TakeSigned11("-0000000042", cursor, value));
+    EXPECT_EQ(value, -42);
+    for (const char* bad : {"00000000042", "+000000004", "+00000000x2", "+2147483648",
+                            "-2147483649", "++000000042", " -000000042"}) {
+        cursor = 0;
+        EXPECT_FALSE(TakeSigned11(bad, cursor, value)) << bad;
+        EXPECT_EQ(cursor, 0) << bad;
+    }
+    cursor = 0;
+    EXPECT_TRUE(TakeSigned11("-2147483648", cursor, value));
+    EXPECT_EQ(value, INT32_MIN);
+
+    double real = 7.0;
+    cursor = 0;
+    EXPECT_TRUE(TakeReal11("+001.500000", cursor, real));
+    EXPECT_DOUBLE_EQ(real, 1.5);
+    for (const char* bad :
+         {"+001.50000", "+001.5000x0", "+1.50000e+0", "+00.1.50000", "+nan0000000", "+inf0000000",
+          "  +1.500000", "+001.5000 0", "+001.50000\n"}) {
+        cursor = 0;
+        real = 7.0;
+        EXPECT_FALSE(TakeReal11(bad, cursor, real)) << bad;
+        EXPECT_EQ(real, 7.0) << bad;
+        EXPECT_EQ(cursor, 0) << bad;
+    }
+
+    uint16_t word = 9;
+    cursor = 0;
+    EXPECT_TRUE(TakeHexWord("ff0a", cursor, word));
+    EXPECT_EQ(word, 0x0AFF);
+    for (const char* bad : {"FF0", "F 0A", "FG0A", "+F0A", "0xFF", "-1FF"}) {
+        cursor = 0;
+        word = 9;
+        EXPECT_FALSE(TakeHexWord(bad, cursor, word)) << bad;
+        EXPECT_EQ(word, 9) << bad;
+    }
+    EXPECT_FALSE(ParseHexWordField("FF00A", word));
+    EXPECT_FALSE(ParseHexWordField("", word));
 }
 
 TEST(FieldRead, HexWordAndReal) {
@@ -146,6 +204,31 @@ TEST(FieldRead, EveryWriterRoundTrips) {
     for (double v : {0.0, 1.5, -0.25, 999.5, -999.999999, 0.000001}) {
         int32_t cursor = 0;
         EXPECT_NEAR(ReadReal11(FormatReal11(v), cursor), v, 5e-7);
+    }
+    // The strict readers accept everything the writers produce.
+    for (int32_t v : {0, 1, -1, 12345, -99999, INT32_MAX, INT32_MIN}) {
+        int32_t cursor = 0;
+        int32_t read = 0;
+        EXPECT_TRUE(TakeSigned11(FormatSigned11(v), cursor, read));
+        EXPECT_EQ(read, v);
+    }
+    for (int32_t v : {0, 1, 99999, 12345}) {
+        int32_t cursor = 0;
+        int32_t read = -1;
+        EXPECT_TRUE(TakeDecimal(FormatDecimal(v, 5), cursor, 5, read));
+        EXPECT_EQ(read, v);
+    }
+    for (uint32_t v : {0u, 1u, 255u, 256u, 0x7FFFu, 0xFFFFu}) {
+        int32_t cursor = 0;
+        uint16_t read = 0;
+        EXPECT_TRUE(TakeHexWord(FormatHexWord(v), cursor, read));
+        EXPECT_EQ(read, v);
+    }
+    for (double v : {0.0, 1.5, -0.25, 999.5, -999.999999, 0.000001}) {
+        int32_t cursor = 0;
+        double read = 99.0;
+        EXPECT_TRUE(TakeReal11(FormatReal11(v), cursor, read)) << FormatReal11(v);
+        EXPECT_NEAR(read, v, 5e-7);
     }
 }
 

@@ -156,6 +156,105 @@ TEST_F(MeasurementCycleTest, ShortRegisterReplyFailsInsteadOfReadingZero) {
     EXPECT_DOUBLE_EQ(store.GetDouble<kMeasZeroSetVal>(0), 2.5);
 }
 
+// Replies with a valid frame whose data does not decode end the cycle with ZUL_ERR_COMM_RES and
+// the reply in detail2; nothing of that reply is stored, and no further command is sent.
+TEST_F(MeasurementCycleTest, MalformedMeasurementBlockStoresNothingAndEndsTheCycle) {
+    const std::string good = "+001.234567101010-000.500000010101";
+    std::vector<std::string> bad = {
+        "",                                    // no data at all
+        good.substr(0, good.size() - 2),       // two characters short
+        good + "0",                            // one too many
+        "+001.23x567101010-000.500000010101",  // a letter in the real
+        "+001.234567101A10-000.500000010101",  // a letter where a state digit belongs
+        "+001.234567101010-000.50000001010 ",  // a blank where a state digit belongs
+    };
+    for (const std::string& data : bad) {
+        store.SetDouble<kMeasMeasureValue>(4.5, 0);
+        store.SetDouble<kMeasMeasureValue>(4.5, 1);
+        store.SetInt<kMeasAlarmState>(3, 1);
+        {
+            std::lock_guard lock(mutex_);
+            replies_["%EE#RMB5"] = "%EE$RMB" + data;
+        }
+        ScriptedGate local{[this](const std::string& c) { return Answer(c); }};
+        CThreadMeasurement thread(local, store, environment);
+        ASSERT_TRUE(thread.Start());
+        thread.StartMeasurementCycle(NewRequest());
+        auto done = returned.Wait();
+        ASSERT_NE(done, nullptr);
+        EXPECT_EQ(done->result.code, ZUL_ERR_COMM_RES) << data;
+        EXPECT_EQ(done->result.detail1, "%EE#RMB5");
+        EXPECT_EQ(done->result.detail2, "%EE$RMB" + data);
+        EXPECT_EQ(local.Commands(), (std::vector<std::string>{"%EE#RMB5"})) << data;
+        EXPECT_DOUBLE_EQ(store.GetDouble<kMeasMeasureValue>(0), 4.5) << data;
+        EXPECT_DOUBLE_EQ(store.GetDouble<kMeasMeasureValue>(1), 4.5) << data;
+        EXPECT_EQ(store.GetInt<kMeasAlarmState>(1), 3) << data;
+    }
+}
+
+TEST_F(MeasurementCycleTest, MalformedFiveDigitRepliesStoreNothing) {
+    for (const char* data : {"", "001", "000010", "0x001", "0000A", " 0001", "-0001"}) {
+        store.SetInt<kMeasAlarmCode>(44, 1);
+        {
+            std::lock_guard lock(mutex_);
+            replies_["%EE#ROA4"] = std::string("%EE$ROA") + data;
+        }
+        ScriptedGate local{[this](const std::string& c) { return Answer(c); }};
+        CThreadMeasurement thread(local, store, environment);
+        ASSERT_TRUE(thread.Start());
+        thread.StartMeasurementCycle(NewRequest());
+        auto done = returned.Wait();
+        ASSERT_NE(done, nullptr);
+        EXPECT_EQ(done->result.code, ZUL_ERR_COMM_RES) << data;
+        EXPECT_EQ(done->result.detail2, std::string("%EE$ROA") + data);
+        EXPECT_EQ(store.GetInt<kMeasAlarmCode>(1), 44) << data;
+        EXPECT_EQ(store.GetInt<kMeasAlarmCode>(0), 7);  // the reply before it was good
+    }
+    // A bad zero-set reply ends the cycle before the offsets are read.
+    {
+        std::lock_guard lock(mutex_);
+        replies_["%EE#RZS3"] = "%EE$RZS0000";
+    }
+    ScriptedGate local{[this](const std::string& c) { return Answer(c); }};
+    CThreadMeasurement thread(local, store, environment);
+    ASSERT_TRUE(thread.Start());
+    thread.StartMeasurementCycle(NewRequest());
+    auto done = returned.Wait();
+    ASSERT_NE(done, nullptr);
+    EXPECT_EQ(done->result.code, ZUL_ERR_COMM_RES);
+    EXPECT_EQ(local.Commands(), (std::vector<std::string>{"%EE#RMB5", "%EE#RZS3"}));
+}
+
+TEST_F(MeasurementCycleTest, MalformedRegisterWordsStoreNoOffsets) {
+    for (std::string data : {std::string("FFFFFFF"), std::string("FFFFFFFFF"),
+                             std::string("FFFFGFFF"), std::string("FF FFFFF")}) {
+        store.SetDouble<kMeasZeroSetVal>(2.5, 0);
+        {
+            std::lock_guard lock(mutex_);
+            replies_["%EE#RDD0280702808"] = "%EE$RD" + data;
+        }
+        ScriptedGate local{[this](const std::string& c) { return Answer(c); }};
+        CThreadMeasurement thread(local, store, environment);
+        ASSERT_TRUE(thread.Start());
+        thread.StartMeasurementCycle(NewRequest());
+        auto done = returned.Wait();
+        ASSERT_NE(done, nullptr);
+        EXPECT_EQ(done->result.code, ZUL_ERR_COMM_RES) << data;
+        EXPECT_EQ(done->result.detail2, "%EE$RD" + data);
+        EXPECT_DOUBLE_EQ(store.GetDouble<kMeasZeroSetVal>(0), 2.5) << data;
+        EXPECT_EQ(local.CountOf("%EE#RTI"), 0u);
+    }
+}
+
+TEST(MeasurementBlock, DecodesBothOutputs) {
+    MeasurementBlock block;
+    ASSERT_TRUE(DecodeMeasurementBlock("%EE$RMB-012.500000000001+000.000001123456", block));
+    EXPECT_DOUBLE_EQ(block.outputs[0].value, -12.5);
+    EXPECT_EQ(block.outputs[0].states, (std::array<int32_t, 6>{0, 0, 0, 0, 0, 1}));
+    EXPECT_DOUBLE_EQ(block.outputs[1].value, 0.000001);
+    EXPECT_EQ(block.outputs[1].states, (std::array<int32_t, 6>{1, 2, 3, 4, 5, 6}));
+}
+
 TEST_F(MeasurementCycleTest, LaserOffGoesToTheBankCurrentWhenTheReplyArrives) {
     gate.SetHold(true);
     CThreadMeasurement thread(gate, store, environment);
