@@ -33,7 +33,7 @@ RunResult Assoc(const ScratchDesktop& desktop, const std::vector<std::string>& a
 // The type the MIME database gives the file, with " csv" when it is a kind of text/csv.
 std::string TypeOf(const ScratchDesktop& desktop, const std::string& file) {
 #ifdef QVM8_MIME_PROBE
-    const RunResult probe = desktop.Run(QVM8_MIME_PROBE, {file});
+    const RunResult probe = desktop.Run(QVM8_MIME_PROBE, {file}, assoctest::kProbeEnvironment);
     EXPECT_EQ(probe.exitCode, 0) << probe.err;
     std::string out = probe.out;
     while (!out.empty() && out.back() == '\n') {

@@ -39,9 +39,11 @@ TEST(PackagedTypes, DataFilesGetTheirTypesAndSettingsFilesTheirHandler) {
     desktop.WriteFile("files/line4.zul", "[ZUL_APP_DATA]\r\nCurMemNo=0\r\n");
     desktop.WriteFile("files/run.bfd", "No.,OUT1,OUT2\r\n1,0.1234,0.5678\r\n");
     desktop.WriteFile("files/head.lwd", "Pixel,Head A,Head B\r\n0,12,40\r\n");
-    const RunResult probe = desktop.Run(
-        QVM8_MIME_PROBE, {desktop.Path("files/line4.zul"), desktop.Path("files/run.bfd"),
-                          desktop.Path("files/head.lwd")});
+    const RunResult probe =
+        desktop.Run(QVM8_MIME_PROBE,
+                    {desktop.Path("files/line4.zul"), desktop.Path("files/run.bfd"),
+                     desktop.Path("files/head.lwd")},
+                    assoctest::kProbeEnvironment);
     ASSERT_EQ(probe.exitCode, 0) << probe.err;
     EXPECT_EQ(probe.out,
               "application/x-qvm8-zul -\n"

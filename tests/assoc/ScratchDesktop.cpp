@@ -40,19 +40,29 @@ void ScratchDesktop::WriteFile(const std::string& name, const std::string& text)
     std::ofstream(path, std::ios::binary) << text;
 }
 
-RunResult ScratchDesktop::Run(const std::string& program,
-                              const std::vector<std::string>& arguments) const {
+RunResult ScratchDesktop::Run(const std::string& program, const std::vector<std::string>& arguments,
+                              const std::vector<std::string>& overrides) const {
+    std::vector<std::string> settings = overrides;
+    settings.push_back("XDG_DATA_HOME=" + dataHome);
+    settings.push_back("XDG_DATA_DIRS=" + root_ + "/system");
+    settings.push_back("HOME=" + root_ + "/home");
+    auto overridden = [&](std::string_view entry) {
+        for (const std::string& setting : settings) {
+            const std::string_view name =
+                std::string_view(setting).substr(0, setting.find('=') + 1);
+            if (entry.rfind(name, 0) == 0) {
+                return true;
+            }
+        }
+        return false;
+    };
     std::vector<std::string> environment;
     for (char** entry = environ; *entry != nullptr; ++entry) {
-        const std::string_view text = *entry;
-        if (text.rfind("XDG_DATA_HOME=", 0) != 0 && text.rfind("XDG_DATA_DIRS=", 0) != 0 &&
-            text.rfind("HOME=", 0) != 0) {
-            environment.emplace_back(text);
+        if (!overridden(*entry)) {
+            environment.emplace_back(*entry);
         }
     }
-    environment.push_back("XDG_DATA_HOME=" + dataHome);
-    environment.push_back("XDG_DATA_DIRS=" + root_ + "/system");
-    environment.push_back("HOME=" + root_ + "/home");
+    environment.insert(environment.end(), settings.begin(), settings.end());
     std::vector<char*> envp;
     for (std::string& entry : environment) {
         envp.push_back(entry.data());

@@ -29,12 +29,18 @@ public:
     void WriteFile(const std::string& name, const std::string& text) const;
 
     // Runs program with arguments, XDG_DATA_HOME = dataHome, XDG_DATA_DIRS = Root()/system,
-    // HOME = Root()/home and the rest of the environment unchanged.
-    RunResult Run(const std::string& program, const std::vector<std::string>& arguments) const;
+    // HOME = Root()/home, the given NAME=value overrides and the rest of the environment
+    // unchanged.
+    RunResult Run(const std::string& program, const std::vector<std::string>& arguments,
+                  const std::vector<std::string>& overrides = {}) const;
 
 private:
     std::string root_;
 };
+
+// The environment override for runs of the MIME probe: a sanitizer build's leak checker stays
+// out of the Qt library's own start-up allocations.
+inline const std::vector<std::string> kProbeEnvironment = {"ASAN_OPTIONS=detect_leaks=0"};
 
 std::string ReadFile(const std::string& path);
 bool Exists(const std::string& path);
