@@ -154,7 +154,8 @@ int32_t WriteDirectValue(const std::string& path, std::string_view section, std:
     }
     std::vector<std::string_view> lines = SplitLines(content);
     std::string keyLine = std::string(TrimBlanks(key)) + "=" + std::string(value);
-    // Built by appending: GCC 12 reports a false -Wrestrict for "[" + std::string(...) at -O2.
+    // Built by appending: GCC 12 reports a false -Wrestrict for "[" + std::string in optimised
+    // builds.
     std::string header;
     header.reserve(section.size() + 2);
     header.append(1, '[').append(section).append(1, ']');
