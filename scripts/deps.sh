@@ -1,11 +1,22 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build and the tests need, only those that are missing.
-# Works as root and through sudo. Usage: scripts/deps.sh [extra packages...]
+# Works as root and through sudo. Usage: scripts/deps.sh [--packaging] [extra packages...]
+#   --packaging  also what building and checking the Debian package needs (scripts/package.sh,
+#                scripts/check-install.sh) and the file-type tests: dpkg-dev and file for the
+#                dependency detection, the desktop-file, AppStream and XML validators, lintian,
+#                shared-mime-info.
 set -euo pipefail
 
 packages=(cmake g++ make libgtest-dev libgmock-dev libbenchmark-dev pkg-config
           qt6-base-dev libqcustomplot-dev libgl-dev libxkbcommon-dev fonts-dejavu-core)
-packages+=("$@")
+packaging=(dpkg-dev file desktop-file-utils appstream libxml2-utils lintian shared-mime-info)
+for arg in "$@"; do
+  case "$arg" in
+    --packaging) packages+=("${packaging[@]}") ;;
+    -*) echo "deps.sh: unknown option $arg" >&2; exit 64 ;;
+    *) packages+=("$arg") ;;
+  esac
+done
 
 missing=()
 for p in "${packages[@]}"; do

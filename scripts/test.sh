@@ -52,7 +52,7 @@ case "$sanitize" in
   *) echo "scripts/test.sh: unknown sanitizer set '$sanitize'" >&2; exit 64 ;;
 esac
 
-cmake -S . -B "$dir" -DQVM8_SANITIZE="$sanitize" >/dev/null
+cmake -S . -B "$dir" -DQVM8_SANITIZE="$sanitize" -DQVM8_WERROR=ON >/dev/null
 cmake --build "$dir" -j "$jobs"
 
 export ASAN_OPTIONS="${ASAN_OPTIONS:-detect_leaks=1:abort_on_error=1}"

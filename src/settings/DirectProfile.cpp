@@ -147,7 +147,11 @@ int32_t WriteDirectValue(const std::string& path, std::string_view section, std:
     }
     std::vector<std::string_view> lines = SplitLines(content);
     std::string keyLine = std::string(TrimBlanks(key)) + "=" + std::string(value);
-    std::string header = "[" + std::string(section) + "]";
+    // Built by appending: GCC 12 reports a false -Wrestrict for "[" + std::string in optimised
+    // builds.
+    std::string header;
+    header.reserve(section.size() + 2);
+    header.append(1, '[').append(section).append(1, ']');
 
     size_t begin = 0;
     size_t end = 0;

@@ -96,8 +96,12 @@ std::string InstanceName(int32_t itemId, int32_t bank, int32_t index2) {
     const bool perHead = item->index2Kind == kIndexHead;
     const int32_t head = perHead ? index2 : 0;
     const int32_t output = perHead ? 0 : index2;
-    return "[" + ExpandPattern(item->section, bank, head, output) + "] " +
-           ExpandPattern(item->key, bank, head, output);
+    // Built by appending: GCC 12 reports a false -Wrestrict for "[" + std::string in optimised
+    // builds.
+    std::string name(1, '[');
+    name.append(ExpandPattern(item->section, bank, head, output)).append("] ");
+    name.append(ExpandPattern(item->key, bank, head, output));
+    return name;
 }
 
 std::string ValueText(const SettingsStore& store, int32_t itemId, int32_t i1, int32_t i2) {

@@ -16,7 +16,9 @@ constexpr std::chrono::seconds kCycleLimit(200);
 
 std::string OutputJson(const SettingsStore& store, int out) {
     auto field = [](const char* key, const std::string& value) {
-        return "\"" + std::string(key) + "\": " + value;
+        std::string text(1, '"');
+        text.append(key).append("\": ").append(value);
+        return text;
     };
     std::string text = "{";
     text += field("value", JsonReal(store.GetDouble<kMeasMeasureValue>(out))) + ", ";

@@ -129,9 +129,10 @@ std::string UsageText() {
         "               [--settings FILE.zul] [--json] [--trace] COMMAND ...\n"
         "\ncommands:\n";
     for (const CtlCommand& command : AllCommands()) {
-        std::string left = "  " + std::string(command.name);
+        std::string left(2, ' ');
+        left += command.name;
         if (!command.synopsis.empty()) {
-            left += " " + std::string(command.synopsis);
+            left.append(1, ' ').append(command.synopsis);
         }
         if (left.size() < 28) {
             left.append(28 - left.size(), ' ');

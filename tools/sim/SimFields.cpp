@@ -116,7 +116,9 @@ std::string FormatDecimal(uint64_t value, int width) {
 
 std::string FormatSigned11(int64_t value) {
     uint64_t magnitude = value < 0 ? static_cast<uint64_t>(-value) : static_cast<uint64_t>(value);
-    return std::string(value < 0 ? "-" : "+") + FormatDecimal(magnitude, 10);
+    std::string text(1, value < 0 ? '-' : '+');
+    text += FormatDecimal(magnitude, 10);
+    return text;
 }
 
 std::string FormatReal11(double value) {
