@@ -36,8 +36,9 @@ struct Harness {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size) {
-    static Harness* harness = new Harness();  // lives until the process ends
-    harness->gate.Reset(std::string_view(reinterpret_cast<const char*>(bytes), size));
+    // One thread for the whole run; it is stopped and joined when the process ends.
+    static Harness harness;
+    harness.gate.Reset(std::string_view(reinterpret_cast<const char*>(bytes), size));
 
     zul::Event done;
     int32_t code = -1;
@@ -46,15 +47,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size) {
         code = finished->result.code;
         done.Set();
     };
-    harness->thread.StartMeasurementCycle(std::move(request));
+    harness.thread.StartMeasurementCycle(std::move(request));
     done.Wait();
 
-    size_t requests = harness->gate.Requests();
+    size_t requests = harness.gate.Requests();
     Check(requests >= 1 && requests <= kCycleCommands);
     Check(code != zul::ZUL_OK || requests == kCycleCommands);
     for (int32_t out = 0; out < 2; ++out) {
-        Check(std::isfinite(harness->store.GetDouble<zul::kMeasMeasureValue>(out)));
-        Check(std::isfinite(harness->store.GetDouble<zul::kMeasZeroSetVal>(out)));
+        Check(std::isfinite(harness.store.GetDouble<zul::kMeasMeasureValue>(out)));
+        Check(std::isfinite(harness.store.GetDouble<zul::kMeasZeroSetVal>(out)));
     }
     return 0;
 }

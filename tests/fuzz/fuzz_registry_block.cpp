@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
@@ -56,6 +57,12 @@ struct Registry {
         blockPath = folder + "/" + std::string(zul::kRegistryBlockName);
         settingsPath = folder + "/fuzz.zul";
     }
+    ~Registry() {
+        registry.reset();
+        holder.reset();
+        std::error_code ec;
+        std::filesystem::remove_all(folder, ec);
+    }
 
     std::string folder;
     std::string blockPath;
@@ -75,7 +82,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size) {
         Check(zul::ParseRegistryBlock(rebuilt) == entries);
     }
 
-    static Registry* shared = new Registry();  // lives until the process ends
+    static Registry registry;  // one folder for the whole run, removed when the process ends
+    Registry* shared = &registry;
     int fd = ::open(shared->blockPath.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
     Check(fd >= 0);
     Check(::write(fd, bytes, size) == static_cast<ssize_t>(size));
