@@ -37,6 +37,11 @@ if [ -n "$fuzz" ]; then
   cmake --build "$dir" -j "$jobs" --target fuzz_all
   export ASAN_OPTIONS="${ASAN_OPTIONS:-detect_leaks=1}"
   export UBSAN_OPTIONS="${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}"
+  # The file targets write a scratch file per input and the settings files are synced on save:
+  # a memory-backed folder keeps them fast.
+  scratch=$(mktemp -d /dev/shm/qvm8-fuzz.XXXXXX 2>/dev/null || mktemp -d)
+  trap 'rm -rf "$scratch"' EXIT
+  export TMPDIR="$scratch"
   status=0
   for target in "$dir"/tests/fuzz/fuzz_*; do
     [ -x "$target" ] || continue
