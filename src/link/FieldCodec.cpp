@@ -165,7 +165,8 @@ double ParseRealField(std::string_view field) {
         negative = field[i] == '-';
         ++i;
     }
-    if (i >= field.size() || field[i] == '+' || field[i] == '-') {
+    // A reading starts with a digit or the decimal point; "inf" and "nan" are no readings.
+    if (i >= field.size() || !((field[i] >= '0' && field[i] <= '9') || field[i] == '.')) {
         return 0.0;
     }
     double value = 0.0;
