@@ -83,7 +83,8 @@ double ParseLeadingDouble(std::string_view text) {
         negative = text[0] == '-';
         text.remove_prefix(1);
     }
-    if (text.empty() || text[0] == '+' || text[0] == '-') {
+    // A number starts with a digit or the decimal point: "inf" and "nan" are no values.
+    if (text.empty() || !((text[0] >= '0' && text[0] <= '9') || text[0] == '.')) {
         return 0.0;
     }
     double value = 0.0;

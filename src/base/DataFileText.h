@@ -30,8 +30,8 @@ std::vector<std::string> SplitCsvRow(std::string_view line, char separator);
 // int32 range; 0 when there are no digits.
 int32_t ParseLeadingInt(std::string_view text);
 
-// Leading floating-point number as strtod reads it in the "C" locale; 0 when there is none or
-// it is out of range.
+// Leading floating-point number as strtod reads it in the "C" locale; 0 when there is none, it
+// is out of range, or the text spells an infinity or "nan" (data files hold finite values).
 double ParseLeadingDouble(std::string_view text);
 
 // "%f" with six decimals and a decimal point whatever the process locale.
