@@ -27,18 +27,41 @@ jobs=$(nproc 2>/dev/null || echo 2)
 if [ -n "$fuzz" ]; then
   scripts/deps.sh clang libclang-rt-14-dev
   dir=build-fuzz
-  cmake -S . -B "$dir" -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
-    -DQVM8_FUZZ=ON -DQVM8_BUILD_BENCH=OFF -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-  cmake --build "$dir" -j "$jobs"
+  launcher=()
+  if command -v ccache >/dev/null; then
+    launcher=(-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+  fi
+  cmake -S . -B "$dir" -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ "${launcher[@]}" \
+    -DQVM8_FUZZ=ON -DQVM8_BUILD_UI=OFF -DQVM8_BUILD_BENCH=OFF \
+    -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+  cmake --build "$dir" -j "$jobs" --target fuzz_all
+  export ASAN_OPTIONS="${ASAN_OPTIONS:-detect_leaks=1}"
+  export UBSAN_OPTIONS="${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}"
+  # The file targets write a scratch file per input and the settings files are synced on save:
+  # a memory-backed folder keeps them fast.
+  scratch=$(mktemp -d /dev/shm/qvm8-fuzz.XXXXXX 2>/dev/null || mktemp -d)
+  trap 'rm -rf "$scratch"' EXIT
+  export TMPDIR="$scratch"
   status=0
   for target in "$dir"/tests/fuzz/fuzz_*; do
     [ -x "$target" ] || continue
     name=$(basename "$target")
-    corpus="$dir/corpus/$name"
-    mkdir -p "$corpus"
+    short=${name#fuzz_}
+    corpus="$dir/corpus/$short"
+    # A finding is kept in build-fuzz/crashes/<name>/; once copied to tests/fuzz/crashes/<name>/
+    # the normal build replays it on every run.
+    crashes="$dir/crashes/$short"
+    mkdir -p "$corpus" "$crashes"
     echo "== $name for ${fuzz_seconds}s"
-    "$target" -max_total_time="$fuzz_seconds" -rss_limit_mb=4096 "$corpus" \
-      tests/fuzz/seeds/"${name#fuzz_}" 2>"$dir/$name.log" || { status=1; tail -50 "$dir/$name.log"; }
+    if "$target" -max_total_time="$fuzz_seconds" -rss_limit_mb=4096 -timeout=25 \
+        -artifact_prefix="$crashes/" -print_final_stats=1 "$corpus" \
+        tests/fuzz/seeds/"$short" 2>"$dir/$name.log"; then
+      grep -E '^stat::number_of_executed_units|^Done ' "$dir/$name.log" | tail -1
+    else
+      status=1
+      tail -50 "$dir/$name.log"
+      echo "$name: finding kept in $crashes/ (copy it to tests/fuzz/crashes/$short/)"
+    fi
   done
   exit $status
 fi

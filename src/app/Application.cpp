@@ -223,7 +223,7 @@ std::vector<MessageThread*> Application::DataThreads() {
 }
 
 void Application::StartWorkerThreads() {
-    log_ = std::make_unique<CThreadLog>(store_);
+    log_ = std::make_unique<CThreadLog>(logSettings_);
     log_->Start();
     SetLogThread(log_.get());
 

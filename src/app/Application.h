@@ -147,6 +147,7 @@ private:
     LinkEnvironment environment_;
     StoreLinkSettings linkSettings_{store_};
     StoreControllerState controllerState_{store_};
+    StoreLogSettings logSettings_{store_};
     std::unique_ptr<CThreadLog> log_;
     std::unique_ptr<CThreadRawComm> raw_;
     std::unique_ptr<CThreadCommControler> comm_;

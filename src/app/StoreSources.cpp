@@ -21,6 +21,14 @@ LinkSettings StoreLinkSettings::ReadLinkSettings() {
     return s;
 }
 
+int32_t StoreLogSettings::LogEnableFlag() const {
+    return store_.GetInt<kAppLogEnableFlag>();
+}
+
+std::string StoreLogSettings::LogFolder() const {
+    return store_.GetText<kAppLogFolder>();
+}
+
 int32_t StoreControllerState::LineState() {
     return store_.GetInt<kCtrlLineState>();
 }

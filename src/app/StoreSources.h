@@ -1,9 +1,11 @@
 // The settings store seen through the small interfaces the link layer asks for: the link
-// settings of the communication threads and the controller state the memory-bank check reads.
+// settings of the communication threads, the log thread's options and the controller state the
+// memory-bank check reads.
 #pragma once
 
 #include "link/ControllerInfo.h"
 #include "link/LinkSettings.h"
+#include "link/ThreadLog.h"
 #include "settings/SettingsStore.h"
 
 namespace zul {
@@ -15,6 +17,16 @@ public:
 
 private:
     SettingsStore& store_;
+};
+
+class StoreLogSettings : public LogSettingsSource {
+public:
+    explicit StoreLogSettings(const SettingsStore& store) : store_(store) {}
+    int32_t LogEnableFlag() const override;
+    std::string LogFolder() const override;
+
+private:
+    const SettingsStore& store_;
 };
 
 class StoreControllerState : public ControllerStateSource {

@@ -1,15 +1,11 @@
 #include "app/UsbControllerLister.h"
 
-#include "app/UsbControllers.h"
+#include "link/UsbDevices.h"
 
 namespace zul {
 
 std::vector<UsbDeviceEntry> UsbControllerLister::ListUsbDevices() {
-    std::vector<UsbDeviceEntry> entries;
-    for (auto& [description, serial] : AttachedUsbControllers(library_)) {
-        entries.push_back({std::move(description), std::move(serial)});
-    }
-    return entries;
+    return library_ != nullptr ? zul::ListUsbDevices(*library_) : zul::ListUsbDevices();
 }
 
 }  // namespace zul

@@ -1,4 +1,5 @@
-// The settings store's view of the attached USB controllers.
+// The settings store's view of the attached USB controllers: the link layer's device listing,
+// handed on as it is.
 #pragma once
 
 #include <vector>
@@ -11,6 +12,7 @@ class FtdiLibrary;
 
 class UsbControllerLister : public UsbDeviceLister {
 public:
+    // A null library means the process-wide one.
     explicit UsbControllerLister(FtdiLibrary* library = nullptr) : library_(library) {}
     std::vector<UsbDeviceEntry> ListUsbDevices() override;
 

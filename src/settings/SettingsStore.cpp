@@ -262,12 +262,4 @@ void SettingsStore::MarkSaved() {
     *snapshot_ = *live_;
 }
 
-int32_t SettingsStore::LogEnableFlag() const {
-    return GetInt<kAppLogEnableFlag>();
-}
-
-std::string SettingsStore::LogFolder() const {
-    return GetText<kAppLogFolder>();
-}
-
 }  // namespace zul

@@ -23,7 +23,6 @@
 #include <vector>
 
 #include "base/ResultInfo.h"
-#include "link/ThreadLog.h"
 #include "settings/MicronMode.h"
 #include "settings/ProfileFile.h"
 #include "settings/SettingItem.h"
@@ -48,7 +47,7 @@ inline constexpr std::string_view kDefaultSettingsFileName = "qv-m8.zul";
 inline constexpr std::string_view kAliasSection = "CtrlAlias";
 inline constexpr std::string_view kAliasSubSection = "ARRAY";
 
-class SettingsStore : public LogSettingsSource {
+class SettingsStore {
 public:
     // Initial values (all 0 or empty, except GraphUpdateCycle 500, LogFolder "log" and
     // ImageFolder "image"); the current path is the default settings file.
@@ -57,7 +56,7 @@ public:
     SettingsStore(const SettingsStore& other);
     // Locks this store, then other; releases them in the reverse order.
     SettingsStore& operator=(const SettingsStore& other);
-    ~SettingsStore() override;
+    ~SettingsStore();
 
     // Holds the lock for several calls that must see one state.
     [[nodiscard]] std::unique_lock<std::recursive_mutex> Lock() const;
@@ -164,10 +163,6 @@ public:
                            int32_t index1 = 0, int32_t index2 = 0) const;
     // True when the connected controller (firmware version) supports the item.
     bool IsItemSupported(const UiDefinition& ui, uint32_t firmwareVersion, int32_t id) const;
-
-    // LogSettingsSource: the log thread's options.
-    int32_t LogEnableFlag() const override;
-    std::string LogFolder() const override;
 
 private:
     std::optional<int32_t> RadioDefault(const UiDefinition& ui, const SettingItem& item) const;

@@ -8,9 +8,7 @@ std::vector<std::string> UsbControllerNames(const std::vector<UsbDeviceEntry>& d
         if (device.description != kUsbProductDescription) {
             continue;
         }
-        names.push_back(device.serialNumber.empty()
-                            ? device.description
-                            : device.description + " (" + device.serialNumber + ")");
+        names.push_back(UsbIdentificationText(device));
     }
     return names;
 }

@@ -1,5 +1,6 @@
-// The list of attached USB controllers as the settings store needs it. The link layer's device
-// enumeration implements the interface; tests use a fixed list.
+// The list of attached USB controllers as the settings store needs it, in the link layer's
+// device record. The application implements the interface with the link layer's listing;
+// tests use a fixed list.
 #pragma once
 
 #include <string>
@@ -17,8 +18,8 @@ public:
     virtual std::vector<UsbDeviceEntry> ListUsbDevices() = 0;
 };
 
-// The identification texts of the attached controllers: only devices whose description is
-// "ORTA QV-M8"; each is the description, followed by " (" serial ")" when the serial is set.
+// The identification texts (UsbIdentificationText) of the devices whose description is
+// "ORTA QV-M8"; other devices are left out.
 std::vector<std::string> UsbControllerNames(const std::vector<UsbDeviceEntry>& devices);
 
 }  // namespace zul

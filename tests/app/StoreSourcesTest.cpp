@@ -41,6 +41,19 @@ TEST(StoreSources, LinkSettingsComeFromTheSoftwareItems) {
     EXPECT_EQ(UsbAliasOf(s, "ORTA QV-M8 (X1)"), "bench");
 }
 
+TEST(StoreSources, LogSettingsFollowTheApplicationItems) {
+    TestHome home;
+    SettingsStore store;
+    StoreLogSettings source(store);
+    EXPECT_EQ(source.LogEnableFlag(), 0);
+    EXPECT_EQ(source.LogFolder(), "log");
+    store.SetInt<kAppLogEnableFlag>(1);
+    store.SetText<kAppLogFolder>("/var/tmp/trace");
+    // Read at each call: the log thread sees a change made after it started.
+    EXPECT_EQ(source.LogEnableFlag(), 1);
+    EXPECT_EQ(source.LogFolder(), "/var/tmp/trace");
+}
+
 TEST(StoreSources, ControllerStateForTheBankCheck) {
     TestHome home;
     SettingsStore store;

@@ -1,5 +1,7 @@
 // Loads arbitrary bytes as a buffering data file, then computes the statistics and exports the
-// result: nothing may crash, and the counts must stay within the arrays.
+// result: nothing may crash, the counts must stay within the arrays, and every value loaded is
+// finite.
+#include <cmath>
 #include <cstdint>
 #include <memory>
 
@@ -18,6 +20,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size) {
         int32_t count = data->header[zul::BufferingValueSet::FinalDataPoint(o)];
         if (count < 0 || count > zul::kMaxBufferedValues || (code != zul::ZUL_OK && count != 0)) {
             __builtin_trap();
+        }
+        const auto& values = data->outputs[static_cast<size_t>(o)].values;
+        for (int32_t n = 0; n < count; ++n) {
+            if (!std::isfinite(values[static_cast<size_t>(n)])) {
+                __builtin_trap();  // a data file holds finite values only
+            }
         }
         auto& display = data->outputs[static_cast<size_t>(o)].display;
         display.horizontalOn = 1;

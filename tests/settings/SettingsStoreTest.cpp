@@ -231,16 +231,6 @@ TEST_F(SettingsStoreTest, PromoteUsbDevice) {
     EXPECT_EQ(store_.GetText<kSoftUsbConnect>(), "NoUSB");
 }
 
-TEST_F(SettingsStoreTest, LogSettingsComeFromTheStore) {
-    const LogSettingsSource& source = store_;
-    EXPECT_EQ(source.LogEnableFlag(), 0);
-    EXPECT_EQ(source.LogFolder(), "log");
-    store_.SetInt<kAppLogEnableFlag>(1);
-    store_.SetText<kAppLogFolder>("/var/tmp/trace");
-    EXPECT_EQ(source.LogEnableFlag(), 1);
-    EXPECT_EQ(source.LogFolder(), "/var/tmp/trace");
-}
-
 TEST_F(SettingsStoreTest, ConcurrentWritersReadersAndAssignment) {
     // Writers on the main store, a reader of whole banks, and an editor that copies the store
     // and assigns the copy back, as windows and worker threads do.

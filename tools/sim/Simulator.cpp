@@ -14,8 +14,8 @@
 #include <filesystem>
 #include <system_error>
 
+#include "SimBlockCheck.h"
 #include "SimLine.h"
-#include "link/Frame.h"
 
 namespace zul::sim {
 
@@ -472,12 +472,11 @@ void Simulator::Run() {
             } else {
                 SimReply reply;
                 const std::string& f = request.frame;
-                if (f.size() + 1 > kMaxRequestFrame) {
+                if (f.size() + 1 > kMaxRequestBytes) {
                     reply.text = "%EE!43";
                 } else if (f.size() < 9) {
                     reply.text = "%EE!41";
-                } else if (bcc_ &&
-                           !CheckBcc(f.data(), f.size() - 2, f[f.size() - 2], f[f.size() - 1])) {
+                } else if (bcc_ && !BlockCheckMatches(f)) {
                     reply.text = "%EE!40";
                 } else {
                     reply = controller_.Handle(std::string_view(f).substr(0, f.size() - 2),
@@ -494,13 +493,12 @@ void Simulator::Run() {
                 }
                 // Replies always carry their block check; the switch only decides whether
                 // requests are checked.
-                std::string framed = AppendBcc(text);
+                std::string framed = FrameReply(text);
                 if (faults_.badBcc > 0) {
                     --faults_.badBcc;
-                    std::string good = AppendBcc(text);
-                    char& c = good[good.size() - 1];
+                    // The last block-check digit, just before the terminator.
+                    char& c = framed[framed.size() - 2];
                     c = c == '0' ? '1' : '0';
-                    framed = good;
                 }
                 std::string bytes;
                 if (faults_.noise > 0) {
@@ -509,7 +507,7 @@ void Simulator::Run() {
                         bytes.push_back(NoiseByte(noiseState));
                     }
                 }
-                bytes += Terminate(framed);
+                bytes += framed;
                 int64_t delayNs =
                     std::chrono::duration_cast<std::chrono::nanoseconds>(latency_).count();
                 if (faults_.delayed > 0) {
@@ -651,7 +649,7 @@ void Simulator::Run() {
                 for (ssize_t i = 0; i < n; ++i) {
                     lastArrivalNs = std::max(lastArrivalNs, readNs) + characterNs;
                     char c = buffer[i];
-                    if (c != kCarriageReturn) {
+                    if (c != kFrameEnd) {
                         if (input.size() < kMaxPendingInput) {
                             input.push_back(c);
                         }
