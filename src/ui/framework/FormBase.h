@@ -40,6 +40,8 @@
 
 #include "ui/framework/FormContext.h"
 
+class QComboBox;
+
 namespace zul {
 
 // Item ids of a form's position in the settings store; 0 = the form has no such item.
@@ -71,7 +73,7 @@ public:
 
     // Fills a choice list of this form with the wanted value (UiApplier FillChoiceList), with
     // the memory-bank aliases of the settings store appended when withBankAliases is set.
-    bool FillChoiceList(int32_t ctrlId, class QComboBox* box, int32_t wanted,
+    bool FillChoiceList(int32_t ctrlId, QComboBox* box, int32_t wanted,
                         bool withBankAliases = false);
 
     // --- The five framework calls (each also reaches every child form) ---

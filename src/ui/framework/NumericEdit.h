@@ -75,6 +75,7 @@ private:
     double maximum_ = 0.0;
     QString baseToolTip_;
     bool markedValid_ = true;
+    bool tipDirty_ = true;
 };
 
 }  // namespace zul

@@ -8,7 +8,8 @@
 // threads that post through it); the target may go first. Once the target is destroyed (or
 // Detach runs) posting fails and returns false, so the poster keeps and destroys its payload;
 // messages already queued for a destroyed target are destroyed with their payload, never
-// delivered. Attach, Detach and PostWindowMessage are thread-safe.
+// delivered. PostWindowMessage is thread-safe; Attach, Detach and the destructor run on the
+// target's (GUI) thread. Message numbers must lie in Qt's user event range (1000..65535).
 #pragma once
 
 #include <cstdint>

@@ -13,7 +13,7 @@
 //   handlers that send commands) must first check IsSynchronousCommandRunning() and do nothing
 //   (or try again on its next tick) while it is true.
 // - Should a second RunSynchronous still be reached on the GUI thread, it is refused at once
-//   with ZUL_ERR (detail1 "busy") and the call is not run.
+//   with ZUL_ERR and the call is not run.
 // The call runs on another thread: it must not touch widgets, only the core (thread-safe).
 #pragma once
 

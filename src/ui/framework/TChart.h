@@ -57,6 +57,8 @@ public:
     double YLower() const;
     double YUpper() const;
     void SetAxisTitles(const QString& xTitle, const QString& yTitle);
+    // Where a plot coordinate lies in the chart's widget coordinates (after the last redraw).
+    QPointF PointToPixel(double x, double y) const;
     // Back to the ranges last set with SetXRange/SetYRange.
     void ResetView();
     // Wheel zoom and drag pan (on by default).

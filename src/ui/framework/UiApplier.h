@@ -30,9 +30,11 @@ void SetCtrlId(QObject* object, int32_t ctrlId);
 const UiControlRecord* RecordOf(const UiDefinition& ui, const QObject* object);
 
 // Applies one record to one widget or action:
-// - caption: window title of a top-level widget, text of labels, buttons and actions, title of
-//   group boxes and menus, tab titles of a tab widget (comma list; missing entries keep their
-//   text); edits, lists and spin boxes keep their content (their caption is their label's);
+// - caption (unquoted; with CaptionCnt > 1 the caption is a list of state texts and the first
+//   is shown until the window picks another): window title of a top-level widget, text of labels,
+//   buttons and actions, title of group boxes and menus, tab titles of a tab widget (comma list;
+//   missing entries keep their text); edits, lists and spin boxes keep their content (their caption
+//   is their label's);
 // - tooltip when the record has one;
 // - shown when Visible is 0, hidden otherwise (never for a top-level widget);
 // - enabled when Enable is 0, disabled otherwise;
@@ -40,7 +42,7 @@ const UiControlRecord* RecordOf(const UiDefinition& ui, const QObject* object);
 //   0 keeps the style's colour. Color3/Color4 are state colours a window reads itself;
 // - a combo box gets its choice list (FillChoiceList, keeping the value selected now);
 // - a CNumericEdit gets its kind, decimals and range (CNumericEdit::ApplyRecord).
-void ApplyRecord(const UiControlRecord& record, QObject* target);
+void ApplyRecord(const UiDefinition& ui, const UiControlRecord& record, QObject* target);
 
 // Fills a combo box from the record's choice list (as many entries as both SelectList and
 // SelectVal have, each carrying its value as item data), selects the entry whose value is wanted
