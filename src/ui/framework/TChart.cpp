@@ -326,7 +326,7 @@ int CTChart::SelectedIndex() const {
 
 int CTChart::AddMeasureLine(Qt::Orientation orientation, double position, const QColor& color) {
     auto* item = new QCPItemStraightLine(impl_->plot);
-    item->setPen(QPen(color, 1, Qt::DashLine));
+    item->setPen(QPen(color, 1));
     item->setSelectable(false);
     Impl::Line line{item, orientation, position};
     impl_->PlaceLine(line);
