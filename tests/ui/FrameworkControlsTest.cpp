@@ -1,6 +1,8 @@
 // The controls of the form framework: numeric edit, grid (65000 rows), flex grid, slider.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
@@ -125,6 +127,40 @@ TEST(GridTest, SixtyFiveThousandRowsWithColoursInOneReset) {
     grid.ScrollToRow(kRows - 1);
     EXPECT_EQ(grid.verticalScrollBar()->value(), grid.verticalScrollBar()->maximum());
     EXPECT_EQ(grid.rowAt(grid.viewport()->height() - 2), kRows - 1);
+}
+
+TEST(GridTest, VirtualModeAsksOnlyForTheCellsShown) {
+    CGridCtrl grid;
+    std::vector<int> asked;
+    GridVirtualCells cells;
+    cells.text = [&asked](int row, int column) {
+        asked.push_back(row);
+        return QStringLiteral("%1/%2").arg(row).arg(column);
+    };
+    cells.textColor = [](int row, int) { return row == 64999 ? QColor(Qt::red) : QColor(); };
+    grid.Model().SetVirtual(65000, 2, std::move(cells));
+    EXPECT_TRUE(asked.empty());  // filling formats nothing
+    grid.resize(300, 200);
+    grid.show();
+    grid.ScrollToRow(64999);
+    grid.grab();  // paints the whole widget
+    ASSERT_FALSE(asked.empty());
+    EXPECT_LT(asked.size(), 500u);  // only rows on screen
+    EXPECT_EQ(*std::max_element(asked.begin(), asked.end()), 64999);
+    GridModel& model = grid.Model();
+    EXPECT_EQ(model.data(model.index(64999, 1), Qt::DisplayRole).toString(), "64999/1");
+    EXPECT_EQ(model.data(model.index(64999, 1), Qt::ForegroundRole).value<QColor>(),
+              QColor(Qt::red));
+    EXPECT_FALSE(model.data(model.index(3, 1), Qt::ForegroundRole).isValid());
+    EXPECT_FALSE(model.data(model.index(3, 1), Qt::BackgroundRole).isValid());
+    model.SetCellText(1, 1, "ignored");  // nothing is stored in virtual mode
+    EXPECT_EQ(model.CellText(1, 1), "1/1");
+    // Back to stored cells.
+    model.SetSize(2, 2);
+    EXPECT_FALSE(model.IsVirtual());
+    EXPECT_TRUE(model.CellText(1, 1).isEmpty());
+    model.SetCellText(1, 1, "kept");
+    EXPECT_EQ(model.CellText(1, 1), "kept");
 }
 
 TEST(GridTest, ResizingKeepsTheCellsThatRemain) {

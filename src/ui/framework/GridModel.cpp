@@ -10,9 +10,39 @@ bool GridModel::Inside(int row, int column) const {
     return row >= 0 && column >= 0 && row < rows_ && column < columns_;
 }
 
+bool GridModel::Stored(int row, int column) const {
+    return !virtual_ && Inside(row, column);
+}
+
+void GridModel::SetVirtual(int rows, int columns, GridVirtualCells cells) {
+    BeginUpdate();
+    virtual_ = true;
+    cells_ = std::move(cells);
+    rows_ = std::max(rows, 0);
+    columns_ = std::max(columns, 0);
+    texts_.clear();
+    foreground_.clear();
+    background_.clear();
+    EndUpdate();
+}
+
+void GridModel::RefreshVirtual() {
+    if (virtual_ && rows_ > 0 && columns_ > 0 && updateDepth_ == 0) {
+        emit dataChanged(index(0, 0), index(rows_ - 1, columns_ - 1));
+    }
+}
+
 void GridModel::SetSize(int rows, int columns) {
     rows = std::max(rows, 0);
     columns = std::max(columns, 0);
+    if (virtual_) {
+        BeginUpdate();
+        virtual_ = false;
+        cells_ = {};
+        rows_ = 0;
+        columns_ = 0;
+        EndUpdate();
+    }
     if (rows == rows_ && columns == columns_) {
         return;
     }
@@ -32,7 +62,6 @@ void GridModel::SetSize(int rows, int columns) {
         }
     }
     BeginUpdate();
-    resetPending_ = true;
     rows_ = rows;
     columns_ = columns;
     texts_ = std::move(texts);
@@ -52,7 +81,6 @@ void GridModel::EndUpdate() {
         return;
     }
     if (--updateDepth_ == 0) {
-        resetPending_ = false;
         endResetModel();
     }
 }
@@ -65,7 +93,7 @@ void GridModel::Changed(int row, int column, const QList<int>& roles) {
 }
 
 void GridModel::SetCellText(int row, int column, const QString& text) {
-    if (!Inside(row, column)) {
+    if (!Stored(row, column)) {
         return;
     }
     texts_[At(row, column)] = text;
@@ -73,11 +101,14 @@ void GridModel::SetCellText(int row, int column, const QString& text) {
 }
 
 QString GridModel::CellText(int row, int column) const {
+    if (virtual_) {
+        return Inside(row, column) && cells_.text ? cells_.text(row, column) : QString();
+    }
     return Inside(row, column) ? texts_[At(row, column)] : QString();
 }
 
 void GridModel::SetCellTextColor(int row, int column, const QColor& color) {
-    if (!Inside(row, column)) {
+    if (!Stored(row, column)) {
         return;
     }
     foreground_[At(row, column)] = color.isValid() ? (color.rgb() | 0xFF000000u) : 0u;
@@ -85,7 +116,7 @@ void GridModel::SetCellTextColor(int row, int column, const QColor& color) {
 }
 
 void GridModel::SetCellBackground(int row, int column, const QColor& color) {
-    if (!Inside(row, column)) {
+    if (!Stored(row, column)) {
         return;
     }
     background_[At(row, column)] = color.isValid() ? (color.rgb() | 0xFF000000u) : 0u;
@@ -93,17 +124,23 @@ void GridModel::SetCellBackground(int row, int column, const QColor& color) {
 }
 
 QColor GridModel::CellTextColor(int row, int column) const {
+    if (virtual_) {
+        return Inside(row, column) && cells_.textColor ? cells_.textColor(row, column) : QColor();
+    }
     const QRgb rgb = Inside(row, column) ? foreground_[At(row, column)] : 0u;
     return qAlpha(rgb) != 0 ? QColor::fromRgb(rgb) : QColor();
 }
 
 QColor GridModel::CellBackground(int row, int column) const {
+    if (virtual_) {
+        return Inside(row, column) && cells_.background ? cells_.background(row, column) : QColor();
+    }
     const QRgb rgb = Inside(row, column) ? background_[At(row, column)] : 0u;
     return qAlpha(rgb) != 0 ? QColor::fromRgb(rgb) : QColor();
 }
 
 void GridModel::SetRowTexts(int row, const QStringList& texts) {
-    if (row < 0 || row >= rows_) {
+    if (virtual_ || row < 0 || row >= rows_) {
         return;
     }
     for (int c = 0; c < columns_; ++c) {
@@ -147,6 +184,21 @@ int GridModel::columnCount(const QModelIndex& parent) const {
 QVariant GridModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid() || !Inside(index.row(), index.column())) {
         return {};
+    }
+    if (virtual_) {
+        QColor color;
+        switch (role) {
+            case Qt::DisplayRole:
+                return CellText(index.row(), index.column());
+            case Qt::ForegroundRole:
+                color = CellTextColor(index.row(), index.column());
+                return color.isValid() ? QVariant(color) : QVariant();
+            case Qt::BackgroundRole:
+                color = CellBackground(index.row(), index.column());
+                return color.isValid() ? QVariant(color) : QVariant();
+            default:
+                return {};
+        }
     }
     const size_t at = At(index.row(), index.column());
     switch (role) {

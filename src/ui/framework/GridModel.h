@@ -1,10 +1,14 @@
 // The table model behind CGridCtrl and CMSFlexGrid for tables a window fills itself: texts,
 // text colours and background colours per cell, column and row header texts. Cells live in
-// flat arrays (no object per cell), so 65000 rows are cheap. Windows with data of their own
-// (the buffering table) may instead give the grid a model of their own.
+// flat arrays (no object per cell).
+//
+// Virtual mode (SetVirtual) stores nothing: the view asks functions for the cells it shows, so a
+// table of 65000 rows over data the window already holds is "filled" at once. Windows with a
+// model of their own may also give the grid that model (CGridCtrl::SetDataModel).
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 #include <QAbstractTableModel>
@@ -14,10 +18,24 @@
 
 namespace zul {
 
+// The cells of virtual mode; an empty function gives empty texts / no colours.
+struct GridVirtualCells {
+    std::function<QString(int row, int column)> text;
+    std::function<QColor(int row, int column)> textColor;   // invalid: none
+    std::function<QColor(int row, int column)> background;  // invalid: none
+};
+
 class GridModel : public QAbstractTableModel {
     Q_OBJECT
 public:
     explicit GridModel(QObject* parent = nullptr);
+
+    // Switches to virtual mode with that size (stored cells are dropped); SetSize returns to
+    // stored cells. The functions are called on the GUI thread while the cells are shown; after
+    // the data behind them changed, call RefreshVirtual.
+    void SetVirtual(int rows, int columns, GridVirtualCells cells);
+    void RefreshVirtual();
+    bool IsVirtual() const { return virtual_; }
 
     // Size. Growing keeps the cells there are; new cells are empty without colours.
     void SetSize(int rows, int columns);
@@ -48,6 +66,7 @@ public:
 
 private:
     bool Inside(int row, int column) const;
+    bool Stored(int row, int column) const;
     size_t At(int row, int column) const { return size_t(row) * size_t(columns_) + size_t(column); }
     void Changed(int row, int column, const QList<int>& roles);
 
@@ -59,7 +78,8 @@ private:
     QStringList columnTitles_;
     QStringList rowTitles_;
     int updateDepth_ = 0;
-    bool resetPending_ = false;
+    bool virtual_ = false;
+    GridVirtualCells cells_;
 };
 
 }  // namespace zul

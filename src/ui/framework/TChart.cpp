@@ -19,6 +19,7 @@ namespace {
 // A click selects a point at most this many pixels away; a press that moves further is a drag.
 constexpr double kPickDistance = 8.0;
 constexpr int kClickSlack = 3;
+constexpr int kSmoothPointLimit = 5000;
 
 QVector<double> ToVector(const std::vector<double>& values) {
     return QVector<double>(values.begin(), values.end());
@@ -47,6 +48,12 @@ public:
 
     QCPGraph* Series(int index) const {
         return index >= 0 && index < int(series.size()) ? series[size_t(index)] : nullptr;
+    }
+
+    // Smooth lines for short series; a long series is drawn without antialiasing, which at a
+    // few points per pixel column looks the same and draws several times faster.
+    static void UpdateAntialiasing(QCPGraph* graph) {
+        graph->setAntialiased(graph->data()->size() <= kSmoothPointLimit);
     }
 
     void PlaceLine(Line& line) const {
@@ -203,12 +210,14 @@ void CTChart::AddPoints(int series, const std::vector<double>& x, const std::vec
     QVector<double> values(y.begin(), y.begin() + qsizetype(count));
     const bool sorted = std::is_sorted(keys.begin(), keys.end());
     graph->addData(keys, values, sorted);
+    Impl::UpdateAntialiasing(graph);
     Replot();
 }
 
 void CTChart::AddPoint(int series, double x, double y) {
     if (QCPGraph* graph = impl_->Series(series)) {
         graph->addData(x, y);
+        Impl::UpdateAntialiasing(graph);
         Replot();
     }
 }
@@ -228,6 +237,7 @@ void CTChart::SetPoints(int series, const std::vector<double>& x, const std::vec
     values.resize(qsizetype(count));
     const bool sorted = std::is_sorted(keys.begin(), keys.end());
     graph->setData(keys, values, sorted);
+    Impl::UpdateAntialiasing(graph);
     Replot();
 }
 
