@@ -155,6 +155,18 @@ TEST_F(FormApplyTest, NumericEditTakesKindDecimalsAndRangeFromItsRecord) {
     EXPECT_EQ(edit->toolTip(), "Offset");
 }
 
+TEST_F(FormApplyTest, ATabPageKeepsItsControlsToItself) {
+    // A page inside the form, with a control of its own that its rules keep enabled.
+    RecordingForm page(FormContext{&definition.Get(), nullptr}, form.get(), form.get());
+    auto* pageButton = Add<QPushButton>(&page, 60003, "page");
+    form->ApplyUiDefinition();
+    EXPECT_EQ(pageButton->text(), "page");  // not the form's to apply
+    EXPECT_TRUE(pageButton->isEnabled());
+    page.ApplyUiDefinition();
+    EXPECT_EQ(pageButton->text(), "Disabled");
+    EXPECT_FALSE(pageButton->isEnabled());
+}
+
 // --- Framework calls ---
 
 class FormCallsTest : public ::testing::Test {
@@ -250,6 +262,18 @@ TEST(FormPositionTest, PositionIsRestoredWhenShownAndStoredWhenClosed) {
     EXPECT_EQ(store.GetInt(kLwFormHeight), 200);
     EXPECT_EQ(store.GetInt(kLwFormMax), 0);
     EXPECT_EQ(store.GetInt(kLwFormMode), 1);
+}
+
+TEST(FormPositionTest, ADialogEndedWithOkStoresItsPosition) {
+    TestUiDefinition definition;
+    SettingsStore store;
+    RecordingForm form(FormContext{&definition.Get(), &store});
+    form.SetPositionItems({kSoftFormTop, kSoftFormLeft});
+    form.show();
+    form.move(21, 43);
+    form.hide();  // what QDialog::accept does
+    EXPECT_EQ(store.GetInt(kSoftFormLeft), 21);
+    EXPECT_EQ(store.GetInt(kSoftFormTop), 43);
 }
 
 TEST(FormPositionTest, DestroyingAShownFormStoresItsPosition) {

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <unordered_set>
 
 #include <QAction>
 #include <QComboBox>
@@ -38,7 +39,12 @@ public:
         if (watched == form_.widget_) {
             if (event->type() == QEvent::Show && !form_.positionRestored_) {
                 form_.RestorePosition();
-            } else if (event->type() == QEvent::Close) {
+            } else if (event->type() == QEvent::Close && form_.positionRestored_) {
+                form_.StorePosition();
+            } else if (event->type() == QEvent::Hide && !event->spontaneous() &&
+                       form_.positionRestored_) {
+                // A dialog ended with OK or Cancel is hidden without a close event; a window
+                // minimised is hidden spontaneously and keeps its position.
                 form_.StorePosition();
             }
         }
@@ -90,7 +96,25 @@ void FormBase::ApplyUiDefinition() {
     if (const UiControlRecord* own = RecordOf(ui, widget_)) {
         ApplyRecord(ui, *own, widget_);
     }
+    // Widgets inside another form (a tab page) are that form's to apply, with its own rules.
+    std::unordered_set<const QObject*> otherForms;
+    for (const FormBase* form : Registry()) {
+        if (form != this) {
+            otherForms.insert(form->widget_);
+        }
+    }
+    auto insideOtherForm = [&](const QObject* object) {
+        for (const QObject* up = object; up != nullptr && up != widget_; up = up->parent()) {
+            if (otherForms.count(up) != 0) {
+                return true;
+            }
+        }
+        return false;
+    };
     for (QObject* object : widget_->findChildren<QObject*>()) {
+        if (insideOtherForm(object)) {
+            continue;
+        }
         if (const UiControlRecord* record = RecordOf(ui, object)) {
             ApplyRecord(ui, *record, object);
         }

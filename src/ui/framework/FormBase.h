@@ -4,7 +4,8 @@
 //
 // What it does for the form:
 // - ApplyUiDefinition(): applies the UI definition records to every widget and action below the
-//   form that has a "ctrlId" (or "uiName") property, and to the form itself (window title), then
+//   form that has a "ctrlId" (or "uiName") property, and to the form itself (window title);
+//   widgets inside another registered form (a tab page) are left to that form. It then
 //   sets accessible names and calls OnUiDefinitionApplied() so the form can re-run its own
 //   state rules (records say what is allowed; the form then narrows it). The firmware gating,
 //   micron units and the buffering-mode list trim are already in the records (UiDefinition
@@ -18,9 +19,10 @@
 //     MemoryBankChanged(old, new)       -> OnMemoryBankChanged(old, new)
 //     TakeControlValues()               -> OnTakeControlValues()
 // - Window positions: with SetPositionItems() the form restores FormLeft/FormTop (and
-//   FormWidth/FormHeight/FormMax where it has them) from the settings store when it is first
-//   shown, and stores them when it is closed or destroyed. FormMode has a meaning of its own per
-//   window: the base reads it for RestoreFormMode() and writes what FormModeToStore() returns.
+//   FormWidth/FormHeight/FormMax where it has them) from the settings store when it is shown,
+//   and stores them when it is closed, hidden (not minimised) or destroyed. FormMode means
+//   something of its own per window: the base reads it for RestoreFormMode() and writes what
+//   FormModeToStore() returns.
 // - A registry of the open forms: DisableAllWindows()/EnableAllWindows() disable and enable
 //   every registered top-level form (nested calls count), ForEachForm() visits them.
 //
