@@ -103,6 +103,18 @@ TEST_F(FormApplyTest, ChoiceListTakesAsManyEntriesAsBothListsHave) {
     EXPECT_EQ(list->count(), 3);
 }
 
+TEST_F(FormApplyTest, ChoiceListWithBankAliasesFromTheStore) {
+    SettingsStore store;
+    store.SetText(kSoftMemAlias, "line A", 0);
+    store.SetText(kSoftMemAlias, "spare", 2);
+    RecordingForm withStore(FormContext{&definition.Get(), &store});
+    auto* bank = Add<QComboBox>(&withStore, 60004);
+    ASSERT_TRUE(withStore.FillChoiceList(60004, bank, 20, true));
+    EXPECT_EQ(bank->itemText(0), "ten line A");
+    EXPECT_EQ(bank->itemText(2), "thirty spare");
+    EXPECT_EQ(bank->currentIndex(), 1);
+}
+
 TEST_F(FormApplyTest, FirmwareGatingDisablesAndHidesOnlyWithThePrefix) {
     form->ApplyUiDefinition();
     definition.Get().ApplyControllerVersion(0x1FF);

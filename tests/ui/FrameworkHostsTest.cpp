@@ -69,9 +69,18 @@ TEST_F(HostsTest, MessageBoxDisablesOwnerAndChildrenWhileOpen) {
 
 TEST_F(HostsTest, ABoxInsideADisabledPhaseLeavesTheWindowsDisabled) {
     RecordingForm owner(context);
-    QtMessageBoxHost::SetAnswerer([](const MessageBoxShown&) { return kAnswerOk; });
+    Qt::CursorShape cursorDuring = Qt::WaitCursor;
+    QtMessageBoxHost::SetAnswerer([&](const MessageBoxShown&) {
+        cursorDuring = QApplication::overrideCursor()->shape();
+        return kAnswerOk;
+    });
+    QtMessageBoxHost host(&owner);
     FormBase::DisableAllWindows();
-    QtMessageBoxHost(&owner).ShowMessageBox("failed", kMbError);
+    host.SetWaitCursor(true);
+    host.ShowMessageBox("failed", kMbError);
+    EXPECT_EQ(cursorDuring, Qt::ArrowCursor);  // the box is not behind a wait cursor
+    EXPECT_EQ(QApplication::overrideCursor()->shape(), Qt::WaitCursor);
+    host.SetWaitCursor(false);
     EXPECT_FALSE(owner.isEnabled());
     FormBase::EnableAllWindows();
     EXPECT_TRUE(owner.isEnabled());

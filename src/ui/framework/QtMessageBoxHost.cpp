@@ -119,7 +119,15 @@ MessageBoxAnswer QtMessageBoxHost::Show(const QString& text, MessageBoxStyle sty
     } else {
         FormBase::DisableAllWindows();
     }
+    // A box asks for the user: the normal pointer over it, even inside a wait-cursor phase.
+    const bool waiting = QApplication::overrideCursor() != nullptr;
+    if (waiting) {
+        QApplication::setOverrideCursor(Qt::ArrowCursor);
+    }
     const MessageBoxAnswer answer = Answerer() ? Answerer()(shown) : RunDialog(shown);
+    if (waiting) {
+        QApplication::restoreOverrideCursor();
+    }
     if (owner != nullptr) {
         if (ownerWidget_ != nullptr) {  // the owner may have closed while the box was open
             owner->EnableForm(true);
