@@ -1,5 +1,6 @@
 #include "ui/framework/SyncCommand.h"
 
+#include <new>
 #include <thread>
 
 #include <QApplication>
@@ -29,7 +30,14 @@ int32_t RunSynchronous(const SynchronousCall& call, ResultInfo* info) {
     QEventLoop loop;
     QObject context;  // on the GUI thread: the worker's "done" runs there
     std::thread worker([&] {
-        code = call(&result);
+        // Nothing may leave the worker thread as an exception.
+        try {
+            code = call(&result);
+        } catch (const std::bad_alloc&) {
+            code = SetResult(&result, ZUL_ERR_MEMORY_OVER);
+        } catch (...) {
+            code = SetResult(&result, ZUL_ERR);
+        }
         QMetaObject::invokeMethod(
             &context, [&loop] { loop.quit(); }, Qt::QueuedConnection);
     });
