@@ -111,6 +111,24 @@ TEST_F(HostsTest, ConfirmThenActRunsTheActionOnlyOnYes) {
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);  // the wait cursor is gone again
 }
 
+TEST_F(HostsTest, AMissingTextStillShowsAnErrorBox) {
+    RecordingForm owner(context);
+    std::vector<MessageBoxShown> shown;
+    QtMessageBoxHost::SetAnswerer([&](const MessageBoxShown& box) {
+        shown.push_back(box);
+        return kAnswerOk;
+    });
+    QtMessageBoxHost host(&owner);
+    ResultInfo result;
+    SetResult(&result, ZUL_ERR_COMM_TIMEOUT, 0, "COM1");
+    ReportResult(host, definition.Get(), result);  // the test definition has no result texts
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0].text, FallbackNoStringData());
+    EXPECT_EQ(shown[0].style, kMbError);
+    ReportResult(host, definition.Get(), ResultInfo{});  // success shows nothing
+    EXPECT_EQ(shown.size(), 1u);
+}
+
 TEST_F(HostsTest, RealBoxHasTheStyleButtonsAndIcon) {
     RecordingForm owner(context);
     owner.show();
