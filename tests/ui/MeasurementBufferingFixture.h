@@ -55,7 +55,7 @@ protected:
         ApplicationOptions options = EmulatorOptions(home.Path("com1"));
         options.uiDefinitionPath = WriteWindowUiDefinition(home);
         options.loadSettings = false;
-        ASSERT_EQ(app.Startup(options, &info), ZUL_OK) << app.StartupFailureText();
+        ASSERT_EQ(app.Startup(options, &info), ZUL_OK) << app.StartupFailureText() << " " << ResultKey(info.code) << " " << info.detail1 << " " << info.detail2;
         ASSERT_EQ(ConnectController(app, &info), ZUL_OK) << ResultKey(info.code);
         sim.ClearReceivedFrames();
     }
