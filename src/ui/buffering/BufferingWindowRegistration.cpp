@@ -45,7 +45,7 @@ void RunAndRead(MainWindow& main, CBufferingWnd& wnd) {
     store.SetInt<kBufBufferType>(kBufferTypeBoth, bank);
     store.SetInt<kBufBufferRate>(0, bank);
     store.SetInt<kBufStoreNum>(kPictureStoreNum, bank);
-    wnd.MemoryBankChanged(bank, bank);  // the page shows the run's settings
+    wnd.ReloadSettingsPage();  // the page shows the run's settings
     wnd.SetSelfStop(true);
     wnd.Start();
     if (wnd.IsRunning() && !WaitHandled(wnd, kMonitoringComplete)) {

@@ -782,6 +782,10 @@ void CBufferingWnd::FillPage(int32_t bank) {
     UpdatePageEnabled();
 }
 
+void CBufferingWnd::ReloadSettingsPage() {
+    FillPage(app_.Store().GetInt<kAppCurMemNo>());
+}
+
 void CBufferingWnd::PageToStore(int32_t bank) {
     SettingsStore& store = app_.Store();
     auto lock = store.Lock();

@@ -69,6 +69,9 @@ public:
     void SetSelfStop(bool on);
     void ShowTable(int output, bool shown);
     void ReadSettingsFromController();
+    // Fills the settings page from the store again (after the store's buffering settings or the
+    // sampling cycle changed elsewhere); what the page held is dropped.
+    void ReloadSettingsPage();
     CBufferingConfForm* OpenMeasureLines();
     CBufferingInfoForm* OpenInformation();
     bool ExportGraphs(const QString& path, bool pdf);
