@@ -18,7 +18,7 @@
 #include "ui/buffering/BufferingWnd.h"
 #include "ui/framework/TChart.h"
 #include "ui_bench_clock.h"
-#include "ui_bench_windows.h"
+#include "ui_measurement_windows.h"
 
 namespace {
 

@@ -16,7 +16,7 @@
 #include "settings/SettingItem.h"
 #include "ui/measurement/MeasurementWnd.h"
 #include "ui_bench_clock.h"
-#include "ui_bench_windows.h"
+#include "ui_measurement_windows.h"
 
 namespace {
 

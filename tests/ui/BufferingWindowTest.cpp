@@ -363,6 +363,34 @@ TEST_F(BufferingWindowTest, ClosingDuringAReadLeavesNothingPosting) {
     EXPECT_EQ(WaitHandled(kReadState), std::optional<int>(ZUL_OK));
 }
 
+TEST_F(BufferingWindowTest, ReadWithoutBufferedDataLeavesTheGraphs) {
+    Open();
+    Fill({1.0, 2.0, 3.0});
+    sim.ClearReceivedFrames();
+    wnd->Read();
+    ASSERT_EQ(WaitHandled(kReadData), std::optional<int>(ZUL_ERR_NO_BUFF_DATA));
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0], ErrorText(ZUL_ERR_NO_BUFF_DATA));
+    EXPECT_FALSE(wnd->IsReading());
+    EXPECT_EQ(wnd->TableModel(0).rowCount(), 3);
+    EXPECT_TRUE(wnd->findChild<QPushButton*>("btnRead")->isEnabled());
+}
+
+TEST_F(BufferingWindowTest, ReadSettingsStoresTheControllersValues) {
+    Open();
+    ResultInfo result;
+    ASSERT_EQ(WriteWord(*app.CommControler(), &result, cmd::kWriteBufferingCount, 5, 777), ZUL_OK);
+    Enter("ctrl1280", 5);
+    sim.ClearReceivedFrames();
+    wnd->ReadSettingsFromController();
+    EXPECT_TRUE(boxes.empty());
+    EXPECT_EQ(wnd->findChild<CNumericEdit*>("ctrl1280")->IntValue(), std::optional<int32_t>(777));
+    EXPECT_EQ(app.Store().GetInt<kBufStoreNum>(app.Store().GetInt<kAppCurMemNo>()), 777);
+    const auto frames = WithoutBcc(sim.ReceivedFrames());
+    ASSERT_FALSE(frames.empty());
+    EXPECT_EQ(frames[0], "%EE#RBS0");
+}
+
 TEST(BufferingFormat, CommandAvailabilityByState) {
     EXPECT_EQ(AvailableCommands(false, false, false), (CommandAvailability{false, false, true}));
     EXPECT_EQ(AvailableCommands(true, true, false), (CommandAvailability{false, true, true}));
