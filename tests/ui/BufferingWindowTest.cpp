@@ -391,6 +391,34 @@ TEST_F(BufferingWindowTest, ReadSettingsStoresTheControllersValues) {
     EXPECT_EQ(frames[0], "%EE#RBS0");
 }
 
+TEST_F(BufferingWindowTest, DraggingANumberLineMovesItAndTheStatistics) {
+    Open();
+    app.Store().SetInt<kBufConfHorizontalMeasureDisp>(1, 0);
+    app.Store().SetInt<kBufConfHorizontalMeasureLeft>(10, 0);
+    app.Store().SetInt<kBufConfHorizontalMeasureRight>(50, 0);
+    CBufferingInfoForm* info = wnd->OpenInformation();
+    std::vector<double> values;
+    for (int i = 1; i <= 100; ++i) {
+        values.push_back(double(i));
+    }
+    Fill(values);
+    wnd->ApplyMeasureLines();
+    EXPECT_EQ(info->View().CellText(11, 0), "10.000000");  // minimum between the lines
+    CTChart& chart = wnd->Chart(0);
+    chart.RedrawNow();
+    QWidget* plot = chart.findChildren<QWidget*>().value(0, &chart);
+    const QPoint from = plot->mapFrom(&chart, chart.PointToPixel(10.0, 0.0).toPoint());
+    const QPoint to = plot->mapFrom(&chart, chart.PointToPixel(30.0, 0.0).toPoint());
+    QTest::mousePress(plot, Qt::LeftButton, {}, from);
+    QTest::mouseMove(plot, to);
+    QTest::mouseRelease(plot, Qt::LeftButton, {}, to);
+    const int32_t left = app.Store().GetInt<kBufConfHorizontalMeasureLeft>(0);
+    EXPECT_NEAR(left, 30, 1);
+    EXPECT_NEAR(chart.MeasureLinePosition(wnd->MeasureLineOf(0, 2)), left, 1e-9);
+    EXPECT_EQ(info->View().CellText(11, 0), QString::asprintf("%0.6f", double(left)));
+    EXPECT_EQ(app.Store().GetInt<kBufConfHorizontalMeasureRight>(0), 50);  // untouched
+}
+
 TEST(BufferingFormat, CommandAvailabilityByState) {
     EXPECT_EQ(AvailableCommands(false, false, false), (CommandAvailability{false, false, true}));
     EXPECT_EQ(AvailableCommands(true, true, false), (CommandAvailability{false, true, true}));

@@ -32,6 +32,7 @@
 #include "ui/buffering/BufferingInfoForm.h"
 #include "ui/buffering/BufferingInfoView.h"
 #include "ui/buffering/BufferingTableModel.h"
+#include "ui/buffering/MeasureLineDragger.h"
 #include "ui/framework/NumericEdit.h"
 #include "ui/framework/QtText.h"
 #include "ui/framework/QtWindowSink.h"
@@ -148,6 +149,13 @@ void CBufferingWnd::BuildViews() {
         lines_[o][kLineLeft] = charts_[o]->AddMeasureLine(Qt::Vertical, 1.0, kNumberLineColor);
         lines_[o][kLineRight] = charts_[o]->AddMeasureLine(Qt::Vertical, 1.0, kNumberLineColor);
         host(chartHosts[o], charts_[o]);
+        auto* dragger = new MeasureLineDragger(*charts_[o], [this, o](int line, double position) {
+            MoveMeasureLine(int(o), line, position);
+        });
+        dragger->AddLine(lines_[o][kLineTop], Qt::Horizontal);
+        dragger->AddLine(lines_[o][kLineBottom], Qt::Horizontal);
+        dragger->AddLine(lines_[o][kLineLeft], Qt::Vertical);
+        dragger->AddLine(lines_[o][kLineRight], Qt::Vertical);
         connect(
             charts_[o], &CTChart::pointSelected, this, [this, o](int, int index, double, double y) {
                 pointText_[o] = zul::SelectedPointText(index + 1, y, ValueUnit(), app_.Micron());
@@ -940,6 +948,30 @@ void CBufferingWnd::ApplyMeasureLines() {
     }
     if (StatisticsShown()) {
         ComputeStatistics();
+    }
+}
+
+void CBufferingWnd::MoveMeasureLine(int output, int line, double position) {
+    MeasureLines lines = LoadMeasureLines(app_.Store(), output);
+    const std::array<int, 4>& own = lines_[size_t(output)];
+    const auto number = [position] {
+        return int32_t(std::clamp(std::lround(position), 1L, long(kMaxBufferedValues)));
+    };
+    if (line == own[kLineTop]) {
+        lines.verticalTop = position / ValueFactor();
+    } else if (line == own[kLineBottom]) {
+        lines.verticalBottom = position / ValueFactor();
+    } else if (line == own[kLineLeft]) {
+        lines.horizontalLeft = number();
+    } else if (line == own[kLineRight]) {
+        lines.horizontalRight = number();
+    } else {
+        return;
+    }
+    StoreMeasureLines(app_.Store(), output, lines);
+    ApplyMeasureLines();  // the statistics between the lines follow the drag
+    if (confForm_ != nullptr) {
+        confForm_->Load();
     }
 }
 

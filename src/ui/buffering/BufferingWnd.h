@@ -98,6 +98,11 @@ public:
     // Measure lines from the store into the block and the graphs, then the statistics.
     void ApplyMeasureLines();
     void ComputeStatistics();
+    // A measure line of the output's graph was dragged to position (plot coordinates).
+    void MoveMeasureLine(int output, int line, double position);
+    // The chart's number of a measure line: 0 upper value line, 1 lower, 2 left number line,
+    // 3 right.
+    int MeasureLineOf(int output, int which) const { return lines_[size_t(output)][size_t(which)]; }
 
 signals:
     void closed();
