@@ -183,6 +183,23 @@ TEST_F(PageTest, BankSwitchKeepsTheEditsInTheOldBank) {
     EXPECT_TRUE(Ctrl<QCheckBox>(out1.get(), 1753)->isChecked());
 }
 
+TEST_F(PageTest, ValuesTheStoreGotMeanwhileAreNotOverwritten) {
+    const int32_t bank = Bank();
+    Store().SetDouble<kOutOffsetInput>(0.1234567, bank, 0);
+    out1->RefreshFromStore(bank);
+    Type(Ctrl<CNumericEdit>(out1.get(), 1142), QStringLiteral("2.5"));
+    host->TakeControlValues();
+    // A read from the controller or an opened file replaces the values; the pages then show
+    // them, and what they showed before never goes back into the store.
+    Store().SetDouble<kOutDecisionMax>(9.0, bank, 0);
+    Store().SetInt<kOutFilterSelect>(2, bank, 0);
+    host->MemoryBankChanged(bank, bank);
+    EXPECT_DOUBLE_EQ(Store().GetDouble<kOutDecisionMax>(bank, 0), 9.0);
+    EXPECT_EQ(SelectedChoiceValue(Ctrl<QComboBox>(out1.get(), 1654)), 2);
+    // An unchanged real keeps all its digits, not the six the edit shows.
+    EXPECT_DOUBLE_EQ(Store().GetDouble<kOutOffsetInput>(bank, 0), 0.1234567);
+}
+
 TEST_F(PageTest, InvalidEditsLeaveTheStoredValue) {
     const int32_t bank = Bank();
     Store().SetDouble<kOutDecisionMin>(-0.5, bank, 0);

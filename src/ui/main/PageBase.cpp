@@ -113,6 +113,7 @@ void PageBase::ConnectEdits(Bound& bound) {
         connect(edit, &QLineEdit::textChanged, this, [this, ctrlId] {
             if (!loading_) {
                 if (Bound* b = Find(ctrlId)) {
+                    b->edited = true;
                     UpdateChangeMark(*b);
                 }
             }
@@ -145,6 +146,7 @@ void PageBase::Edited(int32_t ctrlId) {
     if (bound == nullptr) {
         return;
     }
+    bound->edited = true;
     if (bound->binding.kind == BindKind::kMeasureMode) {
         SyncRadiosToList(*bound);
     }
@@ -174,6 +176,7 @@ void PageBase::RefreshFromStore(int32_t bank) {
         auto lock = store.Lock();
         for (Bound& bound : bound_) {
             ShowValue(bound, bank_);
+            bound.edited = false;
         }
     }
     loading_ = false;
@@ -226,8 +229,10 @@ void PageBase::TakeIntoStore(int32_t bank) {
     }
     SettingsStore& store = app_.Store();
     auto lock = store.Lock();
-    for (const Bound& bound : bound_) {
-        TakeValue(bound, bank);
+    for (Bound& bound : bound_) {
+        if (bound.edited && TakeValue(bound, bank)) {
+            bound.edited = false;
+        }
     }
 }
 
@@ -259,10 +264,12 @@ bool PageBase::TakeValue(const Bound& bound, int32_t bank) {
 }
 
 void PageBase::WriteNow(int32_t ctrlId) {
-    if (const Bound* bound = Find(ctrlId)) {
+    if (Bound* bound = Find(ctrlId)) {
         SettingsStore& store = app_.Store();
         auto lock = store.Lock();
-        TakeValue(*bound, bank_);
+        if (TakeValue(*bound, bank_)) {
+            bound->edited = false;
+        }
     }
 }
 
@@ -271,6 +278,7 @@ void PageBase::RefreshControl(int32_t ctrlId) {
         loading_ = true;
         ShowValue(*bound, bank_);
         loading_ = false;
+        bound->edited = false;
         UpdateChangeMark(*bound);
     }
 }
@@ -426,10 +434,10 @@ void PageBase::OnLineStateChanged(int32_t /*lineState*/) {
     ApplyOnlineEnabling();
 }
 
-void PageBase::OnMemoryBankChanged(int32_t oldBank, int32_t newBank) {
-    // The edits belong to the bank the page showed; they are kept there before the new bank's
-    // values are shown.
-    TakeIntoStore(oldBank == bank_ ? oldBank : bank_);
+void PageBase::OnMemoryBankChanged(int32_t /*oldBank*/, int32_t newBank) {
+    // The edits belong to the bank the page showed (the old bank); they are kept there before
+    // the new bank's values are shown.
+    TakeIntoStore(bank_);
     RefreshFromStore(newBank);
 }
 

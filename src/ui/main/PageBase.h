@@ -4,8 +4,11 @@
 // the item's value), integer and real edits (CNumericEdit), check boxes (1/0) and the
 // measurement-mode selector (four radios with a fallback list). It shows the values of one
 // memory bank (RefreshFromStore) and writes every control that holds a valid value back
-// (TakeIntoStore); a bank switch writes into the old bank first. A page never talks to the
-// controller.
+// (TakeIntoStore); a bank switch writes into the old bank first. Only controls the user changed
+// since they were shown or last taken are written, so that values the store got meanwhile
+// (a read from the controller, an opened file, an adjustment result) are never overwritten by
+// what the page showed before, and unchanged reals are not rounded to their decimals. A page
+// never talks to the controller.
 //
 // Each bound control's caption label (the QLabel named "lbl<ctrlId>") and unit label
 // ("unit<ctrlId>") take their texts from the control's UI record; the caption is shown in bold
@@ -72,7 +75,7 @@ public:
     // Sets every bound control from the store for bank, refreshes the shown-only labels and
     // applies the enabling rules.
     void RefreshFromStore(int32_t bank);
-    // Writes every control that holds a valid value into the store for bank.
+    // Writes every changed control that holds a valid value into the store for bank.
     void TakeIntoStore(int32_t bank);
     // Marks again which captions show changed values (after the file was saved or loaded).
     void RefreshChangeMarks();
@@ -117,6 +120,7 @@ private:
         QLabel* caption = nullptr;
         QLabel* unit = nullptr;
         std::vector<QAbstractButton*> radios;  // measurement-mode selector only
+        bool edited = false;                   // changed by the user since it was shown or taken
     };
 
     Bound* Find(int32_t ctrlId);
