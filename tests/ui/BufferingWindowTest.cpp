@@ -9,6 +9,7 @@
 #include <QSignalSpy>
 #include <QTableView>
 #include <QTest>
+#include <QWheelEvent>
 
 #include "MeasurementBufferingFixture.h"
 #include "app/ConnectSequence.h"
@@ -417,6 +418,40 @@ TEST_F(BufferingWindowTest, DraggingANumberLineMovesItAndTheStatistics) {
     EXPECT_NEAR(chart.MeasureLinePosition(wnd->MeasureLineOf(0, 2)), left, 1e-9);
     EXPECT_EQ(info->View().CellText(11, 0), QString::asprintf("%0.6f", double(left)));
     EXPECT_EQ(app.Store().GetInt<kBufConfHorizontalMeasureRight>(0), 50);  // untouched
+}
+
+TEST_F(BufferingWindowTest, CancelledReadKeepsWhatWasReadAndTheWindowUsable) {
+    Open();
+    RunToCompletion(kBufferTypeOut1, 20000);
+    sim.SetLatency(std::chrono::milliseconds(20));
+    wnd->Read();
+    ASSERT_TRUE(wnd->IsReading());
+    QTRY_VERIFY_WITH_TIMEOUT(!FramesStartingWith(sim.ReceivedFrames(), "%EE#RLB").empty(), kWaitMs);
+    QTest::mouseClick(wnd->findChild<QPushButton*>("btnCancelRead"), Qt::LeftButton);
+    EXPECT_FALSE(wnd->IsReading());
+    EXPECT_EQ(app.Buffering()->State(), 0);
+    EXPECT_LT(wnd->TableModel(0).rowCount(), 20000);
+    EXPECT_TRUE(wnd->findChild<QPushButton*>("btnRead")->isEnabled());
+    sim.SetLatency(std::chrono::milliseconds(0));
+    EXPECT_EQ(WaitHandled(kReadState), std::optional<int>(ZUL_OK));
+}
+
+TEST_F(BufferingWindowTest, DoubleClickResetsTheGraphView) {
+    Open();
+    Fill({1.0, 2.0, 3.0, 4.0});
+    CTChart& chart = wnd->Chart(0);
+    chart.SetXRange(1.0, 4.0);
+    chart.RedrawNow();
+    const double upper = chart.XUpper();
+    QWidget* plot = chart.findChildren<QWidget*>().value(0, &chart);
+    const QPoint centre = plot->rect().center();
+    QWheelEvent wheel(centre, plot->mapToGlobal(centre), {}, {0, 240}, Qt::NoButton, {},
+                      Qt::NoScrollPhase, false);
+    QCoreApplication::sendEvent(plot, &wheel);
+    chart.RedrawNow();
+    ASSERT_NE(chart.XUpper(), upper);
+    QTest::mouseDClick(plot, Qt::LeftButton, {}, centre);
+    EXPECT_DOUBLE_EQ(chart.XUpper(), upper);
 }
 
 TEST(BufferingFormat, CommandAvailabilityByState) {

@@ -60,6 +60,10 @@ int MeasureLineDragger::LineAt(const QPointF& pos) const {
 
 bool MeasureLineDragger::eventFilter(QObject* watched, QEvent* event) {
     const QEvent::Type type = event->type();
+    if (type == QEvent::MouseButtonDblClick && dragged_ < 0) {
+        chart_.ResetView();  // back to the whole value and number range
+        return true;
+    }
     if (type != QEvent::MouseButtonPress && type != QEvent::MouseMove &&
         type != QEvent::MouseButtonRelease) {
         return false;

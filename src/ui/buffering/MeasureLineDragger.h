@@ -1,6 +1,7 @@
 // Dragging the measure lines of a CTChart with the mouse: a press within a few pixels of a
 // visible line takes it (the chart's own pan is off meanwhile), each move reports the line's
-// new position in plot coordinates, the release lets it go.
+// new position in plot coordinates, the release lets it go. A double click elsewhere resets the
+// chart's view (after wheel zoom or pan).
 #pragma once
 
 #include <functional>
