@@ -42,7 +42,7 @@ template <class Form, class... Args>
 QImage FormPicture(Args&&... args) {
     Form form(std::forward<Args>(args)...);
     QImage image = Grab(form);
-    form.close();
+    form.hide();  // not closed: a closed calibration form would tell the controller to cancel
     return image;
 }
 
