@@ -10,6 +10,7 @@
 #include <QDropEvent>
 #include <QFileInfo>
 #include <QImage>
+#include <QLayout>
 #include <QMimeData>
 #include <QMimeDatabase>
 #include <QPainter>
@@ -92,6 +93,8 @@ MainWindow::MainWindow(Application& app, QtWindowSink& sink, QWidget* parent)
       boxes_(this),
       files_(this) {
     ui_->setupUi(this);
+    // The window is always the size of what it shows (the compact view shortens it).
+    layout()->setSizeConstraint(QLayout::SetFixedSize);
     setAcceptDrops(true);
     SetPositionItems({kMainFormTop, kMainFormLeft, 0, 0, 0, 0});
 
@@ -691,6 +694,9 @@ void MainWindow::DrawPictures() {
     ShowPicture(0, ui_->ctrl1103, folder, CombinationPictureName(out1.outPattern, out2.outPattern));
     ShowPicture(1, ui_->ctrl1105, folder, OutputPictureName(out1));
     ShowPicture(2, ui_->ctrl1107, folder, OutputPictureName(out2));
+    // Without any picture their column takes no room.
+    ui_->pictureArea->setVisible(!ui_->ctrl1103->isHidden() || !ui_->ctrl1105->isHidden() ||
+                                 !ui_->ctrl1107->isHidden());
 }
 
 void MainWindow::ShowPicture(int slot, QLabel* label, const QString& folder,
@@ -706,6 +712,7 @@ void MainWindow::ShowPicture(int slot, QLabel* label, const QString& folder,
         label->clear();
         label->setVisible(false);
         caption->setVisible(false);
+        label->parentWidget()->setVisible(false);
         return;
     }
     // Scaled into the control on a white background, keeping the picture's proportions.
@@ -722,6 +729,7 @@ void MainWindow::ShowPicture(int slot, QLabel* label, const QString& folder,
     label->setPixmap(canvas);
     label->setVisible(RecordShows(CtrlIdOf(label)));
     caption->setVisible(RecordShows(CtrlIdOf(caption)));
+    label->parentWidget()->setVisible(true);
     pictureFiles_[static_cast<size_t>(slot)] = ToQString(*name);
 }
 
