@@ -299,6 +299,16 @@ TEST_F(MeasurementWindowTest, ImageCaptureButtonRunsTheHook) {
     EXPECT_EQ(spy.size(), 1);
 }
 
+TEST_F(MeasurementWindowTest, ACycleThatCannotBePostedDoesNotStopPolling) {
+    Open();
+    ASSERT_TRUE(WaitCycle());
+    app.Measurement()->Stop();  // posts to it fail from now on
+    QSignalSpy spy(wnd.get(), &CMeasurementWnd::cycleFinished);
+    EXPECT_FALSE(spy.wait(400));
+    // Every period tries again instead of waiting for an answer that cannot come.
+    EXPECT_FALSE(wnd->IsCycleOutstanding());
+}
+
 TEST(MeasurementRules, AlarmTextEntriesOutsideTheListAreEmpty) {
     const QStringList list = {"", "low light", "high light"};
     EXPECT_EQ(AlarmListEntry(list, 2), "high light");

@@ -258,6 +258,10 @@ void CMeasurementWnd::StartCycle() {
     };
     cycleOutstanding_ = true;
     app_.Measurement()->StartMeasurementCycle(std::move(request));
+    if (cycleToken_.expired()) {
+        // The post failed and the request is gone: no answer will come.
+        cycleOutstanding_ = false;
+    }
 }
 
 void CMeasurementWnd::CancelCycle() {
