@@ -22,7 +22,8 @@ if [ -x "$zul" ]; then
   echo "No display (neither DISPLAY nor WAYLAND_DISPLAY is set): the desktop program cannot open"
   echo "its windows here. Writing their pictures into build/screenshots/ instead."
   rm -rf build/screenshots
-  QT_QPA_PLATFORM=offscreen "$zul" --simulate --screenshots build/screenshots
+  QT_QPA_PLATFORM=offscreen "$zul" --simulate --screenshots build/screenshots ||
+    echo "Some pictures could not be made (see the messages above)."
   ls build/screenshots
   echo "To see the program itself, run it on a desktop, or through a virtual display:"
   echo "  xvfb-run -a $zul --simulate"

@@ -163,6 +163,8 @@ void SoftwareSettingsForm::FormatPortTexts() {
             i, ToQString(SubstituteDetails(ToStdString(CaptionText(format->caption)),
                                            ToStdString(names[i]), SerialDevicePath(port))));
     }
+    // The list is as wide as its longest device path.
+    ui_->ctrl1023->setMinimumWidth(ui_->ctrl1023->sizeHint().width());
 }
 
 void SoftwareSettingsForm::FillUsbDevices(const std::string& current) {
