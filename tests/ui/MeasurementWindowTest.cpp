@@ -109,8 +109,9 @@ TEST_F(MeasurementWindowTest, MeasureCycleSetsThePeriod) {
     QElapsedTimer clock;
     clock.start();
     ASSERT_TRUE(WaitCycle());
-    // Three ticks of 100 ms count after the previous cycle came back.
-    EXPECT_GE(clock.elapsed(), 280);
+    // Three ticks of 100 ms count after the previous cycle came back; the first of them may
+    // come at once, so at least two whole periods pass.
+    EXPECT_GE(clock.elapsed(), 195);
 }
 
 TEST_F(MeasurementWindowTest, HoldFreezesTheOutputWhileTheOtherFollows) {
