@@ -212,6 +212,57 @@ TEST_F(AdjustTest, TakeCurrentValueReadsTheOutput) {
     EXPECT_DOUBLE_EQ(taken, Store().GetDouble<kOutSCALING_MeasureValue2>(Bank(), 0));
 }
 
+TEST_F(AdjustTest, FormsOpenOfflineWithoutARequest) {
+    app.SetConnectionState(0);
+    bool takeEnabled = true;
+    forms.drive = [&takeEnabled](QDialog& form) {
+        takeEnabled = Ctrl(&form, 2148)->isEnabled();
+        form.reject();
+        return form.result();
+    };
+    out->OpenScaling();
+    EXPECT_EQ(forms.opened, 1);
+    EXPECT_FALSE(takeEnabled);
+    EXPECT_TRUE(boxes.shown.empty());
+    EXPECT_TRUE(sim.ReceivedFrames().empty());
+    app.SetConnectionState(1);
+}
+
+// Point 1 of the scaling may only lie between 0 and 1 mm here; OUT1 measures 1.5 mm.
+class AdjustRangeTest : public AdjustTest {
+public:
+    AdjustRangeTest() {
+        editUi_ = [](std::string text) {
+            const size_t section = text.find("[Scaling_EdtMeasureValue1]");
+            const size_t max = text.find("MaxVal=", section);
+            const size_t min = text.find("MinVal=", section);
+            text.replace(max, text.find('\n', max) - max, "MaxVal=\"1.000000\"");
+            text.replace(min, text.find('\n', min) - min, "MinVal=\"0.000000\"");
+            return text;
+        };
+    }
+};
+
+TEST_F(AdjustRangeTest, TakenValueOutOfRangeIsShownAndNotKept) {
+    const int32_t bank = Bank();
+    Store().SetDouble<kOutSCALING_MeasureValue1>(0.5, bank, 0);
+    sim.SetFixedDisplacement(0, 1.5);
+    sim.AdvanceClock(std::chrono::milliseconds(10));
+    QString field;
+    forms.drive = [&field](QDialog& dialog) {
+        auto& form = dynamic_cast<ui::AdjustPointsForm&>(dialog);
+        form.TakeCurrentValue(0);
+        field = form.Field(0)->text();
+        form.reject();
+        return form.result();
+    };
+    out->OpenScaling();
+    ASSERT_EQ(boxes.shown.size(), 1u);
+    EXPECT_EQ(boxes.shown[0].text, ErrorText(ZUL_ERR_SCALING_ALARM));
+    EXPECT_EQ(field, QStringLiteral("0.500000"));
+    EXPECT_DOUBLE_EQ(Store().GetDouble<kOutSCALING_MeasureValue1>(bank, 0), 0.5);
+}
+
 TEST_F(AdjustTest, CalibrationOpensAppliesAndStores) {
     const int32_t bank = Bank();
     forms.drive = [](QDialog& dialog) {

@@ -29,7 +29,8 @@ namespace zul::test {
 
 // The UI definition as the program will ship it: default.frs, in which the sections that
 // frs-pages-adjust.txt also names are replaced by its records, followed by its other records.
-inline std::string WritePagesUiDefinition(const TestHome& home) {
+inline std::string WritePagesUiDefinition(
+    const TestHome& home, const std::function<std::string(std::string)>& edit = {}) {
     const std::string base = ReadFileText(ShippedUiDefinition());
     const std::string extra =
         ReadFileText(std::string(QVM8_SOURCE_DATA_DIR) + "/frs-pages-adjust.txt");
@@ -57,7 +58,8 @@ inline std::string WritePagesUiDefinition(const TestHome& home) {
         pos = next;
     }
     const std::string path = home.Path("default.frs");
-    WriteFileText(path, merged + "\n" + extra);
+    merged += "\n" + extra;
+    WriteFileText(path, edit ? edit(merged) : merged);
     return path;
 }
 
@@ -122,7 +124,7 @@ protected:
         ResultInfo info;
         ASSERT_EQ(sim.StartPty(&info, home.Path("com1")), ZUL_OK) << info.detail1;
         ApplicationOptions options = EmulatorOptions(home.Path("com1"));
-        options.uiDefinitionPath = WritePagesUiDefinition(home);
+        options.uiDefinitionPath = WritePagesUiDefinition(home, editUi_);
         options.loadSettings = false;
         ASSERT_EQ(app.Startup(options, &info), ZUL_OK)
             << app.StartupFailureText() << " " << info.detail1 << " " << info.detail2;
@@ -166,6 +168,8 @@ protected:
     }
 
     uint16_t firmware_ = 0x300;
+    // Changes the UI definition text before it is loaded (set in a constructor).
+    std::function<std::string(std::string)> editUi_;
     TestHome home;
     sim::Simulator sim;
     Application app;
