@@ -1,12 +1,16 @@
-// The parts of the desktop program that need no window: picture names, the command line, the
-// recent-files list and the serial port links.
+// The parts of the desktop program outside the main window: picture names, the command line,
+// the recent-files list, the serial port links and the splash.
 #include <gtest/gtest.h>
+
+#include <QPointer>
+#include <QTest>
 
 #include "app/AppTestSupport.h"
 #include "ui/forms/SerialPortLinks.h"
 #include "ui/main/CommandLine.h"
 #include "ui/main/OutputPictures.h"
 #include "ui/main/RecentFiles.h"
+#include "ui/main/SplashScreen.h"
 
 namespace zul::test {
 namespace {
@@ -97,6 +101,33 @@ TEST(SerialPortLinks, SystemDevicesAreUsbAcmAndStableNames) {
     EXPECT_EQ(ui::SystemSerialDevices(dev),
               (std::vector<std::string>{dev + "/serial/by-id/usb-FTDI_QV-M8-if00-port0",
                                         dev + "/ttyACM0", dev + "/ttyUSB1"}));
+}
+
+QPixmap SplashPicture() {
+    QPixmap picture(120, 80);
+    picture.fill(Qt::darkBlue);
+    return picture;
+}
+
+TEST(SplashScreen, PictureSizedClosesAtTheFirstKeyOrClick) {
+    QPointer<ui::SplashScreen> splash = new ui::SplashScreen(SplashPicture());
+    splash->ShowCentred();
+    EXPECT_EQ(splash->size(), QSize(120, 80));
+    EXPECT_TRUE(splash->windowFlags().testFlag(Qt::FramelessWindowHint));
+    QTest::keyClick(splash, Qt::Key_A);
+    QTRY_VERIFY_WITH_TIMEOUT(splash.isNull(), 2000);  // closed and deleted
+
+    splash = new ui::SplashScreen(SplashPicture());
+    splash->ShowCentred();
+    QTest::mouseClick(splash, Qt::RightButton, {}, QPoint(5, 5));
+    QTRY_VERIFY_WITH_TIMEOUT(splash.isNull(), 2000);
+}
+
+TEST(SplashScreen, ClosesByItselfAfterItsTime) {
+    QPointer<ui::SplashScreen> splash = new ui::SplashScreen(SplashPicture());
+    splash->ShowCentred();
+    EXPECT_TRUE(splash->isVisible());
+    QTRY_VERIFY_WITH_TIMEOUT(splash.isNull(), ui::kSplashMilliseconds + 2000);
 }
 
 }  // namespace
