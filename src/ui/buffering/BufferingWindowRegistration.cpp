@@ -47,6 +47,8 @@ void RunAndRead(MainWindow& main, CBufferingWnd& wnd) {
     store.SetInt<kBufStoreNum>(kPictureStoreNum, bank);
     wnd.ReloadSettingsPage();  // the page shows the run's settings
     wnd.SetSelfStop(true);
+    wnd.ShowTable(0, true);
+    wnd.ShowTable(1, true);
     wnd.Start();
     if (wnd.IsRunning() && !WaitHandled(wnd, kMonitoringComplete)) {
         return;

@@ -176,6 +176,13 @@ void CBufferingWnd::BuildViews() {
         tables_[o]->setMinimumWidth(220);
         host(tableHosts[o], tables_[o]);
     }
+    // The graphs take the room; the selected-point line keeps its one line.
+    ui_->chart1Column->setStretch(0, 1);
+    ui_->chart2Column->setStretch(0, 1);
+    ui_->out1Layout->setStretch(0, 3);
+    ui_->out1Layout->setStretch(1, 1);
+    ui_->out2Layout->setStretch(0, 3);
+    ui_->out2Layout->setStretch(1, 1);
     bothChart_ = new CTChart;
     bothChart_->AddSeries(kSeriesColors[0]);
     bothChart_->AddSeries(kSeriesColors[1]);
