@@ -191,13 +191,23 @@ void PageBase::ShowValue(Bound& bound, int32_t bank) {
     const int32_t item = bound.binding.item;
     switch (bound.binding.kind) {
         case BindKind::kList:
-        case BindKind::kMeasureMode:
-            FillChoiceList(CtrlIdOf(bound.control), static_cast<QComboBox*>(bound.control),
-                           store.GetInt(item, bank, index_));
+        case BindKind::kMeasureMode: {
+            auto* box = static_cast<QComboBox*>(bound.control);
+            const int32_t value = store.GetInt(item, bank, index_);
+            if (bound.filled && box->count() > 0) {
+                // The entries are those of the record already: only the selection changes (a
+                // value the list lacks selects the first entry, as filling would).
+                const int at = box->findData(value);
+                box->setCurrentIndex(at >= 0 ? at : 0);
+            } else {
+                FillChoiceList(CtrlIdOf(box), box, value);
+                bound.filled = true;
+            }
             if (bound.binding.kind == BindKind::kMeasureMode) {
                 SyncRadiosToList(bound);
             }
             break;
+        }
         case BindKind::kIntEdit:
             static_cast<CNumericEdit*>(bound.control)
                 ->SetIntValue(store.GetInt(item, bank, index_));
@@ -422,6 +432,7 @@ void PageBase::OnUiDefinitionApplied() {
     ApplyCaptions();
     RefreshValueLabels();
     for (Bound& bound : bound_) {
+        bound.filled = qobject_cast<QComboBox*>(bound.control) != nullptr;
         if (bound.binding.kind == BindKind::kMeasureMode) {
             SyncRadiosToList(bound);
         }

@@ -121,6 +121,7 @@ private:
         QLabel* unit = nullptr;
         std::vector<QAbstractButton*> radios;  // measurement-mode selector only
         bool edited = false;                   // changed by the user since it was shown or taken
+        bool filled = false;                   // a list holds the entries of its record
     };
 
     Bound* Find(int32_t ctrlId);
