@@ -1,17 +1,35 @@
 // qvm8-zul: the desktop program.
+#include <signal.h>
+#include <sys/socket.h>
 #include <unistd.h>
 
 #include <cstdio>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include <QApplication>
+#include <QSocketNotifier>
 #include <QTimer>
 
 #include "app/Version.h"
 #include "ui/framework/FallbackTexts.h"
 #include "ui/main/CommandLine.h"
 #include "ui/main/DesktopProgram.h"
+#include "ui/main/MainWindow.h"
+
+namespace {
+
+// SIGINT and SIGTERM end the program as closing its main window does (the settings are
+// written); the handler only writes a byte, the GUI thread does the rest.
+int signalPipe[2] = {-1, -1};
+
+void OnTerminationSignal(int /*signal*/) {
+    const char byte = 1;
+    (void)!::write(signalPipe[1], &byte, 1);
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
     using namespace zul::ui;
@@ -47,6 +65,24 @@ int main(int argc, char** argv) {
     DesktopProgram program(std::move(commandLine));
     if (program.Start() != 0) {
         return 1;
+    }
+    std::unique_ptr<QSocketNotifier> terminationNotifier;
+    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, signalPipe) == 0) {
+        terminationNotifier =
+            std::make_unique<QSocketNotifier>(signalPipe[0], QSocketNotifier::Read);
+        QObject::connect(terminationNotifier.get(), &QSocketNotifier::activated, [&program] {
+            char byte = 0;
+            (void)!::read(signalPipe[0], &byte, 1);
+            if (MainWindow* main = program.Main()) {
+                main->close();
+            }
+        });
+        struct sigaction action {};
+        action.sa_handler = OnTerminationSignal;
+        sigemptyset(&action.sa_mask);
+        action.sa_flags = SA_RESTART;
+        ::sigaction(SIGINT, &action, nullptr);
+        ::sigaction(SIGTERM, &action, nullptr);
     }
     // For the start-up benchmark: a byte on this descriptor once the main window is shown and
     // the event loop runs.

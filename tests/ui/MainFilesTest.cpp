@@ -170,3 +170,36 @@ TEST_F(MainWindowTest, SecondInstanceOnTheSameFileIsRefused) {
 
 }  // namespace
 }  // namespace zul::test
+
+namespace zul::test {
+namespace {
+
+TEST(SimulatedRun, ConnectsToTheEmulatorAndKeepsItsOwnSettingsFile) {
+    TestHome home;
+    const std::string userDefault = home.DefaultSettingsFile();
+    BoxRecorder boxes;
+    {
+        ui::CommandLine commandLine;
+        commandLine.simulate = true;
+        ui::DesktopProgram program(commandLine);
+        ui::DesktopStartOptions options;
+        options.uiDefinitionPath = ShippedUiDefinition();
+        options.showSplash = false;
+        ASSERT_EQ(program.Start(options), ZUL_OK);
+        EXPECT_EQ(program.App().Store().GetFilePath(),
+                  home.Path("cache/qvm8-zul/simulate/config/Brantwick ORTA Sensor/QV-M8 ZuL/"
+                            "qv-m8.zul"));
+        program.Main()->ToggleConnection();
+        EXPECT_EQ(program.Main()->LineState(), 1);
+        EXPECT_EQ(program.Finish(), ZUL_OK);
+    }
+    EXPECT_TRUE(boxes.shown.empty());
+    EXPECT_FALSE(fs::exists(userDefault));
+    EXPECT_FALSE(fs::exists(home.Path("data/mime")));  // no file types registered either
+    EXPECT_TRUE(
+        fs::exists(home.Path("cache/qvm8-zul/simulate/config/Brantwick ORTA Sensor/"
+                             "QV-M8 ZuL/qv-m8.zul")));
+}
+
+}  // namespace
+}  // namespace zul::test

@@ -29,7 +29,9 @@ void ShowStopBox(const QString& text) {
 
 }  // namespace
 
-DesktopProgram::DesktopProgram(CommandLine commandLine) : commandLine_(std::move(commandLine)) {}
+DesktopProgram::DesktopProgram(CommandLine commandLine)
+    : commandLine_(std::move(commandLine)),
+      simulation_(commandLine_.simulate ? std::make_unique<SimulatedSession>() : nullptr) {}
 
 DesktopProgram::~DesktopProgram() {
     Finish();
@@ -37,8 +39,7 @@ DesktopProgram::~DesktopProgram() {
 
 int32_t DesktopProgram::Start(const DesktopStartOptions& options) {
     started_ = true;
-    if (commandLine_.simulate) {
-        simulation_ = std::make_unique<SimulatedSession>();
+    if (simulation_) {
         ResultInfo info;
         if (simulation_->Start(&info) != ZUL_OK) {
             // The texts are not loaded yet; the emulator's own reason is all there is.
@@ -55,7 +56,8 @@ int32_t DesktopProgram::Start(const DesktopStartOptions& options) {
     ApplicationOptions appOptions;
     appOptions.uiDefinitionPath = options.uiDefinitionPath;
     appOptions.commandLineFile = commandLine_.settingsFile;
-    appOptions.registerDataFileTypes = options.registerDataFileTypes;
+    // A simulated run leaves the user's file types alone as well.
+    appOptions.registerDataFileTypes = options.registerDataFileTypes && !simulation_;
     appOptions.window = &sink_;
     appOptions.beforeThreads = [this](SettingsStore& store) {
         if (simulation_) {

@@ -48,7 +48,7 @@ public:
 
 private:
     CommandLine commandLine_;
-    std::unique_ptr<SimulatedSession> simulation_;
+    std::unique_ptr<SimulatedSession> simulation_;  // before app_: it chooses the folders
     QtWindowSink sink_;
     Application app_;
     std::unique_ptr<MainWindow> main_;

@@ -24,7 +24,17 @@ std::string ProgramCacheFolder() {
     return base + "/qvm8-zul";
 }
 
-SimulatedSession::SimulatedSession() : simulator_(std::make_unique<sim::Simulator>()) {}
+SimulatedSession::SimulatedSession()
+    : folder_(ProgramCacheFolder() + "/simulate"), simulator_(std::make_unique<sim::Simulator>()) {
+    // Before anything reads them: the settings file, the port links and the logs of this run
+    // live in the session's folder.
+    std::error_code ec;
+    for (const char* sub : {"config", "state"}) {
+        fs::create_directories(folder_ + "/" + sub, ec);
+    }
+    ::setenv("XDG_CONFIG_HOME", (folder_ + "/config").c_str(), 1);
+    ::setenv("XDG_STATE_HOME", (folder_ + "/state").c_str(), 1);
+}
 
 SimulatedSession::~SimulatedSession() {
     simulator_->Stop();
@@ -33,13 +43,7 @@ SimulatedSession::~SimulatedSession() {
 
 int32_t SimulatedSession::Start(ResultInfo* info) {
     ClearResult(info);
-    folder_ = ProgramCacheFolder() + "/simulate";
     std::error_code ec;
-    for (const char* sub : {"config", "state"}) {
-        fs::create_directories(folder_ + "/" + sub, ec);
-    }
-    ::setenv("XDG_CONFIG_HOME", (folder_ + "/config").c_str(), 1);
-    ::setenv("XDG_STATE_HOME", (folder_ + "/state").c_str(), 1);
 
     // A state file that no longer reads as one is dropped: the emulator starts from its
     // factory memory instead.

@@ -20,14 +20,15 @@ namespace zul::ui {
 
 class SimulatedSession {
 public:
+    // Points the per-user configuration and state folders at <cache>/qvm8-zul/simulate; the
+    // session must therefore exist before the Application (its store takes its path then).
     SimulatedSession();
     ~SimulatedSession();  // stops the emulator and removes the device override
     SimulatedSession(const SimulatedSession&) = delete;
     SimulatedSession& operator=(const SimulatedSession&) = delete;
 
-    // Points the per-user configuration and state folders at <cache>/qvm8-zul/simulate (before
-    // anything reads them), starts the emulator (its memory kept in a state file there) and
-    // makes every serial port of this process lead to it.
+    // Starts the emulator (its memory kept in a state file in the session's folder) and makes
+    // every serial port of this process lead to it.
     int32_t Start(ResultInfo* info);
 
     // The settings the link needs for the emulator, for ApplicationOptions::beforeThreads.
