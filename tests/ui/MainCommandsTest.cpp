@@ -20,6 +20,8 @@ TEST_F(MainWindowTest, ReadAllShowsProgressAndTakesTheControllersValues) {
     QObject::connect(main, &ui::MainWindow::TransferStarted, main, [&] {
         auto* bar = main->ProgressForm()->findChild<QProgressBar*>();
         ASSERT_NE(bar, nullptr);
+        EXPECT_FALSE(main->ProgressForm()->isEnabled());  // shows, takes no input
+        EXPECT_FALSE(main->isEnabled());
         QObject::connect(bar, &QProgressBar::valueChanged, main,
                          [&](int value) { percents.push_back(value); });
     });

@@ -191,8 +191,18 @@ void MainWindow::OnWindowMessage(Message& message) {
         raise();
         activateWindow();
     } else if (id == kWmReapplyUiDefinition) {
+        // Applying the records enables the forms as the records say; while a transfer holds
+        // the windows disabled that waits until it has ended.
+        if (progressForm_ != nullptr) {
+            reapplyPending_ = true;
+            return;
+        }
         FormBase::ReapplyAllForms();
     } else if (id == kWmReapplyUiVersion) {
+        if (progressForm_ != nullptr) {
+            reapplyPending_ = true;
+            return;
+        }
         // The version rules are part of the records applied above; this window's own state
         // rules narrow them again.
         OnUiDefinitionApplied();
@@ -410,6 +420,11 @@ void MainWindow::RunTransfer(bool read) {
     }
     LockPolling(false);
     EnableAllWindows();
+    if (reapplyPending_) {
+        reapplyPending_ = false;
+        FormBase::ReapplyAllForms();
+        OnUiDefinitionApplied();
+    }
 }
 
 void MainWindow::SaveMemoryBank() {

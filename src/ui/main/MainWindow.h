@@ -184,6 +184,7 @@ private:
     QString assocTool_;
     bool loadingBank_ = false;
     bool linkLostShown_ = false;
+    bool reapplyPending_ = false;
 };
 
 }  // namespace zul::ui
