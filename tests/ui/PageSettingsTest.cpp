@@ -127,6 +127,21 @@ TEST_F(PageTest, PeakSearchCellsNeedTheFirmwareAndAutomaticLight) {
     EXPECT_FALSE(Ctrl(page, 2059)->isEnabled());
 }
 
+// A controller one below entry 8 of the version threshold list (0x224).
+class PageOldFirmwareTest : public PageTest {
+public:
+    PageOldFirmwareTest() { firmware_ = 0x223; }
+};
+
+TEST_F(PageOldFirmwareTest, PeakSearchCellsStayDisabled) {
+    ASSERT_EQ(app.FirmwareVersion(), 0x223u);
+    for (int32_t light : {0, 10, 0}) {
+        Choose(Ctrl<QComboBox>(headB.get(), 1948), light);
+        EXPECT_FALSE(Ctrl(headB.get(), 2059)->isEnabled()) << light;
+        EXPECT_FALSE(Ctrl(headB.get(), 2062)->isEnabled()) << light;
+    }
+}
+
 TEST_F(PageTest, ImmediateWritesAndTheirNotices) {
     const int32_t bank = Bank();
     Choose(Ctrl<QComboBox>(headB.get(), 1109), 1);  // SetupMode
