@@ -10,6 +10,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDeadlineTimer>
+#include <QTimer>
 
 #include "AcqBenchRig.h"
 #include "ui/forms/ConfigListForm.h"
@@ -21,11 +22,14 @@ namespace {
 
 bool RunUntil(const std::function<bool()>& done, int limitMs) {
     QDeadlineTimer deadline(limitMs);
+    // Wakes the waiting event loop now and then, so that the deadline is seen without spinning.
+    QTimer heartbeat;
+    heartbeat.start(50);
     while (!done()) {
         if (deadline.hasExpired()) {
             return false;
         }
-        QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents, 50);
+        QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
     }
     return true;
 }

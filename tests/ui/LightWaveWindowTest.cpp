@@ -10,6 +10,7 @@
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTimer>
 
 #include "LightWaveFixture.h"
 #include "app/ConnectSequence.h"
@@ -52,9 +53,10 @@ protected:
         window->Tick();
         ASSERT_EQ(window->State(), LightWaveCapture::kRequestOut);
         QDeadlineTimer deadline(kWaitMs);
+        QTimer heartbeat;  // wakes the wait now and then, so the deadline is seen
+        heartbeat.start(50);
         while (window->State() == LightWaveCapture::kRequestOut && !deadline.hasExpired()) {
-            QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents,
-                                            50);
+            QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
         }
         ASSERT_NE(window->State(), LightWaveCapture::kRequestOut) << "no reply in time";
     }

@@ -135,7 +135,14 @@ ImageCaptureForm::ImageCaptureForm(Application& app, FormBase* parentForm, QWidg
     for (int i = 0; i < 3; ++i) {
         radios_[i]->setChecked(RadioValue(app_.Ui(), kRadioIds[i], i) == division);
     }
-    FillChoiceList(kFormatList, format_, -1);
+    if (!FillChoiceList(kFormatList, format_, -1)) {
+        // Without its record the list still offers the three formats by their names.
+        for (CaptureFormat format :
+             {CaptureFormat::kBmp, CaptureFormat::kJpeg, CaptureFormat::kPng}) {
+            format_->addItem(FormatName(format), static_cast<int>(format));
+        }
+        format_->setCurrentIndex(2);
+    }
 }
 
 ImageCaptureForm::~ImageCaptureForm() = default;
@@ -193,7 +200,17 @@ QImage ImageCaptureForm::Picture() const {
 int32_t ImageCaptureForm::SaveTo(const QString& path, ResultInfo* result) {
     app_.Store().SetInt<kCaptureOutputDivision>(static_cast<int32_t>(Target()));
     const QImage image = Picture();
-    if (image.isNull() || !image.save(path, FormatName(Format()))) {
+    // A file name that names a format of its own is written in that format.
+    const QString suffix = QFileInfo(path).suffix().toLower();
+    CaptureFormat format = Format();
+    if (suffix == "bmp") {
+        format = CaptureFormat::kBmp;
+    } else if (suffix == "jpg" || suffix == "jpeg") {
+        format = CaptureFormat::kJpeg;
+    } else if (suffix == "png") {
+        format = CaptureFormat::kPng;
+    }
+    if (image.isNull() || !image.save(path, FormatName(format))) {
         return SetResult(result, ZUL_ERR_FILE_WRITE, 0, ToStdString(path));
     }
     return SetResult(result, ZUL_OK);

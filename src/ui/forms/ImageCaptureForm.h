@@ -43,7 +43,8 @@ public:
 
     // The save button: asks for the file, saves the picture and closes the form on success.
     int32_t Save();
-    // Saves the picture of the chosen window to path in the chosen format.
+    // Saves the picture of the chosen window to path, in the format its suffix names (.bmp,
+    // .jpg/.jpeg, .png), else in the chosen format.
     int32_t SaveTo(const QString& path, ResultInfo* result = nullptr);
     // The picture of the chosen window.
     QImage Picture() const;

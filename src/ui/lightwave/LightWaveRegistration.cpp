@@ -4,6 +4,7 @@
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QEventLoop>
+#include <QTimer>
 
 #include "ui/forms/ConfigListForm.h"
 #include "ui/forms/ConfigPrintForm.h"
@@ -25,11 +26,14 @@ constexpr int kCaptureWaitMs = 30000;
 // Runs the event loop until done() holds or the time is up.
 bool RunUntil(const std::function<bool()>& done, int limitMs) {
     QDeadlineTimer deadline(limitMs);
+    // Wakes the waiting event loop now and then, so that the deadline is seen without spinning.
+    QTimer heartbeat;
+    heartbeat.start(50);
     while (!done()) {
         if (deadline.hasExpired()) {
             return false;
         }
-        QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents, 50);
+        QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
     }
     return true;
 }
