@@ -34,14 +34,20 @@
 #include "settings/SettingsStore.h"
 #include "settings/SettingsTransfer.h"
 #include "settings/UiDefinition.h"
+#include "ui/buffering/BufferingWnd.h"
 #include "ui/framework/FallbackTexts.h"
 #include "ui/framework/QtText.h"
 #include "ui/framework/QtWindowSink.h"
 #include "ui/framework/SyncCommand.h"
 #include "ui/framework/UiApplier.h"
+#include "ui/lightwave/LightWaveWnd.h"
 #include "ui/main/AssociationTool.h"
 #include "ui/main/MainMessages.h"
 #include "ui/main/OutputPictures.h"
+#include "ui/main/PageBase.h"
+#include "ui/main/PageCommon.h"
+#include "ui/main/PageHead.h"
+#include "ui/main/PageOutput.h"
 #include "ui/main/TransferProgressForm.h"
 #include "ui_MainWindow.h"
 
@@ -131,6 +137,7 @@ MainWindow::MainWindow(Application& app, QtWindowSink& sink, QWidget* parent)
     lineState_ = 0;
     app_.SetConnectionState(0);
     ApplyUiDefinition();
+    CreatePages();
     FillBankSelector();
     ShowControllerInfo();
     UpdateRecentMenu();
@@ -144,6 +151,44 @@ MainWindow::~MainWindow() {
     TakeControlValues();
     DestroyChildren();
     sink_.Detach();
+}
+
+void MainWindow::CreatePages() {
+    // The five settings pages are child forms of this window: the framework calls reach them.
+    PageHooks hooks;
+    hooks.redrawPictures = [this] { sink_.Post(kWmRedrawPictures); };
+    hooks.lightWaveChanged = [this] {
+        if (auto* window = qobject_cast<LightWaveWnd*>(Child(ChildWindow::kLightWave))) {
+            window->RefreshDisplay();
+        }
+    };
+    hooks.bufferingChanged = [this] {
+        if (auto* window = qobject_cast<CBufferingWnd*>(Child(ChildWindow::kBuffering))) {
+            window->ReloadSettingsPage();
+        }
+    };
+    QTabWidget* tabs = ui_->ctrl1620;
+    while (tabs->count() > 0) {
+        QWidget* page = tabs->widget(0);
+        tabs->removeTab(0);
+        delete page;
+    }
+    tabs->addTab(new PageHead(app_, this, 0, hooks), FallbackText(kResTabHeadA));
+    tabs->addTab(new PageHead(app_, this, 1, hooks), FallbackText(kResTabHeadA + 1));
+    tabs->addTab(new PageOutput(app_, this, 0, hooks), FallbackText(kResTabHeadA + 2));
+    tabs->addTab(new PageOutput(app_, this, 1, hooks), FallbackText(kResTabHeadA + 3));
+    tabs->addTab(new PageCommon(app_, this, hooks), FallbackText(kResTabCommon));
+    if (const UiControlRecord* record = app_.Ui().FindById(1620)) {
+        ApplyRecord(app_.Ui(), *record, tabs);
+    }
+}
+
+void MainWindow::RefreshChangeMarks() {
+    FormBase::ForEachForm([](FormBase& form) {
+        if (auto* page = dynamic_cast<PageBase*>(&form)) {
+            page->RefreshChangeMarks();
+        }
+    });
 }
 
 void MainWindow::ConnectCommands() {
@@ -517,6 +562,7 @@ bool MainWindow::SaveCurrentFile() {
         return false;
     }
     store.MarkSaved();
+    RefreshChangeMarks();
     return true;
 }
 
@@ -598,6 +644,7 @@ bool MainWindow::LoadSettingsFile(const std::string& path) {
     store = *copy;
     RememberFolder(path);
     store.MarkSaved();
+    RefreshChangeMarks();
     if (!current) {
         app_.AdoptReservation(path);
     }
@@ -644,6 +691,7 @@ bool MainWindow::SaveSettingsFile(const std::string& path) {
     }
     store.SetFilePath(path);
     store.MarkSaved();
+    RefreshChangeMarks();
     if (!current) {
         app_.AdoptReservation(path);
     }

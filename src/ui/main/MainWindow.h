@@ -137,6 +137,9 @@ private:
         QPointer<QWidget> window;
     };
 
+    void CreatePages();
+    // The settings pages mark the values that differ from the file (after a save or a load).
+    void RefreshChangeMarks();
     void ConnectCommands();
     void OnWindowMessage(Message& message);
     void OnLinkLost(int32_t code);

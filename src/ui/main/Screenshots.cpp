@@ -34,7 +34,16 @@ std::vector<Entry>& Steps() {
 // The percentage the progress form shows in its picture.
 constexpr int kPicturePercent = 42;
 
+QString& Folder() {
+    static QString folder;
+    return folder;
+}
+
 }  // namespace
+
+QString ScreenshotFolder() {
+    return Folder();
+}
 
 void RegisterScreenshot(const std::string& fileName, ScreenshotStep step) {
     for (Entry& entry : Steps()) {
@@ -99,6 +108,7 @@ int WriteScreenshots(MainWindow& main, const QString& folder) {
         std::fprintf(stderr, "qvm8-zul: cannot create %s\n", qPrintable(folder));
         return 1;
     }
+    Folder() = folder;
     // Nobody answers boxes here: each is printed and answered with No (questions) or OK.
     MessageBoxAnswerer previous = QtMessageBoxHost::SetAnswerer([](const MessageBoxShown& box) {
         std::fprintf(stderr, "qvm8-zul: %s\n", qPrintable(box.text));
@@ -121,6 +131,7 @@ int WriteScreenshots(MainWindow& main, const QString& folder) {
         }
     }
     QtMessageBoxHost::SetAnswerer(previous);
+    Folder().clear();
     return status;
 }
 

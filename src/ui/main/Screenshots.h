@@ -29,6 +29,10 @@ void RegisterMainScreenshots();
 // Returns 0 when every picture was written; otherwise 1 with the failures on stderr.
 int WriteScreenshots(MainWindow& main, const QString& folder);
 
+// The folder WriteScreenshots writes into (empty outside it), for steps that write files of
+// their own beside their picture.
+QString ScreenshotFolder();
+
 // Grabs a top-level widget as shown (after its layout has settled).
 QImage GrabWindow(QWidget* window);
 
