@@ -142,6 +142,32 @@ TEST_F(PageOldFirmwareTest, PeakSearchCellsStayDisabled) {
     }
 }
 
+class PageMicronTest : public PageTest {
+public:
+    PageMicronTest() { micron_ = true; }
+};
+
+TEST_F(PageMicronTest, LengthsAreShownAndTakenInMicrometres) {
+    ASSERT_TRUE(app.Micron().active);
+    const int32_t bank = Bank();
+    Store().SetDouble<kOutOffsetInput>(0.0125, bank, 0);
+    Store().SetDouble<kOutSCALING_MeasureValue1>(-1.5, bank, 0);
+    out1->RefreshFromStore(bank);
+    auto* offset = Ctrl<CNumericEdit>(out1.get(), 1174);
+    EXPECT_EQ(offset->text(), QStringLiteral("12.500"));
+    EXPECT_EQ(out1->findChild<QLabel*>(QStringLiteral("unit1174"))->text(),
+              QString::fromStdString(app.Micron().unit));
+    EXPECT_EQ(Ctrl<QLabel>(out1.get(), 1597)->text(), QStringLiteral("-1500.000"));
+    // Voltages are no lengths.
+    Store().SetDouble<kOutSCALING_VoltageValue1>(2.5, bank, 0);
+    out1->RefreshFromStore(bank);
+    EXPECT_EQ(Ctrl<QLabel>(out1.get(), 1668)->text(), QStringLiteral("2.500"));
+    Type(offset, QStringLiteral("250"));
+    EXPECT_TRUE(offset->IsInRange());
+    host->TakeControlValues();
+    EXPECT_DOUBLE_EQ(Store().GetDouble<kOutOffsetInput>(bank, 0), 0.25);
+}
+
 TEST_F(PageTest, ImmediateWritesAndTheirNotices) {
     const int32_t bank = Bank();
     Choose(Ctrl<QComboBox>(headB.get(), 1109), 1);  // SetupMode

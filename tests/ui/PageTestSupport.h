@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <functional>
 #include <map>
 #include <memory>
@@ -125,7 +126,13 @@ protected:
         ASSERT_EQ(sim.StartPty(&info, home.Path("com1")), ZUL_OK) << info.detail1;
         ApplicationOptions options = EmulatorOptions(home.Path("com1"));
         options.uiDefinitionPath = WritePagesUiDefinition(home, editUi_);
-        options.loadSettings = false;
+        options.loadSettings = micron_;
+        if (micron_) {
+            // Lengths in micrometres: MeasUnit in the settings file read at start-up.
+            std::filesystem::create_directories(
+                std::filesystem::path(home.DefaultSettingsFile()).parent_path());
+            WriteFileText(home.DefaultSettingsFile(), "[FORM_SOFTWARE]\r\nMeasUnit=1\r\n");
+        }
         ASSERT_EQ(app.Startup(options, &info), ZUL_OK)
             << app.StartupFailureText() << " " << info.detail1 << " " << info.detail2;
         ASSERT_EQ(ConnectController(app, &info), ZUL_OK) << ResultKey(info.code);
@@ -168,6 +175,7 @@ protected:
     }
 
     uint16_t firmware_ = 0x300;
+    bool micron_ = false;
     // Changes the UI definition text before it is loaded (set in a constructor).
     std::function<std::string(std::string)> editUi_;
     TestHome home;

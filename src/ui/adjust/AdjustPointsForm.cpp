@@ -14,6 +14,7 @@
 #include "ui/framework/QtText.h"
 #include "ui/framework/SyncCommand.h"
 #include "ui/framework/UiApplier.h"
+#include "ui/main/PageMicron.h"
 #include "ui_AdjustPointsForm.h"
 
 namespace zul::ui {
@@ -103,7 +104,7 @@ AdjustPointsForm::AdjustPointsForm(Application& app, AdjustKind kind, int32_t in
                                                          start.measure2, start.second2};
     for (size_t row = 0; row < edits_.size(); ++row) {
         if (values[row]) {
-            edits_[row]->SetRealValue(*values[row]);
+            edits_[row]->SetRealValue(*values[row] * LengthScaleOf(app_, ids.edits[row]).factor);
         }
     }
 }
@@ -121,6 +122,7 @@ void AdjustPointsForm::OnUiDefinitionApplied() {
         captions[row]->setBuddy(edits_[row]);
         units[row]->setText(record != nullptr ? ToQString(record->unit) : QString());
         edits_[row]->SetDecimals(ids.decimals[row]);
+        ScaleEdit(*edits_[row], LengthScaleOf(app_, ids.edits[row]));
         // An 11-character field.
         edits_[row]->setMinimumWidth(metrics.horizontalAdvance(QString(12, QLatin1Char('0'))));
     }
@@ -133,11 +135,20 @@ void AdjustPointsForm::OnUiDefinitionApplied() {
 }
 
 AdjustPoints AdjustPointsForm::Points() const {
+    const FormIds& ids = IdsOf(kind_);
+    // The fields of lengths hold micrometres in micron mode; the points are millimetres.
+    auto value = [this, &ids](size_t row) -> std::optional<double> {
+        const auto shown = edits_[row]->RealValue();
+        if (!shown) {
+            return std::nullopt;
+        }
+        return *shown / LengthScaleOf(app_, ids.edits[row]).factor;
+    };
     AdjustPoints points;
-    points.measure1 = edits_[0]->RealValue();
-    points.second1 = edits_[1]->RealValue();
-    points.measure2 = edits_[2]->RealValue();
-    points.second2 = edits_[3]->RealValue();
+    points.measure1 = value(0);
+    points.second1 = value(1);
+    points.measure2 = value(2);
+    points.second2 = value(3);
     return points;
 }
 
@@ -187,7 +198,7 @@ void AdjustPointsForm::TakeCurrentValue(int point) {
         ReportResult(boxes_, app_.Ui(), result);
         return;
     }
-    edits_[row]->SetRealValue(read);
+    edits_[row]->SetRealValue(read * LengthScaleOf(app_, ids.edits[row]).factor);
 }
 
 void AdjustPointsForm::Apply() {

@@ -11,6 +11,7 @@
 #include "ui/framework/NumericEdit.h"
 #include "ui/framework/QtText.h"
 #include "ui/framework/UiApplier.h"
+#include "ui/main/PageMicron.h"
 #include "ui_OutputOptionsForm.h"
 
 namespace zul::ui {
@@ -68,6 +69,9 @@ void OutputOptionsForm::OnUiDefinitionApplied() {
         if (unit != nullptr) {
             unit->setText(record != nullptr ? ToQString(record->unit) : QString());
         }
+        if (auto* edit = findChild<CNumericEdit*>(QStringLiteral("ctrl%1").arg(option.ctrlId))) {
+            ScaleEdit(*edit, LengthScaleOf(app_, option.ctrlId));
+        }
     }
     ApplyAccessibleNames(this);
 }
@@ -79,7 +83,7 @@ void OutputOptionsForm::ShowCopy() {
             FillChoiceList(option.ctrlId, box, static_cast<int32_t>(option.value));
         } else if (auto* edit = qobject_cast<CNumericEdit*>(control)) {
             if (IsReal(option.item)) {
-                edit->SetRealValue(option.value);
+                edit->SetRealValue(option.value * LengthScaleOf(app_, option.ctrlId).factor);
             } else {
                 edit->SetIntValue(static_cast<int32_t>(option.value));
             }
@@ -96,7 +100,9 @@ void OutputOptionsForm::TakeIntoCopy() {
             }
         } else if (auto* edit = qobject_cast<CNumericEdit*>(control)) {
             if (IsReal(option.item)) {
-                option.value = edit->RealValue().value_or(option.value);
+                if (const auto value = edit->RealValue()) {
+                    option.value = *value / LengthScaleOf(app_, option.ctrlId).factor;
+                }
             } else if (const auto value = edit->IntValue()) {
                 option.value = *value;
             }

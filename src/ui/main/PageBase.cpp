@@ -17,6 +17,7 @@
 #include "ui/framework/NumericEdit.h"
 #include "ui/framework/QtText.h"
 #include "ui/framework/UiApplier.h"
+#include "ui/main/PageMicron.h"
 
 namespace zul::ui {
 
@@ -214,7 +215,8 @@ void PageBase::ShowValue(Bound& bound, int32_t bank) {
             break;
         case BindKind::kRealEdit:
             static_cast<CNumericEdit*>(bound.control)
-                ->SetRealValue(store.GetDouble(item, bank, index_));
+                ->SetRealValue(store.GetDouble(item, bank, index_) *
+                               LengthScaleOf(app_, bound.binding.ctrlId).factor);
             break;
         case BindKind::kCheck:
             static_cast<QCheckBox*>(bound.control)
@@ -264,7 +266,8 @@ bool PageBase::TakeValue(const Bound& bound, int32_t bank) {
         }
         case BindKind::kRealEdit: {
             const auto value = static_cast<const CNumericEdit*>(bound.control)->RealValue();
-            return value && store.SetDouble(item, *value, bank, index_);
+            const double factor = LengthScaleOf(app_, bound.binding.ctrlId).factor;
+            return value && store.SetDouble(item, *value / factor, bank, index_);
         }
         case BindKind::kCheck:
             return store.SetInt(item, static_cast<const QCheckBox*>(bound.control)->isChecked(),
@@ -316,8 +319,15 @@ void PageBase::RefreshValueLabels() {
             continue;
         }
         const bool real = ItemOf(shown.item).valueType == kValueReal;
-        label->setText(real ? Formatted(shown.format, store.GetDouble(shown.item, bank_, index_))
-                            : FormattedInt(shown.format, store.GetInt(shown.item, bank_, index_)));
+        const LengthScale scale = LengthScaleOf(app_, shown.captionCtrl);
+        if (real && scale.decimals >= 0) {
+            const double value = store.GetDouble(shown.item, bank_, index_);
+            label->setText(QString::number(value * scale.factor, 'f', scale.decimals));
+        } else if (real) {
+            label->setText(Formatted(shown.format, store.GetDouble(shown.item, bank_, index_)));
+        } else {
+            label->setText(FormattedInt(shown.format, store.GetInt(shown.item, bank_, index_)));
+        }
     }
 }
 
@@ -351,10 +361,11 @@ void PageBase::UpdateChangeMark(Bound& bound) {
             }
             case BindKind::kRealEdit: {
                 const auto* edit = static_cast<const CNumericEdit*>(bound.control);
-                const double value =
-                    edit->RealValue().value_or(store.GetDouble(item, bank_, index_));
+                const double factor = LengthScaleOf(app_, bound.binding.ctrlId).factor;
+                const double value = edit->RealValue() ? *edit->RealValue() / factor
+                                                       : store.GetDouble(item, bank_, index_);
                 changed = !(std::fabs(value - store.GetSnapshotDouble(item, bank_, index_)) <
-                            Tolerance(edit->Decimals()));
+                            Tolerance(edit->Decimals()) / factor);
                 break;
             }
             case BindKind::kCheck:
@@ -433,6 +444,9 @@ void PageBase::OnUiDefinitionApplied() {
     RefreshValueLabels();
     for (Bound& bound : bound_) {
         bound.filled = qobject_cast<QComboBox*>(bound.control) != nullptr;
+        if (auto* edit = qobject_cast<CNumericEdit*>(bound.control)) {
+            ScaleEdit(*edit, LengthScaleOf(app_, bound.binding.ctrlId));
+        }
         if (bound.binding.kind == BindKind::kMeasureMode) {
             SyncRadiosToList(bound);
         }
