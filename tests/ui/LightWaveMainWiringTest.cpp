@@ -3,6 +3,7 @@
 // and the image capture of button 1461 saves a picture of the main window.
 #include <QAction>
 #include <QApplication>
+#include <QFile>
 #include <QImageReader>
 #include <QPushButton>
 #include <QTimer>
@@ -14,6 +15,7 @@
 #include "ui/forms/VersionForm.h"
 #include "ui/lightwave/LightWaveRegistration.h"
 #include "ui/lightwave/LightWaveWnd.h"
+#include "ui/main/Screenshots.h"
 
 namespace zul::test {
 namespace {
@@ -101,6 +103,25 @@ TEST_F(LightWaveMainWiringTest, ImageCaptureSavesThePictureOfTheMainWindow) {
         EXPECT_EQ(reader.format(), QByteArray(format == ui::CaptureFormat::kPng ? "png" : "jpeg"));
         EXPECT_EQ(reader.size(), main->size());
     }
+}
+
+TEST_F(LightWaveMainWiringTest, ScreenshotsPictureEveryWindowAndPrintTheListToPdf) {
+    const QString folder = QString::fromStdString(home.Path("shots"));
+    ui::RegisterLightWaveAndAuxiliaryScreenshots([folder] { return folder; });
+    // (The status also covers the main window's own pictures, such as the splash from the
+    // image folder, which this test home does not have.)
+    ui::WriteScreenshots(*main, folder);
+    for (const char* name : {"lightwave.png", "lightwave-settings.png", "config-list.png",
+                             "image-capture.png", "controller-settings.png", "version.png"}) {
+        QImageReader reader(folder + "/" + name);
+        EXPECT_EQ(reader.format(), QByteArray("png")) << name;
+        EXPECT_GT(reader.size().width(), 100) << name;
+    }
+    QFile pdf(folder + "/config-list.pdf");
+    ASSERT_TRUE(pdf.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(pdf.read(5).startsWith("%PDF"));
+    // The light-wave window was closed again after its pictures.
+    EXPECT_EQ(main->Child(ChildWindow::kLightWave), nullptr);
 }
 
 }  // namespace
