@@ -373,6 +373,37 @@ TEST_F(LightWaveWindowTest, SavesAndLoadsDataAndCsvAndLoadsDuringPlayback) {
     EXPECT_TRUE(window->Label1(0).isEmpty());
 }
 
+TEST_F(LightWaveWindowTest, ATabSeparatedFileLoadsWhateverTheCurrentSeparator) {
+    Open(100);
+    window->SetCapture(true);
+    CaptureOnce();
+    CaptureOnce();
+    window->SetCapture(false);
+    LightWaveFrame newestB;
+    ASSERT_TRUE(window->Data().HistoryFrame(1, 1, newestB));
+    window->OpenSettings();
+    ui::LightWaveConfForm* form = window->SettingsForm();
+    app.Store().SetInt<kSoftCsvSeparator>(2);
+    nextFile = QString::fromStdString(home.Path("docs/tab.lwd"));
+    ASSERT_EQ(form->Save(), ZUL_OK);
+    QFile saved(QString::fromStdString(home.Path("docs/tab.lwd")));
+    ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
+    EXPECT_GT(saved.readAll().count('\t'), 500);
+    app.Store().SetInt<kSoftCsvSeparator>(1);
+    nextFile = QString::fromStdString(home.Path("docs/tab.lwd"));
+    ASSERT_EQ(form->Load(), ZUL_OK);
+    EXPECT_EQ(window->FrameCount(), 2);
+    LightWaveFrame loaded;
+    ASSERT_TRUE(window->Data().HistoryFrame(1, 1, loaded));
+    for (int field = 1; field <= 14; ++field) {
+        EXPECT_EQ(loaded.Field(field), newestB.Field(field)) << field;
+    }
+    for (int cell = 1; cell <= 512; ++cell) {
+        ASSERT_EQ(loaded.Sample(cell), newestB.Sample(cell)) << cell;
+    }
+    EXPECT_EQ(window->Label1(1), QString::number(newestB.Field(2)));
+}
+
 TEST_F(LightWaveWindowTest, ClosingDuringACaptureLeavesNothingPostingToTheWindow) {
     Open(100);
     window->SetTimerRunning(true);
