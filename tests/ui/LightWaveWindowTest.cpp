@@ -266,6 +266,8 @@ TEST_F(LightWaveWindowTest, ACaptureFailureStopsAndTheToggleShowsIt) {
     QTRY_VERIFY_WITH_TIMEOUT(window->State() == LightWaveCapture::kStopped, kWaitMs);
     EXPECT_FALSE(window->StartButton()->isChecked());
     EXPECT_EQ(window->StartButton()->text(), "Start");
+    // The message shows only over a window in the foreground.
+    EXPECT_EQ(boxes.size(), window->isActiveWindow() ? 1u : 0u);
     window->Tick();
     EXPECT_EQ(Triggers(), 1u);
 }
@@ -406,6 +408,7 @@ TEST_F(LightWaveWindowTest, ATabSeparatedFileLoadsWhateverTheCurrentSeparator) {
 
 TEST_F(LightWaveWindowTest, ClosingDuringACaptureLeavesNothingPostingToTheWindow) {
     Open(100);
+    window->resize(900, 640);
     window->SetTimerRunning(true);
     window->SetCapture(true);
     window->Tick();
@@ -420,6 +423,8 @@ TEST_F(LightWaveWindowTest, ClosingDuringACaptureLeavesNothingPostingToTheWindow
     }
     EXPECT_EQ(Triggers(), triggers);
     EXPECT_EQ(app.Store().GetInt<kLwConfGraphUpdateCycle>(), 100);
+    EXPECT_EQ(app.Store().GetInt<kLwFormWidth>(), 900);
+    EXPECT_EQ(app.Store().GetInt<kLwFormHeight>(), 640);
 }
 
 }  // namespace
