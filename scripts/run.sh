@@ -1,27 +1,42 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds everything and starts the tool against the built-in emulated
-# controller. Until the desktop program exists this runs the command-line companion against the
-# emulator; programs not built yet are reported as such.
+# Installs what is missing, builds everything and starts the desktop program against its
+# built-in emulated controller (qvm8-zul --simulate). Without a display it says so, writes the
+# pictures of the windows into build/screenshots/ instead, and runs the command-line companion
+# against the emulator.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-scripts/deps.sh
+scripts/deps.sh xvfb xauth
 cmake -S . -B build >/dev/null
 cmake --build build -j "$(nproc 2>/dev/null || echo 2)"
 
+zul=build/src/ui/qvm8-zul
 sim=build/tools/sim/qvm8-sim
 ctl=build/tools/ctl/qvm8ctl
+
+if [ -x "$zul" ] && { [ -n "${DISPLAY:-}" ] || [ -n "${WAYLAND_DISPLAY:-}" ]; }; then
+  echo "Starting the desktop program against the emulated controller (qvm8-zul --simulate)."
+  exec "$zul" --simulate
+fi
+
+if [ -x "$zul" ]; then
+  echo "No display (neither DISPLAY nor WAYLAND_DISPLAY is set): the desktop program cannot open"
+  echo "its windows here. Writing their pictures into build/screenshots/ instead."
+  rm -rf build/screenshots
+  QT_QPA_PLATFORM=offscreen "$zul" --simulate --screenshots build/screenshots ||
+    echo "Some pictures could not be made (see the messages above)."
+  ls build/screenshots
+  echo "To see the program itself, run it on a desktop, or through a virtual display:"
+  echo "  xvfb-run -a $zul --simulate"
+fi
+
 if [ ! -x "$sim" ] || [ ! -x "$ctl" ]; then
-  echo
-  echo "Built:"
-  for f in build/tools/*/qvm8* build/tests/test_*; do
-    [ -x "$f" ] && echo "  $f"
-  done
-  [ -x "$sim" ] || echo "The emulated controller (qvm8-sim) is not built yet."
-  [ -x "$ctl" ] || echo "The command-line companion (qvm8ctl) is not built yet."
-  echo "Run the tests with scripts/test.sh."
+  [ -x "$sim" ] || echo "The emulated controller (qvm8-sim) is not built."
+  [ -x "$ctl" ] || echo "The command-line companion (qvm8ctl) is not built."
   exit 0
 fi
 
+echo
+echo "The command-line companion against the emulator:"
 tmp=$(mktemp -d)
 trap 'kill "$sim_pid" 2>/dev/null || true; wait "$sim_pid" 2>/dev/null || true; rm -rf "$tmp"' EXIT
 "$sim" --link "$tmp/com1" &

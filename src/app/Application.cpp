@@ -130,14 +130,20 @@ int32_t Application::Shutdown(ResultInfo* result) {
     }
     int32_t code = ZUL_OK;
     if (settingsLoaded_) {
-        if (options_.saveAtExit) {
+        if (options_.saveAtExit && MayWriteDefaultFile()) {
             ResultInfo save;
             if (store_.Save(&save, defaultSettingsPath_) != ZUL_OK) {
                 code = SetResult(result, ZUL_ERR_INI_FILE_WRITE, save.osError,
                                  FileNameWithExtension(defaultSettingsPath_), save.detail2);
+            } else {
+                savedAtExit_ = true;
             }
         }
         settingsLoaded_ = false;
+    }
+    if (defaultHeldForExit_ && registry_) {
+        registry_->ReleaseSettingsFile(defaultSettingsPath_);
+        defaultHeldForExit_ = false;
     }
     if (!reservedPath_.empty() && registry_) {
         registry_->ReleaseSettingsFile(reservedPath_);
@@ -145,6 +151,21 @@ int32_t Application::Shutdown(ResultInfo* result) {
     }
     registry_.reset();
     return code;
+}
+
+bool Application::MayWriteDefaultFile() {
+    // The default file is written at exit by the instance that holds it, or by an instance on
+    // another file while no running instance holds the default one; it is held until the
+    // reservations are withdrawn, so that no instance starts on it in between.
+    if (!options_.reserveSettingsFile ||
+        CanonicalPath(reservedPath_) == CanonicalPath(defaultSettingsPath_)) {
+        return true;
+    }
+    if (!registry_) {
+        return false;
+    }
+    defaultHeldForExit_ = registry_->ReserveSettingsFile(defaultSettingsPath_);
+    return defaultHeldForExit_;
 }
 
 void Application::ApplyVersionOptions() {
@@ -203,6 +224,16 @@ bool Application::ReserveSettingsFile(const std::string& path) {
         registry_ = std::make_unique<SettingsFileRegistry>(options_.registryFolder);
     }
     return registry_->ReserveSettingsFile(path);
+}
+
+void Application::AdoptReservation(const std::string& path) {
+    if (CanonicalPath(path) == CanonicalPath(reservedPath_)) {
+        return;
+    }
+    if (!reservedPath_.empty() && registry_) {
+        registry_->ReleaseSettingsFile(reservedPath_);
+    }
+    reservedPath_ = path;
 }
 
 bool Application::ReleaseSettingsFile(const std::string& path) {

@@ -70,9 +70,14 @@ public:
     // Stops the worker threads (data threads first, then the communication controller, the raw
     // communication thread and the log thread; each is joined), writes the settings to the
     // default settings file when they were loaded and the options ask for it, and withdraws the
-    // reservation. Returns ZUL_ERR_INI_FILE_WRITE when the settings could not be written. Runs
-    // once; later calls return ZUL_OK.
+    // reservation. An instance on another file writes the default file only while no running
+    // instance holds it, so that it never overwrites the settings of the instance that does.
+    // Returns ZUL_ERR_INI_FILE_WRITE when the settings could not be written. Runs once; later calls
+    // return ZUL_OK.
     int32_t Shutdown(ResultInfo* result = nullptr);
+
+    // True when Shutdown wrote the settings to the default settings file.
+    bool SavedAtExit() const { return savedAtExit_; }
 
     SettingsStore& Store() { return store_; }
     const UiDefinition& Ui() const { return ui_; }
@@ -122,6 +127,9 @@ public:
     bool ReserveSettingsFile(const std::string& path);
     bool ReleaseSettingsFile(const std::string& path);
     const std::string& ReservedSettingsFile() const { return reservedPath_; }
+    // Makes path, which this instance has just reserved, its reserved settings file and
+    // withdraws the previous reservation (no gap in which another instance could take path).
+    void AdoptReservation(const std::string& path);
     const std::string& DefaultSettingsFile() const { return defaultSettingsPath_; }
 
     // The sources the link layer reads from the settings store.
@@ -129,6 +137,8 @@ public:
     StoreControllerState& ControllerStateFromStore() { return controllerState_; }
 
 private:
+    // True when the settings may be written to the default file at exit (see Shutdown).
+    bool MayWriteDefaultFile();
     void ApplyVersionOptions();
     void ApplyVersionRules();
     void StartWorkerThreads();
@@ -165,6 +175,8 @@ private:
     std::unique_ptr<SettingsFileRegistry> registry_;
     std::string reservedPath_;
     std::string defaultSettingsPath_;
+    bool defaultHeldForExit_ = false;
+    bool savedAtExit_ = false;
     std::string failureText_;
 };
 

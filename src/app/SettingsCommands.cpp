@@ -6,13 +6,15 @@
 
 namespace zul {
 
-int32_t RunSettingsTransfer(Application& app, TransferOperation operation, ResultInfo* result,
-                            const TransferProgressFn& progress, const SettingsStore* source,
-                            const std::function<void(SettingsTransfer*)>& observe) {
+std::unique_ptr<SettingsTransfer> MakeSettingsTransfer(Application& app,
+                                                       TransferOperation operation,
+                                                       ResultInfo* result,
+                                                       const SettingsStore* source) {
     ClearResult(result);
     CThreadCommControler* comm = app.CommControler();
     if (comm == nullptr) {
-        return SetResult(result, ZUL_ERR_OFFLINE);
+        SetResult(result, ZUL_ERR_OFFLINE);
+        return nullptr;
     }
     SettingsStore& main = app.Store();
     if (operation == TransferOperation::kWriteAll) {
@@ -35,30 +37,43 @@ int32_t RunSettingsTransfer(Application& app, TransferOperation operation, Resul
             initial->SetInt<kCtrlCurMemNo>(initial->GetInt<kAppCurMemNo>());
         }
     }
+    return std::make_unique<SettingsTransfer>(operation, initial ? *initial : main, *comm,
+                                              app.Environment(), app.Ui());
+}
 
-    SettingsTransfer transfer(operation, initial ? *initial : main, *comm, app.Environment(),
-                              app.Ui());
-    initial.reset();
-    transfer.SetProgress(progress);
-    if (observe) {
-        observe(&transfer);
+void ApplySettingsTransfer(Application& app, SettingsTransfer& transfer) {
+    SettingsStore& main = app.Store();
+    if (transfer.Operation() == TransferOperation::kReadAll) {
+        main = transfer.Store();
+        main.SetInt<kAppCurMemNo>(main.GetInt<kCtrlCurMemNo>());
+    } else if (transfer.Operation() == TransferOperation::kReadSystem) {
+        main.SetSystemBlock(transfer.Store().GetSystemBlock());
     }
-    int32_t code = transfer.Run();
+}
+
+int32_t RunSettingsTransfer(Application& app, TransferOperation operation, ResultInfo* result,
+                            const TransferProgressFn& progress, const SettingsStore* source,
+                            const std::function<void(SettingsTransfer*)>& observe) {
+    std::unique_ptr<SettingsTransfer> transfer =
+        MakeSettingsTransfer(app, operation, result, source);
+    if (!transfer) {
+        return result != nullptr ? result->code : ZUL_ERR_OFFLINE;
+    }
+    transfer->SetProgress(progress);
+    if (observe) {
+        observe(transfer.get());
+    }
+    int32_t code = transfer->Run();
     if (observe) {
         observe(nullptr);
     }
     if (result != nullptr) {
-        *result = transfer.Result();
+        *result = transfer->Result();
     }
     if (code != ZUL_OK) {
         return code;
     }
-    if (operation == TransferOperation::kReadAll) {
-        main = transfer.Store();
-        main.SetInt<kAppCurMemNo>(main.GetInt<kCtrlCurMemNo>());
-    } else if (operation == TransferOperation::kReadSystem) {
-        main.SetSystemBlock(transfer.Store().GetSystemBlock());
-    }
+    ApplySettingsTransfer(app, *transfer);
     return ZUL_OK;
 }
 

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 
 #include "base/ResultInfo.h"
 #include "settings/SettingsStore.h"
@@ -20,6 +21,17 @@ class Application;
 // private copy; after a successful read the main store takes the system block read.
 // The transfer object is handed to observe (when set) before it runs, so that a caller may
 // cancel it from another thread. progress may be empty.
+// The same steps for a caller that runs the transfer itself (for example on a worker thread
+// behind a progress window): MakeSettingsTransfer prepares the private copy as
+// RunSettingsTransfer does (the main store must not change until the transfer has ended), and
+// ApplySettingsTransfer takes over its result into the main store after a successful run.
+// Null when no controller thread runs (result then holds ZUL_ERR_OFFLINE).
+std::unique_ptr<SettingsTransfer> MakeSettingsTransfer(Application& app,
+                                                       TransferOperation operation,
+                                                       ResultInfo* result,
+                                                       const SettingsStore* source = nullptr);
+void ApplySettingsTransfer(Application& app, SettingsTransfer& transfer);
+
 int32_t RunSettingsTransfer(Application& app, TransferOperation operation, ResultInfo* result,
                             const TransferProgressFn& progress = {},
                             const SettingsStore* source = nullptr,

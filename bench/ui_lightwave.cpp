@@ -1,0 +1,117 @@
+// The light-wave window and the configuration list against the emulator paced at 921600 bit/s:
+//   QT_QPA_PLATFORM=offscreen build/bench/bench_ui_lightwave [seconds of capture]
+// Prints: the median time to draw one new frame of both heads with three snapshots each
+// (target under 2 ms), the GUI thread's CPU share during repeated capture (target under 10 %
+// of one core), and the time to fill the configuration list of 16 banks (target under 50 ms).
+#include <cstdio>
+#include <cstdlib>
+#include <functional>
+
+#include <QApplication>
+#include <QComboBox>
+#include <QDeadlineTimer>
+#include <QTimer>
+
+#include "AcqBenchRig.h"
+#include "ui/forms/ConfigListForm.h"
+#include "ui/framework/TChart.h"
+#include "ui/lightwave/LightWaveWnd.h"
+#include "ui_bench_clock.h"
+
+namespace {
+
+bool RunUntil(const std::function<bool()>& done, int limitMs) {
+    QDeadlineTimer deadline(limitMs);
+    // Wakes the waiting event loop now and then, so that the deadline is seen without spinning.
+    QTimer heartbeat;
+    heartbeat.start(50);
+    while (!done()) {
+        if (deadline.hasExpired()) {
+            return false;
+        }
+        QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
+    }
+    return true;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    using namespace zul;
+    using namespace zul::bench;
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    }
+    QApplication qt(argc, argv);
+    const int seconds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 10;
+    AcqBenchRig rig(921600);
+    if (!rig.ok) {
+        return 1;
+    }
+    {
+        ui::LightWaveWnd window(rig.app, nullptr, nullptr);
+        window.resize(1200, 700);
+        window.show();
+        window.SetInterval(100);
+
+        // GUI thread CPU while capturing repeatedly.
+        window.SetCapture(true);
+        RunUntil([&] { return window.FrameCount() >= 2; }, 30000);
+        const Stamp start = Now();
+        const int before = window.FrameCount();
+        RunUntil([] { return false; }, seconds * 1000);
+        const Span capture = Between(start, Now());
+        const int captured = window.FrameCount() - before;
+        window.SetCapture(false);
+        std::printf(
+            "repeated capture, %d s: %d captures, GUI thread CPU %.1f ms = %.2f %% of one core\n",
+            seconds, captured, capture.cpuMs, 100.0 * capture.cpuMs / capture.wallMs);
+
+        // Three snapshots per head from three frames, then new frames drawn with them.
+        const int frames = window.FrameCount();
+        for (int slot = 0; slot < 3 && slot < frames; ++slot) {
+            window.StepTo(slot);
+            for (int head = 0; head < 2; ++head) {
+                window.SlotList(head)->setCurrentIndex(slot);
+                window.StoreSnapshot(head);
+            }
+        }
+        std::vector<Span> spans;
+        for (int i = 0; i < 100; ++i) {
+            const Stamp from = Now();
+            window.StepTo(i % frames);
+            window.Chart(0)->RedrawNow();
+            window.Chart(1)->RedrawNow();
+            spans.push_back(Between(from, Now()));
+        }
+        const Span draw = Median(spans);
+        std::printf(
+            "one frame of both heads with 3 snapshots each: median %.3f ms wall, %.3f ms CPU\n",
+            draw.wallMs, draw.cpuMs);
+    }
+    {
+        std::vector<Span> spans;
+        for (int i = 0; i < 10; ++i) {
+            const Stamp from = Now();
+            ui::ConfigListForm list(rig.app, nullptr, nullptr);
+            // Every cell's text, as printing all banks asks for them.
+            const ui::ConfigListRows& rows = list.Rows();
+            size_t characters = 0;
+            for (size_t row = 0; row < rows.Rows().size(); ++row) {
+                for (int column = 0; column < ui::ConfigListRows::kColumns; ++column) {
+                    characters +=
+                        static_cast<size_t>(rows.Text(static_cast<int>(row), column).size());
+                }
+            }
+            spans.push_back(Between(from, Now()));
+            if (i == 0) {
+                std::printf("configuration list: %zu rows, %zu characters\n", rows.Rows().size(),
+                            characters);
+            }
+        }
+        const Span fill = Median(spans);
+        std::printf("configuration list of 16 banks filled: median %.2f ms wall, %.2f ms CPU\n",
+                    fill.wallMs, fill.cpuMs);
+    }
+    return 0;
+}

@@ -1,0 +1,203 @@
+#include "ui/adjust/FloodLightForm.h"
+
+#include <mutex>
+
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QTimerEvent>
+
+#include "app/Application.h"
+#include "link/ThreadCommControler.h"
+#include "settings/MessageBox.h"
+#include "settings/SettingItem.h"
+#include "settings/SettingsStore.h"
+#include "settings/UiDefinition.h"
+#include "ui/framework/QtText.h"
+#include "ui/framework/SyncCommand.h"
+#include "ui_FloodLightForm.h"
+
+namespace zul::ui {
+
+namespace {
+
+constexpr int32_t kFloodLightListId = 1948;
+constexpr int kTickMs = 100;
+
+// The finished poll on its way to the form.
+class PollDoneEvent : public QEvent {
+public:
+    explicit PollDoneEvent(std::unique_ptr<CommRequest> poll)
+        : QEvent(static_cast<QEvent::Type>(kWmFloodLightPollDone)), poll_(std::move(poll)) {}
+    std::unique_ptr<CommRequest> Take() { return std::move(poll_); }
+
+private:
+    std::unique_ptr<CommRequest> poll_;
+};
+
+}  // namespace
+
+// Where the controller thread hands finished polls: to the form while it exists, else they are
+// destroyed there. The form withdraws itself (under the lock) before it goes.
+struct FloodLightForm::Mailbox {
+    std::mutex mutex;
+    QObject* target = nullptr;
+
+    void Deliver(std::unique_ptr<CommRequest> poll) {
+        std::lock_guard lock(mutex);
+        if (target != nullptr) {
+            // Qt destroys events still queued for an object that is deleted.
+            QCoreApplication::postEvent(target, new PollDoneEvent(std::move(poll)));
+        }
+    }
+};
+
+FloodLightForm::FloodLightForm(Application& app, int32_t head, QWidget* parent)
+    : QDialog(parent),
+      FormBase(this, FormContext{&app.Ui(), &app.Store()}),
+      app_(app),
+      head_(head),
+      ui_(std::make_unique<Ui::FloodLightForm>()),
+      boxes_(this),
+      mailbox_(std::make_shared<Mailbox>()) {
+    ui_->setupUi(this);
+    SetPositionItems({kFloodFormTop, kFloodFormLeft, 0, 0, 0, 0});
+    mailbox_->target = this;
+    if (CThreadCommControler* comm = app_.CommControler()) {
+        std::shared_ptr<Mailbox> mailbox = mailbox_;
+        search_ = std::make_unique<FloodLightSearch>(
+            *comm, app_.Store(), head_,
+            [mailbox](std::unique_ptr<CommRequest> poll) { mailbox->Deliver(std::move(poll)); });
+    }
+    connect(ui_->ctrl2158, &QPushButton::clicked, this, &FloodLightForm::Start);
+    connect(ui_->ctrl2159, &QPushButton::clicked, this, &FloodLightForm::reject);
+    ui_->valueHead->setText(QString(QChar(static_cast<char16_t>(u'A' + head_))));
+    ApplyUiDefinition();
+    {
+        const SettingsStore& store = app_.Store();
+        auto lock = store.Lock();
+        ShowResult(store.GetInt<kHeadFloodLightAjust>(store.GetInt<kAppCurMemNo>(), head_));
+    }
+    timer_.start(kTickMs, this);
+}
+
+FloodLightForm::~FloodLightForm() {
+    Shutdown();
+}
+
+void FloodLightForm::Shutdown() {
+    timer_.stop();
+    {
+        std::lock_guard lock(mailbox_->mutex);
+        mailbox_->target = nullptr;
+    }
+    if (search_) {
+        search_->Close();  // withdraws an outstanding poll
+    }
+}
+
+void FloodLightForm::OnUiDefinitionApplied() {
+    ui_->ctrl2158->setEnabled(search_ != nullptr && app_.Store().GetInt<kCtrlLineState>() != 0);
+}
+
+FloodLightState FloodLightForm::State() const {
+    return search_ ? search_->State() : FloodLightState::kIdle;
+}
+
+void FloodLightForm::ShowResult(int32_t value) {
+    const ChoiceList list = app_.Ui().FillChoiceList(kFloodLightListId, value);
+    QString text = QString::number(value);
+    if (list.selected >= 0 && list.entries[size_t(list.selected)].value == value) {
+        text = ToQString(list.entries[size_t(list.selected)].text);
+    }
+    ui_->valueResult->setText(text);
+}
+
+void FloodLightForm::Start() {
+    if (!search_ || syncRunning_) {
+        return;
+    }
+    const FloodLightState state = search_->State();
+    if (state != FloodLightState::kIdle && state != FloodLightState::kEnded) {
+        return;
+    }
+    ui_->ctrl2158->setEnabled(false);
+    syncRunning_ = true;
+    FloodLightSearch* search = search_.get();
+    RunSynchronous([search](ResultInfo*) { return search->Start(); });
+    syncRunning_ = false;
+    if (search_->Ended()) {
+        Finish();
+    }
+}
+
+void FloodLightForm::timerEvent(QTimerEvent* event) {
+    if (event->timerId() == timer_.timerId()) {
+        Tick();
+        return;
+    }
+    QDialog::timerEvent(event);
+}
+
+void FloodLightForm::Tick() {
+    // A synchronous command holds the link and the search; the next tick comes soon.
+    if (!search_ || syncRunning_ || IsSynchronousCommandRunning()) {
+        return;
+    }
+    search_->Tick();
+}
+
+bool FloodLightForm::event(QEvent* event) {
+    if (event->type() == static_cast<QEvent::Type>(kWmFloodLightPollDone)) {
+        OnPollDone(static_cast<PollDoneEvent*>(event)->Take());
+        return true;
+    }
+    return QDialog::event(event);
+}
+
+void FloodLightForm::OnPollDone(std::unique_ptr<CommRequest> poll) {
+    if (!search_ || search_->State() != FloodLightState::kPolling) {
+        return;  // not awaited (destroyed here)
+    }
+    // A finished search reads its result with a synchronous request.
+    syncRunning_ = true;
+    FloodLightSearch* search = search_.get();
+    auto held = std::make_shared<std::unique_ptr<CommRequest>>(std::move(poll));
+    RunSynchronous([search, held](ResultInfo*) {
+        search->OnPollDone(std::move(*held));
+        return ZUL_OK;
+    });
+    syncRunning_ = false;
+    if (search_->Ended()) {
+        Finish();
+    }
+}
+
+void FloodLightForm::Finish() {
+    if (search_->HasValue()) {
+        ShowResult(search_->Value());
+    }
+    // The form is usable again whatever the outcome.
+    ui_->ctrl2158->setEnabled(app_.Store().GetInt<kCtrlLineState>() != 0);
+    if (search_->Result().code != ZUL_OK && search_->Result().code != ZUL_ERR_ABORT) {
+        ReportResult(boxes_, app_.Ui(), search_->Result());
+    }
+}
+
+void FloodLightForm::closeEvent(QCloseEvent* event) {
+    if (syncRunning_) {
+        event->ignore();
+        return;
+    }
+    Shutdown();
+    QDialog::closeEvent(event);
+}
+
+void FloodLightForm::reject() {
+    if (syncRunning_) {
+        return;
+    }
+    Shutdown();
+    QDialog::reject();
+}
+
+}  // namespace zul::ui

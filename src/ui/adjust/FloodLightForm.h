@@ -1,0 +1,69 @@
+// The flood-light form of one head: Start begins the controller's automatic search of the
+// emitted-light amount; a 100 ms timer polls its progress about once a second (asynchronously,
+// the completion arrives as window message 1038), and the result is read, stored as the head's
+// FloodLightAjust of the bank in use and shown. Modal; opened by RunFloodLightForm.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+
+#include <QBasicTimer>
+#include <QDialog>
+
+#include "adjust/FloodLightSearch.h"
+#include "ui/framework/FormBase.h"
+#include "ui/framework/QtMessageBoxHost.h"
+
+namespace Ui {
+class FloodLightForm;
+}
+
+namespace zul {
+class Application;
+}
+
+namespace zul::ui {
+
+// 1038: a progress poll of the flood-light search has ended.
+inline constexpr int kWmFloodLightPollDone = 1024 + 14;
+
+class FloodLightForm : public QDialog, public FormBase {
+    Q_OBJECT
+
+public:
+    FloodLightForm(Application& app, int32_t head, QWidget* parent = nullptr);
+    ~FloodLightForm() override;
+
+    // The Start button; ignored while a search runs.
+    void Start();
+    // One tick of the 100 ms timer (public so that tests need not wait for the timer).
+    void Tick();
+    FloodLightState State() const;
+    bool IsTimerActive() const { return timer_.isActive(); }
+    // Close: stops the timer and withdraws an outstanding poll.
+    void reject() override;
+
+protected:
+    bool event(QEvent* event) override;
+    void timerEvent(QTimerEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void OnUiDefinitionApplied() override;
+
+private:
+    struct Mailbox;
+    void OnPollDone(std::unique_ptr<CommRequest> poll);
+    void Finish();
+    void ShowResult(int32_t value);
+    void Shutdown();
+
+    Application& app_;
+    int32_t head_;
+    std::unique_ptr<Ui::FloodLightForm> ui_;
+    QtMessageBoxHost boxes_;
+    std::shared_ptr<Mailbox> mailbox_;
+    std::unique_ptr<FloodLightSearch> search_;
+    QBasicTimer timer_;
+    bool syncRunning_ = false;
+};
+
+}  // namespace zul::ui

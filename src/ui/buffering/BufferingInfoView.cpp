@@ -1,0 +1,78 @@
+#include "ui/buffering/BufferingInfoView.h"
+
+#include <QHeaderView>
+#include <QVBoxLayout>
+
+#include "settings/UiDefinition.h"
+#include "ui/buffering/BufferingFormat.h"
+#include "ui/framework/GridCtrl.h"
+#include "ui/framework/QtText.h"
+
+namespace zul {
+
+namespace {
+
+QStringList RecordList(const UiDefinition& ui, const char* name) {
+    const UiControlRecord* record = ui.FindByName(name);
+    return record != nullptr ? CaptionList(record->caption) : QStringList{};
+}
+
+}  // namespace
+
+BufferingInfoView::BufferingInfoView(QWidget* parent) : QWidget(parent), grid_(new CGridCtrl) {
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(grid_);
+    grid_->SetSize(kRowCount, 3);
+    grid_->SetRowHeadersVisible(false);
+    grid_->horizontalHeader()->setStretchLastSection(true);
+}
+
+void BufferingInfoView::ApplyTitles(const UiDefinition& ui) {
+    grid_->Model().SetColumnTitles(RecordList(ui, "Buffering_GrdInfoCols"));
+    const QStringList rows = RecordList(ui, "Buffering_GrdInfoRows");
+    for (int r = 0; r < kRowCount; ++r) {
+        grid_->SetCellText(r, 0, r < rows.size() ? rows[r] : QString());
+    }
+    grid_->resizeColumnToContents(0);
+}
+
+void BufferingInfoView::Show(const std::array<OutputStatistics, 2>& statistics,
+                             const MicronMode& micron) {
+    GridModel& model = grid_->Model();
+    model.BeginUpdate();
+    for (int o = 0; o < 2; ++o) {
+        const OutputStatistics& s = statistics[size_t(o)];
+        const QStringList cells = {TableValueText(s.allDataTop, micron),
+                                   TableValueText(s.allDataBottom, micron),
+                                   TableValueText(s.allDataAve, micron),
+                                   TableValueText(s.allDataMid, micron),
+                                   TableValueText(s.verticalTop, micron),
+                                   TableValueText(s.verticalBottom, micron),
+                                   TableValueText(s.verticalRange, micron),
+                                   QString::number(s.horizontalLeft),
+                                   QString::number(s.horizontalRight),
+                                   QString::number(s.horizontalRange),
+                                   TableValueText(s.betweenDataTop, micron),
+                                   TableValueText(s.betweenDataBottom, micron),
+                                   TableValueText(s.betweenDataAve, micron),
+                                   TableValueText(s.betweenDataMid, micron),
+                                   QString::number(s.betweenActive),
+                                   QString::number(s.judgement[kUpperLimit1]),
+                                   QString::number(s.judgement[kUpperLimit2]),
+                                   QString::number(s.judgement[kLowerLimit1]),
+                                   QString::number(s.judgement[kLowerLimit2]),
+                                   QString::number(s.triggerCount),
+                                   QString::number(s.modeGrouping)};
+        for (int r = 0; r < kRowCount; ++r) {
+            model.SetCellText(r, o + 1, cells[r]);
+        }
+    }
+    model.EndUpdate();
+}
+
+QString BufferingInfoView::CellText(int row, int output) const {
+    return grid_->Model().CellText(row, output + 1);
+}
+
+}  // namespace zul

@@ -1,0 +1,34 @@
+// The statistics of both outputs as a table: one row per quantity, one column per output.
+// Shown on the buffering window's statistics page and in the information form.
+#pragma once
+
+#include <array>
+
+#include <QWidget>
+
+#include "buffering/BufferingData.h"
+#include "settings/MicronMode.h"
+
+namespace zul {
+
+class CGridCtrl;
+class UiDefinition;
+
+class BufferingInfoView : public QWidget {
+    Q_OBJECT
+public:
+    static constexpr int kRowCount = 21;
+
+    explicit BufferingInfoView(QWidget* parent = nullptr);
+
+    // Titles from the UI definition (row and column title records).
+    void ApplyTitles(const UiDefinition& ui);
+    void Show(const std::array<OutputStatistics, 2>& statistics, const MicronMode& micron);
+    // The text of a cell (row 0..kRowCount-1, output 0/1).
+    QString CellText(int row, int output) const;
+
+private:
+    CGridCtrl* grid_;
+};
+
+}  // namespace zul

@@ -1,0 +1,91 @@
+#include "ui/buffering/BufferingWindowRegistration.h"
+
+#include <QComboBox>
+#include <QEventLoop>
+#include <QTimer>
+
+#include "app/Application.h"
+#include "settings/SettingItem.h"
+#include "ui/buffering/BufferingWnd.h"
+#include "ui/main/MainWindow.h"
+#include "ui/main/Screenshots.h"
+
+namespace zul::ui {
+
+namespace {
+
+constexpr int kRequestWaitMs = 20000;
+constexpr int32_t kPictureStoreNum = 2000;
+
+// Waits until the window has handled a request of the kind (or the time is up).
+bool WaitHandled(CBufferingWnd& wnd, int kind) {
+    QEventLoop loop;
+    bool seen = false;
+    QObject::connect(&wnd, &CBufferingWnd::requestHandled, &loop, [&](int handled, int) {
+        if (handled == kind) {
+            seen = true;
+            loop.quit();
+        }
+    });
+    QTimer::singleShot(kRequestWaitMs, &loop, &QEventLoop::quit);
+    loop.exec();
+    return seen;
+}
+
+CBufferingWnd* Open(MainWindow& main) {
+    main.OpenChild(ChildWindow::kBuffering);
+    return qobject_cast<CBufferingWnd*>(main.Child(ChildWindow::kBuffering));
+}
+
+// A self-stopping run of both outputs on the emulated controller, then a read of both.
+void RunAndRead(MainWindow& main, CBufferingWnd& wnd) {
+    SettingsStore& store = main.App().Store();
+    const int32_t bank = store.GetInt<kAppCurMemNo>();
+    store.SetInt<kBufBufferMode>(0, bank);
+    store.SetInt<kBufBufferType>(kBufferTypeBoth, bank);
+    store.SetInt<kBufBufferRate>(0, bank);
+    store.SetInt<kBufStoreNum>(kPictureStoreNum, bank);
+    wnd.ReloadSettingsPage();  // the page shows the run's settings
+    wnd.SetSelfStop(true);
+    wnd.ShowTable(0, true);
+    wnd.ShowTable(1, true);
+    wnd.Start();
+    if (wnd.IsRunning() && !WaitHandled(wnd, kMonitoringComplete)) {
+        return;
+    }
+    wnd.Read();
+    if (wnd.IsReading()) {
+        WaitHandled(wnd, kReadData);
+    }
+}
+
+}  // namespace
+
+void RegisterBufferingWindow() {
+    RegisterChildWindow(ChildWindow::kBuffering, [](MainWindow& main) -> QWidget* {
+        return CBufferingWnd::Create(main.App(), &main);
+    });
+    RegisterScreenshot("buffering.png", [](MainWindow& main) {
+        CBufferingWnd* wnd = Open(main);
+        if (wnd == nullptr) {
+            return QImage();
+        }
+        RunAndRead(main, *wnd);
+        return GrabWindow(wnd);
+    });
+    RegisterScreenshot("buffering-settings.png", [](MainWindow& main) {
+        CBufferingWnd* wnd = Open(main);
+        return wnd != nullptr ? GrabWindow(wnd->OpenMeasureLines()) : QImage();
+    });
+    RegisterScreenshot("buffering-info.png", [](MainWindow& main) {
+        CBufferingWnd* wnd = Open(main);
+        if (wnd == nullptr) {
+            return QImage();
+        }
+        QImage image = GrabWindow(wnd->OpenInformation());
+        wnd->close();
+        return image;
+    });
+}
+
+}  // namespace zul::ui

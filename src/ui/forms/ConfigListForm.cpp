@@ -1,0 +1,114 @@
+#include "ui/forms/ConfigListForm.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "app/Application.h"
+#include "settings/SettingsStore.h"
+#include "ui/forms/ConfigPrintForm.h"
+#include "ui/framework/GridCtrl.h"
+#include "ui/framework/UiApplier.h"
+
+namespace zul::ui {
+
+namespace {
+
+constexpr int32_t kBankListCtrl = 0x449;
+
+}  // namespace
+
+QColor ConfigListForm::DifferenceColor() {
+    return QColor(255, 236, 160);
+}
+
+ConfigListForm::ConfigListForm(Application& app, FormBase* parentForm, QWidget* parent)
+    : QDialog(parent),
+      FormBase(this, FormContext{&app.Ui(), &app.Store()}, parentForm),
+      app_(app),
+      rows_(app) {
+    setProperty(kUiNameProperty, "ConfigList_Wnd");
+    setWindowFlags(Qt::Window | Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint);
+    setSizeGripEnabled(true);
+    auto* layout = new QVBoxLayout(this);
+    grid_ = new CGridCtrl;
+    grid_->setObjectName("configGrid");
+    grid_->SetRowHeadersVisible(false);
+    grid_->horizontalHeader()->setStretchLastSection(true);
+    layout->addWidget(grid_, 1);
+
+    auto* bottom = new QHBoxLayout;
+    mark_ = new QCheckBox;
+    mark_->setProperty(kUiNameProperty, "ConfigList_ChkMarkDifferences");
+    mark_->setObjectName("markDifferences");
+    reference_ = new QComboBox;
+    reference_->setObjectName("referenceBank");
+    bottom->addWidget(mark_);
+    bottom->addWidget(reference_);
+    bottom->addStretch(1);
+    auto* print = new QPushButton;
+    print->setProperty(kUiNameProperty, "ConfigList_BtnPrint");
+    print->setObjectName("print");
+    auto* close = new QPushButton;
+    close->setProperty(kUiNameProperty, "ConfigList_BtnClose");
+    bottom->addWidget(print);
+    bottom->addWidget(close);
+    layout->addLayout(bottom);
+    connect(print, &QPushButton::clicked, this, &ConfigListForm::OpenPrint);
+    connect(close, &QPushButton::clicked, this, &QDialog::close);
+    connect(mark_, &QCheckBox::toggled, this,
+            [this](bool on) { SetMarkDifferences(on, SelectedChoiceValue(reference_, 0)); });
+    connect(reference_, &QComboBox::currentIndexChanged, this,
+            [this] { SetMarkDifferences(mark_->isChecked(), SelectedChoiceValue(reference_, 0)); });
+
+    SetPositionItems({.top = kCfgListFormTop,
+                      .left = kCfgListFormLeft,
+                      .width = kCfgListFormWidth,
+                      .height = kCfgListFormHeight,
+                      .max = kCfgListFormMax});
+    resize(760, 560);
+    ApplyUiDefinition();
+}
+
+ConfigListForm::~ConfigListForm() = default;
+
+void ConfigListForm::OnUiDefinitionApplied() {
+    {
+        const QSignalBlocker block(reference_);
+        FillChoiceList(kBankListCtrl, reference_, referenceBank_, true);
+    }
+    Refresh();
+}
+
+void ConfigListForm::OnMemoryBankChanged(int32_t /*oldBank*/, int32_t /*newBank*/) {
+    grid_->Model().RefreshVirtual();
+}
+
+void ConfigListForm::Refresh() {
+    rows_.Build();
+    GridVirtualCells cells;
+    cells.text = [this](int row, int column) { return rows_.Text(row, column); };
+    cells.background = [this](int row, int column) {
+        return marking_ && rows_.DiffersFrom(row, column, referenceBank_) ? DifferenceColor()
+                                                                          : QColor();
+    };
+    grid_->Model().SetVirtual(static_cast<int>(rows_.Rows().size()), ConfigListRows::kColumns,
+                              cells);
+    grid_->Model().SetColumnTitles(rows_.ColumnTitles());
+}
+
+void ConfigListForm::SetMarkDifferences(bool on, int32_t referenceBank) {
+    marking_ = on;
+    referenceBank_ = referenceBank;
+    grid_->Model().RefreshVirtual();
+}
+
+void ConfigListForm::OpenPrint() {
+    ConfigPrintForm form(app_, rows_, this, this);
+    form.exec();
+}
+
+}  // namespace zul::ui

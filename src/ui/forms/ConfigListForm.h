@@ -1,0 +1,57 @@
+// The configuration list (button 1770, menu 32784): a resizable window with a grid of every
+// setting of the system block and the 16 memory banks (ConfigListRows), cells that differ from
+// a chosen reference bank marked, and printing through the print form.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+
+#include <QDialog>
+
+#include "ui/forms/ConfigListRows.h"
+#include "ui/framework/FormBase.h"
+
+class QCheckBox;
+class QComboBox;
+
+namespace zul {
+class Application;
+class CGridCtrl;
+}  // namespace zul
+
+namespace zul::ui {
+
+class ConfigListForm : public QDialog, public FormBase {
+    Q_OBJECT
+
+public:
+    ConfigListForm(Application& app, FormBase* parentForm, QWidget* parent);
+    ~ConfigListForm() override;
+
+    // Rebuilds the rows and shows the store's values again.
+    void Refresh();
+    // Opens the print form (modal).
+    void OpenPrint();
+
+    CGridCtrl* Grid() const { return grid_; }
+    const ConfigListRows& Rows() const { return rows_; }
+    // Marking of cells that differ from the reference bank.
+    void SetMarkDifferences(bool on, int32_t referenceBank);
+
+    static QColor DifferenceColor();
+
+protected:
+    void OnUiDefinitionApplied() override;
+    void OnMemoryBankChanged(int32_t oldBank, int32_t newBank) override;
+
+private:
+    Application& app_;
+    ConfigListRows rows_;
+    CGridCtrl* grid_ = nullptr;
+    QCheckBox* mark_ = nullptr;
+    QComboBox* reference_ = nullptr;
+    bool marking_ = false;
+    int32_t referenceBank_ = 0;
+};
+
+}  // namespace zul::ui

@@ -1,0 +1,244 @@
+#include "ui/forms/ConfigPrintForm.h"
+
+#include <algorithm>
+
+#include <QDateTime>
+#include <QDialogButtonBox>
+#include <QDir>
+#include <QFileInfo>
+#include <QGroupBox>
+#include <QPainter>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QPrinterInfo>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QVBoxLayout>
+
+#include "app/Application.h"
+#include "settings/MessageBox.h"
+#include "settings/SettingsStore.h"
+#include "settings/UiDefinition.h"
+#include "ui/framework/FileDialogHost.h"
+#include "ui/framework/QtText.h"
+#include "ui/framework/UiApplier.h"
+
+namespace zul::ui {
+
+namespace {
+
+constexpr int32_t kRadioIds[3] = {1412, 1413, 1414};
+const QStringList* g_printerNames = nullptr;
+
+QStringList PrinterNames() {
+    return g_printerNames != nullptr ? *g_printerNames : QPrinterInfo::availablePrinterNames();
+}
+
+int32_t RadioValue(const UiDefinition& ui, int32_t ctrlId, int32_t position) {
+    const UiControlRecord* record = ui.FindById(ctrlId);
+    if (record == nullptr || record->selectValues.empty()) {
+        return position;
+    }
+    bool ok = false;
+    const int value = CaptionText(record->selectValues).toInt(&ok);
+    return ok ? value : position;
+}
+
+// Relative widths of the four columns.
+constexpr double kColumnShare[ConfigListRows::kColumns] = {0.24, 0.36, 0.20, 0.20};
+
+}  // namespace
+
+int ConfigPrintPages(QPrinter& printer, const ConfigListRows& rows, const std::vector<int>& which,
+                     const ConfigPrintHeader& header) {
+    QPainter painter;
+    if (!painter.begin(&printer)) {
+        return 0;
+    }
+    const QRectF page = printer.pageLayout().paintRectPixels(printer.resolution());
+    const QRectF area(0, 0, page.width(), page.height());
+    QFont font("DejaVu Sans", 8);
+    painter.setFont(font);
+    const double line = painter.fontMetrics().height() * 1.3;
+    std::array<double, ConfigListRows::kColumns + 1> x{};
+    for (int c = 0; c < ConfigListRows::kColumns; ++c) {
+        x[c + 1] = x[c] + area.width() * kColumnShare[c];
+    }
+    const QStringList titles = rows.ColumnTitles();
+    int pages = 0;
+    double y = 0;
+    auto drawRow = [&](const QStringList& texts, bool bold) {
+        QFont rowFont = font;
+        rowFont.setBold(bold);
+        painter.setFont(rowFont);
+        for (int c = 0; c < ConfigListRows::kColumns && c < texts.size(); ++c) {
+            const QRectF cell(x[c] + 2, y, x[c + 1] - x[c] - 4, line);
+            painter.drawText(cell, Qt::AlignLeft | Qt::AlignVCenter,
+                             painter.fontMetrics().elidedText(texts[c], Qt::ElideRight,
+                                                              static_cast<int>(cell.width())));
+        }
+        y += line;
+    };
+    auto startPage = [&] {
+        if (pages > 0) {
+            printer.newPage();
+        }
+        ++pages;
+        y = 0;
+        painter.setFont(font);
+        const QString left = header.fileName;
+        const QString right =
+            QString("%1   %2   %3").arg(header.controllerType, header.date, QString::number(pages));
+        painter.drawText(QRectF(0, y, area.width(), line), Qt::AlignLeft | Qt::AlignVCenter, left);
+        painter.drawText(QRectF(0, y, area.width(), line), Qt::AlignRight | Qt::AlignVCenter,
+                         right);
+        y += line;
+        painter.drawLine(QPointF(0, y), QPointF(area.width(), y));
+        y += line * 0.3;
+        drawRow(titles, true);
+    };
+    startPage();
+    for (int index : which) {
+        if (y + line > area.height()) {
+            startPage();
+        }
+        QStringList texts;
+        for (int c = 0; c < ConfigListRows::kColumns; ++c) {
+            texts.push_back(rows.Text(index, c));
+        }
+        drawRow(texts, false);
+    }
+    painter.end();
+    return pages;
+}
+
+void ConfigPrintForm::SetPrinterNamesForTest(const QStringList* names) {
+    g_printerNames = names;
+}
+
+ConfigPrintForm::ConfigPrintForm(Application& app, const ConfigListRows& rows, FormBase* parentForm,
+                                 QWidget* parent)
+    : QDialog(parent),
+      FormBase(this, FormContext{&app.Ui(), &app.Store()}, parentForm),
+      app_(app),
+      rows_(rows),
+      boxes_(this) {
+    setProperty(kUiNameProperty, "ConfigPrint_Wnd");
+    auto* layout = new QVBoxLayout(this);
+    auto* group = new QGroupBox;
+    group->setProperty(kUiNameProperty, "ConfigPrint_GrpDivision");
+    auto* groupLayout = new QVBoxLayout(group);
+    for (int i = 0; i < 3; ++i) {
+        radios_[i] = new QRadioButton;
+        SetCtrlId(radios_[i], kRadioIds[i]);
+        groupLayout->addWidget(radios_[i]);
+    }
+    layout->addWidget(group);
+    auto* buttons = new QDialogButtonBox;
+    QPushButton* print = buttons->addButton(QString(), QDialogButtonBox::AcceptRole);
+    print->setProperty(kUiNameProperty, "ConfigPrint_BtnPrint");
+    print->setObjectName("print");
+    QPushButton* cancel = buttons->addButton(QDialogButtonBox::Cancel);
+    cancel->setProperty(kUiNameProperty, "ConfigPrint_BtnCancel");
+    connect(print, &QPushButton::clicked, this, [this] {
+        if (Print() == ZUL_OK) {
+            accept();
+        }
+    });
+    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+    layout->addWidget(buttons);
+
+    SetPositionItems({.top = kCfgPrintFormTop, .left = kCfgPrintFormLeft});
+    ApplyUiDefinition();
+    // OutputDivision is not kept in the file: its default is the radio rule's choice.
+    SettingsStore& store = app_.Store();
+    const int32_t division = store.GetItemDefault(app_.Ui(), kCfgPrintOutputDivision);
+    store.SetInt<kCfgPrintOutputDivision>(division);
+    SetDivision(static_cast<ConfigDivision>(division));
+}
+
+ConfigPrintForm::~ConfigPrintForm() = default;
+
+ConfigDivision ConfigPrintForm::Division() const {
+    for (int i = 0; i < 3; ++i) {
+        if (radios_[i]->isChecked()) {
+            return static_cast<ConfigDivision>(RadioValue(app_.Ui(), kRadioIds[i], i));
+        }
+    }
+    return ConfigDivision::kAllBanks;
+}
+
+void ConfigPrintForm::SetDivision(ConfigDivision division) {
+    for (int i = 0; i < 3; ++i) {
+        if (RadioValue(app_.Ui(), kRadioIds[i], i) == static_cast<int32_t>(division)) {
+            radios_[i]->setChecked(true);
+        }
+    }
+}
+
+ConfigPrintHeader ConfigPrintForm::Header() const {
+    const SettingsStore& store = app_.Store();
+    ConfigPrintHeader header;
+    header.fileName = QDir::toNativeSeparators(ToQString(store.GetFilePath()));
+    header.controllerType = ToQString(store.GetText<kCtrlType>());
+    header.date = QDateTime::currentDateTime().toString("yyyy-MM-dd hh:mm");
+    return header;
+}
+
+int32_t ConfigPrintForm::PrintToPdf(const QString& path, ResultInfo* result) {
+    app_.Store().SetInt<kCfgPrintOutputDivision>(static_cast<int32_t>(Division()));
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(path);
+    printer.setDocName(QFileInfo(path).completeBaseName());
+    if (ConfigPrintPages(printer, rows_, rows_.RowsOf(Division()), Header()) == 0) {
+        return SetResult(result, ZUL_ERR_FILE_WRITE, 0, ToStdString(path));
+    }
+    return SetResult(result, ZUL_OK);
+}
+
+int32_t ConfigPrintForm::ChoosePdfFile(QString* path) {
+    SettingsStore& store = app_.Store();
+    QtFileDialogHost files(this);
+    FileDialogRequest request;
+    request.mode = FileDialogRequest::Mode::Save;
+    request.startFolder = ToQString(store.GetText<kCfgPrintSaveFolder>());
+    request.filters = {"PDF (*.pdf)"};
+    request.defaultSuffix = "pdf";
+    std::optional<FileDialogResult> chosen = files.ChooseFile(request);
+    if (!chosen) {
+        return ZUL_ERR_ABORT;
+    }
+    store.SetText<kCfgPrintSaveFolder>(
+        ToStdString(QDir::toNativeSeparators(QFileInfo(chosen->path).absolutePath())));
+    *path = chosen->path;
+    return ZUL_OK;
+}
+
+int32_t ConfigPrintForm::Print() {
+    ResultInfo result;
+    if (PrinterNames().isEmpty()) {
+        QString path;
+        if (ChoosePdfFile(&path) != ZUL_OK) {
+            SetResult(&result, ZUL_ERR_NO_PRINTER);
+        } else {
+            PrintToPdf(path, &result);
+        }
+    } else {
+        app_.Store().SetInt<kCfgPrintOutputDivision>(static_cast<int32_t>(Division()));
+        QPrinter printer(QPrinter::HighResolution);
+        QPrintDialog dialog(&printer, this);
+        if (dialog.exec() != QDialog::Accepted) {
+            return ZUL_ERR_ABORT;
+        }
+        if (ConfigPrintPages(printer, rows_, rows_.RowsOf(Division()), Header()) == 0) {
+            SetResult(&result, ZUL_ERR_NO_PRINTER);
+        }
+    }
+    if (result.code != ZUL_OK) {
+        ReportResult(boxes_, app_.Ui(), result);
+    }
+    return result.code;
+}
+
+}  // namespace zul::ui

@@ -1,0 +1,235 @@
+#include "ui/forms/ControllerSettingsForm.h"
+
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QFormLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "app/Application.h"
+#include "app/SettingsCommands.h"
+#include "link/ControllerInfo.h"
+#include "link/ThreadCommControler.h"
+#include "settings/MessageBox.h"
+#include "settings/SettingItem.h"
+#include "settings/SettingsStore.h"
+#include "settings/UiDefinition.h"
+#include "ui/framework/NumericEdit.h"
+#include "ui/framework/QtText.h"
+#include "ui/framework/SyncCommand.h"
+#include "ui/framework/UiApplier.h"
+#include "ui/main/TransferProgressForm.h"
+
+namespace zul::ui {
+
+namespace {
+
+// The system items the form edits, in the order shown (UsbConfig has no control).
+constexpr int32_t kSystemItems[] = {
+    kMemCmnRs232cBaudrate,  kMemCmnRs232cDateLen,     kMemCmnRs232cParity,
+    kMemCmnRs232cOutMode,   kMemCmnRs232cOutType,     kMemCmnConsoleLockSelect,
+    kMemCmnConsoleLanguage, kMemCmnMemChangePriority, kMemCmnRemoteInterLock,
+    kMemCmnMeasureCycle,    kMemCmnConsoleNo,         kMemCmnMemCopyFrom,
+    kMemCmnMemCopyTo,
+};
+
+}  // namespace
+
+ControllerSettingsForm::ControllerSettingsForm(Application& app, FormBase* parentForm,
+                                               QWidget* parent)
+    : QDialog(parent),
+      FormBase(this, FormContext{&app.Ui(), &app.Store()}, parentForm),
+      app_(app),
+      copy_(std::make_unique<SettingsStore>(app.Store())),
+      boxes_(this) {
+    setProperty(kUiNameProperty, "Controller_Wnd");
+    setWindowFlag(Qt::Window);
+    auto* layout = new QVBoxLayout(this);
+    auto* form = new QFormLayout;
+    for (int32_t itemId : kSystemItems) {
+        const SettingItem* item = FindItem(itemId);
+        if (item == nullptr || item->control1 == 0) {
+            continue;
+        }
+        Row row;
+        row.itemId = itemId;
+        row.ctrlId = item->control1;
+        row.label = new QLabel;
+        const UiControlRecord* record = app.Ui().FindById(row.ctrlId);
+        QWidget* control = nullptr;
+        if (record != nullptr && record->ctrlKind == kUiKindList) {
+            row.list = new QComboBox;
+            control = row.list;
+        } else {
+            row.edit = new CNumericEdit;
+            control = row.edit;
+        }
+        SetCtrlId(control, row.ctrlId);
+        row.label->setBuddy(control);
+        form->addRow(row.label, control);
+        rows_.push_back(row);
+    }
+    layout->addLayout(form);
+    auto* buttons = new QDialogButtonBox;
+    readButton_ = buttons->addButton(QString(), QDialogButtonBox::ActionRole);
+    readButton_->setProperty(kUiNameProperty, "Controller_BtnReadSystem");
+    readButton_->setObjectName("readSystem");
+    writeButton_ = buttons->addButton(QString(), QDialogButtonBox::ActionRole);
+    writeButton_->setProperty(kUiNameProperty, "Controller_BtnWriteSystem");
+    writeButton_->setObjectName("writeSystem");
+    QPushButton* close = buttons->addButton(QDialogButtonBox::Close);
+    close->setProperty(kUiNameProperty, "Controller_BtnClose");
+    connect(readButton_, &QPushButton::clicked, this, [this] { ReadSystem(); });
+    connect(writeButton_, &QPushButton::clicked, this, [this] { WriteSystem(); });
+    connect(close, &QPushButton::clicked, this, &QDialog::close);
+    layout->addWidget(buttons);
+
+    SetPositionItems({.top = kCtrlWndFormTop, .left = kCtrlWndFormLeft});
+    ApplyUiDefinition();
+    ShowCopy();
+}
+
+ControllerSettingsForm::~ControllerSettingsForm() = default;
+
+void ControllerSettingsForm::OnUiDefinitionApplied() {
+    for (Row& row : rows_) {
+        const UiControlRecord* record = app_.Ui().FindById(row.ctrlId);
+        row.label->setText(record != nullptr ? CaptionText(record->caption) : QString());
+        QWidget* control = ControlOf(row.itemId);
+        // An item the controller does not offer is neither shown nor written.
+        const bool supported =
+            copy_ == nullptr ||
+            copy_->IsItemSupported(app_.Ui(), app_.FirmwareVersion(), row.itemId);
+        if (!supported) {
+            control->setEnabled(false);
+        }
+        row.label->setVisible(!control->isHidden());
+        row.label->setEnabled(control->isEnabled());
+    }
+    if (copy_ != nullptr) {
+        ShowCopy();
+    }
+    UpdateCommands();
+}
+
+void ControllerSettingsForm::OnLineStateChanged(int32_t /*lineState*/) {
+    UpdateCommands();
+}
+
+QWidget* ControllerSettingsForm::ControlOf(int32_t itemId) const {
+    for (const Row& row : rows_) {
+        if (row.itemId == itemId) {
+            return row.list != nullptr ? static_cast<QWidget*>(row.list) : row.edit;
+        }
+    }
+    return nullptr;
+}
+
+void ControllerSettingsForm::ShowCopy() {
+    for (Row& row : rows_) {
+        const int32_t value = copy_->GetInt(row.itemId);
+        if (row.list != nullptr) {
+            FillChoiceList(row.ctrlId, row.list, value);
+        } else {
+            row.edit->SetIntValue(value);
+        }
+    }
+}
+
+void ControllerSettingsForm::UpdateCommands() {
+    const bool online = app_.Store().GetInt<kCtrlLineState>() != 0;
+    readButton_->setEnabled(online && !busy_);
+    writeButton_->setEnabled(online && !busy_);
+}
+
+int32_t ControllerSettingsForm::TakeControls(ResultInfo* result) {
+    for (const Row& row : rows_) {
+        if (!ControlOf(row.itemId)->isEnabled()) {
+            continue;  // unsupported: the copy keeps the value the controller gave
+        }
+        QString shown;
+        if (row.list != nullptr) {
+            copy_->SetInt(row.itemId, SelectedChoiceValue(row.list, copy_->GetInt(row.itemId)));
+            shown = row.list->currentText();
+        } else {
+            shown = row.edit->text().trimmed();
+            const std::optional<int32_t> value = row.edit->IntValue();
+            if (!value) {
+                return SetResult(result, ZUL_ERR_RANGE, 0, ToStdString(row.label->text()),
+                                 ToStdString(shown));
+            }
+            copy_->SetInt(row.itemId, *value);
+        }
+        if (copy_->IsItemInvalid(app_.Ui(), row.itemId)) {
+            return SetResult(result, ZUL_ERR_RANGE, 0, ToStdString(row.label->text()),
+                             ToStdString(shown));
+        }
+    }
+    return SetResult(result, ZUL_OK);
+}
+
+int32_t ControllerSettingsForm::ReadSystem() {
+    ResultInfo result;
+    const int32_t code = RunTransfer(true, &result);
+    if (code != ZUL_OK && code != ZUL_ERR_ABORT) {
+        ReportResult(boxes_, app_.Ui(), result);
+    }
+    return code;
+}
+
+int32_t ControllerSettingsForm::WriteSystem() {
+    ResultInfo result;
+    const int32_t code = RunTransfer(false, &result);
+    if (code != ZUL_OK && code != ZUL_ERR_ABORT) {
+        ReportResult(boxes_, app_.Ui(), result);
+    }
+    return code;
+}
+
+int32_t ControllerSettingsForm::RunTransfer(bool read, ResultInfo* result) {
+    if (busy_ || IsSynchronousCommandRunning() || app_.CommControler() == nullptr ||
+        app_.Store().GetInt<kCtrlLineState>() == 0) {
+        return SetResult(result, ZUL_ERR_OFFLINE);
+    }
+    // Every value is checked before anything is sent.
+    if (TakeControls(result) != ZUL_OK) {
+        return result->code;
+    }
+    busy_ = true;
+    UpdateCommands();
+    int32_t code = ZUL_OK;
+    if (!read) {
+        code = RunSynchronous(
+            [this](ResultInfo* r) {
+                return CheckMemoryMatch(*app_.CommControler(), r, app_.ControllerStateFromStore());
+            },
+            result);
+    }
+    if (code == ZUL_OK) {
+        std::unique_ptr<SettingsTransfer> transfer = MakeSettingsTransfer(
+            app_, read ? TransferOperation::kReadSystem : TransferOperation::kWriteSystem, result,
+            copy_.get());
+        code = result->code;
+        if (transfer) {
+            TransferProgressForm progress(Context(), this, this);
+            code = progress.Run(*transfer, result);
+            if (code == ZUL_OK && progress.Finished()) {
+                ApplySettingsTransfer(app_, *transfer);
+                if (read) {
+                    copy_->SetSystemBlock(transfer->Store().GetSystemBlock());
+                } else {
+                    app_.Store().SetSystemBlock(copy_->GetSystemBlock());
+                }
+            } else if (code == ZUL_OK) {
+                code = SetResult(result, ZUL_ERR_ABORT);
+            }
+        }
+    }
+    busy_ = false;
+    ShowCopy();
+    UpdateCommands();
+    return code;
+}
+
+}  // namespace zul::ui

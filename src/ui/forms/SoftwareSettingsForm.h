@@ -1,0 +1,73 @@
+// The software settings form (System menu): how the tool reaches the controller (USB or
+// RS-232C with its line settings, the serial port names and the Linux devices they lead to,
+// the USB controller and its alias), the memory-bank aliases, and the tool's own options.
+// It edits a private copy of the settings store; OK assigns the form's items to the main store
+// and reloads the reply time-out, Cancel leaves the main store untouched.
+#pragma once
+
+#include <array>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <QComboBox>
+#include <QDialog>
+
+#include "ui/framework/FormBase.h"
+
+namespace Ui {
+class SoftwareSettingsForm;
+}
+
+namespace zul {
+class Application;
+class SettingsStore;
+}  // namespace zul
+
+namespace zul::ui {
+
+class SoftwareSettingsForm : public QDialog, public FormBase {
+    Q_OBJECT
+
+public:
+    // assigned runs after OK has assigned the settings (the main window refreshes its bank
+    // selector from it).
+    SoftwareSettingsForm(Application& app, FormBase* parentForm, QWidget* parent,
+                         std::function<void()> assigned = {});
+    ~SoftwareSettingsForm() override;
+
+    // OK: takes the controls into the private copy and assigns it; false (and the form stays
+    // open) when a number is not valid.
+    bool Accept();
+    // Points the selected serial port at the selected system device (the ports/COM<n> link).
+    bool PointPortAtDevice();
+
+    // The private copy (tests).
+    const SettingsStore& Copy() const { return *copy_; }
+
+protected:
+    void OnTakeControlValues() override;
+    void OnUiDefinitionApplied() override;
+
+private:
+    void ShowValues();
+    void FillSerialPorts(int32_t selected);
+    void FormatPortTexts();
+    void FillUsbDevices(const std::string& current);
+    void OnUsbDeviceChanged();
+    void KeepUsbAlias();
+    void AssignToMainStore();
+    bool RecordAllowsEnable(int32_t ctrlId) const;
+
+    Application& app_;
+    std::unique_ptr<Ui::SoftwareSettingsForm> ui_;
+    std::unique_ptr<SettingsStore> copy_;
+    std::function<void()> assigned_;
+    std::vector<std::string> deviceNames_;
+    std::vector<std::string> deviceAliases_;
+    QString shownUsbDevice_;
+    bool shown_ = false;
+};
+
+}  // namespace zul::ui

@@ -1,0 +1,305 @@
+#include "ui/framework/FormBase.h"
+
+#include <algorithm>
+#include <array>
+#include <unordered_set>
+
+#include <QAction>
+#include <QComboBox>
+#include <QEvent>
+#include <QGuiApplication>
+#include <QScreen>
+
+#include "settings/SettingItem.h"
+#include "settings/SettingsStore.h"
+#include "settings/UiDefinition.h"
+#include "ui/framework/UiApplier.h"
+
+namespace zul {
+
+namespace {
+
+// Every open form, in creation order (GUI thread only).
+std::vector<FormBase*>& Registry() {
+    static std::vector<FormBase*> forms;
+    return forms;
+}
+
+// How many DisableAllWindows calls are not yet matched by EnableAllWindows.
+int32_t g_allDisabled = 0;
+
+}  // namespace
+
+// Restores the position when the form is first shown and stores it when it is closed.
+class FormBase::EventWatcher : public QObject {
+public:
+    explicit EventWatcher(FormBase& form) : form_(form) {}
+
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (watched == form_.widget_) {
+            if (event->type() == QEvent::Show && !form_.positionRestored_) {
+                form_.RestorePosition();
+            } else if (event->type() == QEvent::Close && form_.positionRestored_) {
+                form_.StorePosition();
+            } else if (event->type() == QEvent::Hide && !event->spontaneous() &&
+                       form_.positionRestored_) {
+                // A dialog ended with OK or Cancel is hidden without a close event; a window
+                // minimised is hidden spontaneously and keeps its position.
+                form_.StorePosition();
+            }
+        }
+        return false;
+    }
+
+private:
+    FormBase& form_;
+};
+
+FormBase::FormBase(QWidget* widget, const FormContext& context, FormBase* parentForm)
+    : widget_(widget), context_(context), parentForm_(parentForm) {
+    if (parentForm_ != nullptr) {
+        parentForm_->children_.push_back(this);
+        disableCount_ = parentForm_->disableCount_;
+        lockCount_ = parentForm_->lockCount_;
+    } else {
+        disableCount_ = g_allDisabled;
+    }
+    Registry().push_back(this);
+    watcher_ = std::make_unique<EventWatcher>(*this);
+    widget_->installEventFilter(watcher_.get());
+    if (disableCount_ > 0) {
+        widget_->setEnabled(false);
+    }
+}
+
+FormBase::~FormBase() {
+    if (positionRestored_ && !positionStored_) {
+        StorePosition();
+    }
+    widget_->removeEventFilter(watcher_.get());
+    for (FormBase* child : children_) {
+        child->parentForm_ = nullptr;
+    }
+    if (parentForm_ != nullptr) {
+        auto& siblings = parentForm_->children_;
+        siblings.erase(std::remove(siblings.begin(), siblings.end(), this), siblings.end());
+    }
+    auto& forms = Registry();
+    forms.erase(std::remove(forms.begin(), forms.end(), this), forms.end());
+}
+
+void FormBase::ApplyUiDefinition() {
+    if (context_.ui == nullptr) {
+        return;
+    }
+    const UiDefinition& ui = *context_.ui;
+    if (const UiControlRecord* own = RecordOf(ui, widget_)) {
+        ApplyRecord(ui, *own, widget_);
+    }
+    // Widgets inside another form (a tab page) are that form's to apply, with its own rules.
+    std::unordered_set<const QObject*> otherForms;
+    for (const FormBase* form : Registry()) {
+        if (form != this) {
+            otherForms.insert(form->widget_);
+        }
+    }
+    auto insideOtherForm = [&](const QObject* object) {
+        for (const QObject* up = object; up != nullptr && up != widget_; up = up->parent()) {
+            if (otherForms.count(up) != 0) {
+                return true;
+            }
+        }
+        return false;
+    };
+    for (QObject* object : widget_->findChildren<QObject*>()) {
+        if (insideOtherForm(object)) {
+            continue;
+        }
+        if (const UiControlRecord* record = RecordOf(ui, object)) {
+            ApplyRecord(ui, *record, object);
+        }
+    }
+    ApplyAccessibleNames(widget_);
+    OnUiDefinitionApplied();
+}
+
+bool FormBase::FillChoiceList(int32_t ctrlId, QComboBox* box, int32_t wanted,
+                              bool withBankAliases) {
+    if (context_.ui == nullptr) {
+        return false;
+    }
+    if (!withBankAliases || context_.store == nullptr) {
+        return zul::FillChoiceList(*context_.ui, ctrlId, box, wanted);
+    }
+    std::array<std::string, 16> aliases;
+    for (int32_t bank = 0; bank < 16; ++bank) {
+        aliases[size_t(bank)] = context_.store->GetText(kSoftMemAlias, bank);
+    }
+    return zul::FillChoiceList(*context_.ui, ctrlId, box, wanted, &aliases);
+}
+
+void FormBase::SetWidgetEnabledFromCount() {
+    widget_->setEnabled(disableCount_ == 0);
+}
+
+void FormBase::EnableForm(bool enable) {
+    const bool before = IsFormEnabled();
+    if (!enable) {
+        ++disableCount_;
+    } else if (disableCount_ > 0) {
+        --disableCount_;
+    }
+    SetWidgetEnabledFromCount();
+    if (before != IsFormEnabled()) {
+        OnEnableForm(IsFormEnabled());
+    }
+    const std::vector<FormBase*> children = children_;
+    for (FormBase* child : children) {
+        child->EnableForm(enable);
+    }
+}
+
+void FormBase::LockPolling(bool lock) {
+    const bool before = IsPollingLocked();
+    if (lock) {
+        ++lockCount_;
+    } else if (lockCount_ > 0) {
+        --lockCount_;
+    }
+    if (before != IsPollingLocked()) {
+        OnPollingLockChanged(IsPollingLocked());
+    }
+    const std::vector<FormBase*> children = children_;
+    for (FormBase* child : children) {
+        child->LockPolling(lock);
+    }
+}
+
+void FormBase::LineStateChanged(int32_t lineState) {
+    OnLineStateChanged(lineState);
+    const std::vector<FormBase*> children = children_;
+    for (FormBase* child : children) {
+        child->LineStateChanged(lineState);
+    }
+}
+
+void FormBase::MemoryBankChanged(int32_t oldBank, int32_t newBank) {
+    OnMemoryBankChanged(oldBank, newBank);
+    const std::vector<FormBase*> children = children_;
+    for (FormBase* child : children) {
+        child->MemoryBankChanged(oldBank, newBank);
+    }
+}
+
+void FormBase::TakeControlValues() {
+    OnTakeControlValues();
+    const std::vector<FormBase*> children = children_;
+    for (FormBase* child : children) {
+        child->TakeControlValues();
+    }
+}
+
+void FormBase::SetPositionItems(const FormPositionItems& items) {
+    positionItems_ = items;
+}
+
+void FormBase::RestorePosition() {
+    positionRestored_ = true;
+    positionStored_ = false;
+    SettingsStore* store = context_.store;
+    if (store == nullptr) {
+        return;
+    }
+    const FormPositionItems& items = positionItems_;
+    if (items.width != 0 && items.height != 0) {
+        const int width = store->GetInt(items.width);
+        const int height = store->GetInt(items.height);
+        if (width > 0 && height > 0) {
+            widget_->resize(width, height);
+        }
+    }
+    if (items.top != 0 && items.left != 0) {
+        const QPoint position(store->GetInt(items.left), store->GetInt(items.top));
+        // A position off every screen (a monitor removed since) keeps the default placement.
+        if (QGuiApplication::screenAt(position) != nullptr) {
+            widget_->move(position);
+        }
+    }
+    if (items.max != 0 && store->GetInt(items.max) != 0) {
+        widget_->setWindowState(widget_->windowState() | Qt::WindowMaximized);
+    }
+    if (items.mode != 0) {
+        RestoreFormMode(store->GetInt(items.mode));
+    }
+}
+
+void FormBase::StorePosition() {
+    positionStored_ = true;
+    positionRestored_ = false;  // a form shown again restores again
+    SettingsStore* store = context_.store;
+    if (store == nullptr) {
+        return;
+    }
+    const FormPositionItems& items = positionItems_;
+    const bool maximized = widget_->isMaximized();
+    const QRect normal = maximized ? widget_->normalGeometry() : widget_->geometry();
+    const QPoint position = maximized ? normal.topLeft() : widget_->pos();
+    if (items.top != 0) {
+        store->SetInt(items.top, position.y());
+    }
+    if (items.left != 0) {
+        store->SetInt(items.left, position.x());
+    }
+    if (items.width != 0) {
+        store->SetInt(items.width, normal.width());
+    }
+    if (items.height != 0) {
+        store->SetInt(items.height, normal.height());
+    }
+    if (items.max != 0) {
+        store->SetInt(items.max, maximized ? 1 : 0);
+    }
+    if (items.mode != 0) {
+        if (const std::optional<int32_t> mode = FormModeToStore()) {
+            store->SetInt(items.mode, *mode);
+        }
+    }
+}
+
+void FormBase::DisableAllWindows() {
+    ++g_allDisabled;
+    ForEachForm([](FormBase& form) {
+        if (form.parentForm_ == nullptr) {
+            form.EnableForm(false);
+        }
+    });
+}
+
+void FormBase::EnableAllWindows() {
+    if (g_allDisabled == 0) {
+        return;
+    }
+    --g_allDisabled;
+    ForEachForm([](FormBase& form) {
+        if (form.parentForm_ == nullptr) {
+            form.EnableForm(true);
+        }
+    });
+}
+
+void FormBase::ReapplyAllForms() {
+    ForEachForm([](FormBase& form) { form.ApplyUiDefinition(); });
+}
+
+void FormBase::ForEachForm(const std::function<void(FormBase&)>& visit) {
+    const std::vector<FormBase*> forms = Registry();
+    for (FormBase* form : forms) {
+        // A form destroyed by an earlier visit is skipped.
+        auto& now = Registry();
+        if (std::find(now.begin(), now.end(), form) != now.end()) {
+            visit(*form);
+        }
+    }
+}
+
+}  // namespace zul

@@ -1,0 +1,28 @@
+// Conversions between the core's UTF-8 byte strings and colour numbers and their Qt forms.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include <QColor>
+#include <QString>
+
+namespace zul {
+
+// UTF-8 bytes to a QString and back.
+QString ToQString(std::string_view text);
+std::string ToStdString(const QString& text);
+
+// A UI definition colour (Color1..Color4): a 0x00BBGGRR integer (red in the low byte, as the
+// classic colour reference stores it). The top byte is ignored.
+QColor ColorFromRef(int32_t ref);
+int32_t ColorToRef(const QColor& color);
+
+// The caption of a UI record as shown: surrounding double quotes removed.
+QString CaptionText(std::string_view caption);
+
+// The entries of a comma-separated caption list ("Head A,Head B,..."), quotes respected.
+QStringList CaptionList(std::string_view caption);
+
+}  // namespace zul

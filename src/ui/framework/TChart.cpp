@@ -1,0 +1,394 @@
+#include "ui/framework/TChart.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+#include <QMouseEvent>
+#include <QVBoxLayout>
+
+#ifndef QCUSTOMPLOT_USE_LIBRARY
+#define QCUSTOMPLOT_USE_LIBRARY
+#endif
+#include <qcustomplot.h>
+
+namespace zul {
+
+namespace {
+
+// A click selects a point at most this many pixels away; a press that moves further is a drag.
+constexpr double kPickDistance = 8.0;
+constexpr int kClickSlack = 3;
+constexpr int kSmoothPointLimit = 5000;
+
+QVector<double> ToVector(const std::vector<double>& values) {
+    return QVector<double>(values.begin(), values.end());
+}
+
+}  // namespace
+
+class CTChart::Impl {
+public:
+    struct Line {
+        QCPItemStraightLine* item;
+        Qt::Orientation orientation;
+        double position;
+    };
+
+    QCustomPlot* plot = nullptr;
+    std::vector<QCPGraph*> series;
+    std::vector<Line> lines;
+    QCPGraph* marker = nullptr;  // the selected point, not a series
+    int selectedSeries = -1;
+    int selectedIndex = -1;
+    QCPRange homeX{0.0, 1.0};
+    QCPRange homeY{0.0, 1.0};
+    QPoint pressAt;
+    bool pressed = false;
+
+    QCPGraph* Series(int index) const {
+        return index >= 0 && index < int(series.size()) ? series[size_t(index)] : nullptr;
+    }
+
+    // Smooth lines for short series; a long series is drawn without antialiasing, which at a
+    // few points per pixel column looks the same and draws several times faster.
+    static void UpdateAntialiasing(QCPGraph* graph) {
+        graph->setAntialiased(graph->data()->size() <= kSmoothPointLimit);
+    }
+
+    void PlaceLine(Line& line) const {
+        if (line.orientation == Qt::Vertical) {
+            line.item->point1->setCoords(line.position, 0.0);
+            line.item->point2->setCoords(line.position, 1.0);
+        } else {
+            line.item->point1->setCoords(0.0, line.position);
+            line.item->point2->setCoords(1.0, line.position);
+        }
+    }
+};
+
+CTChart::CTChart(QWidget* parent) : QWidget(parent), impl_(std::make_unique<Impl>()) {
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    impl_->plot = new QCustomPlot(this);
+    layout->addWidget(impl_->plot);
+    QCustomPlot* plot = impl_->plot;
+    plot->setNoAntialiasingOnDrag(true);
+    plot->setInteractions(QCP::iRangeDrag | QCP::iRangeZoom);
+    plot->xAxis->setRange(impl_->homeX);
+    plot->yAxis->setRange(impl_->homeY);
+
+    impl_->marker = plot->addGraph();
+    impl_->marker->setLineStyle(QCPGraph::lsNone);
+    impl_->marker->setScatterStyle(
+        QCPScatterStyle(QCPScatterStyle::ssCircle, QPen(Qt::red, 2), QBrush(Qt::NoBrush), 9));
+    impl_->marker->setSelectable(QCP::stNone);
+    // The marker has a layer of its own above the series, which are added to "main" later.
+    plot->addLayer(QStringLiteral("marker"), plot->layer(QStringLiteral("main")),
+                   QCustomPlot::limAbove);
+    impl_->marker->setLayer(QStringLiteral("marker"));
+    plot->setCurrentLayer(QStringLiteral("main"));
+
+    connect(plot, &QCustomPlot::mousePress, this, [this](QMouseEvent* event) {
+        impl_->pressAt = event->pos();
+        impl_->pressed = event->button() == Qt::LeftButton;
+    });
+    connect(plot, &QCustomPlot::mouseRelease, this, [this](QMouseEvent* event) {
+        if (!impl_->pressed || event->button() != Qt::LeftButton) {
+            return;
+        }
+        impl_->pressed = false;
+        if ((event->pos() - impl_->pressAt).manhattanLength() > kClickSlack) {
+            return;  // a drag (pan), not a click
+        }
+        // The nearest point of a visible series, in pixels.
+        QCustomPlot* plot = impl_->plot;
+        const double key = plot->xAxis->pixelToCoord(event->pos().x());
+        double best = std::numeric_limits<double>::max();
+        int bestSeries = -1;
+        int bestIndex = -1;
+        for (int s = 0; s < int(impl_->series.size()); ++s) {
+            QCPGraph* graph = impl_->series[size_t(s)];
+            if (!graph->visible() || graph->data()->isEmpty()) {
+                continue;
+            }
+            const auto data = graph->data();
+            auto it = data->findBegin(key, true);
+            for (int step = 0; step < 3 && it != data->constEnd(); ++step, ++it) {
+                const double px = plot->xAxis->coordToPixel(it->key);
+                const double py = plot->yAxis->coordToPixel(it->value);
+                const double distance = std::hypot(px - event->pos().x(), py - event->pos().y());
+                if (distance < best) {
+                    best = distance;
+                    bestSeries = s;
+                    bestIndex = int(it - data->constBegin());
+                }
+            }
+        }
+        if (bestSeries >= 0 && best <= kPickDistance) {
+            SelectPoint(bestSeries, bestIndex);
+        }
+    });
+}
+
+CTChart::~CTChart() = default;
+
+int CTChart::AddSeries(const QColor& color, LineStyle style) {
+    QCPGraph* graph = impl_->plot->addGraph();
+    graph->setPen(QPen(color));
+    graph->setAdaptiveSampling(true);
+    switch (style) {
+        case LineStyle::Line:
+            graph->setLineStyle(QCPGraph::lsLine);
+            break;
+        case LineStyle::StepLeft:
+            graph->setLineStyle(QCPGraph::lsStepLeft);
+            break;
+        case LineStyle::StepCenter:
+            graph->setLineStyle(QCPGraph::lsStepCenter);
+            break;
+        case LineStyle::Points:
+            graph->setLineStyle(QCPGraph::lsNone);
+            graph->setScatterStyle(QCPScatterStyle(QCPScatterStyle::ssDisc, 3));
+            break;
+    }
+    impl_->series.push_back(graph);
+    return int(impl_->series.size()) - 1;
+}
+
+int CTChart::SeriesCount() const {
+    return int(impl_->series.size());
+}
+
+void CTChart::SetSeriesColor(int series, const QColor& color) {
+    if (QCPGraph* graph = impl_->Series(series)) {
+        graph->setPen(QPen(color));
+        Replot();
+    }
+}
+
+void CTChart::SetSeriesVisible(int series, bool visible) {
+    if (QCPGraph* graph = impl_->Series(series)) {
+        graph->setVisible(visible);
+        if (!visible && impl_->selectedSeries == series) {
+            ClearSelection();
+        }
+        Replot();
+    }
+}
+
+bool CTChart::IsSeriesVisible(int series) const {
+    const QCPGraph* graph = impl_->Series(series);
+    return graph != nullptr && graph->visible();
+}
+
+void CTChart::ClearSeries(int series) {
+    if (QCPGraph* graph = impl_->Series(series)) {
+        graph->data()->clear();
+        if (impl_->selectedSeries == series) {
+            ClearSelection();
+        }
+        Replot();
+    }
+}
+
+void CTChart::ClearAllSeries() {
+    for (QCPGraph* graph : impl_->series) {
+        graph->data()->clear();
+    }
+    ClearSelection();
+    Replot();
+}
+
+void CTChart::AddPoints(int series, const std::vector<double>& x, const std::vector<double>& y) {
+    QCPGraph* graph = impl_->Series(series);
+    if (graph == nullptr) {
+        return;
+    }
+    const size_t count = std::min(x.size(), y.size());
+    QVector<double> keys(x.begin(), x.begin() + qsizetype(count));
+    QVector<double> values(y.begin(), y.begin() + qsizetype(count));
+    const bool sorted = std::is_sorted(keys.begin(), keys.end());
+    graph->addData(keys, values, sorted);
+    Impl::UpdateAntialiasing(graph);
+    Replot();
+}
+
+void CTChart::AddPoint(int series, double x, double y) {
+    if (QCPGraph* graph = impl_->Series(series)) {
+        graph->addData(x, y);
+        Impl::UpdateAntialiasing(graph);
+        Replot();
+    }
+}
+
+void CTChart::SetPoints(int series, const std::vector<double>& x, const std::vector<double>& y) {
+    QCPGraph* graph = impl_->Series(series);
+    if (graph == nullptr) {
+        return;
+    }
+    if (impl_->selectedSeries == series) {
+        ClearSelection();
+    }
+    const size_t count = std::min(x.size(), y.size());
+    QVector<double> keys = ToVector(x);
+    QVector<double> values = ToVector(y);
+    keys.resize(qsizetype(count));
+    values.resize(qsizetype(count));
+    const bool sorted = std::is_sorted(keys.begin(), keys.end());
+    graph->setData(keys, values, sorted);
+    Impl::UpdateAntialiasing(graph);
+    Replot();
+}
+
+int CTChart::PointCount(int series) const {
+    const QCPGraph* graph = impl_->Series(series);
+    return graph != nullptr ? graph->data()->size() : 0;
+}
+
+QPointF CTChart::Point(int series, int index) const {
+    const QCPGraph* graph = impl_->Series(series);
+    if (graph == nullptr || index < 0 || index >= graph->data()->size()) {
+        return {};
+    }
+    const auto it = graph->data()->at(index);
+    return {it->key, it->value};
+}
+
+void CTChart::SetXRange(double lower, double upper) {
+    impl_->homeX = QCPRange(lower, upper);
+    impl_->plot->xAxis->setRange(impl_->homeX);
+    Replot();
+}
+
+void CTChart::SetYRange(double lower, double upper) {
+    impl_->homeY = QCPRange(lower, upper);
+    impl_->plot->yAxis->setRange(impl_->homeY);
+    Replot();
+}
+
+double CTChart::XLower() const {
+    return impl_->plot->xAxis->range().lower;
+}
+double CTChart::XUpper() const {
+    return impl_->plot->xAxis->range().upper;
+}
+double CTChart::YLower() const {
+    return impl_->plot->yAxis->range().lower;
+}
+double CTChart::YUpper() const {
+    return impl_->plot->yAxis->range().upper;
+}
+
+void CTChart::SetAxisTitles(const QString& xTitle, const QString& yTitle) {
+    impl_->plot->xAxis->setLabel(xTitle);
+    impl_->plot->yAxis->setLabel(yTitle);
+    Replot();
+}
+
+QPointF CTChart::PointToPixel(double x, double y) const {
+    const QPointF inPlot(impl_->plot->xAxis->coordToPixel(x), impl_->plot->yAxis->coordToPixel(y));
+    return inPlot + QPointF(impl_->plot->pos());
+}
+
+void CTChart::ResetView() {
+    impl_->plot->xAxis->setRange(impl_->homeX);
+    impl_->plot->yAxis->setRange(impl_->homeY);
+    Replot();
+}
+
+void CTChart::SetZoomPanEnabled(bool enabled) {
+    impl_->plot->setInteractions(enabled ? (QCP::iRangeDrag | QCP::iRangeZoom)
+                                         : QCP::Interactions());
+}
+
+void CTChart::SelectPoint(int series, int index) {
+    QCPGraph* graph = impl_->Series(series);
+    if (graph == nullptr || index < 0 || index >= graph->data()->size()) {
+        ClearSelection();
+        return;
+    }
+    const auto it = graph->data()->at(index);
+    impl_->selectedSeries = series;
+    impl_->selectedIndex = index;
+    impl_->marker->setData(QVector<double>{it->key}, QVector<double>{it->value}, true);
+    Replot();
+    emit pointSelected(series, index, it->key, it->value);
+}
+
+void CTChart::ClearSelection() {
+    const bool had = impl_->selectedSeries >= 0;
+    impl_->selectedSeries = -1;
+    impl_->selectedIndex = -1;
+    impl_->marker->data()->clear();
+    if (had) {
+        Replot();
+        emit selectionCleared();
+    }
+}
+
+int CTChart::SelectedSeries() const {
+    return impl_->selectedSeries;
+}
+int CTChart::SelectedIndex() const {
+    return impl_->selectedIndex;
+}
+
+int CTChart::AddMeasureLine(Qt::Orientation orientation, double position, const QColor& color) {
+    auto* item = new QCPItemStraightLine(impl_->plot);
+    item->setPen(QPen(color, 1));
+    item->setSelectable(false);
+    Impl::Line line{item, orientation, position};
+    impl_->PlaceLine(line);
+    impl_->lines.push_back(line);
+    Replot();
+    return int(impl_->lines.size()) - 1;
+}
+
+void CTChart::SetMeasureLinePosition(int line, double position) {
+    if (line < 0 || line >= int(impl_->lines.size())) {
+        return;
+    }
+    Impl::Line& entry = impl_->lines[size_t(line)];
+    entry.position = position;
+    impl_->PlaceLine(entry);
+    Replot();
+}
+
+double CTChart::MeasureLinePosition(int line) const {
+    return line >= 0 && line < int(impl_->lines.size()) ? impl_->lines[size_t(line)].position : 0.0;
+}
+
+void CTChart::SetMeasureLineVisible(int line, bool visible) {
+    if (line >= 0 && line < int(impl_->lines.size())) {
+        impl_->lines[size_t(line)].item->setVisible(visible);
+        Replot();
+    }
+}
+
+bool CTChart::IsMeasureLineVisible(int line) const {
+    return line >= 0 && line < int(impl_->lines.size()) &&
+           impl_->lines[size_t(line)].item->visible();
+}
+
+int CTChart::MeasureLineCount() const {
+    return int(impl_->lines.size());
+}
+
+void CTChart::Replot() {
+    impl_->plot->replot(QCustomPlot::rpQueuedReplot);
+}
+
+void CTChart::RedrawNow() {
+    impl_->plot->replot(QCustomPlot::rpImmediateRefresh);
+}
+
+bool CTChart::SavePng(const QString& path, int width, int height) {
+    return impl_->plot->savePng(path, width, height);
+}
+
+bool CTChart::SavePdf(const QString& path, int width, int height) {
+    return impl_->plot->savePdf(path, width, height);
+}
+
+}  // namespace zul

@@ -1,0 +1,103 @@
+// CTChart: the chart of the buffering and light-wave windows, on QCustomPlot (only TChart.cpp
+// includes it). A chart has numbered series (lines or steps, each with a colour), one x and one
+// y axis with ranges the window sets, measure lines across the plot, and a selected point.
+//
+// Users zoom with the mouse wheel and pan by dragging; ResetView() goes back to the ranges set
+// with SetXRange/SetYRange. A click selects the nearest point of the visible series within a
+// few pixels and reports it with pointSelected. Long series stay fast: QCustomPlot's adaptive
+// sampling draws at most a few points per pixel column.
+//
+// Changes are drawn on the next event-loop turn (Replot queues one redraw); RedrawNow() draws
+// at once (benchmarks, exports).
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include <QColor>
+#include <QPointF>
+#include <QString>
+#include <QWidget>
+
+namespace zul {
+
+class CTChart : public QWidget {
+    Q_OBJECT
+public:
+    enum class LineStyle { Line, StepLeft, StepCenter, Points };
+
+    explicit CTChart(QWidget* parent = nullptr);
+    ~CTChart() override;
+
+    // --- Series ---
+    // Adds a series and returns its number (0, 1, ...).
+    int AddSeries(const QColor& color, LineStyle style = LineStyle::Line);
+    int SeriesCount() const;
+    void SetSeriesColor(int series, const QColor& color);
+    void SetSeriesVisible(int series, bool visible);
+    bool IsSeriesVisible(int series) const;
+    // Removes every point of the series.
+    void ClearSeries(int series);
+    // Removes every point of every series.
+    void ClearAllSeries();
+    // Appends points (x ascending within the call is fastest; any order is accepted).
+    void AddPoints(int series, const std::vector<double>& x, const std::vector<double>& y);
+    void AddPoint(int series, double x, double y);
+    // Replaces the points of the series.
+    void SetPoints(int series, const std::vector<double>& x, const std::vector<double>& y);
+    int PointCount(int series) const;
+    QPointF Point(int series, int index) const;
+
+    // --- Axes ---
+    void SetXRange(double lower, double upper);
+    void SetYRange(double lower, double upper);
+    double XLower() const;
+    double XUpper() const;
+    double YLower() const;
+    double YUpper() const;
+    void SetAxisTitles(const QString& xTitle, const QString& yTitle);
+    // Where a plot coordinate lies in the chart's widget coordinates (after the last redraw).
+    QPointF PointToPixel(double x, double y) const;
+    // Back to the ranges last set with SetXRange/SetYRange.
+    void ResetView();
+    // Wheel zoom and drag pan (on by default).
+    void SetZoomPanEnabled(bool enabled);
+
+    // --- Selected point ---
+    // Selects a point (marks it on the plot) and emits pointSelected. An out-of-range index
+    // clears the selection.
+    void SelectPoint(int series, int index);
+    void ClearSelection();
+    // -1 when nothing is selected.
+    int SelectedSeries() const;
+    int SelectedIndex() const;
+
+    // --- Measure lines (infinite straight lines across the plot) ---
+    // Adds a vertical (at x = position) or horizontal (at y = position) line; returns its number.
+    int AddMeasureLine(Qt::Orientation orientation, double position, const QColor& color);
+    void SetMeasureLinePosition(int line, double position);
+    double MeasureLinePosition(int line) const;
+    void SetMeasureLineVisible(int line, bool visible);
+    bool IsMeasureLineVisible(int line) const;
+    int MeasureLineCount() const;
+
+    // --- Drawing and export ---
+    void Replot();
+    void RedrawNow();
+    // Writes the plot as it is shown (size 0: the widget's size). False when writing failed.
+    bool SavePng(const QString& path, int width = 0, int height = 0);
+    bool SavePdf(const QString& path, int width = 0, int height = 0);
+
+signals:
+    // A point was selected (by a click or SelectPoint).
+    void pointSelected(int series, int index, double x, double y);
+    // The selection was cleared.
+    void selectionCleared();
+
+private:
+    class Impl;
+    std::unique_ptr<Impl> impl_;
+};
+
+}  // namespace zul

@@ -1,0 +1,777 @@
+#include "ui/lightwave/LightWaveWnd.h"
+
+#include <algorithm>
+
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QFileInfo>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "app/Application.h"
+#include "lightwave/LightWaveRequest.h"
+#include "lightwave/ThreadLightWave.h"
+#include "settings/MessageBox.h"
+#include "settings/SettingsStore.h"
+#include "settings/UiDefinition.h"
+#include "ui/framework/FileDialogHost.h"
+#include "ui/framework/QtText.h"
+#include "ui/framework/QtWindowSink.h"
+#include "ui/framework/Slider.h"
+#include "ui/framework/SyncCommand.h"
+#include "ui/framework/TChart.h"
+#include "ui/framework/UiApplier.h"
+#include "ui/lightwave/LightWaveConfForm.h"
+#include "ui/lightwave/LightWaveIds.h"
+
+namespace zul::ui {
+
+namespace {
+
+// A capture came back from the light-wave thread (payload: the LightWaveRequest).
+constexpr uint32_t kWmLightWaveReturned = kMsgLwSubmit;
+constexpr int32_t kTickMs = 100;
+constexpr int32_t kDrawnCells = 512;
+// Entry 2 of the version threshold list: the capture reads field 1040.
+constexpr size_t kExtraWordEntry = kLightWaveExtraWordsEntry;
+
+const std::array<QColor, kSnapshotsPerHead> kSnapshotColors = {
+    QColor(220, 40, 40), QColor(20, 150, 40), QColor(200, 120, 0)};
+const QColor kWaveColor(20, 60, 200);
+const QColor kPeakColor(150, 0, 150);
+const QColor kWorkColor(0, 0, 0);
+
+QPushButton* NamedButton(const char* record, const char* name) {
+    auto* button = new QPushButton;
+    button->setProperty(kUiNameProperty, record);
+    button->setObjectName(name);
+    return button;
+}
+
+QLabel* NamedLabel(const char* record) {
+    auto* label = new QLabel;
+    label->setProperty(kUiNameProperty, record);
+    return label;
+}
+
+QString RecordCaption(const UiDefinition& ui, const char* name) {
+    const UiControlRecord* record = ui.FindByName(name);
+    return record != nullptr ? CaptionText(record->caption) : QString();
+}
+
+}  // namespace
+
+int32_t PlaybackStepTime(int32_t interval, int32_t speed) {
+    if (speed <= 0) {
+        speed = 1000;
+    }
+    return static_cast<int32_t>(static_cast<int64_t>(interval) * 1000 / speed);
+}
+
+LightWaveWnd::LightWaveWnd(Application& app, FormBase* parentForm, QWidget* parent)
+    : QMainWindow(parent),
+      FormBase(this, FormContext{&app.Ui(), &app.Store()}, parentForm),
+      app_(app),
+      data_(std::make_unique<LightWaveData>()),
+      sink_(std::make_shared<QtWindowSink>()),
+      boxes_(this) {
+    setProperty(kUiNameProperty, "LightWave_Wnd");
+    BuildWidgets();
+    sink_->Attach(this, [this](Message& message) { OnWindowMessage(message); });
+
+    // Opening: the block goes to the thread, the settings are restored, the timer starts.
+    if (CThreadLightWave* thread = app_.LightWave()) {
+        thread->AttachData(data_.get());
+        thread->SetLineState(Online() ? 1 : 0);
+        thread->SetRepeating(0);
+    }
+    const SettingsStore& store = app_.Store();
+    interval_ = std::max(kTickMs, store.GetInt<kLwConfGraphUpdateCycle>());
+    rectDisplay_ = store.GetInt<kLwConfGraphRectDisp>() != 0;
+    for (int head = 0; head < kLightWaveHeads; ++head) {
+        workNoDisplay_[head] = store.GetInt<kLwConfWorkNoDisp>(head) != 0;
+    }
+    SetPositionItems({.top = kLwFormTop,
+                      .left = kLwFormLeft,
+                      .width = kLwFormWidth,
+                      .height = kLwFormHeight,
+                      .max = kLwFormMax,
+                      .mode = kLwFormMode});
+    ApplyUiDefinition();
+    timer_.setInterval(kTickMs);
+    connect(&timer_, &QTimer::timeout, this, &LightWaveWnd::Tick);
+    timer_.start();
+    ShowNewest();
+}
+
+LightWaveWnd::~LightWaveWnd() {
+    CloseSteps();
+}
+
+void LightWaveWnd::BuildWidgets() {
+    auto* fileMenu = menuBar()->addMenu(QString());
+    fileMenu->setProperty(kUiNameProperty, "LightWave_MenuFile");
+    QAction* settings = fileMenu->addAction(QString(), this, &LightWaveWnd::OpenSettings);
+    settings->setProperty(kUiNameProperty, "LightWave_MenuSettings");
+    QAction* exportGraphs = fileMenu->addAction(QString(), this, [this] {
+        QtFileDialogHost files(this);
+        FileDialogRequest request;
+        request.mode = FileDialogRequest::Mode::Save;
+        request.startFolder = ToQString(app_.Store().GetText<kLwConfCurFolder>());
+        request.filters = {"PNG (*.png)", "PDF (*.pdf)"};
+        request.defaultSuffix = "png";
+        if (auto chosen = files.ChooseFile(request)) {
+            if (!ExportGraphs(chosen->path)) {
+                ResultInfo result;
+                SetResult(&result, ZUL_ERR_FILE_WRITE, 0, ToStdString(chosen->path));
+                ReportResult(boxes_, app_.Ui(), result);
+            }
+        }
+    });
+    exportGraphs->setProperty(kUiNameProperty, "LightWave_MenuExport");
+    fileMenu->addSeparator();
+    QAction* closeAction = fileMenu->addAction(QString(), this, &QWidget::close);
+    closeAction->setProperty(kUiNameProperty, "LightWave_MenuClose");
+    closeAction->setShortcut(QKeySequence::Close);
+    auto* displayMenu = menuBar()->addMenu(QString());
+    displayMenu->setProperty(kUiNameProperty, "LightWave_MenuDisplay");
+    QAction* resetView = displayMenu->addAction(QString(), this, [this] {
+        for (HeadControls& head : heads_) {
+            head.chart->ResetView();
+        }
+    });
+    resetView->setProperty(kUiNameProperty, "LightWave_MenuResetView");
+
+    auto* central = new QWidget;
+    auto* layout = new QVBoxLayout(central);
+    layout->addWidget(NamedLabel("LightWave_LblGraphLightWave"));
+    auto* graphs = new QHBoxLayout;
+    graphs->addWidget(BuildHead(0));
+    graphs->addWidget(BuildHead(1));
+    layout->addLayout(graphs, 1);
+
+    auto* history = new QHBoxLayout;
+    startButton_ = NamedButton("LightWave_BtnStart", "start");
+    startButton_->setCheckable(true);
+    connect(startButton_, &QPushButton::clicked, this, [this](bool on) { SetCapture(on); });
+    history->addWidget(startButton_);
+    playBackward_ = NamedButton("LightWave_BtnPlayBackward", "playBackward");
+    connect(playBackward_, &QPushButton::clicked, this, &LightWaveWnd::PlayBackward);
+    history->addWidget(playBackward_);
+    auto* pause = NamedButton("LightWave_BtnPause", "pause");
+    connect(pause, &QPushButton::clicked, this, &LightWaveWnd::StopPlayback);
+    history->addWidget(pause);
+    playForward_ = NamedButton("LightWave_BtnPlayForward", "playForward");
+    connect(playForward_, &QPushButton::clicked, this, &LightWaveWnd::PlayForward);
+    history->addWidget(playForward_);
+    auto* speedLabel = NamedLabel("LightWave_LblSpeed");
+    speed_ = new QComboBox;
+    SetCtrlId(speed_, kLwCtrlSpeedList);
+    speedLabel->setBuddy(speed_);
+    history->addWidget(speedLabel);
+    history->addWidget(speed_);
+    slider_ = new CSlider;
+    slider_->setObjectName("history");
+    connect(slider_, &CSlider::positionChanged, this, [this](int position) {
+        if (position != index_) {
+            StepTo(position);
+        }
+    });
+    history->addWidget(slider_, 1);
+    frameLabel_ = new QLabel;
+    frameLabel_->setObjectName("frameIndex");
+    frameLabel_->setMinimumWidth(frameLabel_->fontMetrics().horizontalAdvance("0000 / 0000"));
+    history->addWidget(frameLabel_);
+    auto* settingsButton = NamedButton("LightWave_BtnSettings", "settings");
+    connect(settingsButton, &QPushButton::clicked, this, &LightWaveWnd::OpenSettings);
+    history->addWidget(settingsButton);
+    layout->addLayout(history);
+    setCentralWidget(central);
+}
+
+QWidget* LightWaveWnd::BuildHead(int head) {
+    HeadControls& controls = heads_[head];
+    auto* box = new QWidget;
+    auto* layout = new QVBoxLayout(box);
+    controls.caption =
+        NamedLabel(head == 0 ? "LightWave_LblGraphHeadA" : "LightWave_LblGraphHeadB");
+    layout->addWidget(controls.caption);
+    controls.chart = new CTChart;
+    controls.chart->setObjectName(head == 0 ? "chartA" : "chartB");
+    controls.chart->setMinimumSize(320, 220);
+    controls.chart->AddSeries(kWaveColor, CTChart::LineStyle::Line);
+    for (const QColor& color : kSnapshotColors) {
+        controls.chart->AddSeries(color, CTChart::LineStyle::Line);
+    }
+    controls.chart->AddSeries(kWorkColor, CTChart::LineStyle::Points);
+    controls.chart->SetXRange(1, kDrawnCells + 1);
+    controls.chart->SetYRange(0, 1024);
+    controls.peakLine = controls.chart->AddMeasureLine(Qt::Horizontal, 0, kPeakColor);
+    controls.peakCellLine = controls.chart->AddMeasureLine(Qt::Vertical, 0, kPeakColor);
+    layout->addWidget(controls.chart, 1);
+
+    auto* values = new QHBoxLayout;
+    controls.label1 = new QLabel;
+    controls.label1->setObjectName(head == 0 ? "field2A" : "field2B");
+    controls.label2 = new QLabel;
+    controls.label2->setObjectName(head == 0 ? "field1040A" : "field1040B");
+    values->addWidget(controls.label1);
+    values->addWidget(controls.label2);
+    values->addStretch(1);
+    layout->addLayout(values);
+
+    auto* snapshots = new QHBoxLayout;
+    controls.slot = new QComboBox;
+    SetCtrlId(controls.slot, head == 0 ? kLwCtrlSlotListA : kLwCtrlSlotListB);
+    auto* slotLabel = NamedLabel("LightWave_LblSnapshotSlot");
+    slotLabel->setBuddy(controls.slot);
+    snapshots->addWidget(slotLabel);
+    snapshots->addWidget(controls.slot);
+    controls.store = NamedButton("LightWave_BtnStoreSnapshot", head == 0 ? "storeA" : "storeB");
+    connect(controls.store, &QPushButton::clicked, this, [this, head] { StoreSnapshot(head); });
+    snapshots->addWidget(controls.store);
+    static const char* const kShowRecords[] = {
+        "LightWave_ChkShowSnapshot1", "LightWave_ChkShowSnapshot2", "LightWave_ChkShowSnapshot3"};
+    for (int slot = 0; slot < kSnapshotsPerHead; ++slot) {
+        auto* show = new QCheckBox;
+        show->setProperty(kUiNameProperty, kShowRecords[slot]);
+        show->setObjectName(QString("show%1%2").arg(head == 0 ? 'A' : 'B').arg(slot + 1));
+        // The box is the snapshot's legend: its text takes the series colour.
+        QPalette palette = show->palette();
+        palette.setColor(QPalette::WindowText, kSnapshotColors[slot]);
+        show->setPalette(palette);
+        connect(show, &QCheckBox::toggled, this,
+                [this, head, slot](bool on) { SetSnapshotShown(head, slot, on); });
+        controls.show[slot] = show;
+        snapshots->addWidget(show);
+    }
+    snapshots->addStretch(1);
+    layout->addLayout(snapshots);
+    return box;
+}
+
+void LightWaveWnd::OnUiDefinitionApplied() {
+    const UiDefinition& ui = app_.Ui();
+    const int32_t speed = SelectedSpeed();
+    FillChoiceList(kLwCtrlSpeedList, speed_, speed > 0 ? speed : 1000);
+    // Entries without a positive speed are refused: they would never step.
+    for (int i = speed_->count() - 1; i >= 0; --i) {
+        if (speed_->itemData(i).toInt() <= 0) {
+            speed_->removeItem(i);
+        }
+    }
+    for (int head = 0; head < kLightWaveHeads; ++head) {
+        HeadControls& controls = heads_[head];
+        const int32_t slot = SelectedChoiceValue(controls.slot, 0);
+        FillChoiceList(head == 0 ? kLwCtrlSlotListA : kLwCtrlSlotListB, controls.slot, slot);
+        const QString yTitle = RecordCaption(
+            ui, head == 0 ? "LightWave_TchLeftAxisHeadA" : "LightWave_TchLeftAxisHeadB");
+        const QString xTitle = RecordCaption(
+            ui, head == 0 ? "LightWave_TchBottomAxisHeadA" : "LightWave_TchBottomAxisHeadB");
+        controls.chart->SetAxisTitles(xTitle, yTitle);
+    }
+    UpdateControls();
+}
+
+bool LightWaveWnd::Online() const {
+    return app_.Store().GetInt<kCtrlLineState>() != 0;
+}
+
+int32_t LightWaveWnd::SelectedSpeed() const {
+    if (speed_ == nullptr || speed_->currentIndex() < 0) {
+        return 0;
+    }
+    return speed_->currentData().toInt();
+}
+
+int32_t LightWaveWnd::FrameCount() const {
+    return static_cast<int32_t>(std::max(data_->HistorySize(0), data_->HistorySize(1)));
+}
+
+QString LightWaveWnd::Label1(int head) const {
+    return heads_[head].label1->text();
+}
+
+QString LightWaveWnd::Label2(int head) const {
+    return heads_[head].label2->text();
+}
+
+// --- Capture ---
+
+void LightWaveWnd::SetCapture(bool start) {
+    if (start) {
+        if (!Online() || state_ == LightWaveCapture::kWaiting ||
+            state_ == LightWaveCapture::kRequestOut) {
+            UpdateControls();
+            return;
+        }
+        state_ = LightWaveCapture::kWaiting;
+        counter_ = interval_;  // the first capture follows at the next tick
+        if (CThreadLightWave* thread = app_.LightWave()) {
+            thread->SetRepeating(1);
+        }
+    } else {
+        StopCapture();
+        ShowNewest();
+    }
+    UpdateControls();
+}
+
+void LightWaveWnd::StopCapture() {
+    const bool running =
+        state_ == LightWaveCapture::kWaiting || state_ == LightWaveCapture::kRequestOut;
+    state_ = LightWaveCapture::kStopped;
+    if (running) {
+        CancelAtThread();
+    }
+}
+
+void LightWaveWnd::CancelAtThread() {
+    if (CThreadLightWave* thread = app_.LightWave()) {
+        thread->SetRepeating(0);
+        // Synchronous: the thread holds no capture of ours afterwards, so a new start never
+        // reaches a busy thread (which would drop it without an answer).
+        thread->Cancel();
+    }
+    ++sequence_;  // anything still on its way back is stale
+}
+
+void LightWaveWnd::SubmitCapture() {
+    CThreadLightWave* thread = app_.LightWave();
+    if (thread == nullptr) {
+        return;
+    }
+    auto request = std::make_unique<LightWaveRequest>();
+    request->userData = ++sequence_;
+    // The sink outlives the window while a request holds it; after the window has detached it,
+    // posting fails and the request is destroyed here.
+    std::shared_ptr<QtWindowSink> sink = sink_;
+    request->onDone = [sink](int64_t, std::unique_ptr<LightWaveRequest> done) {
+        std::unique_ptr<MessagePayload> payload = std::move(done);
+        sink->PostWindowMessage(kWmLightWaveReturned, 0, 0, payload);
+    };
+    state_ = LightWaveCapture::kRequestOut;
+    counter_ = 0;
+    thread->SubmitCapture(std::move(request));
+}
+
+void LightWaveWnd::Tick() {
+    if (closed_ || IsSynchronousCommandRunning()) {
+        return;
+    }
+    switch (state_) {
+        case LightWaveCapture::kWaiting:
+        case LightWaveCapture::kRequestOut:
+            if (counter_ < interval_) {
+                counter_ += kTickMs;
+            }
+            if (state_ == LightWaveCapture::kWaiting && counter_ >= interval_ && Online()) {
+                SubmitCapture();
+            }
+            break;
+        case LightWaveCapture::kPlayForward:
+        case LightWaveCapture::kPlayBackward: {
+            const int32_t step = PlaybackStepTime(interval_, SelectedSpeed());
+            if (counter_ < step) {
+                counter_ += kTickMs;
+            }
+            if (counter_ >= step) {
+                const int32_t last = FrameCount() - 1;
+                const int32_t delta = state_ == LightWaveCapture::kPlayForward ? 1 : -1;
+                const int32_t next = std::clamp(index_ + delta, 0, std::max(last, 0));
+                if (next == index_ || last < 0) {
+                    state_ = LightWaveCapture::kStopped;
+                    UpdateControls();
+                } else {
+                    ShowFrame(next);
+                    counter_ = 0;
+                }
+            }
+            break;
+        }
+        case LightWaveCapture::kStopped:
+            break;
+    }
+}
+
+void LightWaveWnd::SetTimerRunning(bool running) {
+    if (running) {
+        timer_.start();
+    } else {
+        timer_.stop();
+    }
+}
+
+void LightWaveWnd::OnWindowMessage(Message& message) {
+    if (message.id != kWmLightWaveReturned) {
+        return;
+    }
+    std::unique_ptr<LightWaveRequest> request = message.Take<LightWaveRequest>();
+    if (request) {
+        OnCaptureReturned(std::move(request));
+    }
+}
+
+void LightWaveWnd::OnCaptureReturned(std::unique_ptr<LightWaveRequest> request) {
+    // A capture of an earlier start, or one returning outside state 2, is only deleted.
+    if (state_ != LightWaveCapture::kRequestOut || request->userData != sequence_) {
+        return;
+    }
+    const int32_t code = request->result.code;
+    if (code == ZUL_OK) {
+        data_->AppendCurrentToHistory();
+        state_ = LightWaveCapture::kWaiting;
+        ShowNewest();
+    } else if (code == ZUL_ERR_OFFLINE) {
+        state_ = LightWaveCapture::kWaiting;
+    } else {
+        const ResultInfo result = request->result;
+        request.reset();
+        state_ = LightWaveCapture::kStopped;
+        if (CThreadLightWave* thread = app_.LightWave()) {
+            thread->SetRepeating(0);
+        }
+        ShowNewest();
+        UpdateControls();  // the toggle shows that capture stopped, message or not
+        if (IsFormEnabled() && isVisible() && isActiveWindow()) {
+            ReportResult(boxes_, app_.Ui(), result);
+        }
+        return;
+    }
+    UpdateControls();
+}
+
+// --- History and playback ---
+
+void LightWaveWnd::StepTo(int32_t index) {
+    if (state_ == LightWaveCapture::kWaiting || state_ == LightWaveCapture::kRequestOut) {
+        return;  // live capture shows the newest frame
+    }
+    if (state_ != LightWaveCapture::kStopped) {
+        state_ = LightWaveCapture::kStopped;
+    }
+    const int32_t frames = FrameCount();
+    ShowFrame(frames == 0 ? 0 : std::clamp(index, 0, frames - 1));
+    UpdateControls();
+}
+
+void LightWaveWnd::PlayForward() {
+    if (state_ == LightWaveCapture::kWaiting || state_ == LightWaveCapture::kRequestOut) {
+        return;
+    }
+    const int32_t frames = FrameCount();
+    if (frames == 0 || index_ >= frames - 1) {
+        state_ = LightWaveCapture::kStopped;  // at the last frame there is nothing to play
+    } else {
+        state_ = LightWaveCapture::kPlayForward;
+        counter_ = 0;
+    }
+    UpdateControls();
+}
+
+void LightWaveWnd::PlayBackward() {
+    if (state_ == LightWaveCapture::kWaiting || state_ == LightWaveCapture::kRequestOut) {
+        return;
+    }
+    if (FrameCount() == 0 || index_ <= 0) {
+        state_ = LightWaveCapture::kStopped;
+    } else {
+        state_ = LightWaveCapture::kPlayBackward;
+        counter_ = 0;
+    }
+    UpdateControls();
+}
+
+void LightWaveWnd::StopPlayback() {
+    if (state_ == LightWaveCapture::kPlayForward || state_ == LightWaveCapture::kPlayBackward) {
+        state_ = LightWaveCapture::kStopped;
+        UpdateControls();
+    }
+}
+
+void LightWaveWnd::PrepareForLoad() {
+    StopCapture();
+    state_ = LightWaveCapture::kStopped;
+    UpdateControls();
+}
+
+void LightWaveWnd::LoadFinished() {
+    ShowNewest();
+    UpdateControls();
+}
+
+void LightWaveWnd::ShowNewest() {
+    const int32_t frames = FrameCount();
+    ShowFrame(frames > 0 ? frames - 1 : 0);
+}
+
+void LightWaveWnd::ShowFrame(int32_t index) {
+    index_ = std::max(index, 0);
+    {
+        std::lock_guard lock(data_->mutex);
+        for (int head = 0; head < kLightWaveHeads; ++head) {
+            const LightWaveHead& source = data_->heads[head];
+            ShownHead& shown = shown_[head];
+            shown.valid = static_cast<size_t>(index_) < source.history.size();
+            if (shown.valid) {
+                shown.frame = source.history[static_cast<size_t>(index_)];
+            }
+            shown.snapshots = source.snapshots;
+        }
+    }
+    UpdateSliderRange();
+    Redraw();
+    if (settingsForm_ != nullptr) {
+        settingsForm_->ShowWorkInformation();
+    }
+}
+
+void LightWaveWnd::UpdateSliderRange() {
+    const int32_t frames = FrameCount();
+    const QSignalBlocker block(slider_);
+    slider_->SetRange(0, std::max(frames - 1, 0));
+    slider_->SetPosition(index_);
+    frameLabel_->setText(frames == 0 ? QString() : QString("%1 / %2").arg(index_ + 1).arg(frames));
+}
+
+// --- Snapshots ---
+
+void LightWaveWnd::StoreSnapshot(int head) {
+    if (!shown_[head].valid) {
+        return;
+    }
+    const int32_t slot =
+        std::clamp(SelectedChoiceValue(heads_[head].slot, 0), 0, kSnapshotsPerHead - 1);
+    data_->StoreSnapshot(head, slot, shown_[head].frame);
+    shown_[head].snapshots[slot] = data_->Snapshot(head, slot);
+    UpdateControls();
+    Redraw();
+}
+
+void LightWaveWnd::SetSnapshotShown(int head, int slot, bool shown) {
+    if (shown_[head].snapshots[slot].shown == (shown ? 1 : 0)) {
+        return;
+    }
+    data_->SetSnapshotShown(head, slot, shown);
+    shown_[head].snapshots[slot] = data_->Snapshot(head, slot);
+    Redraw();
+}
+
+// --- Drawing ---
+
+void LightWaveWnd::Redraw() {
+    for (int head = 0; head < kLightWaveHeads; ++head) {
+        DrawHead(head);
+    }
+    UpdateControls();
+    if (redrawHook_) {
+        redrawHook_();
+    }
+}
+
+void LightWaveWnd::DrawHead(int head) {
+    HeadControls& controls = heads_[head];
+    const ShownHead& shown = shown_[head];
+    CTChart& chart = *controls.chart;
+    chart.ClearAllSeries();
+    const bool withExtra = app_.IsVersionAtLeast(kExtraWordEntry);
+    controls.label1->setText(shown.valid
+                                 ? QString::asprintf("%ld", static_cast<long>(shown.frame.Field(2)))
+                                 : QString());
+    controls.label2->setText(
+        shown.valid && withExtra
+            ? QString::asprintf("%0.2lf", shown.frame.Field(kExtraWordField) * 0.01)
+            : QString());
+
+    const size_t perCell = rectDisplay_ ? 2 : 1;
+    std::vector<double> x;
+    std::vector<double> y;
+    auto plot = [&](int series, const LightWaveFrame& frame) {
+        x.clear();
+        y.clear();
+        x.reserve(kDrawnCells * perCell);
+        y.reserve(kDrawnCells * perCell);
+        for (int32_t cell = 1; cell <= kDrawnCells; ++cell) {
+            const double sample = frame.Sample(cell);
+            x.push_back(cell);
+            y.push_back(sample);
+            if (rectDisplay_) {
+                x.push_back(cell + 1);
+                y.push_back(sample);
+            }
+        }
+        chart.SetPoints(series, x, y);
+    };
+    double top = 0;
+    if (shown.valid) {
+        plot(kWaveSeries, shown.frame);
+        int32_t peakCell = 1;
+        for (int32_t cell = 1; cell <= kDrawnCells; ++cell) {
+            if (shown.frame.Sample(cell) > shown.frame.Sample(peakCell)) {
+                peakCell = cell;
+            }
+        }
+        top = shown.frame.Sample(peakCell);
+        chart.SetMeasureLinePosition(controls.peakCellLine, peakCell);
+        if (workNoDisplay_[head]) {
+            for (int32_t row = 1; row <= 8; ++row) {
+                const int32_t cell = shown.frame.Field(2 + row);
+                if (cell >= 1 && cell <= kDrawnCells) {
+                    chart.AddPoint(kWorkSeries, cell, shown.frame.Sample(cell));
+                }
+            }
+        }
+    }
+    chart.SetMeasureLineVisible(controls.peakCellLine, shown.valid);
+    for (int slot = 0; slot < kSnapshotsPerHead; ++slot) {
+        const LightWaveSnapshot& snapshot = shown.snapshots[slot];
+        if (snapshot.shown != 0) {
+            plot(kFirstSnapshotSeries + slot, snapshot.frame);
+            for (int32_t cell = 1; cell <= kDrawnCells; ++cell) {
+                top = std::max<double>(top, snapshot.frame.Sample(cell));
+            }
+        }
+    }
+    // The head's peak level of the bank shown, as a horizontal line.
+    const int32_t bank = app_.Store().GetInt<kAppCurMemNo>();
+    const int32_t peakLevel = app_.Store().GetInt<kHeadPeakLevel>(bank, head);
+    chart.SetMeasureLinePosition(controls.peakLine, peakLevel);
+    chart.SetMeasureLineVisible(controls.peakLine, peakLevel > 0);
+    top = std::max<double>({top, static_cast<double>(peakLevel), 1.0});
+    chart.SetYRange(0, top * 1.1);
+    chart.Replot();
+}
+
+void LightWaveWnd::UpdateControls() {
+    const bool capturing =
+        state_ == LightWaveCapture::kWaiting || state_ == LightWaveCapture::kRequestOut;
+    {
+        const QSignalBlocker block(startButton_);
+        startButton_->setChecked(capturing);
+    }
+    const UiControlRecord* start = app_.Ui().FindByName("LightWave_BtnStart");
+    if (start != nullptr) {
+        const QStringList captions = CaptionList(start->caption);
+        if (captions.size() >= 2) {
+            startButton_->setText(captions[capturing ? 1 : 0]);
+        }
+    }
+    startButton_->setEnabled(Online() || capturing);
+    const bool frames = FrameCount() > 0;
+    playForward_->setEnabled(!capturing && frames);
+    playBackward_->setEnabled(!capturing && frames);
+    slider_->setEnabled(!capturing && frames);
+    for (int head = 0; head < kLightWaveHeads; ++head) {
+        HeadControls& controls = heads_[head];
+        controls.store->setEnabled(shown_[head].valid);
+        for (int slot = 0; slot < kSnapshotsPerHead; ++slot) {
+            const LightWaveSnapshot& snapshot = shown_[head].snapshots[slot];
+            const QSignalBlocker block(controls.show[slot]);
+            controls.show[slot]->setChecked(snapshot.shown != 0);
+            controls.show[slot]->setEnabled(snapshot.stored != 0 || snapshot.shown != 0);
+        }
+    }
+}
+
+void LightWaveWnd::OnLineStateChanged(int32_t lineState) {
+    if (CThreadLightWave* thread = app_.LightWave()) {
+        thread->SetLineState(lineState);
+    }
+    UpdateControls();
+}
+
+// --- Settings ---
+
+void LightWaveWnd::RefreshDisplay() {
+    Redraw();
+}
+
+void LightWaveWnd::SetInterval(int32_t ms) {
+    interval_ = std::max(kTickMs, ms);
+    app_.Store().SetInt<kLwConfGraphUpdateCycle>(interval_);
+}
+
+void LightWaveWnd::SetRectDisplay(bool on) {
+    rectDisplay_ = on;
+    Redraw();
+}
+
+void LightWaveWnd::SetWorkNoDisplay(int head, bool on) {
+    workNoDisplay_[head] = on;
+    Redraw();
+}
+
+void LightWaveWnd::OpenSettings() {
+    if (settingsForm_ != nullptr) {
+        settingsForm_->raise();
+        settingsForm_->activateWindow();
+        return;
+    }
+    settingsForm_ = new LightWaveConfForm(*this, this);
+    settingsForm_->setAttribute(Qt::WA_DeleteOnClose);
+    connect(settingsForm_, &QObject::destroyed, this, [this] { settingsForm_ = nullptr; });
+    settingsForm_->show();
+}
+
+bool LightWaveWnd::ExportGraphs(const QString& path) {
+    const QFileInfo info(path);
+    const bool pdf = info.suffix().compare("pdf", Qt::CaseInsensitive) == 0;
+    const QString base = info.path() + "/" + info.completeBaseName();
+    const QString suffix = pdf ? ".pdf" : ".png";
+    bool ok = true;
+    for (int head = 0; head < kLightWaveHeads; ++head) {
+        const QString file = base + (head == 0 ? "-A" : "-B") + suffix;
+        CTChart& chart = *heads_[head].chart;
+        chart.RedrawNow();
+        ok = (pdf ? chart.SavePdf(file) : chart.SavePng(file)) && ok;
+    }
+    return ok;
+}
+
+void LightWaveWnd::RestoreFormMode(int32_t mode) {
+    formMode_ = mode;
+}
+
+std::optional<int32_t> LightWaveWnd::FormModeToStore() const {
+    return formMode_;
+}
+
+// --- Closing ---
+
+void LightWaveWnd::closeEvent(QCloseEvent* event) {
+    CloseSteps();
+    QMainWindow::closeEvent(event);
+}
+
+void LightWaveWnd::CloseSteps() {
+    if (closed_) {
+        return;
+    }
+    closed_ = true;
+    if (settingsForm_ != nullptr) {
+        delete settingsForm_;
+        settingsForm_ = nullptr;
+    }
+    // Stop repeated capture and cancel a capture still out; then the thread lets go of the
+    // data and the sink refuses anything still on its way, so nothing reaches this window.
+    state_ = LightWaveCapture::kStopped;
+    CancelAtThread();
+    if (CThreadLightWave* thread = app_.LightWave()) {
+        thread->AttachData(nullptr);
+    }
+    timer_.stop();
+    sink_->Detach();
+    data_->ClearHistoryAndSnapshots();
+    SettingsStore& store = app_.Store();
+    store.SetInt<kLwConfGraphRectDisp>(rectDisplay_ ? 1 : 0);
+    for (int head = 0; head < kLightWaveHeads; ++head) {
+        store.SetInt<kLwConfWorkNoDisp>(workNoDisplay_[head] ? 1 : 0, head);
+    }
+}
+
+}  // namespace zul::ui

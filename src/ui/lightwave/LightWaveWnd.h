@@ -1,0 +1,192 @@
+// The light-wave window: the received-light waveform of Head A and Head B as two graphs, live
+// capture at the update interval through the light-wave thread, a history of the last 1024
+// frames per head to step through and play back, three snapshots per head to compare with, and
+// the settings form with Save and Load.
+//
+// Capture states: 0 stopped, 1 repeated capture waiting for the next capture, 2 a capture is
+// out, 3 playing the history forward, 4 playing it backward. A 100 ms timer drives capture and
+// playback; the counter grows by 100 per tick in states 1 and 2 (so a capture goes out once the
+// previous one is back and at least the interval has passed since it was sent) and in states
+// 3 and 4 (the playback step).
+//
+// Lifetime: the window owns its LightWaveData and hands it to the thread on opening. Each
+// capture carries a sequence number; a capture that comes back after Stop (or after a newer one
+// was sent) is only deleted. Stop and closing cancel the capture at the thread (synchronously),
+// so a later Start never meets a busy thread; closing also detaches the data and the window's
+// message sink, so nothing reaches a closed window.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <memory>
+
+#include <QMainWindow>
+#include <QTimer>
+
+#include "lightwave/LightWaveData.h"
+#include "ui/framework/FormBase.h"
+#include "ui/framework/QtMessageBoxHost.h"
+
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QPushButton;
+
+namespace zul {
+class Application;
+class CSlider;
+class CTChart;
+class QtWindowSink;
+struct LightWaveRequest;
+struct Message;
+}  // namespace zul
+
+namespace zul::ui {
+
+class LightWaveConfForm;
+
+// Playback step time in ms: interval ÷ (speed × 0.001); a speed of 0 or below counts as real
+// time (1000), so the step never divides by zero or stays still.
+int32_t PlaybackStepTime(int32_t interval, int32_t speed);
+
+enum class LightWaveCapture : int32_t {
+    kStopped = 0,
+    kWaiting = 1,
+    kRequestOut = 2,
+    kPlayForward = 3,
+    kPlayBackward = 4,
+};
+
+class LightWaveWnd : public QMainWindow, public FormBase {
+    Q_OBJECT
+
+public:
+    LightWaveWnd(Application& app, FormBase* parentForm, QWidget* parent);
+    ~LightWaveWnd() override;
+
+    // --- Commands (controls call these; tests too) ---
+    void SetCapture(bool start);  // the start/stop toggle
+    void StepTo(int32_t index);
+    void PlayForward();
+    void PlayBackward();
+    void StopPlayback();
+    void StoreSnapshot(int head);
+    void SetSnapshotShown(int head, int slot, bool shown);
+    void OpenSettings();
+    // Writes both graphs (side by side for PNG: one file per head "<base>-A.png"/"-B.png";
+    // PDF likewise). False when a file could not be written.
+    bool ExportGraphs(const QString& path);
+
+    // One timer tick (the 100 ms timer calls it; tests with the timer off call it directly).
+    void Tick();
+    void SetTimerRunning(bool running);
+
+    // Before a file is loaded: stops capture and playback. After it: shows the newest frame.
+    void PrepareForLoad();
+    void LoadFinished();
+    // Draws the shown frames again (a head page changed PeakLevel or FloodLightAjust).
+    void RefreshDisplay();
+    // The settings the form changes.
+    void SetInterval(int32_t ms);
+    void SetRectDisplay(bool on);
+    void SetWorkNoDisplay(int head, bool on);
+
+    // --- State (tests, the settings form) ---
+    LightWaveData& Data() { return *data_; }
+    Application& App() { return app_; }
+    LightWaveCapture State() const { return state_; }
+    int32_t Interval() const { return interval_; }
+    int32_t Counter() const { return counter_; }
+    int32_t ShownIndex() const { return index_; }
+    int32_t FrameCount() const;
+    bool ShownValid(int head) const { return shown_[head].valid; }
+    const LightWaveFrame& ShownFrame(int head) const { return shown_[head].frame; }
+    QString Label1(int head) const;
+    QString Label2(int head) const;
+    CTChart* Chart(int head) const { return heads_[head].chart; }
+    CSlider* Slider() const { return slider_; }
+    QPushButton* StartButton() const { return startButton_; }
+    QComboBox* SpeedList() const { return speed_; }
+    QComboBox* SlotList(int head) const { return heads_[head].slot; }
+    QCheckBox* ShowBox(int head, int slot) const { return heads_[head].show[slot]; }
+    LightWaveConfForm* SettingsForm() const { return settingsForm_; }
+    // Selected playback speed in thousandths (0 when none is selected).
+    int32_t SelectedSpeed() const;
+
+    // Called after every redraw of the graphs (benchmarks, tests).
+    void SetRedrawHook(std::function<void()> hook) { redrawHook_ = std::move(hook); }
+
+    // Series of a head's chart: the waveform, snapshots 1-3, the work cells.
+    static constexpr int kWaveSeries = 0;
+    static constexpr int kFirstSnapshotSeries = 1;
+    static constexpr int kWorkSeries = 4;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void OnUiDefinitionApplied() override;
+    void OnLineStateChanged(int32_t lineState) override;
+    void RestoreFormMode(int32_t mode) override;
+    std::optional<int32_t> FormModeToStore() const override;
+
+private:
+    struct ShownHead {
+        bool valid = false;
+        LightWaveFrame frame;
+        std::array<LightWaveSnapshot, kSnapshotsPerHead> snapshots;
+    };
+    struct HeadControls {
+        CTChart* chart = nullptr;
+        QLabel* caption = nullptr;
+        QLabel* label1 = nullptr;
+        QLabel* label2 = nullptr;
+        QComboBox* slot = nullptr;
+        QPushButton* store = nullptr;
+        std::array<QCheckBox*, kSnapshotsPerHead> show{};
+        int peakLine = -1;
+        int peakCellLine = -1;
+    };
+
+    void BuildWidgets();
+    QWidget* BuildHead(int head);
+    void OnWindowMessage(Message& message);
+    void OnCaptureReturned(std::unique_ptr<LightWaveRequest> request);
+    void SubmitCapture();
+    void StopCapture();
+    void CancelAtThread();
+    void ShowFrame(int32_t index);
+    void ShowNewest();
+    void UpdateSliderRange();
+    void Redraw();
+    void DrawHead(int head);
+    void UpdateControls();
+    bool Online() const;
+    void CloseSteps();
+
+    Application& app_;
+    std::unique_ptr<LightWaveData> data_;
+    std::shared_ptr<QtWindowSink> sink_;
+    QtMessageBoxHost boxes_;
+    QTimer timer_;
+    LightWaveCapture state_ = LightWaveCapture::kStopped;
+    int32_t counter_ = 0;
+    int32_t interval_ = 500;
+    int32_t index_ = 0;
+    int64_t sequence_ = 0;  // number of the capture last sent
+    bool rectDisplay_ = false;
+    std::array<bool, kLightWaveHeads> workNoDisplay_{};
+    std::array<ShownHead, kLightWaveHeads> shown_;
+    std::array<HeadControls, kLightWaveHeads> heads_;
+    QPushButton* startButton_ = nullptr;
+    QPushButton* playBackward_ = nullptr;
+    QPushButton* playForward_ = nullptr;
+    QComboBox* speed_ = nullptr;
+    CSlider* slider_ = nullptr;
+    QLabel* frameLabel_ = nullptr;
+    LightWaveConfForm* settingsForm_ = nullptr;
+    std::function<void()> redrawHook_;
+    int32_t formMode_ = 0;
+    bool closed_ = false;
+};
+
+}  // namespace zul::ui

@@ -1,0 +1,141 @@
+#include "ui/main/DesktopProgram.h"
+
+#include <QApplication>
+#include <QEventLoop>
+
+#include "app/ConnectSequence.h"
+#include "link/LinkSettings.h"
+#include "link/SerialPortName.h"
+#include "settings/MessageBox.h"
+#include "settings/SettingItem.h"
+#include "ui/framework/FallbackTexts.h"
+#include "ui/framework/QtMessageBoxHost.h"
+#include "ui/framework/QtText.h"
+#include "ui/main/DesktopWindows.h"
+#include "ui/main/MainWindow.h"
+#include "ui/main/OutputPictures.h"
+#include "ui/main/Screenshots.h"
+#include "ui/main/SimulatedSession.h"
+#include "ui/main/SplashScreen.h"
+
+namespace zul::ui {
+
+namespace {
+
+void ShowStopBox(const QString& text) {
+    QtMessageBoxHost host;
+    host.ShowTopMost(text, kMbError);
+}
+
+}  // namespace
+
+DesktopProgram::DesktopProgram(CommandLine commandLine)
+    : commandLine_(std::move(commandLine)),
+      simulation_(commandLine_.simulate ? std::make_unique<SimulatedSession>() : nullptr) {}
+
+DesktopProgram::~DesktopProgram() {
+    Finish();
+}
+
+int32_t DesktopProgram::Start(const DesktopStartOptions& options) {
+    started_ = true;
+    if (simulation_) {
+        ResultInfo info;
+        if (simulation_->Start(&info) != ZUL_OK) {
+            // The texts are not loaded yet; the emulator's own reason is all there is.
+            ShowStopBox(
+                ToQString(info.detail1.empty() ? std::string(ResultKey(info.code)) : info.detail1));
+            simulation_.reset();
+            return info.code != ZUL_OK ? info.code : ZUL_ERR;
+        }
+    }
+    if (commandLine_.device) {
+        SetSerialDeviceOverride(*commandLine_.device);
+    }
+
+    ApplicationOptions appOptions;
+    appOptions.uiDefinitionPath = options.uiDefinitionPath;
+    appOptions.commandLineFile = commandLine_.settingsFile;
+    // A simulated run leaves the user's file types alone as well.
+    appOptions.registerDataFileTypes = options.registerDataFileTypes && !simulation_;
+    appOptions.window = &sink_;
+    appOptions.beforeThreads = [this](SettingsStore& store) {
+        if (simulation_) {
+            SimulatedSession::ApplyLinkSettings(store);
+        } else if (commandLine_.device) {
+            // For this run only: the file's choice comes back before the settings are written.
+            fileCommunicationType_ = store.GetInt<kSoftCommunicationType>();
+            store.SetInt<kSoftCommunicationType>(kCommunicationRs232c);
+        }
+    };
+    ResultInfo result;
+    if (app_.Startup(appOptions, &result) != ZUL_OK) {
+        const std::string& text = app_.StartupFailureText();
+        ShowStopBox(text.empty() ? FallbackText(kResUiDefinitionReadError) : ToQString(text));
+        app_.Shutdown();
+        finished_ = true;
+        return result.code != ZUL_OK ? result.code : ZUL_ERR;
+    }
+
+    RegisterDesktopWindows();
+    // The splash covers the building of the main window.
+    const bool splash = options.showSplash && !commandLine_.screenshots;
+    if (splash) {
+        const QPixmap picture = SplashScreen::LoadPicture(
+            ToQString(ResolveImageFolder(app_.Store().GetText<kAppImageFolder>())));
+        if (!picture.isNull()) {
+            (new SplashScreen(picture))->ShowCentred();
+        }
+    }
+    main_ = std::make_unique<MainWindow>(app_, sink_);
+    main_->show();
+    return ZUL_OK;
+}
+
+int DesktopProgram::Run() {
+    if (!main_) {
+        return 1;
+    }
+    int status = 0;
+    if (commandLine_.screenshots) {
+        status = WriteScreenshots(*main_, ToQString(*commandLine_.screenshots));
+    } else {
+        QEventLoop loop;
+        QObject::connect(main_.get(), &MainWindow::Closed, &loop, &QEventLoop::quit);
+        loop.exec();
+    }
+    return Finish() == ZUL_OK ? status : 1;
+}
+
+int32_t DesktopProgram::Finish() {
+    if (finished_ || !started_) {
+        return ZUL_OK;
+    }
+    finished_ = true;
+    // The link closes before the threads stop, so nothing reports a lost line on the way out.
+    if (app_.Store().GetInt<kCtrlLineState>() != 0) {
+        DisconnectController(app_);
+    }
+    RecentFiles recent;
+    if (main_) {
+        recent = main_->Recent();
+        main_.reset();  // takes its values, closes the child windows
+    }
+    if (fileCommunicationType_) {
+        app_.Store().SetInt<kSoftCommunicationType>(*fileCommunicationType_);
+    }
+    ResultInfo result;
+    const int32_t code = app_.Shutdown(&result);
+    if (code != ZUL_OK) {
+        ShowStopBox(ToQString(ResultText(app_.Ui(), result)));
+    } else if (app_.SavedAtExit()) {
+        recent.Write(app_.DefaultSettingsFile());
+    }
+    if (commandLine_.device) {
+        SetSerialDeviceOverride("");
+    }
+    simulation_.reset();
+    return code;
+}
+
+}  // namespace zul::ui

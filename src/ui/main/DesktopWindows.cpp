@@ -1,0 +1,31 @@
+#include "ui/main/DesktopWindows.h"
+
+#include "ui/buffering/BufferingWindowRegistration.h"
+#include "ui/forms/SoftwareSettingsForm.h"
+#include "ui/lightwave/LightWaveRegistration.h"
+#include "ui/main/MainWindow.h"
+#include "ui/main/PageScreenshots.h"
+#include "ui/main/Screenshots.h"
+#include "ui/measurement/MeasurementWindowRegistration.h"
+
+namespace zul::ui {
+
+void RegisterDesktopWindows() {
+    // The main window's pictures come first, while no child window is open.
+    RegisterMainScreenshots();
+    RegisterChildWindow(ChildWindow::kSoftwareSettings, [](MainWindow& main) -> QWidget* {
+        return new SoftwareSettingsForm(main.App(), &main, &main,
+                                        [&main] { main.RefreshBankAliases(); });
+    });
+    RegisterMeasurementWindow();
+    RegisterBufferingWindow();
+    RegisterLightWaveAndAuxiliaryWindows();
+
+    for (PageScreenshot& shot : PageScreenshots()) {
+        RegisterScreenshot(shot.fileName,
+                           [grab = shot.grab](MainWindow& main) { return grab(main, main.App()); });
+    }
+    RegisterLightWaveAndAuxiliaryScreenshots([] { return ScreenshotFolder(); });
+}
+
+}  // namespace zul::ui

@@ -1,0 +1,36 @@
+#include "ui/main/PageCommon.h"
+
+#include "app/Application.h"
+#include "settings/SettingItem.h"
+#include "ui_PageCommon.h"
+
+namespace zul::ui {
+
+PageCommon::PageCommon(Application& app, FormBase* parentForm, PageHooks hooks, QWidget* parent)
+    : PageBase(app, parentForm, 0, std::move(hooks), parent),
+      ui_(std::make_unique<Ui::PageCommon>()) {
+    ui_->setupUi(this);
+    SetBindings(
+        {
+            {1637, kCommonSamplingCycle, BindKind::kList},
+            {1639, kCommonPreventInterference, BindKind::kList},
+            {1640, kCommonTerminalInputCtrl, BindKind::kList},
+            {1829, kCommonInputChattering, BindKind::kList},
+            {1643, kCommonAlarmOutChange, BindKind::kList},
+            {2012, kCommonOutputOffDelay, BindKind::kIntEdit},
+        },
+        {});
+}
+
+PageCommon::~PageCommon() = default;
+
+void PageCommon::OnControlEdited(int32_t ctrlId) {
+    if (ctrlId == 1637) {  // SamplingCycle
+        WriteNow(ctrlId);
+        if (Hooks().bufferingChanged) {
+            Hooks().bufferingChanged();
+        }
+    }
+}
+
+}  // namespace zul::ui

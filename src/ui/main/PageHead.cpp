@@ -1,0 +1,96 @@
+#include "ui/main/PageHead.h"
+
+#include "app/Application.h"
+#include "settings/SettingItem.h"
+#include "ui/adjust/AdjustOpeners.h"
+#include "ui_PageHead.h"
+
+namespace zul::ui {
+
+namespace {
+
+// The peak-search cells need the firmware of entry 8 of the version threshold list.
+constexpr size_t kPeakSearchThresholdEntry = 7;
+
+}  // namespace
+
+PageHead::PageHead(Application& app, FormBase* parentForm, int32_t head, PageHooks hooks,
+                   QWidget* parent)
+    : PageBase(app, parentForm, head, std::move(hooks), parent),
+      ui_(std::make_unique<Ui::PageHead>()) {
+    ui_->setupUi(this);
+    connect(ui_->ctrl1120, &QPushButton::clicked, this, &PageHead::OpenCalibration);
+    connect(ui_->ctrl1131, &QPushButton::clicked, this, &PageHead::OpenFloodLight);
+    SetBindings(
+        {
+            {1109, kHeadSetupMode, BindKind::kList},
+            {1948, kHeadFloodLightAjust, BindKind::kList},
+            {1111, kHeadAlarmDelayTimes, BindKind::kIntEdit},
+            {1932, kHeadHMeasureMode, BindKind::kList},
+            {1113, kHeadOpticalFilter, BindKind::kList},
+            {1616, kHeadMeasureWorkBasis, BindKind::kList},
+            {1115, kHeadDetectLevel, BindKind::kList},
+            {1721, kHeadLaserOff, BindKind::kList},
+            {2031, kHeadPeakLevel, BindKind::kIntEdit},
+            {2059, kHeadPeakSearchCellA, BindKind::kIntEdit},
+            {2062, kHeadPeakSearchCellB, BindKind::kIntEdit},
+            {2066, kHeadMedianFilterSize, BindKind::kList},
+            {2069, kHeadPsACell, BindKind::kIntEdit},
+            {2072, kHeadPsBCell, BindKind::kIntEdit},
+        },
+        {
+            {1123, kHeadCALIB_MeasureValue1, "%0.6lf", 1364},
+            {1125, kHeadCALIB_CorrectValue1, "%0.6lf", 1366},
+            {1127, kHeadCALIB_MeasureValue2, "%0.6lf", 1369},
+            {1129, kHeadCALIB_CorrectValue2, "%0.6lf", 1371},
+        });
+}
+
+PageHead::~PageHead() = default;
+
+void PageHead::ApplyRules() {
+    const bool peakSearch =
+        App().IsVersionAtLeast(kPeakSearchThresholdEntry) && SelectedValue(1948) == 0;
+    SetRuleEnabled(2059, peakSearch);
+    SetRuleEnabled(2062, peakSearch);
+}
+
+std::vector<QAbstractButton*> PageHead::OnlineButtons() const {
+    return {ui_->ctrl1120, ui_->ctrl1131};
+}
+
+void PageHead::OnControlEdited(int32_t ctrlId) {
+    switch (ctrlId) {
+        case 1109:  // SetupMode
+        case 1616:  // MeasureWorkBasis
+            WriteNow(ctrlId);
+            if (Hooks().redrawPictures) {
+                Hooks().redrawPictures();
+            }
+            break;
+        case 2031:  // PeakLevel
+        case 1948:  // FloodLightAjust (the peak-search rule ran with the page's rules)
+            WriteNow(ctrlId);
+            if (Hooks().lightWaveChanged) {
+                Hooks().lightWaveChanged();
+            }
+            break;
+        default:
+            break;
+    }
+}
+
+void PageHead::OpenCalibration() {
+    if (RunCalibrationForm(App(), this, Boxes(), Index())) {
+        RefreshValueLabels();
+    }
+}
+
+void PageHead::OpenFloodLight() {
+    RunFloodLightForm(App(), this, Boxes(), Index());
+    // The search stored its result (when it got one) in the bank in use.
+    RefreshControl(1948);
+    ApplyRules();
+}
+
+}  // namespace zul::ui

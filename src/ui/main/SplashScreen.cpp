@@ -1,0 +1,51 @@
+#include "ui/main/SplashScreen.h"
+
+#include <QDir>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QScreen>
+#include <QTimer>
+
+namespace zul::ui {
+
+SplashScreen::SplashScreen(const QPixmap& picture)
+    : QWidget(nullptr, Qt::SplashScreen | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint),
+      picture_(picture) {
+    setAttribute(Qt::WA_DeleteOnClose);
+    setFixedSize(picture_.deviceIndependentSize().toSize());
+    setFocusPolicy(Qt::StrongFocus);
+}
+
+void SplashScreen::ShowCentred() {
+    if (QScreen* screen = QGuiApplication::primaryScreen()) {
+        const QRect area = screen->availableGeometry();
+        move(area.center() - rect().center());
+    }
+    show();
+    raise();
+    activateWindow();
+    QTimer::singleShot(kSplashMilliseconds, this, &QWidget::close);
+}
+
+QPixmap SplashScreen::LoadPicture(const QString& imageFolder) {
+    return QPixmap(QDir(imageFolder).filePath(QStringLiteral("splash.png")));
+}
+
+void SplashScreen::paintEvent(QPaintEvent* /*event*/) {
+    QPainter painter(this);
+    painter.drawPixmap(0, 0, picture_);
+}
+
+void SplashScreen::mousePressEvent(QMouseEvent* event) {
+    event->accept();
+    close();
+}
+
+void SplashScreen::keyPressEvent(QKeyEvent* event) {
+    event->accept();
+    close();
+}
+
+}  // namespace zul::ui

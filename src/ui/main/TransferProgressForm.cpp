@@ -1,0 +1,111 @@
+#include "ui/main/TransferProgressForm.h"
+
+#include <QCloseEvent>
+#include <QGuiApplication>
+#include <QTimer>
+
+#include "settings/SettingsTransfer.h"
+#include "ui_TransferProgressForm.h"
+
+namespace zul::ui {
+
+TransferProgressForm::TransferProgressForm(const FormContext& context, FormBase* parentForm,
+                                           QWidget* parent)
+    : QDialog(parent),
+      FormBase(this, context, parentForm),
+      ui_(std::make_unique<Ui::TransferProgressForm>()) {
+    ui_->setupUi(this);
+    setWindowFlags(windowFlags() | Qt::WindowStaysOnTopHint);
+    setWindowFlag(Qt::WindowContextHelpButtonHint, false);
+    ApplyUiDefinition();
+}
+
+TransferProgressForm::~TransferProgressForm() = default;
+
+int TransferProgressForm::Percent() const {
+    return ui_->ctrl2111->value();
+}
+
+void TransferProgressForm::SetPercent(int percent) {
+    ui_->ctrl2111->setValue(percent);
+    emit PercentChanged(percent);
+}
+
+int32_t TransferProgressForm::Run(SettingsTransfer& transfer, ResultInfo* result) {
+    ClearResult(result);
+    transfer_ = &transfer;
+    running_ = true;
+    cancelRequested_ = false;
+    finished_ = false;
+    SetPercent(0);
+
+    // The form itself takes no input: it only shows the progress. The worker reports through
+    // queued calls; they are dropped if the form is gone, which Run prevents by waiting.
+    EnableForm(false);
+    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+    transfer.SetProgress([this](int32_t percent) {
+        QMetaObject::invokeMethod(
+            this, [this, percent] { SetPercent(percent); }, Qt::QueuedConnection);
+    });
+    transfer.Start([this] {
+        QMetaObject::invokeMethod(
+            this, [this] { OnWorkerEnded(); }, Qt::QueuedConnection);
+    });
+    QTimer::singleShot(0, this, [this] { emit Started(); });
+    exec();
+    transfer.Wait();
+    transfer.SetProgress({});
+    QGuiApplication::restoreOverrideCursor();
+    EnableForm(true);
+    transfer_ = nullptr;
+
+    ResultInfo outcome = transfer.Result();
+    if (!finished_) {
+        outcome = ResultInfo{};
+        outcome.code = ZUL_ERR_ABORT;
+    }
+    if (result != nullptr) {
+        *result = outcome;
+    }
+    return outcome.code;
+}
+
+void TransferProgressForm::OnWorkerEnded() {
+    running_ = false;
+    // A result counts only when nobody asked the form to close before the worker ended.
+    finished_ = !cancelRequested_;
+    if (finished_) {
+        accept();
+    } else {
+        QDialog::reject();
+    }
+}
+
+void TransferProgressForm::RequestCancel() {
+    if (!running_) {
+        return;
+    }
+    cancelRequested_ = true;
+    if (transfer_ != nullptr) {
+        transfer_->Cancel();
+    }
+}
+
+void TransferProgressForm::reject() {
+    if (running_) {
+        RequestCancel();  // closes when the worker has ended
+        return;
+    }
+    QDialog::reject();
+}
+
+void TransferProgressForm::closeEvent(QCloseEvent* event) {
+    if (running_) {
+        RequestCancel();
+        event->ignore();
+        return;
+    }
+    QDialog::closeEvent(event);
+}
+
+}  // namespace zul::ui

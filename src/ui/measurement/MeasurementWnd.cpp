@@ -1,0 +1,574 @@
+#include "ui/measurement/MeasurementWnd.h"
+
+#include <utility>
+#include <vector>
+
+#include <QCloseEvent>
+#include <QFont>
+#include <QLabel>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "app/Application.h"
+#include "link/RequestBuilders.h"
+#include "link/ThreadCommControler.h"
+#include "measurement/FormatMeasuredValue.h"
+#include "measurement/MeasurementCycleRequest.h"
+#include "settings/SettingItem.h"
+#include "settings/UiDefinition.h"
+#include "ui/framework/QtText.h"
+#include "ui/framework/QtWindowSink.h"
+#include "ui/framework/SyncCommand.h"
+#include "ui/framework/UiApplier.h"
+#include "ui/measurement/TrendStrip.h"
+#include "ui_MeasurementWnd.h"
+
+namespace zul {
+
+namespace {
+
+constexpr int kValuePointSize = 28;
+constexpr int kLampHeight = 12;  // pixels at 96 dpi
+constexpr const char* kLampStatesName = "Measurement_LampStates";
+
+// The cycle request of this window: it carries a token whose expiry tells the window that the
+// request was destroyed without coming back (a refused or failed post).
+struct WindowCycleRequest final : MeasurementCycleRequest {
+    std::shared_ptr<int> token = std::make_shared<int>(0);
+};
+
+int32_t LampItemValue(const MeasurementOutputValues& v, size_t lamp) {
+    switch (lamp) {
+        case 0:
+            return v.AlarmState;
+        case 1:
+            return v.HiState;
+        case 2:
+            return v.GoState;
+        case 3:
+            return v.LowState;
+        default:
+            return v.Strobe;
+    }
+}
+
+QColor ReadableTextOn(const QColor& back) {
+    return back.lightness() < 128 ? QColor(Qt::white) : QColor(Qt::black);
+}
+
+}  // namespace
+
+CMeasurementWnd::CMeasurementWnd(Application& app, FormBase* parentForm, QWidget* parent)
+    : QMainWindow(parent),
+      FormBase(this, FormContext{&app.Ui(), &app.Store()}, parentForm),
+      app_(app),
+      ui_(std::make_unique<Ui::MeasurementWnd>()) {
+    ui_->setupUi(this);
+    BuildWidgets();
+    sink_ = std::make_unique<QtWindowSink>(this, [this](Message& m) { OnWindowMessage(m); });
+    SetPositionItems({kMeasFormTop, kMeasFormLeft, 0, 0, 0, kMeasFormMode});
+    ConnectCommands();
+    ApplyUiDefinition();
+    ApplyLayout();
+    timer_.setInterval(kMeasurementTimerMs);
+    connect(&timer_, &QTimer::timeout, this, &CMeasurementWnd::Tick);
+    timer_.start();
+}
+
+CMeasurementWnd::~CMeasurementWnd() {
+    CancelCycle();
+    timer_.stop();
+    app_.Store().SetInt<kMeasFormMode>(FormModeFromOutputs(shown_));
+    // The sink goes before the widgets: messages still queued for this window are destroyed.
+    sink_.reset();
+}
+
+void CMeasurementWnd::BuildWidgets() {
+    Ui::MeasurementWnd& u = *ui_;
+    out_[0] = {u.ctrl1184, {u.ctrl1186, u.ctrl1187, u.ctrl1188, u.ctrl1189, u.ctrl1573},
+               u.ctrl1190, u.ctrl1575,
+               u.ctrl2055, {u.ctrl1191, u.ctrl1192, u.ctrl1193},
+               u.ctrl1202, u.outputPanel1};
+    out_[1] = {u.ctrl1185, {u.ctrl1194, u.ctrl1195, u.ctrl1196, u.ctrl1197, u.ctrl1571},
+               u.ctrl1198, u.ctrl1572,
+               u.ctrl2056, {u.ctrl1199, u.ctrl1200, u.ctrl1201},
+               u.ctrl1574, u.outputPanel2};
+    lasers_ = {u.ctrl1950, u.ctrl1951};
+    std::array<QWidget*, 2> hosts = {u.trendHost1, u.trendHost2};
+    const int dpiX = logicalDpiX();
+    const int dpiY = logicalDpiY();
+    for (size_t o = 0; o < 2; ++o) {
+        auto* layout = new QVBoxLayout(hosts[o]);
+        layout->setContentsMargins(0, 0, 0, 0);
+        trend_[o] = new TrendStrip(hosts[o]);
+        layout->addWidget(trend_[o]);
+        hosts[o]->setVisible(false);
+        QFont valueFont = font();
+        valueFont.setPointSize(kValuePointSize);
+        out_[o].value->setFont(valueFont);
+        out_[o].offset->setTextInteractionFlags(Qt::TextSelectableByMouse);
+        QFont lampFont = font();
+        lampFont.setBold(true);
+        lampFont.setPixelSize((kLampHeight * dpiY + 48) / 96);
+        for (QLabel* lamp : out_[o].lamps) {
+            lamp->setFont(lampFont);
+            lamp->setAutoFillBackground(true);
+            lamp->setMinimumWidth((7 * 6 * dpiX + 48) / 96);  // room for six 7-pixel letters
+            lamp->setFrameShape(QFrame::Box);
+        }
+    }
+}
+
+void CMeasurementWnd::ConnectCommands() {
+    const std::array<InputKind, 3> kinds = {InputKind::kZeroSet, InputKind::kTiming,
+                                            InputKind::kReset};
+    for (int o = 0; o < 2; ++o) {
+        for (size_t k = 0; k < 3; ++k) {
+            connect(out_[size_t(o)].inputs[k], &QPushButton::clicked, this,
+                    [this, kind = kinds[k], o] { PressInput(kind, o); });
+        }
+        connect(out_[size_t(o)].hold, &QPushButton::clicked, this, [this, o] { PressHold(o); });
+        connect(lasers_[size_t(o)], &QPushButton::clicked, this, [this, o] { PressLaser(o); });
+    }
+    connect(ui_->ctrl1947, &QPushButton::clicked, this, &QWidget::close);
+    connect(ui_->ctrl32789, &QAction::triggered, this, &QWidget::close);
+    connect(ui_->ctrl32790, &QAction::triggered, this, [this] { ToggleOutputShown(0); });
+    connect(ui_->ctrl32791, &QAction::triggered, this, [this] { ToggleOutputShown(1); });
+    connect(ui_->actionTrend, &QAction::toggled, this, &CMeasurementWnd::SetTrendShown);
+    connect(ui_->ctrl1183, &QPushButton::clicked, this, [this] {
+        emit imageCaptureRequested();
+        if (imageCapture_) {
+            imageCapture_();
+        }
+    });
+}
+
+// ---------------------------------------------------------------------------------------------
+// UI definition and layout
+
+void CMeasurementWnd::OnUiDefinitionApplied() {
+    const UiDefinition& ui = app_.Ui();
+    for (size_t o = 0; o < 2; ++o) {
+        const UiControlRecord* record = ui.FindById(CtrlIdOf(out_[o].alarm));
+        alarmTexts_[o] = record != nullptr ? CaptionList(record->caption) : QStringList{};
+        alarmTips_[o] = record != nullptr ? CaptionList(record->tooltip) : QStringList{};
+        // A freshly laid-out lamp shows its off-and-not-connected colour.
+        for (QLabel* lamp : out_[o].lamps) {
+            PaintLamp(lamp, false, false);
+        }
+        out_[o].alarm->clear();
+    }
+    const UiControlRecord* states = ui.FindByName(kLampStatesName);
+    lampStates_ = states != nullptr ? CaptionList(states->caption) : QStringList{};
+    UpdateDisplayMenu();
+    RefreshDisplay();
+}
+
+void CMeasurementWnd::RestoreFormMode(int32_t /*mode*/) {
+    ApplySavedMode();
+}
+
+std::optional<int32_t> CMeasurementWnd::FormModeToStore() const {
+    return FormModeFromOutputs(shown_);
+}
+
+void CMeasurementWnd::ApplySavedMode() {
+    if (savedModeApplied_) {
+        return;
+    }
+    savedModeApplied_ = true;
+    const OutputsShown saved = OutputsFromFormMode(app_.Store().GetInt<kMeasFormMode>());
+    if (!(saved.out1 && saved.out2)) {
+        shown_ = saved;
+        ApplyLayout();
+    }
+}
+
+void CMeasurementWnd::ToggleOutputShown(int output) {
+    OutputsShown next = shown_;
+    bool& flag = output == 0 ? next.out1 : next.out2;
+    flag = !flag;
+    if (!next.out1 && !next.out2) {
+        UpdateDisplayMenu();  // the item was not available: undo its tick
+        return;
+    }
+    shown_ = next;
+    ApplyLayout();
+}
+
+void CMeasurementWnd::ApplyLayout() {
+    out_[0].panel->setVisible(shown_.out1);
+    out_[1].panel->setVisible(shown_.out2);
+    ApplyUiDefinition();  // runs OnUiDefinitionApplied: menu state and a refresh
+    if (centralWidget()->layout() != nullptr) {
+        centralWidget()->layout()->activate();
+    }
+    adjustSize();
+}
+
+void CMeasurementWnd::UpdateDisplayMenu() {
+    ui_->ctrl32790->setChecked(shown_.out1);
+    ui_->ctrl32791->setChecked(shown_.out2);
+    // Switching an output off must leave one shown.
+    ui_->ctrl32790->setEnabled(shown_.out2 && RecordEnables(nullptr));
+    ui_->ctrl32791->setEnabled(shown_.out1 && RecordEnables(nullptr));
+    ui_->actionTrend->setChecked(trendShown_);
+}
+
+void CMeasurementWnd::SetTrendShown(bool shown) {
+    trendShown_ = shown;
+    ui_->trendHost1->setVisible(shown);
+    ui_->trendHost2->setVisible(shown);
+    ui_->actionTrend->setChecked(shown);
+    adjustSize();
+}
+
+// ---------------------------------------------------------------------------------------------
+// Timer and cycles
+
+void CMeasurementWnd::Tick() {
+    if (cycleOutstanding_ && cycleToken_.expired()) {
+        // The request was destroyed without coming back (its post failed or was refused).
+        cycleOutstanding_ = false;
+    }
+    if (closing_ || IsPollingLocked() || !isVisible() || cycleOutstanding_ ||
+        IsSynchronousCommandRunning()) {
+        return;
+    }
+    const int32_t cycle = std::max(1, app_.Store().GetInt<kSoftMeasureCycle>());
+    if (++ticks_ < cycle) {
+        return;
+    }
+    ticks_ = 0;
+    if (app_.Store().GetInt<kCtrlLineState>() != 0 && app_.Measurement() != nullptr) {
+        StartCycle();
+    } else {
+        RefreshDisplay();
+    }
+}
+
+void CMeasurementWnd::StartCycle() {
+    auto request = std::make_unique<WindowCycleRequest>();
+    cycleToken_ = request->token;
+    QtWindowSink* sink = sink_.get();
+    request->onDone = [sink](int64_t, std::unique_ptr<MeasurementCycleRequest> done) {
+        std::unique_ptr<MessagePayload> payload = std::move(done);
+        // A failed post leaves the request in payload, destroyed here.
+        sink->PostWindowMessage(kWmMeasurementCycleDone, 0, 0, payload);
+    };
+    cycleOutstanding_ = true;
+    app_.Measurement()->StartMeasurementCycle(std::move(request));
+    if (cycleToken_.expired()) {
+        // The post failed and the request is gone: no answer will come.
+        cycleOutstanding_ = false;
+    }
+}
+
+void CMeasurementWnd::CancelCycle() {
+    if (cycleOutstanding_ && app_.Measurement() != nullptr) {
+        app_.Measurement()->CancelMeasurementCycle();
+    }
+    cycleOutstanding_ = false;
+    cycleToken_.reset();
+}
+
+void CMeasurementWnd::OnWindowMessage(Message& message) {
+    if (message.id != kWmMeasurementCycleDone) {
+        return;
+    }
+    std::unique_ptr<MeasurementCycleRequest> done = message.Take<MeasurementCycleRequest>();
+    if (done == nullptr || !cycleOutstanding_) {
+        return;  // a request of a cancelled cycle: discarded
+    }
+    OnCycleDone(done->result.code);
+}
+
+void CMeasurementWnd::OnCycleDone(int32_t code) {
+    cycleOutstanding_ = false;
+    cycleToken_.reset();
+    if (code == ZUL_OK) {
+        ++cyclesCompleted_;
+        RefreshDisplay();
+        for (size_t o = 0; o < 2; ++o) {
+            if (!held_[o]) {
+                trend_[o]->AddValue(snapshot_[o].values.MeasureValue);
+            }
+        }
+    }
+    emit cycleFinished(code);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Display
+
+bool CMeasurementWnd::RecordEnables(const QWidget* widget) const {
+    if (widget == nullptr) {
+        return true;
+    }
+    const UiControlRecord* record = RecordOf(app_.Ui(), widget);
+    return record == nullptr || record->enable == 0;
+}
+
+QString CMeasurementWnd::UnitOf(int32_t ctrlId) const {
+    const UiControlRecord* record = app_.Ui().FindById(ctrlId);
+    return record != nullptr ? ToQString(record->unit) : QString{};
+}
+
+void CMeasurementWnd::PaintButton(QPushButton* button, bool active) {
+    const UiControlRecord* record = RecordOf(app_.Ui(), button);
+    const int32_t ref = record == nullptr ? 0 : (active ? record->color2 : record->color1);
+    QPalette palette = button->palette();
+    if (ref != 0) {
+        const QColor back = ColorFromRef(ref);
+        palette.setColor(QPalette::Button, back);
+        palette.setColor(QPalette::ButtonText, ReadableTextOn(back));
+    }
+    button->setPalette(palette);
+    button->setProperty("active", active);
+}
+
+void CMeasurementWnd::PaintLamp(QLabel* lamp, bool on, bool connected) {
+    const UiControlRecord* record = RecordOf(app_.Ui(), lamp);
+    if (record != nullptr) {
+        const QColor back = ColorFromRef(LampColorRef(*record, on, connected));
+        QPalette palette = lamp->palette();
+        palette.setColor(QPalette::Window, back);
+        palette.setColor(QPalette::WindowText, ReadableTextOn(back));
+        lamp->setPalette(palette);
+    }
+    // The state as text too, for those who cannot tell the colours apart.
+    const QString caption = record != nullptr ? CaptionText(record->caption) : lamp->text();
+    const int index = LampStateIndex(on, connected);
+    const QString state = index < lampStates_.size() ? lampStates_[index] : QString{};
+    const QString described = state.isEmpty() ? caption : caption + ": " + state;
+    lamp->setToolTip(described);
+    lamp->setAccessibleName(described);
+    lamp->setProperty("lampOn", on);
+}
+
+void CMeasurementWnd::RefreshDisplay() {
+    if (writeRunning_) {
+        return;
+    }
+    SettingsStore& store = app_.Store();
+    int32_t bank = 0;
+    bool connected = false;
+    {
+        auto lock = store.Lock();
+        connected = store.GetInt<kCtrlLineState>() != 0;
+        bank = store.GetInt<kAppCurMemNo>();
+        if (connected) {
+            RefreshConnected(bank);
+        }
+    }
+    if (!connected) {
+        RefreshNotConnected();
+    }
+    for (int o = 0; o < 2; ++o) {
+        const bool shown = o == 0 ? shown_.out1 : shown_.out2;
+        if (shown && !held_[size_t(o)]) {
+            RefreshValues(o, connected);
+            RefreshLamps(o, connected);
+        }
+    }
+    update();
+}
+
+void CMeasurementWnd::RefreshConnected(int32_t bank) {
+    SettingsStore& store = app_.Store();
+    const MeasurementWindowBlock live = store.GetMeasurementWindowBlock();
+    for (size_t o = 0; o < 2; ++o) {
+        const bool shown = o == 0 ? shown_.out1 : shown_.out2;
+        if (!shown) {
+            continue;
+        }
+        OutputWidgets& w = out_[o];
+        Snapshot& snap = snapshot_[o];
+        PaintButton(w.hold, held_[o]);
+        if (held_[o]) {
+            snap.values.ZeroSet = live.output[o].ZeroSet;
+            snap.values.Timing = live.output[o].Timing;
+        } else {
+            snap.values = live.output[o];
+            snap.bank = bank;
+            snap.dispDigit = store.GetInt<kOutDispDigit>(bank, int32_t(o));
+        }
+        PaintButton(w.inputs[0], snap.values.ZeroSet == 1);
+        PaintButton(w.inputs[1], snap.values.Timing == 1);
+        if (!held_[o]) {
+            PaintButton(w.inputs[2], snap.values.Reset == 1);
+        }
+        for (QPushButton* button : w.inputs) {
+            button->setEnabled(RecordEnables(button));
+        }
+        w.hold->setEnabled(RecordEnables(w.hold));
+        if (!held_[o]) {
+            for (size_t l = 0; l < w.lamps.size(); ++l) {
+                PaintLamp(w.lamps[l], LampItemValue(snap.values, l) != 0, true);
+            }
+        }
+    }
+    for (int head = 0; head < 2; ++head) {
+        QPushButton* laser = lasers_[size_t(head)];
+        PaintButton(laser, store.GetInt<kHeadLaserOff>(bank, head) == 0);
+        laser->setEnabled(RecordEnables(laser));
+    }
+}
+
+void CMeasurementWnd::RefreshNotConnected() {
+    for (size_t o = 0; o < 2; ++o) {
+        const bool shown = o == 0 ? shown_.out1 : shown_.out2;
+        if (!shown) {
+            continue;
+        }
+        for (QPushButton* button : out_[o].inputs) {
+            button->setEnabled(false);
+        }
+        out_[o].hold->setEnabled(false);
+        for (size_t l = 0; l < out_[o].lamps.size(); ++l) {
+            PaintLamp(out_[o].lamps[l], out_[o].lamps[l]->property("lampOn").toBool(), false);
+        }
+    }
+    for (QPushButton* laser : lasers_) {
+        laser->setEnabled(false);
+    }
+}
+
+void CMeasurementWnd::RefreshValues(int output, bool connected) {
+    OutputWidgets& w = out_[size_t(output)];
+    const Snapshot& snap = snapshot_[size_t(output)];
+    const UiControlRecord* record = RecordOf(app_.Ui(), w.value);
+    if (record != nullptr) {
+        const int32_t ref = connected ? record->color1 : record->color2;
+        QPalette palette = w.value->palette();
+        palette.setColor(QPalette::WindowText,
+                         ref != 0 ? ColorFromRef(ref) : QPalette().color(QPalette::WindowText));
+        w.value->setPalette(palette);
+    }
+    const MicronMode& micron = app_.Micron();
+    w.value->setText(
+        ToQString(FormatMeasuredValue(snap.values.MeasureValue, snap.dispDigit, micron)) +
+        UnitOf(CtrlIdOf(w.value)));
+    w.offset->setText(
+        ToQString(FormatMeasuredValue(snap.values.ZeroSetVal, snap.dispDigit, micron)) +
+        UnitOf(CtrlIdOf(w.offset)));
+    w.alarm->setText(AlarmListEntry(alarmTexts_[size_t(output)], snap.values.AlarmCode));
+    w.alarm->setToolTip(AlarmListEntry(alarmTips_[size_t(output)], snap.values.AlarmCode));
+}
+
+void CMeasurementWnd::RefreshLamps(int output, bool connected) {
+    OutputWidgets& w = out_[size_t(output)];
+    const Snapshot& snap = snapshot_[size_t(output)];
+    for (size_t l = 0; l < w.lamps.size(); ++l) {
+        PaintLamp(w.lamps[l], LampItemValue(snap.values, l) != 0, connected);
+    }
+}
+
+// ---------------------------------------------------------------------------------------------
+// Buttons
+
+void CMeasurementWnd::SetButtonsEnabled(bool enabled) {
+    for (OutputWidgets& w : out_) {
+        for (QPushButton* button : w.inputs) {
+            button->setEnabled(enabled);
+            button->repaint();
+        }
+        w.hold->setEnabled(enabled);
+        w.hold->repaint();
+    }
+    for (QPushButton* laser : lasers_) {
+        laser->setEnabled(enabled);
+        laser->repaint();
+    }
+}
+
+void CMeasurementWnd::RunWrites(const std::vector<std::pair<TargetCommand, int32_t>>& writes) {
+    if (writeRunning_ || IsSynchronousCommandRunning() || app_.CommControler() == nullptr) {
+        return;
+    }
+    writeRunning_ = true;
+    SetButtonsEnabled(false);
+    CThreadCommControler* comm = app_.CommControler();
+    // A failed write is not reported: the next cycle shows the state the controller has.
+    RunSynchronous([comm, writes](ResultInfo* info) {
+        int32_t code = ZUL_OK;
+        for (const auto& [command, value] : writes) {
+            code = WriteWord(*comm, info, command.command, command.target, value);
+        }
+        return code;
+    });
+    writeRunning_ = false;
+    SetButtonsEnabled(true);
+    RefreshDisplay();
+}
+
+void CMeasurementWnd::PressInput(InputKind kind, int output) {
+    if (writeRunning_) {
+        return;
+    }
+    const size_t o = size_t(output);
+    int32_t present = 0;
+    switch (kind) {
+        case InputKind::kZeroSet:
+            present = snapshot_[o].values.ZeroSet;
+            break;
+        case InputKind::kTiming:
+            present = snapshot_[o].values.Timing;
+            break;
+        case InputKind::kReset:
+            // The live state: a held snapshot keeps an old reset state.
+            present = app_.Store().GetInt<kMeasReset>(output);
+            break;
+    }
+    const int32_t value = ToggledInputValue(present);
+    std::vector<std::pair<TargetCommand, int32_t>> writes = {
+        {InputWriteCommand(kind, output), value}};
+    if (ui_->ctrl1938->isChecked()) {
+        writes.push_back({InputWriteCommand(kind, 1 - output), value});
+    }
+    RunWrites(writes);
+}
+
+void CMeasurementWnd::PressLaser(int head) {
+    if (writeRunning_) {
+        return;
+    }
+    SettingsStore& store = app_.Store();
+    int32_t laserOff = 0;
+    {
+        auto lock = store.Lock();
+        laserOff = store.GetInt<kHeadLaserOff>(store.GetInt<kAppCurMemNo>(), head);
+    }
+    RunWrites({{LaserWriteCommand(head), ToggledInputValue(laserOff)}});
+}
+
+void CMeasurementWnd::PressHold(int output) {
+    const size_t o = size_t(output);
+    held_[o] = !held_[o];
+    if (ui_->ctrl1938->isChecked()) {
+        held_[1 - o] = held_[o];
+    }
+    for (size_t i = 0; i < 2; ++i) {
+        PaintButton(out_[i].hold, held_[i]);
+    }
+}
+
+// ---------------------------------------------------------------------------------------------
+// Close
+
+void CMeasurementWnd::closeEvent(QCloseEvent* event) {
+    if (writeRunning_) {
+        // The write's wait runs inside this window's button handler.
+        event->ignore();
+        return;
+    }
+    closing_ = true;
+    CancelCycle();
+    timer_.stop();
+    TakeControlValues();
+    app_.Store().SetInt<kMeasFormMode>(FormModeFromOutputs(shown_));
+    emit closed();
+    QMainWindow::closeEvent(event);
+}
+
+}  // namespace zul

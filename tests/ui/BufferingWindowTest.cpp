@@ -1,0 +1,479 @@
+// The buffering window against the emulated controller: start, stop, read, the state loop,
+// files, statistics and the table's colours, and closing while the controller is busy.
+#include <fstream>
+#include <mutex>
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTableView>
+#include <QTest>
+#include <QWheelEvent>
+
+#include "MeasurementBufferingFixture.h"
+#include "app/ConnectSequence.h"
+#include "buffering/BufferingProcedures.h"
+#include "link/Commands.h"
+#include "link/RequestBuilders.h"
+#include "settings/MessageBox.h"
+#include "settings/UiDefinition.h"
+#include "ui/buffering/BufferingFormat.h"
+#include "ui/buffering/BufferingInfoForm.h"
+#include "ui/buffering/BufferingInfoView.h"
+#include "ui/buffering/BufferingTableModel.h"
+#include "ui/buffering/BufferingWnd.h"
+#include "ui/framework/NumericEdit.h"
+#include "ui/framework/QtMessageBoxHost.h"
+#include "ui/framework/TChart.h"
+
+namespace zul::test {
+namespace {
+
+constexpr int kWaitMs = 15000;
+
+class BufferingWindowTest : public WindowEmulatorTest {
+protected:
+    void SetUp() override {
+        WindowEmulatorTest::SetUp();
+        previous_ = QtMessageBoxHost::SetAnswerer([this](const MessageBoxShown& box) {
+            boxes.push_back(box.text.toStdString());
+            return kAnswerOk;
+        });
+    }
+    void TearDown() override {
+        WindowEmulatorTest::TearDown();
+        QtMessageBoxHost::SetAnswerer(previous_);
+    }
+    void CloseWindows() override { wnd.reset(); }
+
+    CBufferingWnd& Open() {
+        wnd.reset(CBufferingWnd::Create(app, nullptr));
+        wnd->show();
+        return *wnd;
+    }
+    std::string ErrorText(int32_t code) { return app.Ui().GetErrorText(code); }
+    // Sets a choice list of the settings page to the entry of value.
+    void Choose(const char* name, int value) {
+        auto* box = wnd->findChild<QComboBox*>(name);
+        ASSERT_NE(box, nullptr) << name;
+        const int index = box->findData(value);
+        ASSERT_GE(index, 0) << name << " " << value;
+        box->setCurrentIndex(index);
+    }
+    void Enter(const char* name, int value) {
+        auto* edit = wnd->findChild<CNumericEdit*>(name);
+        ASSERT_NE(edit, nullptr) << name;
+        edit->setText(QString::number(value));
+    }
+    // Settings of a run on the page: mode, outputs, number of values.
+    void Page(int mode, int type, int storeNum) {
+        Choose("ctrl1272", mode);
+        Choose("ctrl1274", type);
+        Choose("ctrl1085", 0);
+        Enter("ctrl1280", storeNum);
+        Enter("ctrl1867", 1);
+        Enter("ctrl1282", 1);
+    }
+    // Waits until a request of kind has been handled; its code.
+    std::optional<int> WaitHandled(int kind) {
+        QSignalSpy spy(wnd.get(), &CBufferingWnd::requestHandled);
+        QElapsedTimer clock;
+        clock.start();
+        while (clock.elapsed() < kWaitMs) {
+            for (const QList<QVariant>& args : spy) {
+                if (args[0].toInt() == kind) {
+                    return args[1].toInt();
+                }
+            }
+            spy.wait(200);
+        }
+        return std::nullopt;
+    }
+    void RunToCompletion(int type, int storeNum) {
+        wnd->SetSelfStop(true);
+        Page(0, type, storeNum);
+        wnd->Start();
+        ASSERT_TRUE(boxes.empty()) << boxes.front();
+        ASSERT_TRUE(wnd->IsRunning());
+        ASSERT_EQ(WaitHandled(kMonitoringComplete), std::optional<int>(ZUL_OK));
+        EXPECT_FALSE(wnd->IsRunning());
+    }
+    // Puts values straight into the window's block (OUT1) with the header fields given.
+    void Fill(const std::vector<double>& values, int32_t mode = 0, int32_t runLength = 1) {
+        BufferingData& data = wnd->Data();
+        {
+            std::lock_guard lock(data.mutex);
+            data.header[kSlotBufferMode] = mode;
+            data.header[kSlotSampleTriggerStoreNum] = runLength;
+            data.header[kSlotFinalDataPoint1] = int32_t(values.size());
+            std::copy(values.begin(), values.end(), data.outputs[0].values.begin());
+            data.outputs[0].cache.Clear();
+        }
+        wnd->RedrawAll();
+    }
+
+    std::unique_ptr<CBufferingWnd> wnd;
+    std::vector<std::string> boxes;
+
+private:
+    MessageBoxAnswerer previous_;
+};
+
+TEST_F(BufferingWindowTest, StateLoopReadsTheStateEveryHalfSecond) {
+    Open();
+    ASSERT_EQ(WaitHandled(kReadState), std::optional<int>(ZUL_OK));
+    const auto frames = WithoutBcc(sim.ReceivedFrames());
+    ASSERT_GE(frames.size(), 1u);
+    EXPECT_EQ(frames[0], "%EE#RTT5");
+    EXPECT_FALSE(wnd->IsStateReadOutstanding());
+    EXPECT_FALSE(wnd->StatusText().isEmpty());
+}
+
+TEST_F(BufferingWindowTest, StartWithAValueOutOfRangeSendsNoStart) {
+    Open();
+    Page(0, kBufferTypeBoth, 40000);  // both outputs hold at most 32500 each
+    wnd->Start();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].substr(0, 20), ErrorText(ZUL_ERR_RANGE).substr(0, 20));
+    EXPECT_FALSE(wnd->IsRunning());
+    EXPECT_TRUE(FramesStartingWith(sim.ReceivedFrames(), "%EE#WBS0").empty());
+    // The value edited on the page is the value that was checked.
+    EXPECT_EQ(app.Store().GetInt<kBufStoreNum>(app.Store().GetInt<kAppCurMemNo>()), 40000);
+}
+
+TEST_F(BufferingWindowTest, StartAndReadRefuseWhileTheControllerBuffers) {
+    Open();
+    ResultInfo result;
+    Page(2, kBufferTypeOut1, 100);
+    wnd->TakeControlValues();
+    ASSERT_EQ(WriteWord(*app.CommControler(), &result, cmd::kWriteBufferingState, 0, 1), ZUL_OK);
+    wnd->Start();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0], ErrorText(ZUL_ERR_BUFFERING_BUSY));
+    EXPECT_FALSE(wnd->IsRunning());
+    wnd->Read();
+    ASSERT_EQ(boxes.size(), 2u);
+    EXPECT_EQ(boxes[1], ErrorText(ZUL_ERR_BUFFERING_BUSY));
+    EXPECT_FALSE(wnd->IsReading());
+    EXPECT_TRUE(FramesStartingWith(sim.ReceivedFrames(), "%EE#RLB").empty());
+    WriteWord(*app.CommControler(), &result, cmd::kWriteBufferingState, 0, 0);
+}
+
+TEST_F(BufferingWindowTest, StopLeavesTheRunningState) {
+    Open();
+    Page(2, kBufferTypeOut1, 100);  // continuous: never completes by itself
+    wnd->Start();
+    ASSERT_TRUE(wnd->IsRunning());
+    EXPECT_FALSE(wnd->findChild<QPushButton*>("btnStart")->isEnabled());
+    EXPECT_TRUE(wnd->findChild<QPushButton*>("btnStop")->isEnabled());
+    ASSERT_EQ(WaitHandled(kMonitoringUpdate), std::optional<int>(ZUL_OK));
+    sim.ClearReceivedFrames();
+    wnd->Stop();
+    EXPECT_FALSE(wnd->IsRunning());
+    EXPECT_EQ(WithoutBcc(FramesStartingWith(sim.ReceivedFrames(), "%EE#WBS")),
+              std::vector<std::string>{"%EE#WBS000000"});
+    EXPECT_TRUE(wnd->findChild<QPushButton*>("btnStart")->isEnabled());
+    EXPECT_FALSE(wnd->findChild<QPushButton*>("btnStop")->isEnabled());
+    // The state loop runs again.
+    EXPECT_EQ(WaitHandled(kReadState), std::optional<int>(ZUL_OK));
+}
+
+TEST_F(BufferingWindowTest, FullRunWithSelfStopThenReadInBlocksOf2900) {
+    Open();
+    RunToCompletion(kBufferTypeOut1, 5801);
+    EXPECT_EQ(wnd->Status()[BufferingValueSet::StateRead(0)], kOutputStateComplete);
+    EXPECT_EQ(wnd->Status()[BufferingValueSet::FinalDataPoint(0)], 5801);
+    QTRY_VERIFY_WITH_TIMEOUT(!FramesStartingWith(sim.ReceivedFrames(), "%EE#WBS000000").empty(),
+                             kWaitMs);
+    sim.ClearReceivedFrames();
+    wnd->Read();
+    EXPECT_TRUE(wnd->IsReading());
+    EXPECT_FALSE(wnd->findChild<QPushButton*>("btnClear")->isEnabled());
+    ASSERT_EQ(WaitHandled(kReadData), std::optional<int>(ZUL_OK));
+    EXPECT_FALSE(wnd->IsReading());
+    const auto blocks = WithoutBcc(FramesStartingWith(sim.ReceivedFrames(), "%EE#RLB"));
+    EXPECT_EQ(blocks, (std::vector<std::string>{"%EE#RLB30000102900", "%EE#RLB30290105800",
+                                                "%EE#RLB30580105801"}));
+    EXPECT_EQ(wnd->TableModel(0).rowCount(), 5801);
+    EXPECT_EQ(wnd->TableModel(1).rowCount(), 0);
+    EXPECT_EQ(wnd->Chart(0).PointCount(0), 5801);
+    EXPECT_DOUBLE_EQ(wnd->Chart(0).XUpper(), 5801.0);
+    EXPECT_DOUBLE_EQ(wnd->Chart(0).YUpper(), 950.0);
+    EXPECT_DOUBLE_EQ(wnd->Chart(0).YLower(), -950.0);
+    EXPECT_TRUE(boxes.empty());
+    // Selecting a point shows its number and value.
+    wnd->Chart(0).SelectPoint(0, 9);
+    const QPointF p = wnd->Chart(0).Point(0, 9);
+    EXPECT_EQ(wnd->SelectedPointText(0), QString::asprintf("(10, %0.6lf", p.y()) + "mm)");
+}
+
+TEST_F(BufferingWindowTest, SaveAndLoadDataFileAndCsvWithDecimalComma) {
+    Open();
+    app.Store().SetInt<kSoftCsvSeparator>(1);
+    app.Store().SetInt<kSoftCsvUnderdigit>(1);
+    wnd->findChild<QLineEdit*>("edtComment")->setText("run 7");
+    Fill({1.5, -0.25, 2.0});
+    const QString csv = QString::fromStdString(home.Path("values.CSV"));
+    ASSERT_TRUE(wnd->SaveToPath(csv));
+    const std::string text = ReadFileText(csv.toStdString());
+    EXPECT_NE(text.find("\"1,500000\""), std::string::npos) << text;
+    const QString bfd = QString::fromStdString(home.Path("values.bfd"));
+    ASSERT_TRUE(wnd->SaveToPath(bfd));
+    wnd->Clear();
+    EXPECT_EQ(wnd->TableModel(0).rowCount(), 0);
+    wnd->findChild<QLineEdit*>("edtComment")->clear();
+    ASSERT_TRUE(wnd->LoadFromPath(bfd));
+    EXPECT_EQ(wnd->TableModel(0).rowCount(), 3);
+    EXPECT_EQ(wnd->TableModel(0).index(0, 1).data().toString(), "1.500000");
+    EXPECT_EQ(wnd->TableModel(0).index(1, 1).data().toString(), "-0.250000");
+    EXPECT_EQ(wnd->findChild<QLineEdit*>("edtComment")->text(), "run 7");
+    EXPECT_EQ(wnd->Chart(0).PointCount(0), 3);
+}
+
+TEST_F(BufferingWindowTest, FailedLoadShowsReadErrorAndNoValues) {
+    Open();
+    Fill({1.0, 2.0});
+    const std::string path = home.Path("missing.bfd");
+    EXPECT_FALSE(wnd->LoadFromPath(QString::fromStdString(path)));
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].substr(0, 10), ErrorText(ZUL_ERR_FILE_READ).substr(0, 10));
+    EXPECT_EQ(wnd->TableModel(0).rowCount(), 0);
+}
+
+TEST_F(BufferingWindowTest, StatisticsWithAndWithoutTheBetweenRange) {
+    Open();
+    CBufferingInfoForm* info = wnd->OpenInformation();
+    ASSERT_NE(info, nullptr);
+    Fill({1.0, 2.0, 3.0, 4.0, 951.0});  // the last value is invalid
+    BufferingInfoView& view = info->View();
+    EXPECT_EQ(view.CellText(0, 0), "4.000000");  // maximum
+    EXPECT_EQ(view.CellText(2, 0), "2.500000");  // average
+    EXPECT_EQ(view.CellText(3, 0), "3.000000");  // upper median
+    EXPECT_EQ(view.CellText(14, 0), "0");        // no between range
+    // Number lines 2..3 switched on.
+    app.Store().SetInt<kBufConfHorizontalMeasureDisp>(1, 0);
+    app.Store().SetInt<kBufConfHorizontalMeasureLeft>(2, 0);
+    app.Store().SetInt<kBufConfHorizontalMeasureRight>(3, 0);
+    wnd->ApplyMeasureLines();
+    EXPECT_EQ(view.CellText(14, 0), "1");
+    EXPECT_EQ(view.CellText(12, 0), "2.500000");
+    EXPECT_EQ(view.CellText(10, 0), "3.000000");
+    // Lines 10..5: inactive again.
+    app.Store().SetInt<kBufConfHorizontalMeasureLeft>(10, 0);
+    app.Store().SetInt<kBufConfHorizontalMeasureRight>(5, 0);
+    wnd->ApplyMeasureLines();
+    EXPECT_EQ(view.CellText(14, 0), "0");
+    EXPECT_EQ(view.CellText(12, 0), "0.000000");
+}
+
+TEST_F(BufferingWindowTest, TableShowsInvalidValuesRedAndEverySecondRunGreen) {
+    Open();
+    Fill({950.0, 950.0000002, 1.0, 2.0, 3.0, 4.0}, 3, 2);
+    BufferingTableModel& model = wnd->TableModel(0);
+    EXPECT_FALSE(model.index(0, 1).data(Qt::ForegroundRole).isValid());
+    EXPECT_EQ(model.index(1, 1).data(Qt::ForegroundRole).value<QColor>(),
+              BufferingTableModel::kInvalidText);
+    EXPECT_EQ(model.index(1, 1).data().toString(), "950.000000");
+    // Runs of two: values 3 and 4 form the second run.
+    EXPECT_FALSE(model.index(1, 1).data(Qt::BackgroundRole).isValid());
+    EXPECT_EQ(model.index(2, 1).data(Qt::BackgroundRole).value<QColor>(),
+              BufferingTableModel::kRunBackground);
+    EXPECT_EQ(model.index(3, 1).data(Qt::BackgroundRole).value<QColor>(),
+              BufferingTableModel::kRunBackground);
+    EXPECT_FALSE(model.index(4, 1).data(Qt::BackgroundRole).isValid());
+    EXPECT_EQ(model.headerData(1, Qt::Horizontal, Qt::DisplayRole).toString(), "OUT1");
+    // A run length of 0 (a loaded file may carry it) counts as 1: every second value.
+    Fill({1.0, 2.0, 3.0}, 5, 0);
+    EXPECT_FALSE(model.index(0, 1).data(Qt::BackgroundRole).isValid());
+    EXPECT_TRUE(model.index(1, 1).data(Qt::BackgroundRole).isValid());
+    // Other modes have no runs.
+    Fill({1.0, 2.0, 3.0}, 1, 1);
+    EXPECT_FALSE(model.index(1, 1).data(Qt::BackgroundRole).isValid());
+}
+
+TEST_F(BufferingWindowTest, OffLineOnlyClearIsAvailable) {
+    Open();
+    DisconnectController(app);
+    wnd->LineStateChanged(0);
+    EXPECT_FALSE(wnd->findChild<QPushButton*>("btnStart")->isEnabled());
+    EXPECT_FALSE(wnd->findChild<QPushButton*>("btnRead")->isEnabled());
+    EXPECT_FALSE(wnd->findChild<QCheckBox*>("chkSelfStop")->isEnabled());
+    EXPECT_FALSE(wnd->findChild<QPushButton*>("btnStop")->isEnabled());
+    EXPECT_TRUE(wnd->findChild<QPushButton*>("btnClear")->isEnabled());
+    EXPECT_FALSE(wnd->findChild<QComboBox*>("ctrl1272")->isEnabled());
+}
+
+TEST_F(BufferingWindowTest, SettingsPageRangesAndEditableFieldsFollowModeAndOutputs) {
+    Open();
+    Choose("ctrl1274", kBufferTypeBoth);
+    EXPECT_EQ(wnd->findChild<CNumericEdit*>("ctrl1280")->Maximum(), 32500);
+    Choose("ctrl1274", kBufferTypeOut2);
+    EXPECT_EQ(wnd->findChild<CNumericEdit*>("ctrl1280")->Maximum(), 65000);
+    Choose("ctrl1272", 0);
+    EXPECT_FALSE(wnd->findChild<CNumericEdit*>("ctrl1867")->isEnabled());
+    EXPECT_FALSE(wnd->findChild<CNumericEdit*>("ctrl1282")->isEnabled());
+    Choose("ctrl1272", 1);
+    EXPECT_FALSE(wnd->findChild<CNumericEdit*>("ctrl1867")->isEnabled());
+    EXPECT_TRUE(wnd->findChild<CNumericEdit*>("ctrl1282")->isEnabled());
+    Choose("ctrl1272", 3);
+    EXPECT_TRUE(wnd->findChild<CNumericEdit*>("ctrl1867")->isEnabled());
+    Enter("ctrl1280", 10);
+    EXPECT_EQ(wnd->findChild<CNumericEdit*>("ctrl1867")->Maximum(), 10);
+}
+
+TEST_F(BufferingWindowTest, SelfStopBoxIsStoredAtOnce) {
+    Open();
+    auto* box = wnd->findChild<QCheckBox*>("chkSelfStop");
+    const bool before = box->isChecked();
+    QTest::mouseClick(box, Qt::LeftButton);
+    EXPECT_EQ(app.Store().GetInt<kSysBufBufferSelfStop>(), before ? 0 : 1);
+}
+
+TEST_F(BufferingWindowTest, ClosingDuringARunLeavesNothingPosting) {
+    Open();
+    Page(2, kBufferTypeOut1, 100);
+    wnd->Start();
+    ASSERT_TRUE(wnd->IsRunning());
+    ASSERT_EQ(WaitHandled(kMonitoringUpdate), std::optional<int>(ZUL_OK));
+    QSignalSpy closed(wnd.get(), &CBufferingWnd::closed);
+    wnd->close();
+    EXPECT_EQ(closed.size(), 1);
+    EXPECT_EQ(app.Buffering()->State(), 0);
+    wnd.reset();
+    QCoreApplication::processEvents();
+    ResultInfo result;
+    StopBuffering(*app.CommControler(), &result);
+    // The thread serves the next window.
+    Open();
+    EXPECT_EQ(WaitHandled(kReadState), std::optional<int>(ZUL_OK));
+}
+
+TEST_F(BufferingWindowTest, ClosingDuringAReadLeavesNothingPosting) {
+    Open();
+    RunToCompletion(kBufferTypeOut1, 20000);
+    sim.SetLatency(std::chrono::milliseconds(20));
+    wnd->Read();
+    ASSERT_TRUE(wnd->IsReading());
+    QTRY_VERIFY_WITH_TIMEOUT(!FramesStartingWith(sim.ReceivedFrames(), "%EE#RLB").empty(), kWaitMs);
+    wnd->close();
+    EXPECT_EQ(app.Buffering()->State(), 0);
+    wnd.reset();
+    QCoreApplication::processEvents();
+    Open();
+    EXPECT_EQ(WaitHandled(kReadState), std::optional<int>(ZUL_OK));
+}
+
+TEST_F(BufferingWindowTest, ReadWithoutBufferedDataLeavesTheGraphs) {
+    Open();
+    Fill({1.0, 2.0, 3.0});
+    sim.ClearReceivedFrames();
+    wnd->Read();
+    ASSERT_EQ(WaitHandled(kReadData), std::optional<int>(ZUL_ERR_NO_BUFF_DATA));
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0], ErrorText(ZUL_ERR_NO_BUFF_DATA));
+    EXPECT_FALSE(wnd->IsReading());
+    EXPECT_EQ(wnd->TableModel(0).rowCount(), 3);
+    EXPECT_TRUE(wnd->findChild<QPushButton*>("btnRead")->isEnabled());
+}
+
+TEST_F(BufferingWindowTest, ReadSettingsStoresTheControllersValues) {
+    Open();
+    ResultInfo result;
+    ASSERT_EQ(WriteWord(*app.CommControler(), &result, cmd::kWriteBufferingCount, 5, 777), ZUL_OK);
+    Enter("ctrl1280", 5);
+    sim.ClearReceivedFrames();
+    wnd->ReadSettingsFromController();
+    EXPECT_TRUE(boxes.empty());
+    EXPECT_EQ(wnd->findChild<CNumericEdit*>("ctrl1280")->IntValue(), std::optional<int32_t>(777));
+    EXPECT_EQ(app.Store().GetInt<kBufStoreNum>(app.Store().GetInt<kAppCurMemNo>()), 777);
+    const auto frames = WithoutBcc(sim.ReceivedFrames());
+    ASSERT_FALSE(frames.empty());
+    EXPECT_EQ(frames[0], "%EE#RBS0");
+}
+
+TEST_F(BufferingWindowTest, DraggingANumberLineMovesItAndTheStatistics) {
+    Open();
+    app.Store().SetInt<kBufConfHorizontalMeasureDisp>(1, 0);
+    app.Store().SetInt<kBufConfHorizontalMeasureLeft>(10, 0);
+    app.Store().SetInt<kBufConfHorizontalMeasureRight>(50, 0);
+    CBufferingInfoForm* info = wnd->OpenInformation();
+    std::vector<double> values;
+    for (int i = 1; i <= 100; ++i) {
+        values.push_back(double(i));
+    }
+    Fill(values);
+    wnd->ApplyMeasureLines();
+    EXPECT_EQ(info->View().CellText(11, 0), "10.000000");  // minimum between the lines
+    CTChart& chart = wnd->Chart(0);
+    chart.RedrawNow();
+    QWidget* plot = chart.findChildren<QWidget*>().value(0, &chart);
+    const QPoint from = plot->mapFrom(&chart, chart.PointToPixel(10.0, 0.0).toPoint());
+    const QPoint to = plot->mapFrom(&chart, chart.PointToPixel(30.0, 0.0).toPoint());
+    QTest::mousePress(plot, Qt::LeftButton, {}, from);
+    QTest::mouseMove(plot, to);
+    QTest::mouseRelease(plot, Qt::LeftButton, {}, to);
+    const int32_t left = app.Store().GetInt<kBufConfHorizontalMeasureLeft>(0);
+    EXPECT_NEAR(left, 30, 1);
+    EXPECT_NEAR(chart.MeasureLinePosition(wnd->MeasureLineOf(0, 2)), left, 1e-9);
+    EXPECT_EQ(info->View().CellText(11, 0), QString::asprintf("%0.6f", double(left)));
+    EXPECT_EQ(app.Store().GetInt<kBufConfHorizontalMeasureRight>(0), 50);  // untouched
+}
+
+TEST_F(BufferingWindowTest, CancelledReadKeepsWhatWasReadAndTheWindowUsable) {
+    Open();
+    RunToCompletion(kBufferTypeOut1, 20000);
+    sim.SetLatency(std::chrono::milliseconds(20));
+    wnd->Read();
+    ASSERT_TRUE(wnd->IsReading());
+    QTRY_VERIFY_WITH_TIMEOUT(!FramesStartingWith(sim.ReceivedFrames(), "%EE#RLB").empty(), kWaitMs);
+    QTest::mouseClick(wnd->findChild<QPushButton*>("btnCancelRead"), Qt::LeftButton);
+    EXPECT_FALSE(wnd->IsReading());
+    EXPECT_EQ(app.Buffering()->State(), 0);
+    EXPECT_LT(wnd->TableModel(0).rowCount(), 20000);
+    EXPECT_TRUE(wnd->findChild<QPushButton*>("btnRead")->isEnabled());
+    sim.SetLatency(std::chrono::milliseconds(0));
+    EXPECT_EQ(WaitHandled(kReadState), std::optional<int>(ZUL_OK));
+}
+
+TEST_F(BufferingWindowTest, DoubleClickResetsTheGraphView) {
+    Open();
+    Fill({1.0, 2.0, 3.0, 4.0});
+    CTChart& chart = wnd->Chart(0);
+    chart.SetXRange(1.0, 4.0);
+    chart.RedrawNow();
+    const double upper = chart.XUpper();
+    QWidget* plot = chart.findChildren<QWidget*>().value(0, &chart);
+    const QPoint centre = plot->rect().center();
+    QWheelEvent wheel(centre, plot->mapToGlobal(centre), {}, {0, 240}, Qt::NoButton, {},
+                      Qt::NoScrollPhase, false);
+    QCoreApplication::sendEvent(plot, &wheel);
+    chart.RedrawNow();
+    ASSERT_NE(chart.XUpper(), upper);
+    QTest::mouseDClick(plot, Qt::LeftButton, {}, centre);
+    EXPECT_DOUBLE_EQ(chart.XUpper(), upper);
+}
+
+TEST(BufferingFormat, CommandAvailabilityByState) {
+    EXPECT_EQ(AvailableCommands(false, false, false), (CommandAvailability{false, false, true}));
+    EXPECT_EQ(AvailableCommands(true, true, false), (CommandAvailability{false, true, true}));
+    EXPECT_EQ(AvailableCommands(true, false, true), (CommandAvailability{false, false, false}));
+    EXPECT_EQ(AvailableCommands(true, false, false), (CommandAvailability{true, false, true}));
+}
+
+TEST(BufferingFormat, TableValuesAndPointTexts) {
+    MicronMode mm;
+    EXPECT_EQ(TableValueText(0.00000004, mm), "0.000000");
+    EXPECT_EQ(TableValueText(-1200.0, mm), "-999.999999");
+    MicronMode um{true, 1000.0, "um", 3};
+    EXPECT_EQ(TableValueText(1.2345, um), "1234.500");
+    EXPECT_EQ(SelectedPointText(12, 1234.5, "um", um), "(12, 1234.500um)");
+    EXPECT_EQ(ValueAxisUnit({}, false, um), QString::fromUtf8("\u00B5m"));
+    EXPECT_EQ(ValueAxisUnit({}, false, mm), "mm");
+    EXPECT_FALSE(InGreenRun(1, 2));
+    EXPECT_TRUE(InGreenRun(3, 2));
+    EXPECT_TRUE(InGreenRun(2, -4));
+}
+
+}  // namespace
+}  // namespace zul::test

@@ -1,0 +1,431 @@
+// The light-wave window and its settings form driven through their controls against the
+// emulated controller: capture timing, firmware gating, the history limit, playback,
+// snapshots, stop/start while a capture is out, errors, files, and closing during a capture.
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDeadlineTimer>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTest>
+#include <QTimer>
+
+#include "LightWaveFixture.h"
+#include "app/ConnectSequence.h"
+#include "lightwave/ThreadLightWave.h"
+#include "settings/SettingsStore.h"
+#include "ui/framework/GridCtrl.h"
+#include "ui/framework/NumericEdit.h"
+#include "ui/framework/Slider.h"
+#include "ui/framework/TChart.h"
+#include "ui/lightwave/LightWaveConfForm.h"
+#include "ui/lightwave/LightWaveWnd.h"
+
+namespace zul::test {
+namespace {
+
+using ui::LightWaveCapture;
+using ui::LightWaveWnd;
+
+constexpr int kWaitMs = 10000;
+constexpr const char* kTrigger = "%EE#WDD17200172000100";
+constexpr const char* kReadExtra = "%EE#RDD0004400045";
+constexpr const char* kReadFrames = "%EE#RDD1720119278";
+
+class LightWaveWindowTest : public LightWaveEmulatorTest {
+protected:
+    void CloseWindows() override { window.reset(); }
+
+    // Opens the window with the timer off (the test ticks) and the given interval.
+    void Open(int32_t interval = 500) {
+        app.Store().SetInt<kLwConfGraphUpdateCycle>(interval);
+        window = std::make_unique<LightWaveWnd>(app, nullptr, nullptr);
+        window->SetTimerRunning(false);
+        window->show();
+        window->activateWindow();
+    }
+
+    // One tick that sends a capture, and the wait for it to come back (woken by the posted
+    // reply itself, so that a thousand captures take no longer than the line needs).
+    void CaptureOnce() {
+        window->Tick();
+        ASSERT_EQ(window->State(), LightWaveCapture::kRequestOut);
+        QDeadlineTimer deadline(kWaitMs);
+        QTimer heartbeat;  // wakes the wait now and then, so the deadline is seen
+        heartbeat.start(50);
+        while (window->State() == LightWaveCapture::kRequestOut && !deadline.hasExpired()) {
+            QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
+        }
+        ASSERT_NE(window->State(), LightWaveCapture::kRequestOut) << "no reply in time";
+    }
+
+    size_t Triggers() { return CountStartingWith(sim.ReceivedFrames(), kTrigger); }
+
+    std::unique_ptr<LightWaveWnd> window;
+};
+
+TEST_F(LightWaveWindowTest, CapturesAtTheIntervalWithTheThreeRequests) {
+    Open(500);
+    EXPECT_EQ(window->windowTitle(), "Light wave");
+    EXPECT_EQ(window->StartButton()->text(), "Start");
+    QTest::mouseClick(window->StartButton(), Qt::LeftButton);
+    EXPECT_EQ(window->State(), LightWaveCapture::kWaiting);
+    EXPECT_EQ(window->StartButton()->text(), "Stop");
+    // The first capture goes out at the first tick after start.
+    CaptureOnce();
+    ASSERT_EQ(window->State(), LightWaveCapture::kWaiting);
+    const auto frames = sim.ReceivedFrames();
+    ASSERT_EQ(frames.size(), 3u);
+    EXPECT_EQ(frames[0].rfind(kTrigger, 0), 0u);
+    EXPECT_EQ(frames[1].rfind(kReadExtra, 0), 0u);
+    EXPECT_EQ(frames[2].rfind(kReadFrames, 0), 0u);
+    EXPECT_EQ(window->FrameCount(), 1);
+    EXPECT_EQ(window->Label1(0), QString::number(window->ShownFrame(0).Field(2)));
+    EXPECT_EQ(window->Label2(0),
+              QString::asprintf("%0.2f", window->ShownFrame(0).Field(1040) * 0.01));
+    EXPECT_EQ(window->Chart(0)->PointCount(LightWaveWnd::kWaveSeries), 512);
+    EXPECT_EQ(window->Chart(0)->Point(LightWaveWnd::kWaveSeries, 9),
+              QPointF(10, window->ShownFrame(0).Sample(10)));
+
+    // The next one waits until 500 ms have passed since the previous one was sent.
+    for (int tick = 0; tick < 4; ++tick) {
+        window->Tick();
+        EXPECT_EQ(window->State(), LightWaveCapture::kWaiting) << tick;
+    }
+    EXPECT_EQ(Triggers(), 1u);
+    CaptureOnce();
+    EXPECT_EQ(Triggers(), 2u);
+    EXPECT_EQ(window->FrameCount(), 2);
+    EXPECT_EQ(window->ShownIndex(), 1);
+
+    // Stop shows the newest frame and the toggle follows.
+    QTest::mouseClick(window->StartButton(), Qt::LeftButton);
+    EXPECT_EQ(window->State(), LightWaveCapture::kStopped);
+    EXPECT_FALSE(window->StartButton()->isChecked());
+    window->Tick();
+    EXPECT_EQ(Triggers(), 2u);
+}
+
+TEST_F(LightWaveWindowTest, OlderFirmwareReadsTheFrameAreaOnly) {
+    DisconnectController(app);
+    sim.SetFirmware(0x122);
+    ResultInfo info;
+    ASSERT_EQ(ConnectController(app, &info), ZUL_OK);
+    ASSERT_EQ(app.FirmwareVersion(), 0x122u);
+    sim.ClearReceivedFrames();
+    Open(100);
+    window->SetCapture(true);
+    CaptureOnce();
+    const auto frames = sim.ReceivedFrames();
+    EXPECT_EQ(CountStartingWith(frames, "%EE#RDD"), 1u);
+    EXPECT_EQ(CountStartingWith(frames, kReadFrames), 1u);
+    EXPECT_EQ(window->ShownFrame(0).Field(1040), 0);
+    EXPECT_FALSE(window->Label1(0).isEmpty());
+    EXPECT_TRUE(window->Label2(0).isEmpty());
+}
+
+TEST_F(LightWaveWindowTest, HistoryKeepsTheNewest1024FramesOf1030) {
+    sim.UseManualClock(true);  // the emulator's heads stand still; captures stay cheap
+    Open(100);
+    window->SetCapture(true);
+    LightWaveFrame seventh;
+    for (int capture = 1; capture <= 1030; ++capture) {
+        CaptureOnce();
+        ASSERT_EQ(window->State(), LightWaveCapture::kWaiting) << capture;
+        if (capture == 7) {
+            seventh = window->ShownFrame(0);
+        }
+    }
+    EXPECT_EQ(window->Data().HistorySize(0), 1024u);
+    EXPECT_EQ(window->Data().HistorySize(1), 1024u);
+    LightWaveFrame oldest;
+    ASSERT_TRUE(window->Data().HistoryFrame(0, 0, oldest));
+    EXPECT_EQ(oldest, seventh);
+    EXPECT_EQ(window->ShownIndex(), 1023);
+    EXPECT_EQ(window->Slider()->maximum(), 1023);
+}
+
+TEST(LightWavePlayback, StepTimeRefusesSpeedsThatWouldNeverStep) {
+    EXPECT_EQ(ui::PlaybackStepTime(500, 1000), 500);
+    EXPECT_EQ(ui::PlaybackStepTime(500, 2000), 250);
+    EXPECT_EQ(ui::PlaybackStepTime(500, 250), 2000);
+    EXPECT_EQ(ui::PlaybackStepTime(500, 0), 500);
+    EXPECT_EQ(ui::PlaybackStepTime(500, -300), 500);
+}
+
+TEST_F(LightWaveWindowTest, PlaybackStepsAtTheSpeedAndStopsAtTheEnds) {
+    Open(500);
+    window->SetCapture(true);
+    for (int i = 0; i < 3; ++i) {
+        window->Tick();
+        QTRY_VERIFY_WITH_TIMEOUT(window->State() == LightWaveCapture::kWaiting, kWaitMs);
+        for (int t = 0; t < 4; ++t) {
+            window->Tick();
+        }
+    }
+    window->SetCapture(false);
+    ASSERT_EQ(window->FrameCount(), 3);
+    EXPECT_EQ(window->ShownIndex(), 2);
+
+    // Forward at the last frame stops at once.
+    QTest::mouseClick(window->findChild<QPushButton*>("playForward"), Qt::LeftButton);
+    EXPECT_EQ(window->State(), LightWaveCapture::kStopped);
+
+    // The slider steps to the oldest frame; x2 makes the step 250 ms.
+    window->Slider()->SetPosition(0);
+    EXPECT_EQ(window->ShownIndex(), 0);
+    QComboBox* speed = window->SpeedList();
+    speed->setCurrentIndex(speed->findData(2000));
+    ASSERT_EQ(window->SelectedSpeed(), 2000);
+    window->PlayForward();
+    EXPECT_EQ(window->State(), LightWaveCapture::kPlayForward);
+    window->Tick();
+    window->Tick();
+    EXPECT_EQ(window->ShownIndex(), 0);
+    window->Tick();
+    EXPECT_EQ(window->ShownIndex(), 1);
+    for (int t = 0; t < 3; ++t) {
+        window->Tick();
+    }
+    EXPECT_EQ(window->ShownIndex(), 2);
+    EXPECT_EQ(window->Slider()->Position(), 2);
+    for (int t = 0; t < 3; ++t) {
+        window->Tick();
+    }
+    EXPECT_EQ(window->State(), LightWaveCapture::kStopped);
+    EXPECT_EQ(window->ShownIndex(), 2);
+
+    window->PlayBackward();
+    for (int t = 0; t < 20 && window->State() != LightWaveCapture::kStopped; ++t) {
+        window->Tick();
+    }
+    EXPECT_EQ(window->State(), LightWaveCapture::kStopped);
+    EXPECT_EQ(window->ShownIndex(), 0);
+}
+
+TEST_F(LightWaveWindowTest, SnapshotsNeedAFrameAndFollowTheirShowBoxes) {
+    Open(100);
+    // No frame yet: storing changes nothing.
+    QTest::mouseClick(window->findChild<QPushButton*>("storeA"), Qt::LeftButton);
+    window->StoreSnapshot(0);
+    EXPECT_EQ(window->Data().Snapshot(0, 0).stored, 0);
+    EXPECT_FALSE(window->ShowBox(0, 0)->isChecked());
+
+    window->SetCapture(true);
+    CaptureOnce();
+    window->SetCapture(false);
+    QComboBox* slot = window->SlotList(1);
+    slot->setCurrentIndex(slot->findData(1));
+    QTest::mouseClick(window->findChild<QPushButton*>("storeB"), Qt::LeftButton);
+    const LightWaveSnapshot stored = window->Data().Snapshot(1, 1);
+    EXPECT_EQ(stored.stored, 1);
+    EXPECT_EQ(stored.shown, 1);
+    EXPECT_EQ(stored.frame, window->ShownFrame(1));
+    EXPECT_TRUE(window->ShowBox(1, 1)->isChecked());
+    EXPECT_FALSE(window->ShowBox(1, 0)->isChecked());
+    EXPECT_EQ(window->Chart(1)->PointCount(LightWaveWnd::kFirstSnapshotSeries + 1), 512);
+    EXPECT_EQ(window->Chart(0)->PointCount(LightWaveWnd::kFirstSnapshotSeries + 1), 0);
+
+    // Unticking hides it; the snapshot stays stored.
+    window->ShowBox(1, 1)->click();
+    EXPECT_EQ(window->Data().Snapshot(1, 1).shown, 0);
+    EXPECT_EQ(window->Data().Snapshot(1, 1).stored, 1);
+    EXPECT_EQ(window->Chart(1)->PointCount(LightWaveWnd::kFirstSnapshotSeries + 1), 0);
+
+    // Step display draws two points per cell.
+    window->SetRectDisplay(true);
+    EXPECT_EQ(window->Chart(0)->PointCount(LightWaveWnd::kWaveSeries), 1024);
+    EXPECT_EQ(window->Chart(0)->Point(LightWaveWnd::kWaveSeries, 1),
+              QPointF(2, window->ShownFrame(0).Sample(1)));
+}
+
+TEST_F(LightWaveWindowTest, StopAndStartWhileACaptureIsOutDoesNotHang) {
+    Open(100);
+    window->SetCapture(true);
+    window->Tick();
+    ASSERT_EQ(window->State(), LightWaveCapture::kRequestOut);
+    window->SetCapture(false);
+    window->SetCapture(true);
+    window->Tick();
+    EXPECT_EQ(window->State(), LightWaveCapture::kRequestOut);
+    QTRY_VERIFY_WITH_TIMEOUT(window->State() == LightWaveCapture::kWaiting, kWaitMs);
+    EXPECT_GE(window->FrameCount(), 1);
+    CaptureOnce();
+    EXPECT_EQ(window->State(), LightWaveCapture::kWaiting);
+}
+
+TEST_F(LightWaveWindowTest, ACaptureFailureStopsAndTheToggleShowsIt) {
+    Open(100);
+    window->SetCapture(true);
+    sim::SimFaults faults;
+    faults.silent = 1;
+    sim.SetFaults(faults);
+    window->Tick();
+    QTRY_VERIFY_WITH_TIMEOUT(window->State() == LightWaveCapture::kStopped, kWaitMs);
+    EXPECT_FALSE(window->StartButton()->isChecked());
+    EXPECT_EQ(window->StartButton()->text(), "Start");
+    // The message shows only over a window in the foreground.
+    EXPECT_EQ(boxes.size(), window->isActiveWindow() ? 1u : 0u);
+    window->Tick();
+    EXPECT_EQ(Triggers(), 1u);
+}
+
+TEST_F(LightWaveWindowTest, StartNeedsTheLine) {
+    DisconnectController(app);
+    Open(100);
+    window->LineStateChanged(0);
+    EXPECT_FALSE(window->StartButton()->isEnabled());
+    window->SetCapture(true);
+    EXPECT_EQ(window->State(), LightWaveCapture::kStopped);
+    window->Tick();
+    EXPECT_TRUE(sim.ReceivedFrames().empty());
+}
+
+TEST_F(LightWaveWindowTest, SavesAndLoadsDataAndCsvAndLoadsDuringPlayback) {
+    Open(100);
+    window->SetCapture(true);
+    for (int i = 0; i < 3; ++i) {
+        CaptureOnce();
+    }
+    window->SetCapture(false);
+    window->StoreSnapshot(0);
+    window->OpenSettings();
+    ui::LightWaveConfForm* form = window->SettingsForm();
+    ASSERT_NE(form, nullptr);
+    EXPECT_EQ(form->FrameRateEdit()->text(), "200");
+    form->CommentEdit()->setText("line 3, first shift");
+    form->FrameRateEdit()->setText("250");
+
+    // The work table shows the eight work cells of the frame shown.
+    const LightWaveFrame& shownA = window->ShownFrame(0);
+    GridModel& tableA = form->WorkTable(0)->Model();
+    EXPECT_EQ(tableA.CellText(0, 0), "1");
+    for (int row = 1; row <= 8; ++row) {
+        const int32_t cell = shownA.Field(2 + row);
+        if (cell >= 1 && cell <= 1024) {
+            EXPECT_EQ(tableA.CellText(row - 1, 1), QString::number(cell));
+            EXPECT_EQ(tableA.CellText(row - 1, 2), QString::number(shownA.Sample(cell)));
+        } else {
+            EXPECT_TRUE(tableA.CellText(row - 1, 1).isEmpty());
+        }
+    }
+
+    const QString lwd = QString::fromStdString(home.Path("docs/run.lwd"));
+    nextFile = lwd;
+    ASSERT_EQ(form->Save(), ZUL_OK);
+    ASSERT_FALSE(fileRequests.empty());
+    EXPECT_EQ(fileRequests.back().filters.size(), 2);
+    EXPECT_EQ(app.Store().GetText<kLwConfCurFolder>(), home.Path("docs"));
+    const QString csv = QString::fromStdString(home.Path("docs/run.csv"));
+    nextFile = csv;
+    ASSERT_EQ(form->Save(), ZUL_OK);
+    QFile csvFile(csv);
+    ASSERT_TRUE(csvFile.open(QIODevice::ReadOnly));
+    const QList<QByteArray> rows = csvFile.readAll().trimmed().split('\n');
+    EXPECT_EQ(rows.size(), 3 + 3 + 6);
+    EXPECT_EQ(rows[0].count(',') + 1, 528);
+    EXPECT_EQ(rows[6].count(',') + 1, 530);
+
+    // Capture two more, play from the oldest, and load the three-frame file meanwhile.
+    const LightWaveFrame firstA = [&] {
+        LightWaveFrame f;
+        window->Data().HistoryFrame(0, 0, f);
+        return f;
+    }();
+    window->SetCapture(true);
+    CaptureOnce();
+    CaptureOnce();
+    window->SetCapture(false);
+    ASSERT_EQ(window->FrameCount(), 5);
+    window->StepTo(4);
+    window->PlayBackward();
+    window->Tick();
+    ASSERT_EQ(window->State(), LightWaveCapture::kPlayBackward);
+    form->CommentEdit()->clear();
+    nextFile = lwd;
+    ASSERT_EQ(form->Load(), ZUL_OK);
+    EXPECT_EQ(fileRequests.back().filters.size(), 1);
+    EXPECT_EQ(window->State(), LightWaveCapture::kStopped);
+    EXPECT_EQ(window->FrameCount(), 3);
+    EXPECT_EQ(window->ShownIndex(), 2);
+    EXPECT_EQ(form->CommentEdit()->text(), "line 3, first shift");
+    EXPECT_EQ(form->FrameRateEdit()->text(), "250");
+    LightWaveFrame loaded;
+    ASSERT_TRUE(window->Data().HistoryFrame(0, 0, loaded));
+    for (int cell = 1; cell <= 512; ++cell) {
+        ASSERT_EQ(loaded.Sample(cell), firstA.Sample(cell)) << cell;
+    }
+    EXPECT_EQ(window->Data().Snapshot(0, 0).stored, 1);
+    EXPECT_TRUE(window->ShowBox(0, 0)->isChecked());
+    for (int t = 0; t < 10; ++t) {
+        window->Tick();
+    }
+    EXPECT_EQ(window->ShownIndex(), 2);
+
+    // A failed load leaves nothing behind and says so.
+    boxes.clear();
+    nextFile = QString::fromStdString(home.Path("docs/missing.lwd"));
+    EXPECT_EQ(form->Load(), ZUL_ERR_FILE_READ);
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_TRUE(boxes[0].text.contains("could not be opened"));
+    EXPECT_EQ(window->FrameCount(), 0);
+    EXPECT_EQ(window->Data().Snapshot(0, 0).stored, 0);
+    EXPECT_TRUE(window->Label1(0).isEmpty());
+}
+
+TEST_F(LightWaveWindowTest, ATabSeparatedFileLoadsWhateverTheCurrentSeparator) {
+    Open(100);
+    window->SetCapture(true);
+    CaptureOnce();
+    CaptureOnce();
+    window->SetCapture(false);
+    LightWaveFrame newestB;
+    ASSERT_TRUE(window->Data().HistoryFrame(1, 1, newestB));
+    window->OpenSettings();
+    ui::LightWaveConfForm* form = window->SettingsForm();
+    app.Store().SetInt<kSoftCsvSeparator>(2);
+    nextFile = QString::fromStdString(home.Path("docs/tab.lwd"));
+    ASSERT_EQ(form->Save(), ZUL_OK);
+    QFile saved(QString::fromStdString(home.Path("docs/tab.lwd")));
+    ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
+    EXPECT_GT(saved.readAll().count('\t'), 500);
+    app.Store().SetInt<kSoftCsvSeparator>(1);
+    nextFile = QString::fromStdString(home.Path("docs/tab.lwd"));
+    ASSERT_EQ(form->Load(), ZUL_OK);
+    EXPECT_EQ(window->FrameCount(), 2);
+    LightWaveFrame loaded;
+    ASSERT_TRUE(window->Data().HistoryFrame(1, 1, loaded));
+    for (int field = 1; field <= 14; ++field) {
+        EXPECT_EQ(loaded.Field(field), newestB.Field(field)) << field;
+    }
+    for (int cell = 1; cell <= 512; ++cell) {
+        ASSERT_EQ(loaded.Sample(cell), newestB.Sample(cell)) << cell;
+    }
+    EXPECT_EQ(window->Label1(1), QString::number(newestB.Field(2)));
+}
+
+TEST_F(LightWaveWindowTest, ClosingDuringACaptureLeavesNothingPostingToTheWindow) {
+    Open(100);
+    window->resize(900, 640);
+    window->SetTimerRunning(true);
+    window->SetCapture(true);
+    window->Tick();
+    ASSERT_EQ(window->State(), LightWaveCapture::kRequestOut);
+    window->close();
+    window.reset();
+    // The thread lets go of the capture and the data; later events reach no window.
+    EXPECT_EQ(app.LightWave()->State(), LightWaveState::kIdle);
+    const size_t triggers = Triggers();
+    for (int turn = 0; turn < 5; ++turn) {
+        QCoreApplication::processEvents();
+    }
+    EXPECT_EQ(Triggers(), triggers);
+    EXPECT_EQ(app.Store().GetInt<kLwConfGraphUpdateCycle>(), 100);
+    EXPECT_EQ(app.Store().GetInt<kLwFormWidth>(), 900);
+    EXPECT_EQ(app.Store().GetInt<kLwFormHeight>(), 640);
+}
+
+}  // namespace
+}  // namespace zul::test

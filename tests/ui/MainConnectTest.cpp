@@ -1,0 +1,104 @@
+// The main window's connection: connect and disconnect through the button, the boxes of a
+// failed connect, a lost link, and the memory-bank selector.
+#include "MainWindowFixture.h"
+
+#include <QComboBox>
+#include <QLineEdit>
+
+#include "settings/UiControlRecord.h"
+#include "ui/framework/QtText.h"
+
+namespace zul::test {
+namespace {
+
+// The connect button's face shows the connection state.
+QColor ButtonFace(QWidget* button) {
+    return button->palette().color(QPalette::Button);
+}
+
+TEST_F(MainWindowTest, ConnectShowsTheControllerAndDisconnectReturnsToTheStartLook) {
+    ASSERT_NO_FATAL_FAILURE(StartProgram());
+    const UiControlRecord* record = Ui().FindById(1013);
+    ASSERT_NE(record, nullptr);
+    EXPECT_EQ(main->LineState(), 0);
+    EXPECT_FALSE(Control(1628)->isEnabled());
+    EXPECT_FALSE(Control(1631)->isEnabled());
+    EXPECT_EQ(ButtonFace(Control(1013)), ColorFromRef(record->color1));
+
+    Click(1013);
+    ASSERT_EQ(main->LineState(), 1);
+    EXPECT_EQ(Store().GetInt<kCtrlLineState>(), 1);
+    // The identification the emulator reports, the version as "major.minor".
+    EXPECT_FALSE(Control<QLineEdit>(1090)->text().isEmpty());
+    EXPECT_TRUE(Control<QLineEdit>(1088)->text().contains(QLatin1Char('.')))
+        << Control<QLineEdit>(1088)->text().toStdString();
+    for (int32_t id : {1628, 1629, 1101, 1630, 1631}) {
+        EXPECT_TRUE(Control(id)->isEnabled()) << id;
+    }
+    EXPECT_EQ(ButtonFace(Control(1013)), ColorFromRef(record->color2));
+    EXPECT_EQ(Control<QAbstractButton>(1013)->text(), CaptionList(record->caption).front());
+    EXPECT_TRUE(boxes.shown.empty());
+
+    Click(1013);
+    EXPECT_EQ(main->LineState(), 0);
+    EXPECT_EQ(Store().GetInt<kCtrlLineState>(), 0);
+    EXPECT_FALSE(Control(1629)->isEnabled());
+    EXPECT_EQ(ButtonFace(Control(1013)), ColorFromRef(record->color1));
+    EXPECT_TRUE(boxes.shown.empty());  // disconnecting shows nothing
+}
+
+TEST_F(MainWindowTest, MissingPortIsReportedWithItsComName) {
+    ASSERT_NO_FATAL_FAILURE(StartProgram({}, home.Path("no-such-device")));
+    Click(1013);
+    EXPECT_EQ(main->LineState(), 0);
+    ASSERT_EQ(boxes.shown.size(), 1u);
+    EXPECT_EQ(boxes.shown[0].style, kMbError);
+    const QString text = QString::fromStdString(Ui().GetErrorText(ZUL_ERR_OS_RS_OPEN));
+    EXPECT_TRUE(boxes.shown[0].text.startsWith(text.left(text.indexOf(QLatin1Char('%')))))
+        << boxes.shown[0].text.toStdString();
+    EXPECT_TRUE(boxes.shown[0].text.contains(QStringLiteral("COM1")));
+    EXPECT_FALSE(Control(1628)->isEnabled());
+}
+
+TEST_F(MainWindowTest, SilentControllerTimesOutAndStaysDisconnected) {
+    ASSERT_NO_FATAL_FAILURE(StartProgram());
+    sim::SimFaults faults;
+    faults.silent = 1000;
+    sim.SetFaults(faults);
+    Click(1013);
+    EXPECT_EQ(main->LineState(), 0);
+    ASSERT_EQ(boxes.shown.size(), 1u);
+    EXPECT_EQ(boxes.shown[0].text, ErrorText(ZUL_ERR_COMM_TIMEOUT));
+    EXPECT_EQ(boxes.shown[0].style, kMbError);
+    // The link was closed again: a second attempt with a live emulator connects.
+    sim.SetFaults({});
+    Click(1013);
+    EXPECT_EQ(main->LineState(), 1);
+}
+
+TEST_F(MainWindowTest, LostLinkShowsTheDeviceErrorAndTheDisconnectedLook) {
+    ASSERT_NO_FATAL_FAILURE(StartProgram());
+    Connect();
+    sim.Stop();
+    QTRY_COMPARE_WITH_TIMEOUT(main->LineState(), 0, 10000);
+    QTRY_COMPARE_WITH_TIMEOUT(static_cast<int>(boxes.shown.size()), 1, 5000);
+    EXPECT_EQ(boxes.shown[0].text, ErrorText(ZUL_ERR_RS_DEVICE, "COM1"));
+    EXPECT_EQ(boxes.shown[0].style, kMbError);
+    EXPECT_FALSE(Control(1628)->isEnabled());
+    EXPECT_TRUE(main->isEnabled());  // enabled again after the box
+}
+
+TEST_F(MainWindowTest, BankSelectorSwitchesBothBanksAndSendsNothing) {
+    ASSERT_NO_FATAL_FAILURE(StartProgram());
+    Connect();
+    auto* selector = Control<QComboBox>(1097);
+    ASSERT_EQ(selector->count(), 16);
+    selector->setCurrentIndex(5);
+    EXPECT_EQ(Store().GetInt<kAppCurMemNo>(), 5);
+    EXPECT_EQ(Store().GetInt<kCtrlCurMemNo>(), 5);
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(sim.ReceivedFrames().empty());
+}
+
+}  // namespace
+}  // namespace zul::test

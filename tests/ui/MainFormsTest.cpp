@@ -1,0 +1,198 @@
+// The main window's other commands: the association tool and its exit codes, the software
+// settings form (OK and Cancel), the output pictures, the compact view and the recent files.
+#include "MainWindowFixture.h"
+
+#include <sys/stat.h>
+
+#include <QComboBox>
+#include <QImage>
+#include <QLabel>
+#include <QTableWidget>
+
+#include "settings/MessageTexts.h"
+#include "ui/forms/SoftwareSettingsForm.h"
+#include "ui/framework/QtText.h"
+#include "ui/main/AssociationTool.h"
+
+namespace zul::test {
+namespace {
+
+// A stand-in for qvm8-assoc that records its arguments and ends with code.
+std::string FakeAssociationTool(const TestHome& home, int code) {
+    const std::string path = home.Path("assoc-" + std::to_string(code) + ".sh");
+    WriteFileText(path, "#!/bin/sh\necho \"$@\" > \"" + home.Path("assoc-args") + "\"\nexit " +
+                            std::to_string(code) + "\n");
+    ::chmod(path.c_str(), 0755);
+    return path;
+}
+
+TEST_F(MainWindowTest, AssociationDoneNoticesFollowTheExitCodes) {
+    ASSERT_NO_FATAL_FAILURE(StartProgram());
+    main->SetAssociationTool(QString::fromStdString(FakeAssociationTool(home, 1)));
+    boxes.answers = {kAnswerYes};
+    main->ChangeFileAssociation(true);
+    ASSERT_EQ(boxes.shown.size(), 2u);
+    EXPECT_EQ(boxes.shown[0].style, kMbYesNo);
+    EXPECT_EQ(boxes.shown[1].text, MessageText(kMsgUpdateAssocDone));
+    EXPECT_EQ(ReadFileText(home.Path("assoc-args")), std::to_string(::getpid()) + " /register\n");
+
+    // Exit code 1 after removing is not the removal's success: nothing is shown.
+    boxes.shown.clear();
+    boxes.answers = {kAnswerYes};
+    main->ChangeFileAssociation(false);
+    EXPECT_EQ(boxes.shown.size(), 1u);
+    EXPECT_EQ(ReadFileText(home.Path("assoc-args")), std::to_string(::getpid()) + " /unregister\n");
+
+    main->SetAssociationTool(QString::fromStdString(FakeAssociationTool(home, 2)));
+    boxes.shown.clear();
+    boxes.answers = {kAnswerYes};
+    main->ChangeFileAssociation(false);
+    ASSERT_EQ(boxes.shown.size(), 2u);
+    EXPECT_EQ(boxes.shown[1].text, MessageText(kMsgDeleteAssocDone));
+    EXPECT_TRUE(main->isEnabled());
+}
+
+TEST_F(MainWindowTest, AssociationNoRunsNothingAndAFailedLaunchIsReported) {
+    ASSERT_NO_FATAL_FAILURE(StartProgram());
+    main->SetAssociationTool(QString::fromStdString(FakeAssociationTool(home, 1)));
+    boxes.answers = {kAnswerNo};
+    main->ChangeFileAssociation(true);
+    EXPECT_EQ(boxes.shown.size(), 1u);
+    EXPECT_FALSE(fs::exists(home.Path("assoc-args")));
+
+    main->SetAssociationTool(QString::fromStdString(home.Path("no-such-tool")));
+    boxes.shown.clear();
+    boxes.answers = {kAnswerYes};
+    main->ChangeFileAssociation(true);
+    ASSERT_EQ(boxes.shown.size(), 2u);
+    EXPECT_EQ(boxes.shown[1].style, kMbError);
+    EXPECT_TRUE(boxes.shown[1].text.contains(QStringLiteral("no-such-tool")));
+}
+
+TEST(AssociationTool, LaunchFailureAndCrashGiveTheReservedCodes) {
+    TestHome home;
+    EXPECT_EQ(ui::RunAssociationTool(QString::fromStdString(home.Path("missing")), 1, true),
+              ui::kAssocLaunchFailed);
+    const std::string crash = home.Path("crash.sh");
+    WriteFileText(crash, "#!/bin/sh\nkill -SEGV $$\n");
+    ::chmod(crash.c_str(), 0755);
+    EXPECT_EQ(ui::RunAssociationTool(QString::fromStdString(crash), 1, true),
+              ui::kAssocLaunchError);
+}
+
+ui::SoftwareSettingsForm* OpenSoftwareForm(ui::MainWindow* main) {
+    main->OpenChild(ui::ChildWindow::kSoftwareSettings);
+    return qobject_cast<ui::SoftwareSettingsForm*>(main->Child(ui::ChildWindow::kSoftwareSettings));
+}
+
+TEST_F(MainWindowTest, SoftwareSettingsOkAssignsCancelDoesNot) {
+    ASSERT_NO_FATAL_FAILURE(StartProgram());
+    ui::SoftwareSettingsForm* form = OpenSoftwareForm(main);
+    ASSERT_NE(form, nullptr);
+    // While it is open its menu item is unavailable.
+    auto* timeout = form->findChild<QComboBox*>(QStringLiteral("ctrl1024"));
+    auto* aliases = form->findChild<QTableWidget*>(QStringLiteral("ctrl2108"));
+    ASSERT_NE(timeout, nullptr);
+    ASSERT_NE(aliases, nullptr);
+    timeout->setCurrentIndex(timeout->findData(4));
+    aliases->item(3, 0)->setText(QStringLiteral("Line 3"));
+    form->close();  // Cancel: nothing assigned
+    QTRY_VERIFY_WITH_TIMEOUT(main->Child(ui::ChildWindow::kSoftwareSettings) == nullptr, 2000);
+    EXPECT_EQ(Store().GetInt<kSoftRs232cTimeout>(), 0);
+    EXPECT_EQ(Store().GetText<kSoftMemAlias>(3), "");
+
+    form = OpenSoftwareForm(main);
+    ASSERT_NE(form, nullptr);
+    timeout = form->findChild<QComboBox*>(QStringLiteral("ctrl1024"));
+    aliases = form->findChild<QTableWidget*>(QStringLiteral("ctrl2108"));
+    timeout->setCurrentIndex(timeout->findData(4));
+    aliases->item(3, 0)->setText(QStringLiteral("Line 3"));
+    Store().SetInt<kHeadSetupMode>(2, 0, 0);  // another window's change meanwhile
+    ASSERT_TRUE(form->Accept());
+    EXPECT_EQ(Store().GetInt<kSoftRs232cTimeout>(), 4);
+    EXPECT_EQ(Store().GetText<kSoftMemAlias>(3), "Line 3");
+    EXPECT_EQ(Store().GetInt<kHeadSetupMode>(0, 0), 2);  // kept
+    // The bank selector shows the alias.
+    EXPECT_TRUE(Control<QComboBox>(1097)->itemText(3).endsWith(QStringLiteral(" Line 3")))
+        << Control<QComboBox>(1097)->itemText(3).toStdString();
+}
+
+TEST_F(MainWindowTest, PortListShowsWhereEachComNameLeads) {
+    ASSERT_NO_FATAL_FAILURE(StartProgram());
+    ui::SoftwareSettingsForm* form = OpenSoftwareForm(main);
+    ASSERT_NE(form, nullptr);
+    auto* ports = form->findChild<QComboBox*>(QStringLiteral("ctrl1023"));
+    ASSERT_NE(ports, nullptr);
+    ASSERT_GE(ports->count(), 2);
+    // --device leads every port of this run to the emulator.
+    EXPECT_TRUE(ports->itemText(1).startsWith(QStringLiteral("COM2")));
+    EXPECT_TRUE(ports->itemText(1).contains(QString::fromStdString(home.Path("com1"))))
+        << ports->itemText(1).toStdString();
+    form->close();
+}
+
+void WritePicture(const std::string& folder, const std::string& name) {
+    fs::create_directories(folder);
+    QImage image(40, 30, QImage::Format_RGB32);
+    image.fill(Qt::blue);
+    ASSERT_TRUE(image.save(QString::fromStdString(folder + "/" + name), "JPEG"));
+}
+
+TEST_F(MainWindowTest, PicturesFollowThePatternsAndHideWhenMissing) {
+    ASSERT_NO_FATAL_FAILURE(StartProgram());
+    const std::string folder = home.Path("pictures");
+    WritePicture(folder, "xx068.jpg");
+    WritePicture(folder, "ns000.jpg");
+    Store().SetText<kAppImageFolder>(folder);
+    Store().SetInt<kOutOutPattern>(5, 0, 0);
+    Store().SetInt<kOutOutPattern>(7, 0, 1);
+    main->DrawPictures();
+    EXPECT_EQ(main->PictureFile(1103), QStringLiteral("xx068.jpg"));
+    EXPECT_FALSE(Control(1103)->isHidden());
+    EXPECT_TRUE(Control(1105)->isHidden());  // "00000.jpg" is not there
+
+    Store().SetInt<kOutOutPattern>(0, 0, 0);
+    main->DrawPictures();
+    EXPECT_EQ(main->PictureFile(1105), QStringLiteral("ns000.jpg"));
+    EXPECT_FALSE(Control(1105)->isHidden());
+
+    // A pattern no controller has (a hand-edited file) hides the combination picture.
+    Store().SetInt<kOutOutPattern>(40, 0, 1);
+    main->DrawPictures();
+    EXPECT_TRUE(Control(1103)->isHidden());
+    EXPECT_TRUE(main->PictureFile(1103).isEmpty());
+}
+
+TEST_F(MainWindowTest, CompactViewHidesTheSettingsAndShortensTheWindow) {
+    ASSERT_NO_FATAL_FAILURE(StartProgram());
+    const QStringList captions = CaptionList(Ui().FindById(1015)->caption);
+    EXPECT_EQ(Control<QAbstractButton>(1015)->text(), captions[0]);
+    Click(1015);
+    EXPECT_FALSE(main->IsExpanded());
+    EXPECT_FALSE(Control(1620)->isVisible());
+    EXPECT_FALSE(Control(1628)->isVisible());
+    EXPECT_TRUE(Control(1013)->isVisible());
+    EXPECT_EQ(Control<QAbstractButton>(1015)->text(), captions[1]);
+    const int compactHeight = main->height();
+    Click(1015);
+    EXPECT_TRUE(Control(1620)->isVisible());
+    EXPECT_EQ(Control<QAbstractButton>(1015)->text(), captions[0]);
+    const int fullHeight = main->height();
+    EXPECT_LT(compactHeight, fullHeight);
+    Click(1015);
+    EXPECT_EQ(main->height(), compactHeight);
+}
+
+TEST_F(MainWindowTest, TitleAndTabsComeFromTheRecords) {
+    ASSERT_NO_FATAL_FAILURE(StartProgram());
+    EXPECT_EQ(main->windowTitle(), CaptionText(Ui().FindById(102)->caption));
+    auto* tabs = Control<QTabWidget>(1620);
+    ASSERT_EQ(tabs->count(), 5);
+    const QStringList titles = CaptionList(Ui().FindById(1620)->caption);
+    for (int i = 0; i < 5; ++i) {
+        EXPECT_EQ(tabs->tabText(i), titles[i]);
+    }
+}
+
+}  // namespace
+}  // namespace zul::test

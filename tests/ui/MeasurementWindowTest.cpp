@@ -1,0 +1,347 @@
+// The measurement window against the emulated controller: what a cycle sends, what the window
+// shows, what its buttons send, and when it must not poll.
+#include <QAction>
+#include <QCheckBox>
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTest>
+
+#include "MeasurementBufferingFixture.h"
+#include "app/ConnectSequence.h"
+#include "measurement/FormatMeasuredValue.h"
+#include "settings/UiDefinition.h"
+#include "ui/framework/QtText.h"
+#include "ui/measurement/MeasurementRules.h"
+#include "ui/measurement/MeasurementWnd.h"
+#include "ui/measurement/TrendStrip.h"
+
+namespace zul::test {
+namespace {
+
+constexpr int kWaitMs = 5000;
+
+class MeasurementWindowTest : public WindowEmulatorTest {
+protected:
+    void SetUp() override {
+        WindowEmulatorTest::SetUp();
+        app.Store().SetInt<kSoftMeasureCycle>(1);
+    }
+    void CloseWindows() override { wnd.reset(); }
+
+    CMeasurementWnd& Open() {
+        wnd = std::make_unique<CMeasurementWnd>(app, nullptr);
+        wnd->show();
+        return *wnd;
+    }
+    // Waits for the next cycle that came back.
+    bool WaitCycle() {
+        QSignalSpy spy(wnd.get(), &CMeasurementWnd::cycleFinished);
+        return spy.wait(kWaitMs);
+    }
+    template <class T>
+    T* Ctrl(int id) {
+        return wnd->findChild<T*>(QString("ctrl%1").arg(id));
+    }
+    QColor LampColor(int id) { return Ctrl<QLabel>(id)->palette().color(QPalette::Window); }
+    QColor RecordColor(int id, int which) {
+        const UiControlRecord* r = app.Ui().FindById(id);
+        const int32_t refs[] = {0, r->color1, r->color2, r->color3, r->color4};
+        return ColorFromRef(refs[which]);
+    }
+    QString ExpectedValueText(int out) {
+        const int32_t bank = app.Store().GetInt<kAppCurMemNo>();
+        return ToQString(FormatMeasuredValue(app.Store().GetDouble<kMeasMeasureValue>(out),
+                                             app.Store().GetInt<kOutDispDigit>(bank, out),
+                                             app.Micron())) +
+               ToQString(app.Ui().FindById(out == 0 ? 1190 : 1198)->unit);
+    }
+
+    std::unique_ptr<CMeasurementWnd> wnd;
+};
+
+TEST_F(MeasurementWindowTest, OneCycleSendsTheThirteenCommandsInOrder) {
+    Open();
+    ASSERT_TRUE(WaitCycle());
+    wnd->LockPolling(true);  // no further cycle mixes into the trace
+    std::vector<std::string> frames = WithoutBcc(sim.ReceivedFrames());
+    ASSERT_GE(frames.size(), 13u);
+    frames.resize(13);
+    const std::vector<std::string> expected = {
+        "%EE#RMB5", "%EE#RZS3", "%EE#RZS4", "RDD02807", "RDD03007", "%EE#RTI3", "%EE#RTI4",
+        "%EE#RRS3", "%EE#RRS4", "%EE#RLR1", "%EE#RLR2", "%EE#ROA3", "%EE#ROA4"};
+    for (size_t i = 0; i < expected.size(); ++i) {
+        EXPECT_NE(frames[i].find(expected[i]), std::string::npos)
+            << "frame " << i << ": " << frames[i] << " expected " << expected[i];
+    }
+}
+
+TEST_F(MeasurementWindowTest, ShowsValuesAndLampsFromTheStore) {
+    sim.SetFixedDisplacement(0, 1.25);
+    Open();
+    ASSERT_TRUE(WaitCycle());
+    ASSERT_TRUE(WaitCycle());
+    wnd->LockPolling(true);
+    EXPECT_EQ(Ctrl<QLabel>(1190)->text(), ExpectedValueText(0));
+    EXPECT_EQ(Ctrl<QLabel>(1198)->text(), ExpectedValueText(1));
+    EXPECT_TRUE(Ctrl<QLabel>(1190)->text().endsWith("mm"));
+    // Every lamp shows the connected colour of its state.
+    const std::vector<std::pair<int, int32_t>> lamps = {
+        {1186, app.Store().GetInt<kMeasAlarmState>(0)},
+        {1187, app.Store().GetInt<kMeasHiState>(0)},
+        {1188, app.Store().GetInt<kMeasGoState>(0)},
+        {1189, app.Store().GetInt<kMeasLowState>(0)},
+        {1573, app.Store().GetInt<kMeasStrobe>(0)}};
+    for (const auto& [id, state] : lamps) {
+        EXPECT_EQ(LampColor(id), RecordColor(id, state != 0 ? 3 : 1)) << id;
+        EXPECT_FALSE(Ctrl<QLabel>(id)->accessibleName().isEmpty());
+    }
+    EXPECT_TRUE(Ctrl<QPushButton>(1191)->isEnabled());
+    EXPECT_TRUE(Ctrl<QPushButton>(1950)->isEnabled());
+    EXPECT_EQ(wnd->Trend(0).Count(), size_t(wnd->CyclesCompleted()));
+}
+
+TEST_F(MeasurementWindowTest, MeasureCycleSetsThePeriod) {
+    app.Store().SetInt<kSoftMeasureCycle>(3);
+    Open();
+    ASSERT_TRUE(WaitCycle());
+    QElapsedTimer clock;
+    clock.start();
+    ASSERT_TRUE(WaitCycle());
+    // Three ticks of 100 ms count after the previous cycle came back; the first of them may
+    // come at once, so at least two whole periods pass.
+    EXPECT_GE(clock.elapsed(), 195);
+}
+
+TEST_F(MeasurementWindowTest, HoldFreezesTheOutputWhileTheOtherFollows) {
+    sim.SetFixedDisplacement(0, 1.0);
+    Open();
+    ASSERT_TRUE(WaitCycle());
+    ASSERT_TRUE(WaitCycle());
+    QTest::mouseClick(Ctrl<QPushButton>(1202), Qt::LeftButton);
+    EXPECT_TRUE(wnd->IsHeld(0));
+    EXPECT_FALSE(wnd->IsHeld(1));
+    EXPECT_EQ(Ctrl<QPushButton>(1202)->palette().color(QPalette::Button), RecordColor(1202, 2));
+    const QString frozen = Ctrl<QLabel>(1190)->text();
+    sim.SetFixedDisplacement(0, 2.5);
+    sim.SetFixedDisplacement(1, 0.75);
+    ASSERT_TRUE(WaitCycle());
+    ASSERT_TRUE(WaitCycle());
+    EXPECT_NE(ExpectedValueText(0), frozen);        // the controller moved on ...
+    EXPECT_EQ(Ctrl<QLabel>(1190)->text(), frozen);  // ... the held output did not
+    EXPECT_EQ(Ctrl<QLabel>(1198)->text(), ExpectedValueText(1));
+    QTest::mouseClick(Ctrl<QPushButton>(1202), Qt::LeftButton);
+    ASSERT_TRUE(WaitCycle());
+    EXPECT_EQ(Ctrl<QLabel>(1190)->text(), ExpectedValueText(0));
+}
+
+TEST_F(MeasurementWindowTest, LinkedHoldHoldsBoth) {
+    Open();
+    Ctrl<QCheckBox>(1938)->setChecked(true);
+    QTest::mouseClick(Ctrl<QPushButton>(1574), Qt::LeftButton);
+    EXPECT_TRUE(wnd->IsHeld(0));
+    EXPECT_TRUE(wnd->IsHeld(1));
+}
+
+TEST_F(MeasurementWindowTest, LinkedResetSendsOwnOutputFirstWithItsValue) {
+    Open();
+    ASSERT_TRUE(WaitCycle());
+    const int32_t reset2 = app.Store().GetInt<kMeasReset>(1);
+    Ctrl<QCheckBox>(1938)->setChecked(true);
+    sim.ClearReceivedFrames();
+    QTest::mouseClick(Ctrl<QPushButton>(1201), Qt::LeftButton);
+    const std::string value = reset2 == 0 ? "00001" : "00000";
+    const auto writes = WithoutBcc(FramesStartingWith(sim.ReceivedFrames(), "%EE#WRS"));
+    ASSERT_EQ(writes.size(), 2u);
+    EXPECT_EQ(writes[0], "%EE#WRS4" + value);
+    EXPECT_EQ(writes[1], "%EE#WRS3" + value);
+    EXPECT_TRUE(Ctrl<QPushButton>(1201)->isEnabled());
+}
+
+TEST_F(MeasurementWindowTest, ZeroSetAndTimingSendOneOutputWithoutLink) {
+    Open();
+    ASSERT_TRUE(WaitCycle());
+    sim.ClearReceivedFrames();
+    QTest::mouseClick(Ctrl<QPushButton>(1191), Qt::LeftButton);
+    QTest::mouseClick(Ctrl<QPushButton>(1200), Qt::LeftButton);
+    const auto frames = sim.ReceivedFrames();
+    const auto zs = WithoutBcc(FramesStartingWith(frames, "%EE#WZS"));
+    const auto ti = WithoutBcc(FramesStartingWith(frames, "%EE#WTI"));
+    ASSERT_EQ(zs.size(), 1u);
+    ASSERT_EQ(ti.size(), 1u);
+    EXPECT_EQ(zs[0].substr(0, 8), "%EE#WZS3");
+    EXPECT_EQ(ti[0].substr(0, 8), "%EE#WTI4");
+}
+
+TEST_F(MeasurementWindowTest, ResetWhileHeldSendsFromTheLiveState) {
+    Open();
+    ASSERT_TRUE(WaitCycle());
+    ASSERT_EQ(app.Store().GetInt<kMeasReset>(0), 0);
+    QTest::mouseClick(Ctrl<QPushButton>(1202), Qt::LeftButton);  // hold OUT1
+    QTest::mouseClick(Ctrl<QPushButton>(1193), Qt::LeftButton);  // reset on
+    ASSERT_TRUE(WaitCycle());
+    ASSERT_TRUE(WaitCycle());
+    ASSERT_EQ(app.Store().GetInt<kMeasReset>(0), 1);
+    sim.ClearReceivedFrames();
+    QTest::mouseClick(Ctrl<QPushButton>(1193), Qt::LeftButton);  // must switch it off again
+    const auto writes = WithoutBcc(FramesStartingWith(sim.ReceivedFrames(), "%EE#WRS"));
+    ASSERT_EQ(writes.size(), 1u);
+    EXPECT_EQ(writes[0], "%EE#WRS300000");
+}
+
+TEST_F(MeasurementWindowTest, LaserButtonsSendTheInvertedLaserState) {
+    Open();
+    ASSERT_TRUE(WaitCycle());
+    const int32_t bank = app.Store().GetInt<kAppCurMemNo>();
+    const int32_t offB = app.Store().GetInt<kHeadLaserOff>(bank, 1);
+    EXPECT_EQ(Ctrl<QPushButton>(1951)->palette().color(QPalette::Button),
+              RecordColor(1951, offB == 0 ? 2 : 1));
+    sim.ClearReceivedFrames();
+    QTest::mouseClick(Ctrl<QPushButton>(1951), Qt::LeftButton);
+    const auto writes = WithoutBcc(FramesStartingWith(sim.ReceivedFrames(), "%EE#WLR"));
+    ASSERT_EQ(writes.size(), 1u);
+    EXPECT_EQ(writes[0], std::string("%EE#WLR2") + (offB == 0 ? "00001" : "00000"));
+    ASSERT_TRUE(WaitCycle());
+    EXPECT_EQ(app.Store().GetInt<kHeadLaserOff>(bank, 1), offB == 0 ? 1 : 0);
+}
+
+TEST_F(MeasurementWindowTest, NoCycleWhileLocked) {
+    Open();
+    ASSERT_TRUE(WaitCycle());
+    wnd->LockPolling(true);
+    sim.ClearReceivedFrames();
+    QSignalSpy spy(wnd.get(), &CMeasurementWnd::cycleFinished);
+    EXPECT_FALSE(spy.wait(600));
+    EXPECT_TRUE(FramesStartingWith(sim.ReceivedFrames(), "%EE#RMB5").empty());
+    wnd->LockPolling(false);
+    EXPECT_TRUE(spy.wait(kWaitMs));
+}
+
+TEST_F(MeasurementWindowTest, NotConnectedShowsTheNotConnectedLookAndSendsNothing) {
+    Open();
+    ASSERT_TRUE(WaitCycle());
+    wnd->LockPolling(true);
+    DisconnectController(app);
+    sim.ClearReceivedFrames();
+    wnd->LockPolling(false);
+    QSignalSpy spy(wnd.get(), &CMeasurementWnd::cycleFinished);
+    EXPECT_FALSE(spy.wait(500));
+    EXPECT_TRUE(sim.ReceivedFrames().empty());
+    for (int id : {1186, 1187, 1188, 1189, 1573, 1194, 1195, 1196, 1197, 1571}) {
+        const bool on = Ctrl<QLabel>(id)->property("lampOn").toBool();
+        EXPECT_EQ(LampColor(id), RecordColor(id, on ? 4 : 2)) << id;
+    }
+    for (int id : {1191, 1192, 1193, 1202, 1199, 1200, 1201, 1574, 1950, 1951}) {
+        EXPECT_FALSE(Ctrl<QPushButton>(id)->isEnabled()) << id;
+    }
+}
+
+TEST_F(MeasurementWindowTest, FreshLampsShowTheirNotConnectedOffColour) {
+    DisconnectController(app);
+    wnd = std::make_unique<CMeasurementWnd>(app, nullptr);
+    EXPECT_EQ(LampColor(1186), RecordColor(1186, 2));
+    EXPECT_EQ(LampColor(1571), RecordColor(1571, 2));
+}
+
+TEST_F(MeasurementWindowTest, DisplayMenuKeepsOneOutputAndStoresFormMode) {
+    Open();
+    QAction* out1 = wnd->findChild<QAction*>("ctrl32790");
+    QAction* out2 = wnd->findChild<QAction*>("ctrl32791");
+    EXPECT_TRUE(out1->isChecked() && out2->isChecked());
+    out1->trigger();
+    EXPECT_FALSE(wnd->Shown().out1);
+    EXPECT_FALSE(wnd->findChild<QWidget*>("outputPanel1")->isVisible());
+    EXPECT_FALSE(out2->isEnabled());  // OUT2 is the only output left
+    EXPECT_EQ(wnd->windowTitle(), "Measurement");
+    wnd.reset();
+    EXPECT_EQ(app.Store().GetInt<kMeasFormMode>(), 2);
+
+    app.Store().SetInt<kMeasFormMode>(1);
+    Open();
+    EXPECT_TRUE(wnd->Shown().out1);
+    EXPECT_FALSE(wnd->Shown().out2);
+    EXPECT_FALSE(wnd->findChild<QWidget*>("outputPanel2")->isVisible());
+    // A later request keeps what the user chose since.
+    wnd->findChild<QAction*>("ctrl32791")->trigger();
+    wnd->ApplySavedMode();
+    EXPECT_TRUE(wnd->Shown().out2);
+}
+
+TEST_F(MeasurementWindowTest, UnknownFormModeOpensWithBoth) {
+    app.Store().SetInt<kMeasFormMode>(7);
+    Open();
+    EXPECT_TRUE(wnd->Shown().out1 && wnd->Shown().out2);
+}
+
+TEST_F(MeasurementWindowTest, ClosingDuringACycleNeverUpdatesAnything) {
+    sim.SetLatency(std::chrono::milliseconds(30));
+    Open();
+    QSignalSpy closed(wnd.get(), &CMeasurementWnd::closed);
+    QTRY_VERIFY_WITH_TIMEOUT(wnd->IsCycleOutstanding(), kWaitMs);
+    wnd->close();
+    EXPECT_EQ(closed.size(), 1);
+    EXPECT_FALSE(wnd->IsCycleOutstanding());
+    EXPECT_EQ(app.Measurement()->CycleState(), 0);
+    wnd.reset();  // queued messages go with the window
+    QCoreApplication::processEvents();
+    // The measurement thread takes the next window's cycle.
+    Open();
+    EXPECT_TRUE(WaitCycle());
+}
+
+TEST_F(MeasurementWindowTest, ImageCaptureButtonRunsTheHook) {
+    Open();
+    int runs = 0;
+    wnd->SetImageCaptureHook([&runs] { ++runs; });
+    QSignalSpy spy(wnd.get(), &CMeasurementWnd::imageCaptureRequested);
+    QTest::mouseClick(wnd->findChild<QPushButton*>("ctrl1183"), Qt::LeftButton);
+    EXPECT_EQ(runs, 1);
+    EXPECT_EQ(spy.size(), 1);
+}
+
+TEST_F(MeasurementWindowTest, ACycleThatCannotBePostedDoesNotStopPolling) {
+    Open();
+    ASSERT_TRUE(WaitCycle());
+    app.Measurement()->Stop();  // posts to it fail from now on
+    QSignalSpy spy(wnd.get(), &CMeasurementWnd::cycleFinished);
+    EXPECT_FALSE(spy.wait(400));
+    // Every period tries again instead of waiting for an answer that cannot come.
+    EXPECT_FALSE(wnd->IsCycleOutstanding());
+}
+
+TEST(MeasurementRules, AlarmTextEntriesOutsideTheListAreEmpty) {
+    const QStringList list = {"", "low light", "high light"};
+    EXPECT_EQ(AlarmListEntry(list, 2), "high light");
+    EXPECT_EQ(AlarmListEntry(list, 3), "");
+    EXPECT_EQ(AlarmListEntry(list, -1), "");
+}
+
+TEST(MeasurementRules, FormModeRoundTrip) {
+    EXPECT_EQ(OutputsFromFormMode(1), (OutputsShown{true, false}));
+    EXPECT_EQ(OutputsFromFormMode(2), (OutputsShown{false, true}));
+    EXPECT_EQ(OutputsFromFormMode(-3), (OutputsShown{true, true}));
+    EXPECT_EQ(FormModeFromOutputs({false, true}), 2);
+    EXPECT_EQ(FormModeFromOutputs({true, true}), 0);
+}
+
+TEST(MeasurementRules, WriteCommandsSplitIntoTextAndTarget) {
+    EXPECT_EQ(InputWriteCommand(InputKind::kReset, 1).command, "%EE#WRS");
+    EXPECT_EQ(InputWriteCommand(InputKind::kReset, 1).target, 4);
+    EXPECT_EQ(InputWriteCommand(InputKind::kZeroSet, 0).target, 3);
+    EXPECT_EQ(LaserWriteCommand(1).command, "%EE#WLR");
+    EXPECT_EQ(LaserWriteCommand(1).target, 2);
+}
+
+TEST(TrendStrip, KeepsTheLastValuesOldestFirst) {
+    TrendStrip strip(nullptr, 3);
+    for (double v : {1.0, 2.0, 3.0, 4.0}) {
+        strip.AddValue(v);
+    }
+    ASSERT_EQ(strip.Count(), 3u);
+    EXPECT_EQ(strip.ValueAt(0), 2.0);
+    EXPECT_EQ(strip.ValueAt(2), 4.0);
+}
+
+}  // namespace
+}  // namespace zul::test
