@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The program against a paced emulator for the acquisition benchmarks: an Application on a
 // private home folder, connected over the emulator's pseudo-terminal, and a count of the
 // characters that cross the line (both directions, carriage returns included).

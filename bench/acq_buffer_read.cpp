@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Reading 2 x 32500 buffered values through the whole program from an emulator paced at
 // 921600 bit/s: the time the characters need on the line against the time the read takes.
 //   build/bench/bench_acq_buffer_read [repetitions]

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Repeated light-wave capture through the whole program from an emulator paced at 921600
 // bit/s: captures per second against what the line allows for the characters of one capture.
 //   build/bench/bench_acq_lightwave [captures]

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // One measurement cycle through the whole program from an emulator paced at 115200 bit/s:
 // the cycle's time against the time its characters need on the line.
 //   build/bench/bench_acq_measure [cycles] [unpaced]

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The floor under bench_acq_measure: the thirteen requests of one measurement cycle sent by a
 // bare client straight to an emulator paced at 115200 bit/s, one after another, each as soon
 // as the previous reply is complete. What this takes beyond the line time is the emulator's

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Read all settings from the emulator pacing its line at 115200 and at 921600 bit/s: the wire
 // time of every byte exchanged (10 bits per byte: start, 8 data, stop) against the elapsed
 // time of the transfer. A ratio near 1 means the tool adds almost nothing to the line time.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // CPU time of qvm8ctl start-up: "qvm8ctl --help", and "qvm8ctl info" against the emulator
 // (the whole run, so an upper bound for the CPU spent before the first frame).
 #include <fcntl.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // CPU cost of decoding and storing one full buffering read: 2 x 32500 values in "%EE#RLB"
 // replies of at most 2900 values, as the read sequence receives them.
 //   bench_buffering_decode [repetitions]

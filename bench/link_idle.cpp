@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Idle cost of an open link: both communication threads running, the serial transport open on
 // a pseudo-terminal, nothing sent. Prints the process's CPU time as a share of one core.
 //   build/bench/bench_link_idle [seconds]

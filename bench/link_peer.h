@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A controller stand-in for the link benchmarks: the master side of a pseudo-terminal that
 // answers every "%EE#RMC" request at once with "%EE$RMC00003".
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Round trips through both communication threads and the serial transport: ReadWord in a loop
 // over a pseudo-terminal whose peer answers at once. Prints round trips per second and the
 // median and 99th percentile of one round trip.

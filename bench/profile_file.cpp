@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Load and save of a profile file the size of a full settings file (3000 keys in 16 memory-bank
 // sections plus software sections), through cache mode as the settings store uses it.
 // Also a data file of 65000 rows in one CSV block (a full buffering data file).

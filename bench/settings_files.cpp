@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Load and save of a full settings file (all 16 memory banks, every persistent item) through
 // the settings store, and load of the shipped UI definition with its completeness check.
 // Prints the best and median time of each step over several runs.

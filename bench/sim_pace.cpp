@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // How closely the emulator's --pace follows the line speed: for several speeds, the time a
 // reply takes to arrive (first to last byte) and a whole request/reply exchange, against what
 // the line would take (10 bits per character, 8N1).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Timing for the widget benchmarks: wall time, and the CPU time of the GUI thread, which a
 // machine busy with other work disturbs much less.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The buffering window with 2 x 65000 values: (1) from the last value of a read to graphs,
 // tables and statistics shown (target: under 60 ms); (2) one step of dragging a number line,
 // with the statistics between the lines recomputed and the graph redrawn (target: under 16 ms).

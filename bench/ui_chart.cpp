@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // CTChart: a full redraw of two series of 65000 points each on the offscreen platform.
 //   QT_QPA_PLATFORM=offscreen build/bench/bench_ui_chart [redraws]
 // Prints the median redraw time in milliseconds, wall and GUI-thread CPU (target: median under

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // CGridCtrl: filled with 65000 rows (number, value, state; red text for some values, green
 // background for alternate runs of rows), scrolled to the last row and painted, on the
 // offscreen platform.

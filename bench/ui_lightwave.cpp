@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The light-wave window and the configuration list against the emulator paced at 921600 bit/s:
 //   QT_QPA_PLATFORM=offscreen build/bench/bench_ui_lightwave [seconds of capture]
 // Prints: the median time to draw one new frame of both heads with three snapshots each

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The measurement window: (1) one display refresh as after a finished cycle, repaint included
 // (target: under 1 ms); (2) the GUI thread's CPU while the window polls the emulated controller
 // every 100 ms (target: under 5 % of one core).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Shared by the measurement and buffering window benchmarks: the shipped UI definition with
 // the records of both windows appended, written to a temporary file.
 #pragma once

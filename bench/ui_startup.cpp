@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Start-up of the desktop program: "qvm8-zul --simulate" on the offscreen platform, from the
 // spawn to the main window shown with the event loop running (the program writes a byte on
 // the descriptor named by QVM8_ZUL_SHOWN_FD then), and its resident memory at that moment.

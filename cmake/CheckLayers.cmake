@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Fails when a source file includes a header of a layer above or beside its own, or when a file
 # outside src/ui includes a Qt header. Run as: cmake -DSRC=<src folder> -P CheckLayers.cmake
 # Layers, lowest first: base, link, settings, then measurement, buffering, lightwave and adjust

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Checks an installation and the Debian package made from a build folder:
 #   scripts/check-install.sh BUILD_DIR [PACKAGE.deb]
 # 1. installs the build into a scratch DESTDIR (prefix /usr) and checks that every expected file

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs the Debian packages the build and the tests need, only those that are missing.
 # Works as root and through sudo. Usage: scripts/deps.sh [--packaging] [extra packages...]
 #   --packaging  also what building and checking the Debian package needs (scripts/package.sh,

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Builds the programs as a Release and makes the Debian package qvm8-zul_<version>_<arch>.deb.
 #   scripts/package.sh                       build in build-package/, package there
 #   scripts/package.sh --build-dir DIR       another build folder

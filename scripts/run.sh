@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs what is missing, builds everything and starts the desktop program against its
 # built-in emulated controller (qvm8-zul --simulate). Without a display it says so, writes the
 # pictures of the windows into build/screenshots/ instead, and runs the command-line companion

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The two points of an analog scaling (measure value and voltage) or of a calibration (measure
 // value and correct value), as the adjustment forms hold them. A field that holds no valid
 // number is empty.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The scaling and calibration sequences the adjustment forms run: apply the point set (value
 // commands in order, range checks, validity, execute; the cancel command on any failure), take
 // the current measured value into a point, and the word write that opens a calibration.

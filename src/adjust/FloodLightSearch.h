@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The automatic flood-light search of one head: start the search in the controller, poll its
 // progress about once a second, and read and store the result once the controller reports the
 // search ended. Driven by its owner's 100 ms ticks and by the completions of its polls, all on

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Window messages the application sends to the main window of a front end.
 #pragma once
 

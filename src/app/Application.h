@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The one application object every front end shares: it owns the settings store, the UI
 // definition, the worker threads, the option records, the firmware version with its threshold
 // list and the reservation of the settings file, and runs the start-up and shutdown steps in

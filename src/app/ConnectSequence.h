@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Connecting to the controller and identifying it, as the main window's connect button does.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Lets the desktop open the tool's data files like CSV files.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window's memory-bank commands: save the controller's current bank, initialise it,
 // initialise all banks. Each asks its question first and shows its notice when done.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The option records of the UI definition that the application reads at start-up: the version
 // threshold list ("ZUL_MODE_V"), the micrometre display ("ZUL_MODE_MICRON") and the reconnect
 // settings ("ZUL_RECONNECT_TIME", "ZUL_RECONNECT_RETRY").

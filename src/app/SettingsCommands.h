@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The settings transfers as the application runs them: on a private copy of the main store,
 // with the main store updated only after a successful read.
 #pragma once

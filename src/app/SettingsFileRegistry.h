@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The list of settings files that running instances hold, shared by every instance of the user.
 //
 // The list lives in a block file of 10240 bytes in $XDG_RUNTIME_DIR (fallback: the user's cache

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/StoreSources.h"
 
 #include "settings/SettingItem.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The settings store seen through the small interfaces the link layer asks for: the link
 // settings of the communication threads, the log thread's options and the controller state the
 // memory-bank check reads.

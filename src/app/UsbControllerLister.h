@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The settings store's view of the attached USB controllers: the link layer's device listing,
 // handed on as it is.
 #pragma once

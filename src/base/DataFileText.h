@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Text helpers shared by the buffering and light-wave data files: CSV rows, locale-independent
 // number formatting and parsing, and the options the files take from the software settings.
 #pragma once

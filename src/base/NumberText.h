@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The tool's one decimal and one hexadecimal number parser, in two forms:
 // - strict forms for texts that must be exactly a number (reply fields of the controller):
 //   the whole text is checked, every character must belong to the number, and a value outside

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Per-user folders and path helpers. Paths use "/" as separator.
 #pragma once
 

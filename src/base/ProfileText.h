@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Text rules of the profile (sections-and-keys) files: line split, trimming, quoting, escaping
 // and comma lists. Texts are UTF-8 byte strings.
 #pragma once

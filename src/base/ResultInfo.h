@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Result codes and the result record every fallible operation fills.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The block that holds one buffering result: header, the values of OUT1 and OUT2, what the
 // statistics derived from them, and the file options. Preallocated for the largest run, so that
 // a transfer allocates nothing; one mutex guards the whole block.

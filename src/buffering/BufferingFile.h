@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The buffering data file (extension "bfd") and its CSV export: the settings of the run, the
 // statistics of both outputs and the values as one CSV block.
 #pragma once

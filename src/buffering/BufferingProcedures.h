@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The buffering commands that run synchronously on the caller's thread: whether buffering is
 // running, writing the buffering settings of a memory bank and starting, reading the settings
 // back, and stopping.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The record the buffering window and the buffering thread exchange, and the thread's message
 // numbers.
 #pragma once

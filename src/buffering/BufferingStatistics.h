@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Statistics of the buffered values of one output, as the buffering window shows them and the
 // buffering data file stores them.
 #pragma once

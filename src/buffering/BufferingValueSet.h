@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The 25 signed slots that describe one buffering run: settings, per-output states, counts and
 // the judgement results kept by the buffering window.
 #pragma once

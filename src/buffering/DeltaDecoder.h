@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Decoding of one "%EE#RLB" reply: an absolute first value followed by signed differences in
 // millionths of the value unit.
 #pragma once

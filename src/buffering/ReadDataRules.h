@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The data-handling steps of reading a buffering result: sanitising the values read from the
 // controller, preparing the header, planning the value blocks and storing each decoded block.
 // Pure functions over a BufferingValueSet and BufferingData; the thread drives them.

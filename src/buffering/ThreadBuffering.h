@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The buffering worker thread: monitors a running buffering until every involved output is
 // complete, reads the buffering state, and transfers the stored values of OUT1 and OUT2 into
 // the attached BufferingData, in blocks of at most 2900 values per request. Every command is an

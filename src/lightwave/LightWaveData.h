@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The light-wave block shared by the capture, the window and the data file: the current frame
 // of each head, a history of at most 1024 frames per head, three snapshots per head, and the
 // file options. One mutex guards all of it.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The light-wave data file (extension "lwd") and its CSV export: the frame histories of both
 // heads and their six snapshots as CSV blocks.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // One captured received-light frame of a sensor head: header words, 1024 samples and one
 // further word, held as 1040 signed fields numbered 1 to 1040.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The words one capture reads from the controller's data area: the addresses in the order they
 // were inserted, the "%EE#RDD" reads that cover them, and the words received for each read.
 #pragma once

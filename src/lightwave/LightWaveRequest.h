@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The record of one light-wave capture and the light-wave thread's message numbers.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The light-wave worker thread: one capture triggers the controller's waveform area, reads it
 // back (the frame area of both heads, and the two extra words on newer firmware) and stores the
 // two frames as the current frames of the attached LightWaveData.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the request builders need from the communication controller: submit a request and wait
 // for its end, or submit it and let it go.
 #pragma once

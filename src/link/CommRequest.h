@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The record a requester hands to the communication controller: the request text, how its
 // reply is recognised, and how the finished request goes back to the requester.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Every command string the tool sends to the controller. A command string is the frame start
 // "%EE#" and the mnemonic, sometimes followed by a fixed digit that belongs to the command.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Two small operations on top of the builders: the controller's identification, and the check
 // that the controller works in the memory bank the tool shows.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A manual-reset event: once Set, every waiter passes until Reset.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The fixed-width text fields inside the data part of a frame, and the version text.
 // Writers put a field at a write cursor (overwriting what stands there, appending at the end).
 // Reply data is read with the Take readers: a field must be there in full and every character

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The command frame: "%EE#" + mnemonic + data + BCC + CR out, "%EE$"/"%EE!" replies in.
 // Pure byte-string functions with no thread or transport dependency.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Which received frames the frame extraction dropped, and why. The extraction drops a corrupted
 // frame silently (a good frame behind it must still be found); the link reports what it
 // dropped, so that a reply lost to a bad block check is not mistaken for a silent controller.

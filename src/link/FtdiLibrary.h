@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // libftdi1, loaded with dlopen on first use. Only the functions the USB transport needs are
 // bound; the library's context and device types stay opaque. A missing library (or one that
 // lacks a needed function) leaves the object unloaded, and every user then behaves as if no

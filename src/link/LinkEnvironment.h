@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Values the application owns and the link threads read: the reconnect mode flag with its
 // time and retry count, and the firmware version with its threshold list. The Application
 // holds one LinkEnvironment (or derives from it) and passes it to both link threads.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Message numbers of the two communication threads and of their window notification.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The record between the communication controller and the raw communication thread: an outbound
 // frame text to transmit, or an inbound received frame text.
 #pragma once

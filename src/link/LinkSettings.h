@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The software settings the link threads use, and where they come from. The settings store
 // implements LinkSettingsSource; until then (and in tests) any object may.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A worker thread with a first-in-first-out queue of posted messages, an optional periodic
 // tick and an orderly stop. Worker threads derive from it and handle their messages in one
 // switch over named message constants.

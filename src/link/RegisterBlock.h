@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A register block transfer job: controller registers (16-bit values) read or written in as
 // few "%EE#RDD"/"%EE#WDD" frames as the frame limits allow. Only consecutive registers share
 // a frame; a write frame holds at most 123 registers (512 bytes with BCC and CR), a read frame

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The generic request builders that read or write one value of the controller. Each builds
 // "<command string><target digit>[<field>]", submits it with echo mode 0 and (except PostWord)
 // waits for the end, copies the request's outcome into *result and returns its code. On a

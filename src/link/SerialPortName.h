@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Where a serial port index leads. Messages name the port "COM<n>" (index + 1); the device is
 // the link ports/COM<n> in the user's application-data folder when it exists (as a Wine
 // dosdevices entry), else /dev/ttyS<index>. A process-wide override (--device, --simulate)

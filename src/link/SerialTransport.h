@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The RS-232C transport: a termios port in raw mode, opened exclusively, watched by a thread
 // that polls the descriptor together with a wake descriptor. "Exclusively" is two things: the
 // terminal's exclusive mode (TIOCEXCL, cleared again at close) and an advisory lock on the

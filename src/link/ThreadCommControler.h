@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The single gate to the controller. Requesters on any thread hand it CommRequests; it keeps
 // them in first-in-first-out order, sends exactly one at a time through the raw communication
 // thread, recognises the reply that belongs to it, enforces the reply and transmission

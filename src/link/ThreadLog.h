@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The log thread: appends stamped text lines to a daily log file. Any thread hands it a line
 // through LogLine; the line is stamped at once on the caller's thread and written later on the
 // log thread, so callers never wait for the disk.

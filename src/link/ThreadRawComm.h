@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The worker thread that owns the physical link: it holds the serial and the USB transport,
 // opens the one the settings choose, transmits one frame at a time, cuts received bytes into
 // frames for its frame consumer, writes the communication trace and reconnects while the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The communication trace: one line per transmitted or received block, with the bytes escaped
 // so that a line stays one printable line; and the link's diagnostic lines, one per event that
 // ends or disturbs a request:

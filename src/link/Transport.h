@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Base of the serial and the USB transport. A transport opens one device, sends one write
 // record at a time and watches the device on a watcher thread of its own. Everything it
 // observes reaches its owner as TransportEvent records through one callback, in the order it

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The record a transport reports through its notification callback: port activity seen by its
 // watcher, bytes received, a write finished, or a device error.
 #pragma once

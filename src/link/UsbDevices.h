@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The USB bridges that are offered: FTDI devices whose description is exactly "ORTA QV-M8".
 #pragma once
 

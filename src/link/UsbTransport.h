@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The USB transport: an FTDI bridge through libftdi1 at 921,600 bit/s 8N1, with the bridge's
 // event character set to carriage return and its latency timer to 2 ms, so that a reply
 // leaves the bridge as soon as its last byte is in. A reader thread takes the watcher's place.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // How the core reaches windows: the front end implements this sink and delivers each message on
 // its user-interface thread (the desktop program through Qt events, qvm8ctl on the terminal).
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The text of a measured length as the measurement window shows it.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The record of one measurement cycle: handed to the measurement thread, and back to its
 // requester through the completion callback when the cycle has ended.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The measurement polling thread: one cycle reads a complete snapshot of the controller's live
 // state (measured values and judgement states of both outputs, zero-set, timing and reset
 // inputs, zero-set offsets, laser-off state of both heads, alarm codes) with thirteen commands

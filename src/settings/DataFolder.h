@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Where the data files supplied with the program (the UI definition, the picture folder) are
 // found: beside the executable when they are there (a build tree, or a program unpacked into one
 // folder), else in ../share/qvm8-zul/ relative to the executable's folder (an installed program).

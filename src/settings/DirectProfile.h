@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Single-value reads and writes of a profile file, each going straight to the file. Section and
 // key names compare without regard to ASCII case; the first section of a name is the one used;
 // values lose surrounding blanks and one pair of matching surrounding quotes.

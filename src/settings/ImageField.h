@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Resolution of an item id and its indices to the one field of a settings image that holds
 // that instance.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Expansion of an item's section and key patterns into its instances.
 #pragma once
 

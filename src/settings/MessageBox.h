@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Message boxes as the core asks for them. The desktop program implements MessageBoxHost with
 // its dialog boxes, the command-line companion with the terminal; the core only chooses the
 // text and the style and acts on the answer.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Keys of the confirmation and notice messages, and the substitution of detail texts.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The micrometre display option: when active, lengths are shown multiplied by the factor, with
 // the given decimals and unit text.
 #pragma once

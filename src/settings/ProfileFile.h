@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Reads and writes the tool's sections-and-keys files.
 //
 // Direct mode (the default): every GetString/SetString reads or rewrites the file at once. A

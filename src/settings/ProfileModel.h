@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The ordered in-memory model of a profile file: sections, their sub-sections and the line
 // records of each, in order of first appearance.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Where the controller keeps each setting: the register map of a head block, an output block,
 // the common part of a memory bank and the system words, the block addresses, the individual
 // system commands, and the conversions between register words and setting values.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // File primitives of the profile layer: a bounded reader of regular files, an exclusive writer
 // lock on a file, and a writer that replaces a file only once the whole new content is on disk.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The constant table of every setting item: what type the value has, whether it exists once,
 // per memory bank, per head or per output, where it is stored in the settings file, which
 // controls of the UI definition edit it, and which default, validation and display rules apply.

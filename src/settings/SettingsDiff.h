@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Comparing the controller settings of a settings file with the settings read from a
 // controller: every value a read of all settings stores, as the settings file writes it. The
 // command line's diff prints the result; the desktop program shows the same list.

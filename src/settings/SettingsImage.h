@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // All values of the settings store in one plain image: the controller block, the 16 memory
 // banks, the system block and one block per window or option section. Fields follow the item
 // order of the setting item table and carry the items' keys as names.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The settings store: the value of every setting item for all memory banks, heads and outputs,
 // and the tool's window and option settings, behind one re-entrant lock. It owns the profile
 // file of the current settings file and a snapshot of the values taken at the last load or save,

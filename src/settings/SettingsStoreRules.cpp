@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The per-item rules of the settings store: defaults, validity, display text and support by the
 // connected controller, all driven by the item table and the UI definition records.
 #include <algorithm>

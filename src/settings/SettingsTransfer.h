@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Moves settings between the controller's registers and a settings store: read all (all 16
 // banks and the system words), write all, read the system settings and write them. Each run
 // works on a private copy of the store it was given and sends its commands through the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // One record (section) of the UI definition file: the texts, choices, range, colours, state and
 // controller version of one window, menu command or control.
 #pragma once

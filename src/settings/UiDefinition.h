@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The UI definition: every caption, tool tip, unit, choice list, default, range, colour and
 // state of the tool's windows and controls, the texts of all results and messages, and a few
 // named option records, loaded once from the file "default.frs".

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The records the tool's own windows rely on: a UI definition file that lacks one of them is
 // refused at load. The lists grow with the windows that are built.
 #pragma once

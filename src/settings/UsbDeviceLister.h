@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The list of attached USB controllers as the settings store needs it, in the link layer's
 // device record. The application implements the interface with the link layer's listing;
 // tests use a fixed list.

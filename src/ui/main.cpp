@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // qvm8-zul: the desktop program.
 #include <signal.h>
 #include <sys/socket.h>

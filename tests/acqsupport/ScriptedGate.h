@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A gate that plays the controller from a handler: every request is answered with the frame
 // the handler gives (matched as the controller thread matches it) or failed with a code.
 // Asynchronous requests are answered at once on the submitting thread, or, while holding is

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The whole program against the emulator: an Application started on a private home folder,
 // its serial link pointed at a fresh emulator pseudo-terminal, connected and identified.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Scaling and calibration apply, take-current-value and the calibration opener against a
 // scripted controller, with the shipped UI definition's ranges.
 #include <gtest/gtest.h>

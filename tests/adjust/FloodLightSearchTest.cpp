@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The flood-light search state machine against a scripted controller; polls are handed back
 // through a queue as the owner's thread would receive them.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Shared by the application and qvm8ctl tests: a private home folder for every test, the
 // shipped UI definition, and an emulated controller with an Application connected to it.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Start-up and shutdown of the Application: option records, the settings-file reservation,
 // where the settings go at exit, and the firmware version.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Which instance writes the default settings file at exit, and how a reservation moves to
 // another file.
 #include <gtest/gtest.h>

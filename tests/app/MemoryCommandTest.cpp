@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The connect sequence and the memory-bank commands against the emulated controller.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Reading everything a controller keeps into a private store, as read-all and diff do.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The register maps and the word conversions of the settings transfer.
 #include "settings/RegisterMaps.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Settings transfers end to end: an Application connected to the emulated controller.
 #include <gtest/gtest.h>
 

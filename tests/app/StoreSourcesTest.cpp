@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The settings store as the link layer reads it.
 #include "app/StoreSources.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // qvm8-assoc run as the desktop program runs it, in a scratch XDG_DATA_HOME: exit codes, the
 // files it leaves, and the type the MIME database then gives a settings file.
 #include <gtest/gtest.h>

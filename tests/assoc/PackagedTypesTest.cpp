@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The MIME package and the desktop entry that the package installs, put into a scratch
 // XDG_DATA_HOME: settings, buffering and light-wave files get their types, the data files count
 // as CSV, and the desktop entry is the handler of settings files.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A scratch desktop for the association tests: a temporary folder used as XDG_DATA_HOME (and,
 // so that no installed type interferes, as the only XDG_DATA_DIRS entry), and a way to run a
 // program in it and collect its exit code and output.

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The tests run qvm8-assoc itself and a small Qt program that asks the MIME database which type a
 # file has, each time in a scratch XDG_DATA_HOME.
 add_dependencies(test_assoc qvm8-assoc)

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A buffering data file save that fails half way leaves the file that was there unchanged.
 #include <gtest/gtest.h>
 #include <sys/resource.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Buffering end to end against the emulator: settings written and started, monitored to
 // completion, stopped, and the stored values of both outputs read through the link.
 #include <gtest/gtest.h>

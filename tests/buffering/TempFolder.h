@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A private temporary folder for one test, with HOME and the XDG folders pointing into it, so
 // that no test touches the real user's files.
 #pragma once

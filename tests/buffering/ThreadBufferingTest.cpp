@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The buffering thread against a scripted controller: data reads in blocks, sanitising, the
 // firmware gates of the poll cycle, busy and no-data results, cancel with a late reply.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // qvm8ctl end to end: the program against the emulated controller, every exit status path.
 #include <fcntl.h>
 #include <gtest/gtest.h>

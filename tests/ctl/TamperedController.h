@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // An emulated controller on a pseudo-terminal whose replies a test can damage: each request
 // is answered by a SimController of its own, then the reply text passes through the test's
 // tamper function and goes out with a correct block check. So the tool sees well-framed

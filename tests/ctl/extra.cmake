@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The tests run the qvm8ctl program itself against the emulator in the test process.
 add_dependencies(test_ctl qvm8ctl)
 target_compile_definitions(test_ctl PRIVATE QVM8CTL_PROGRAM="$<TARGET_FILE:qvm8ctl>")

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The acquisition commands of qvm8ctl, run as a program against the emulator: output shapes,
 // files and exit statuses.
 #include <gtest/gtest.h>

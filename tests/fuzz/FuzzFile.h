@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A scratch file for fuzz inputs that must be read from disk, one per fuzzing process.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A communication gate that answers every request with the next reply of a fuzz input, as the
 // communication controller would hand it back: the input is cut at carriage returns (a reply
 // frame never holds one), each piece is the data of one reply. A piece that begins with "!"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A stand-in for libFuzzer's main in the normal build: runs the target once on every file of
 // the folders (or files) named on the command line, so that the seeds and every input that
 // once crashed a target are replayed by each run of the suite. A folder that does not exist is

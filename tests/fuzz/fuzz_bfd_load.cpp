@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Loads arbitrary bytes as a buffering data file, then computes the statistics and exports the
 // result: nothing may crash, the counts must stay within the arrays, and every value loaded is
 // finite.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Feeds arbitrary replies to the identification read (registers 118-124 and 152-167 in one
 // "%EE#RDD" job). A failed read leaves an empty record; a good one gives texts that hold no
 // zero byte and no surrounding blanks, and the version text of the version word.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // qvm8ctl's command line on arbitrary words (the input cut at zero bytes): the global options,
 // then the command's own options and arguments, as main parses them before anything runs.
 // A refused line always says why; an accepted one names a command (or asks for help), keeps the

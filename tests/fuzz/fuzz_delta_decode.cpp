@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Decodes arbitrary replies: the first two bytes choose how many values are asked for. A failed
 // decode must leave the destination untouched; a good one gives finite values.
 #include <cmath>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Cuts an arbitrary byte stream into frames and matches each against a request, as the raw
 // communication thread and the communication controller do with what the line delivers.
 // The first byte chooses the block check and the echo mode and how the stream is cut into

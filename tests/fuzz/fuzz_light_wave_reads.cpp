@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Feeds arbitrary "%EE#RDD" replies to the reads of a light-wave capture, as the light-wave
 // thread sends them. The first byte chooses the list: the full capture list (with or without
 // the extra words), or a short list of addresses taken from the following bytes; the rest are

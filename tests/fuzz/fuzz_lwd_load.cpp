@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Loads arbitrary bytes as a light-wave data file and saves the result again: nothing may
 // crash, and no history may grow past its limit.
 #include <cstdint>

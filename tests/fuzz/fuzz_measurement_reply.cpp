@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Feeds arbitrary replies to one measurement cycle of the real measurement thread (thirteen
 // commands; see FuzzGate.h for how the input becomes replies). Every cycle must end and hand its
 // request back, stop at the first failing command, and leave finite measured values.

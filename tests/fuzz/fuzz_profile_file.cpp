@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The profile file layer on arbitrary file content: the parser and writer of the model, the
 // cached file reads (keys, values and CSV blocks of every sub-section), the direct reads, and
 // the text rules. The first byte chooses the writer's layout.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The settings-file registry on an arbitrary block: the parser on its own (what a valid block
 // holds is built back into a block that reads the same), and a registry whose block file holds
 // the bytes, as another instance (or a damaged file) may leave it. The registry lists what the

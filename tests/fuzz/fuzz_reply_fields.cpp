@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Feeds arbitrary reply data to the readers of single values (5-digit words, 11-character
 // signed fields, reals) and to a block of "%EE#RDD" register words. The first byte chooses the
 // reader, the rest are the replies (see FuzzGate.h). Whatever arrives, a reader returns the

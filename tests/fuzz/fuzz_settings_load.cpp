@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Loads arbitrary bytes as a settings file. Whatever the file holds, the load ends with the
 // block check off; a file that loads is saved, and saving what that file loads to gives the
 // same text again (one save fixes the form of every value).

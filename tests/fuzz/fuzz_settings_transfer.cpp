@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Feeds arbitrary replies to a read of all settings or of the system settings, as qvm8ctl
 // read-all and read-system run them: every "%EE#RDD" word and every single value goes into the
 // transfer's store. The first byte chooses the operation and the firmware version; the rest are

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Loads arbitrary bytes as the UI definition, then uses it as the windows do: lookups, choice
 // lists, result texts, the firmware-version and micrometre adjustments. Nothing may crash, and a
 // filled choice list selects an entry it holds.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Feeds an arbitrary "%EE#RLB" reply into the buffering data, as the acquisition thread stores
 // one value block. The first five bytes choose the output, the first value number and the
 // count; the rest is the reply data (see FuzzGate.h). A reply that is stored gives finite values

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Light-wave capture end to end against the emulator.
 #include <gtest/gtest.h>
 

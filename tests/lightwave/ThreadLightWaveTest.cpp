@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The light-wave capture against a scripted controller whose data area holds a known word at
 // every address.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The request builders, register blocks and composite operations against a gate that plays
 // the controller synchronously.
 #include <gtest/gtest.h>

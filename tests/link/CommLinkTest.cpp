@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Both communication threads together over a pseudo-terminal, against a scripted controller.
 #include <gtest/gtest.h>
 

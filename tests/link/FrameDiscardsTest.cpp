@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the frame extraction dropped, told apart from what it delivered and from line noise.
 #include "link/FrameDiscards.h"
 
@@ -10,7 +11,7 @@ namespace {
 
 // Runs one extraction over the bytes and finds what it dropped, as the raw thread does.
 std::vector<DiscardedFrame> Extract(std::string bytes, bool bccOn, std::vector<std::string>* frames,
-                                std::string buffer = {}) {
+                                    std::string buffer = {}) {
     std::string consumed = buffer + bytes;
     *frames = ExtractFrames(buffer, bytes, bccOn);
     consumed.resize(consumed.size() - buffer.size());
@@ -36,8 +37,8 @@ TEST(FrameDiscards, OrderShortFramesStarsAndNoise) {
     std::vector<std::string> frames;
     // A good frame, a frame too short to be one, noise with an end but no start, a frame with
     // "**" while the check is on, a good frame, and the start of one still arriving.
-    auto discarded =
-        Extract(first + "%EE0\r" + "garbage\r" + "%EE$RMC00008**\r" + second + "%EE$RM", true, &frames);
+    auto discarded = Extract(
+        first + "%EE0\r" + "garbage\r" + "%EE$RMC00008**\r" + second + "%EE$RM", true, &frames);
     ASSERT_EQ(frames, (std::vector<std::string>{"%EE$RSP00001", "%EE$RMC00002"}));
     ASSERT_EQ(discarded.size(), 2u);
     EXPECT_EQ(discarded[0].bytes, "%EE0");

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Helpers of the link tests: a private home folder, settings and window stand-ins, and a
 // scripted controller on the master side of a pseudo-terminal.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The link threads against the emulated controller on a line paced at 9600 bit/s, where one long
 // reply takes longer on the wire than the reply time-out.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The raw communication thread with a port that cannot take the bytes: records stay current
 // and pending, and the controller's transmission time-out ends the request.
 #include <fcntl.h>

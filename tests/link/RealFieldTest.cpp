@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Real fields of replies: a text that spells no number reads as 0.0, never as an infinite or
 // undefined value that would be shown and stored as a measurement.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The serial transport on its own, over a pseudo-terminal.
 #include "link/SerialTransport.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The USB transport and the device list against the fake libftdi, loaded through the same
 // dlopen path as the real library.
 #include <dlfcn.h>

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # A stand-in for libftdi1 that the USB tests load through the transport's own dlopen path.
 add_library(fake_ftdi SHARED ${CMAKE_CURRENT_LIST_DIR}/fake/FakeFtdi.cpp)
 set_target_properties(fake_ftdi PROPERTIES CXX_VISIBILITY_PRESET default)

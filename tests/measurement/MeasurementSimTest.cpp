@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A measurement cycle through the whole link against the emulator.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The measurement cycle against a scripted controller: decoding of every field, failures that
 // end the cycle early, a second start while running, and cancel with a late reply.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Data files are found beside the program, else in the installed share folder.
 #include <gtest/gtest.h>
 #include <unistd.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The shipped UI definition: complete, consistent, and its defaults valid.
 #include <gtest/gtest.h>
 

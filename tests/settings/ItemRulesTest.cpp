@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Defaults, validity, display and support of setting items against a UI definition written by
 // the test.
 #include <gtest/gtest.h>

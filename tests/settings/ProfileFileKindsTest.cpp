@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Paths that are not regular files: nothing blocks, nothing unbounded is read, and nothing that
 // is not a regular file is ever replaced.
 #include <fcntl.h>

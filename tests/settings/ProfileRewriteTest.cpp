@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // BeginRewrite: an empty model for writing, while the old file stays until End succeeds.
 #include <gtest/gtest.h>
 

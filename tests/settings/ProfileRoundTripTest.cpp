@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Randomised round trips: whatever keys and values are stored must read back unchanged, and a
 // file rewritten once must be stable under further rewrites.
 #include <gtest/gtest.h>

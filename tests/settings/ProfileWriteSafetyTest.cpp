@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A failed or concurrent write must never damage the file that is already there.
 #include <gtest/gtest.h>
 #include <sys/resource.h>

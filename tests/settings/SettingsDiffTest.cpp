@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Comparing a file's controller settings with the values read from a controller.
 #include <gtest/gtest.h>
 

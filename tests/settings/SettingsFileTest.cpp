@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Loading and saving the settings store from and to settings files.
 #include <gtest/gtest.h>
 #include <sys/stat.h>

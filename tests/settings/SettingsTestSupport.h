@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Shared helpers of the settings-model tests: a private HOME and XDG folders per test, and UI
 // definition files that pass the completeness check.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A unique temporary folder for one test, removed at the end.
 #pragma once
 

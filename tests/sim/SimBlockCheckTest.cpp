@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The emulator's block check against the tool's: two routines written apart must agree on every
 // frame, so that a fault in one cannot hide in both.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Buffering runs from start to complete, and the delta-encoded value blocks.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A minimal client for the emulator tests: writes a request frame to the pseudo-terminal and
 // reads until a carriage return, with a bounded wait. Independent of the tool's link threads.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Injected faults, latency and line pacing.
 #include <gtest/gtest.h>
 

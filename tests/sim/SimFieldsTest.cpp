@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Field encodings of the controller's side.
 #include <gtest/gtest.h>
 

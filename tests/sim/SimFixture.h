@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A running emulator on a fresh pseudo-terminal with a manual clock and still targets
 // (Head A at 1.5 mm, Head B at 0.25 mm), and a client connected to it.
 #pragma once

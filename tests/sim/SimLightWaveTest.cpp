@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Light-wave capture and the flood-light search.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Live measurement: outputs computed from the heads, zero-set, offset, judgement with
 // hysteresis, alarms, inputs, calibration and scaling.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The qvm8-sim program: options, the link, tracing and a clean exit on a signal.
 #include <gtest/gtest.h>
 #include <signal.h>

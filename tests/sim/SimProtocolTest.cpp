@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Frames, register access and memory banks, through real frames over a pseudo-terminal.
 #include <gtest/gtest.h>
 

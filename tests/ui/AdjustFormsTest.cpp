@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The scaling, calibration and flood-light forms and the output-options dialog against the
 // emulator, opened from the settings pages as a user would, with the forms driven through the
 // modal runner and the message boxes answered through the message-box host.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The buffering window against the emulated controller: start, stop, read, the state loop,
 // files, statistics and the table's colours, and closing while the controller is busy.
 #include <fstream>

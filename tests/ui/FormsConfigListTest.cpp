@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The configuration list, its printing to a PDF file, and the image capture form, against the
 // emulated controller's settings.
 #include <QComboBox>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The version form and the controller settings form against the emulated controller.
 #include <QComboBox>
 #include <QLabel>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // CTChart: points, selection by click and by call, measure lines, zoom and pan, export files.
 #include <gtest/gtest.h>
 

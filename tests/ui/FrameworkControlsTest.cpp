@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The controls of the form framework: numeric edit, grid (65000 rows), flex grid, slider.
 #include <gtest/gtest.h>
 

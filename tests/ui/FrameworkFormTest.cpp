@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The form base: UI records applied to real widgets, the framework calls and their propagation,
 // the registry of windows and window positions.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Message boxes, file dialogs, the window-message bridge and synchronous commands.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Shared pieces of the form framework tests: a small UI definition written to a temporary file
 // and a form that records the framework calls it receives.
 #pragma once

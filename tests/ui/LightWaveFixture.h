@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The light-wave window and auxiliary form tests: an emulated controller and an Application
 // connected to it, with the shipped UI definition plus the records of these windows, and a
 // seam that answers message boxes and file dialogs.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The light-wave window and the auxiliary forms opened from the real main window, as the
 // program registers them: buttons and menus open each window once, closing re-enables them,
 // and the image capture of button 1461 saves a picture of the main window.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The light-wave window and its settings form driven through their controls against the
 // emulated controller: capture timing, firmware gating, the history limit, playback,
 // snapshots, stop/start while a capture is out, errors, files, and closing during a capture.

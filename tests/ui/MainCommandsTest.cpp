@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window's controller commands against the emulator: read all and write all behind the
 // progress form (with cancel), and the memory-bank commands with their questions.
 #include "MainWindowFixture.h"

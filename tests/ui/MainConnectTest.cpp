@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window's connection: connect and disconnect through the button, the boxes of a
 // failed connect, a lost link, and the memory-bank selector.
 #include "MainWindowFixture.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Settings files from the main window: open and save as with their reservations, the save
 // question before open and exit, and a second instance on the same file.
 #include "MainWindowFixture.h"

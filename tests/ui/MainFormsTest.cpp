@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window's other commands: the association tool and its exit codes, the software
 // settings form (OK and Cancel), the output pictures, the compact view and the recent files.
 #include "MainWindowFixture.h"

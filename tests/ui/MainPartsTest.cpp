@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The parts of the desktop program outside the main window: picture names, the command line,
 // the recent-files list, the serial port links and the splash.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window tests: an emulated controller on a pseudo-terminal, the desktop program
 // started on it with the shipped UI definition, and message boxes and file dialogs answered
 // through the framework hosts (each box is recorded; answers come from a queue).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The measurement and buffering window tests: an emulated controller, an Application connected
 // to it with the shipped UI definition plus the records of both windows, and helpers to look
 // at the frames the emulator received.
@@ -55,7 +56,9 @@ protected:
         ApplicationOptions options = EmulatorOptions(home.Path("com1"));
         options.uiDefinitionPath = WriteWindowUiDefinition(home);
         options.loadSettings = false;
-        ASSERT_EQ(app.Startup(options, &info), ZUL_OK) << app.StartupFailureText() << " " << ResultKey(info.code) << " " << info.detail1 << " " << info.detail2;
+        ASSERT_EQ(app.Startup(options, &info), ZUL_OK)
+            << app.StartupFailureText() << " " << ResultKey(info.code) << " " << info.detail1 << " "
+            << info.detail2;
         ASSERT_EQ(ConnectController(app, &info), ZUL_OK) << ResultKey(info.code);
         sim.ClearReceivedFrames();
     }

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The measurement window against the emulated controller: what a cycle sends, what the window
 // shows, what its buttons send, and when it must not poll.
 #include <QAction>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The pictures of the pages and forms for --screenshots, taken from a window that hosts the five
 // pages in its tab control as the main window does.
 #include <QTabWidget>

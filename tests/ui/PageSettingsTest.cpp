@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The settings pages against the emulator: bindings, enabling rules, immediate writes, bank
 // switches, read-only labels, change marks, and that editing sends nothing to the controller.
 #include <QCheckBox>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The settings page and adjustment form tests: an emulated controller, an Application connected
 // to it with the shipped UI definition merged with the pages' records, a host form standing in
 // for the main window, and a modal runner that drives the adjustment forms without a modal loop.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The GUI tests' main: one QApplication on the offscreen platform for every test.
 #include <gtest/gtest.h>
 #include <QApplication>

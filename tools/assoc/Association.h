@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The user's association of settings files (*.zul) with the desktop program: a shared-mime-info
 // package that defines the settings-file type and a desktop entry that opens it with qvm8-zul,
 // both under the user's data folder ($XDG_DATA_HOME, fallback ~/.local/share).

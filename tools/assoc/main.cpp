@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // qvm8-assoc: registers or removes the user's association of settings files (*.zul) with the
 // desktop program. The desktop program runs it as "qvm8-assoc <pid> /register" or
 // "qvm8-assoc <pid> /unregister" and reads the exit code:

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // diff: the controller's settings against a settings file, without writing anything.
 #include <cstdio>
 

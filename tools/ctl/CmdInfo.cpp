@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // info and send: the controller's identity, and one request by hand.
 #include <memory>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // save-mem and init-mem: the controller's memory-bank commands.
 #include "CtlCommand.h"
 #include "app/Application.h"

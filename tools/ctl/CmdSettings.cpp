@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // read-all, write-all, read-system, write-system: the settings transfers.
 #include <csignal>
 #include <functional>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Helpers shared by the acquisition commands of qvm8ctl: number arguments, a queue that the
 // worker threads' callbacks fill, and JSON numbers of reals.
 #pragma once

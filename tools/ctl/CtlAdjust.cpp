@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // scale, calibrate and floodlight: the adjustment forms' operations from the command line.
 #include <chrono>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // buffer start|stop|state|read: the controller's buffering without the buffering window.
 #include <algorithm>
 #include <chrono>

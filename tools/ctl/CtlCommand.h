@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The command table of qvm8ctl. Each command group lives in its own file and lists its
 // commands in a function of the form `std::vector<CtlCommand> <Group>Commands()`; CommandTable.cpp
 // joins the groups. Adding a command: write its handler in a group file (or a new one), add a

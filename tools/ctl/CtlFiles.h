@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Settings files as qvm8ctl reads and writes them.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // lightwave: capture received-light frames into the history and save them.
 #include <algorithm>
 #include <chrono>

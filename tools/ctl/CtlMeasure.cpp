@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // measure: live measurement cycles, printed as the measurement window shows them.
 #include <chrono>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The global options of qvm8ctl: the link settings for this run, the settings file, the output
 // form, and the command with its words.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What qvm8ctl prints: results on standard output (plain lines or one JSON object per result),
 // failures as one line on standard error, and the transfer progress bar on a terminal.
 #pragma once

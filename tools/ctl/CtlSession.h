@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The connection to the controller for commands that check their own input first, so that a
 // command refused for its files sends no request at all.
 #pragma once

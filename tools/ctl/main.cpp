@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // qvm8ctl: every settings operation on a QV-M8 controller from a terminal or a script.
 #include <cstdio>
 #include <ctime>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The application icon: a sensor head above a target, its laser beam and the reflected light.
 // The icon is one list of simple shapes on a 256 x 256 canvas, painted into PNG files of any
 // size and written out as an SVG file, so that both forms show the same drawing.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The picture of the output pattern combination: for OUT1 and OUT2 side by side, the heads the
 // output reads (unused heads greyed), the pattern number, and whether chosen surfaces of a
 // layered target are measured.

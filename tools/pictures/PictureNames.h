@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The file names of the output-configuration pictures the main window loads, and what each one
 // shows. The names follow the main window's rules: "xx0<c1><c2>.jpg" for the pattern
 // combination of OUT1 and OUT2, "<w><s>0<c>.jpg" for one output's configuration, "00000.jpg"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The splash picture shown while the main window starts: the icon and the product name.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // qvm8-pictures: draws every picture the desktop program shows into one folder: the output
 // configuration pictures under the names the main window derives, the splash picture and the
 // application icon (PNG in three sizes and SVG). Run by the build: qvm8-pictures <folder>.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The controller's side of the frame envelope: the block check and the terminator. Written
 // apart from the tool's frame code on purpose, so that a fault in either one shows up as a
 // disagreement between the tool and the emulator instead of hiding in both.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Buffering: the controller stores measured values of its outputs under a trigger condition.
 //
 // Settings are taken from the working copy when buffering starts (WBS 1):

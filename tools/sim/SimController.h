@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The emulated controller's command processor: takes one request text and gives its reply
 // text, both without block check and carriage return. Not thread-safe; Simulator serialises it.
 //

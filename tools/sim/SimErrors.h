@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Error numbers the emulated controller answers with ("%EE!" + two digits).
 #pragma once
 

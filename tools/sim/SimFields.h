@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Text fields of the controller's side of the protocol: parsing request parameters strictly
 // (a controller refuses what it cannot read) and formatting reply data.
 #pragma once

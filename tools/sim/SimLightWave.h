@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Light-wave capture: the received-light profile of each head along its 1024 cells.
 //
 // The spot sits at cell 512.5 + displacement / kHeadRangeMm * 480; its height follows the

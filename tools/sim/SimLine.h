@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Timing of a serial line: how long one character takes at the configured speed and format.
 #pragma once
 

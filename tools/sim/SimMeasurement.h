@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The measuring core of the emulated controller: samples both heads at the sampling cycle and
 // computes each output from the working copy's settings.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The emulated controller's word memory and its map.
 //
 // Map (word addresses, 16-bit words):

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The target each sensor head looks at: its displacement over time.
 #pragma once
 

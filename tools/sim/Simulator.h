@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The emulated QV-M8 controller on a pseudo-terminal or a serial device.
 //
 // A Simulator owns one controller (SimController) and one server thread that reads request

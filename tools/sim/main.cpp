@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // qvm8-sim: an emulated QV-M8 controller on a pseudo-terminal or a serial device.
 #include <signal.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Opening the adjustment forms from the settings pages: the memory-bank match check, then the
 // form shown modally with every other window disabled, and what the caller keeps afterwards.
 #pragma once

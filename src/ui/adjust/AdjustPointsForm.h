@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The scaling form (one output) and the calibration form (one head): four point values, two
 // buttons that take the current measured value into a point, and Apply, which sends the points
 // and the execute command (the cancel command on any failure). Modal; opened by

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The flood-light form of one head: Start begins the controller's automatic search of the
 // emitted-light amount; a 100 ms timer polls its progress about once a second (asynchronously,
 // the completion arrives as window message 1038), and the result is read, stored as the head's

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The buffering settings form: the measure lines of each output (value lines and number
 // lines, each pair switched on or off), kept in FORM_BUFFERINGCONF. Apply stores valid entries
 // and tells the window, which redraws the lines and the statistics between them.

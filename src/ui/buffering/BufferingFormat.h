@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // How the buffering window writes values: table cells, the selected-point text, the value
 // axis, the colours of the table's rows and the command availability by window state.
 #pragma once

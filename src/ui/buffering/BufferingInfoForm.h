@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The information form of the buffering window: the statistics of both outputs in a window of
 // its own (position FORM_BUFFERINGINFO).
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The statistics of both outputs as a table: one row per quantity, one column per output.
 // Shown on the buffering window's statistics page and in the information form.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The table of one output's buffered values: one row per value (number, value), read straight
 // from BufferingData under its lock, so 65000 rows cost no more than the rows on screen.
 // Invalid values have red text; in the sampling-trigger modes every second run of values has a

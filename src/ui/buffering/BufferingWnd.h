@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The buffering window: starts and stops the controller's buffering, shows its state, reads
 // the stored values of both outputs and shows them as graphs, tables and statistics; saves
 // and loads them as buffering data files or CSV.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Dragging the measure lines of a CTChart with the mouse: a press within a few pixels of a
 // visible line takes it (the chart's own pan is off meanwhile), each move reports the line's
 // new position in plot coordinates, the release lets it go. A double click elsewhere resets the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The configuration list (button 1770, menu 32784): a resizable window with a grid of every
 // setting of the system block and the 16 memory banks (ConfigListRows), cells that differ from
 // a chosen reference bank marked, and printing through the print form.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The rows of the configuration list: every setting of the controller's system block and of
 // the 16 memory banks, as text. Columns: the group (system, or bank and head/outputs/common),
 // the item's caption, the value of OUT1 (or the one value of a head, common or system item) and

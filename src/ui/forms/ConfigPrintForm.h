@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Printing the configuration list: the print form chooses what to print (FORM_CONFIGPRINT
 // OutputDivision: all banks with the system settings, the current bank, or the system
 // settings only) and prints to a printer through QPrintDialog, or to a PDF file. Without any

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The controller settings form (menu 32785): the controller's system settings (MEM_CMN items
 // 96-109) on a private copy of the settings store, read from and written to the controller by
 // "read system" and "write system" behind the transfer progress form.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The image capture form (main window button 1461, measurement window button 1183): chooses
 // the window to picture (the main window, the window that was active when the form opened, or
 // all tool windows together), the format (BMP, JPEG or PNG) and the file (the dialog starts in

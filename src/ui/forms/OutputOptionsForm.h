@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The output-options dialog of an output page: the trigger settings of one output and memory
 // bank (TriggerSelect, OuterTriggerSelect, InnerTriggerEdge, InnerTriggerLevel,
 // InnerTriggerHis, TriggerDelay, TriggerSampleTerm, CycleTriggerTerm). It edits a private copy

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Where the serial port names COM1..COM<n> lead on this system, and pointing a name at a device.
 // The link layer opens ports/COM<n> in the per-user application-data folder when it exists,
 // else /dev/ttyS<n-1> (see link/SerialPortName.h); the software settings form shows that

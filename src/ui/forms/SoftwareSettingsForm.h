@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The software settings form (System menu): how the tool reaches the controller (USB or
 // RS-232C with its line settings, the serial port names and the Linux devices they lead to,
 // the USB controller and its alias), the memory-bank aliases, and the tool's own options.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The version information form (menu 32787): the program's title, its full and short version,
 // and the connected controller's type and firmware version (empty while off line).
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The few texts the program itself defines, for when the UI definition cannot supply them: the
 // start-up failure texts, the application title, the tab titles, the placeholder for a missing
 // text, the buffering axis unit and the light-wave work table titles. Every other user-visible

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Choosing a file to open or to save: the interface windows use, and its QFileDialog
 // implementation. Like message boxes, the owner form is disabled while the dialog is open, and
 // tests answer dialogs through a process-wide answerer instead of the modal dialog.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The base every window, form and tab page of the desktop program shares. It is a mixin beside
 // the Qt class: `class CMyForm : public QDialog, public FormBase` (Qt class FIRST, so that the
 // widget still exists while ~FormBase stores the window position).

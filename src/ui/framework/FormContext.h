@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What every form needs from the application: the UI definition its records come from and the
 // settings store its values and window positions live in.
 #pragma once

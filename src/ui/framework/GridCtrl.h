@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // CGridCtrl: a read-only table on QTableView. By default it shows its own GridModel (Model());
 // a window with a data model of its own sets it with SetDataModel. Rows have one fixed height
 // (so 65000 rows scroll without measuring each), selection is by row.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The table model behind CGridCtrl and CMSFlexGrid for tables a window fills itself: texts,
 // text colours and background colours per cell, column and row header texts. Cells live in
 // flat arrays (no object per cell).

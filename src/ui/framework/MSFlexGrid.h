@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // CMSFlexGrid: the flex grid, i.e. CGridCtrl with the flex grid's names for its size and
 // cell texts: Rows/Cols and TextMatrix. The first FixedRows rows and FixedCols columns are
 // shown in the header colour.

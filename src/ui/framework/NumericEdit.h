@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // CNumericEdit: an edit for one integer or real number.
 //
 // Its kind, decimals and range come from its UI record (ApplyRecord, which the form base calls):

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The message boxes of the desktop program: the core's MessageBoxHost on QMessageBox.
 //
 // A box is modal over its owner form. While it is open the owner form and all of its child

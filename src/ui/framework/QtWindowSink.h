@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The window-message bridge: the core's WindowSink on Qt events.
 //
 // Any thread may post. Each message travels as a WindowMessageEvent (event type = message

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // CSlider: the horizontal slider that steps through a range (the light-wave history). Arrow
 // keys and page keys step by one and by a tenth of the range; positionChanged is emitted for
 // every change of the value, by the user or by SetPosition.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Synchronous controller commands without a frozen window.
 //
 // RunSynchronous runs a blocking call (a SubmitAndWait, a Connect, a memory-bank command) on a

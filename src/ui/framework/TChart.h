@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // CTChart: the chart of the buffering and light-wave windows, on QCustomPlot (only TChart.cpp
 // includes it). A chart has numbered series (lines or steps, each with a colour), one x and one
 // y axis with ranges the window sets, measure lines across the plot, and a selected point.

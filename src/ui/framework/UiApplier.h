@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Applying UI definition records to Qt widgets. A widget that has a record carries its control
 // number in the dynamic property "ctrlId" (and the object name "ctrl<number>"); a menu or other
 // object found by record name carries the property "uiName" instead. FormBase runs these over

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The light-wave settings form: the comment and frame-rate value of the data, the update
 // interval (GraphUpdateCycle), the step display (GraphRectDisp), the work-cell marks per head
 // (WorkNoDisp%h), Save and Load of light-wave files, and one work information table per head

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Control numbers of the light-wave window's own lists and edits (records of the UI
 // definition); the other controls are found by record name.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Registration of the light-wave window and the auxiliary forms with the main window: the
 // child windows of buttons 1011 and 1770 and menus 32788, 32784, 32785 and 32787, the image
 // capture of button 1461, and their --screenshots steps.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The light-wave window: the received-light waveform of Head A and Head B as two graphs, live
 // capture at the update interval through the light-wave thread, a history of the last 1024
 // frames per head to step through and play back, three snapshots per head to compare with, and

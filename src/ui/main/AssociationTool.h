@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Running the association tool (qvm8-assoc) that registers or removes the settings-file type
 // for the user, and what the main window asks it about.
 #pragma once

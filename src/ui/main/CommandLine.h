@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The command line of the desktop program:
 //   qvm8-zul [--device PATH] [--simulate] [--screenshots DIR] [FILE.zul]
 //   qvm8-zul --version | --help

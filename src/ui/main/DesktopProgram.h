@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The desktop program's run: the application's start-up with the desktop steps (the emulated
 // controller for --simulate, the device for --device, top-most stop boxes for start-up and exit
 // failures, the splash, the main window), the main window's run, and the shutdown (link closed

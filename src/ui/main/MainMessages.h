@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Window messages the main window accepts (besides the link-lost message 1057 of the link and
 // the two re-apply notifications of the application).
 #pragma once

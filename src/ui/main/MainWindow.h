@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window: controller identity, memory bank, the five settings pages, the output
 // pictures, and every command of the tool (connect, transfers, memory banks, settings files,
 // child windows, file association). Its life is the program's life.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The pictures of the output configuration: which file shows the combination of both outputs'
 // patterns and which shows one output's configuration, and where the picture folder is.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The common part of the five settings pages of the main window (Head A/B, OUT1/OUT2, Common).
 //
 // A page binds setting items to controls by control number: choice lists (the entry's value is

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The common settings page of a memory bank (section MEM%m_COMMON): sampling cycle,
 // interference prevention, terminal inputs, chattering, alarm output and output-off delay.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The head settings page (Head A or Head B, section MEM%m_HEAD%h): the head's settings, its
 // calibration points shown read-only, and the buttons of the calibration and flood-light forms.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Lengths in micrometre mode: a value whose record marks its unit as a length (Micron 2) is
 // shown multiplied by the MicronMode factor with the MicronMode decimals while the mode is
 // active, so that the number matches the micrometre unit the record then carries. The store

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The output settings page (OUT1 or OUT2, section MEM%m_OUT%o): calculation, filter, judgement
 // limits, measurement mode, alarm behaviour, the zero-set and scaling values shown read-only,
 // and the buttons of the scaling form and the output-options dialog.

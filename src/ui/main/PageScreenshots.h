@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Pictures of the five settings pages and of the forms they open, for `--screenshots`: each
 // entry names its file and grabs its picture from the main window (which hosts the pages in its
 // tab control 1620) and the application.

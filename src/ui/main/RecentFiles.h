@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The last four settings files opened or saved, newest first, kept in the default settings
 // file in a section of their own (the settings store leaves sections it does not know alone).
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // `qvm8-zul --screenshots DIR`: one PNG picture per window, page and form. Each window that
 // wants its picture adds a step; the steps run in the order they were added, after the main
 // window has connected to the emulated controller and read its settings.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // `qvm8-zul --simulate`: the emulated controller inside the program on a pseudo-terminal, the
 // link pointed at it, and per-user folders of its own under the cache folder, so that the
 // user's settings file, port links and logs are never touched.

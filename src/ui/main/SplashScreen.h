@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The splash: a borderless pop-up the size of its picture, centred, shown once while the main
 // window is built. It closes after 750 ms or at the first key or mouse-button press on it,
 // whichever comes first; that press is consumed.

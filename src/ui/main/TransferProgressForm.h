@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The progress form of a settings transfer: a top-most, disabled form with a bar from 0 to 100
 // and the wait cursor, shown modally while the transfer runs on its worker thread. The worker's
 // progress and its end arrive as queued calls on the GUI thread. Closing the form in any other

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The measurement window's rules that need no widget: which outputs a FormMode shows, what a
 // switch button sends, which alarm text a code picks and which colour a lamp takes.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The measurement window: the live values, zero-set offsets, lamps and alarm texts of OUT1 and
 // OUT2, the zero-set, timing, reset, hold and laser buttons, and a trend strip per output.
 //

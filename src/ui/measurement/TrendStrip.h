@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A small strip chart of an output's most recent values (the last 600 by default: one minute
 // at the default measurement cycle). Values beyond +-950 (the controller's out-of-range marks)
 // leave a gap. The vertical scale follows the values shown.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Prints, for every file named on the command line, the MIME type the Qt MIME database gives it
 // and whether that type is a kind of text/csv: "<type> csv" or "<type> -". The database comes
 // from XDG_DATA_HOME and XDG_DATA_DIRS (and Qt's own copy of the shared MIME info).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A stand-in for libftdi1 used by the link tests: the same C entry points the USB transport
 // binds with dlopen, over a table of pretend bridges that the tests fill and drive through the
 // fake_ftdi_* control functions.
