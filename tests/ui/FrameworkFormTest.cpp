@@ -83,6 +83,18 @@ TEST_F(FormApplyTest, CaptionsTooltipsStatesAndColoursComeFromTheRecords) {
     EXPECT_EQ(form->appliedCount, 1);
 }
 
+// Records are applied again after a controller reports its firmware, which may happen while a
+// command holds every window disabled: the re-apply must not enable the held form.
+TEST_F(FormApplyTest, ReapplyingKeepsAHeldFormDisabled) {
+    form->EnableForm(false);
+    form->ApplyUiDefinition();
+    EXPECT_FALSE(form->isEnabled());
+    form->EnableForm(true);
+    EXPECT_TRUE(form->isEnabled());
+    form->ApplyUiDefinition();
+    EXPECT_TRUE(form->isEnabled());
+}
+
 TEST_F(FormApplyTest, ChoiceListTakesAsManyEntriesAsBothListsHave) {
     form->ApplyUiDefinition();
     ASSERT_EQ(list->count(), 3);  // four texts, three values

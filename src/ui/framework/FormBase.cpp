@@ -96,6 +96,11 @@ void FormBase::ApplyUiDefinition() {
     const UiDefinition& ui = *context_.ui;
     if (const UiControlRecord* own = RecordOf(ui, widget_)) {
         ApplyRecord(ui, *own, widget_);
+        // A form that a command or a box holds disabled stays disabled: the record may enable
+        // the window, but the hold count decides while it is above zero.
+        if (disableCount_ > 0) {
+            widget_->setEnabled(false);
+        }
     }
     // Widgets inside another form (a tab page) are that form's to apply, with its own rules.
     std::unordered_set<const QObject*> otherForms;
