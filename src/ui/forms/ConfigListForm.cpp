@@ -99,6 +99,8 @@ void ConfigListForm::Refresh() {
     grid_->Model().SetVirtual(static_cast<int>(rows_.Rows().size()), ConfigListRows::kColumns,
                               cells);
     grid_->Model().SetColumnTitles(rows_.ColumnTitles());
+    // Setting and item names are read whole; the last column takes what room is left.
+    grid_->resizeColumnsToContents();
 }
 
 void ConfigListForm::SetMarkDifferences(bool on, int32_t referenceBank) {
