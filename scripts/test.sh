@@ -80,6 +80,7 @@ cmake -S . -B "$dir" -DQVM8_SANITIZE="$sanitize" -DQVM8_WERROR=ON >/dev/null
 cmake --build "$dir" -j "$jobs"
 
 export ASAN_OPTIONS="${ASAN_OPTIONS:-detect_leaks=1:abort_on_error=1}"
+export LSAN_OPTIONS="${LSAN_OPTIONS:-suppressions=$PWD/tests/lsan.supp}"
 export UBSAN_OPTIONS="${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}"
 export TSAN_OPTIONS="${TSAN_OPTIONS:-halt_on_error=1:second_deadlock_stack=1}"
 cd "$dir"
