@@ -51,8 +51,8 @@ int32_t Unregister(const AssociationPlan& plan, zul::ResultInfo* info);
 // when the programs are on PATH. Returns false when one of them ran and failed.
 bool RefreshDesktopCaches(const AssociationPlan& plan);
 
-// A desktop entry Exec argument: quoted when it holds reserved characters, with the escapes the
-// desktop entry specification requires.
+// A desktop entry Exec argument: quoted when it holds reserved characters, a backslash before
+// each of ", `, $ and \ inside the quotes, and "%" doubled, so the desktop passes it unchanged.
 std::string QuoteExecArgument(std::string_view argument);
 
 }  // namespace assoc

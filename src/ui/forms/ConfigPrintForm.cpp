@@ -24,6 +24,8 @@
 #include "ui/framework/QtText.h"
 #include "ui/framework/UiApplier.h"
 
+#include "ui/framework/RadioChoice.h"
+
 namespace zul::ui {
 
 namespace {
@@ -33,16 +35,6 @@ const QStringList* g_printerNames = nullptr;
 
 QStringList PrinterNames() {
     return g_printerNames != nullptr ? *g_printerNames : QPrinterInfo::availablePrinterNames();
-}
-
-int32_t RadioValue(const UiDefinition& ui, int32_t ctrlId, int32_t position) {
-    const UiControlRecord* record = ui.FindById(ctrlId);
-    if (record == nullptr || record->selectValues.empty()) {
-        return position;
-    }
-    bool ok = false;
-    const int value = CaptionText(record->selectValues).toInt(&ok);
-    return ok ? value : position;
 }
 
 // Relative widths of the four columns.

@@ -22,6 +22,8 @@
 #include "ui/framework/QtText.h"
 #include "ui/framework/UiApplier.h"
 
+#include "ui/framework/RadioChoice.h"
+
 namespace zul::ui {
 
 namespace {
@@ -51,18 +53,6 @@ const char* FormatSuffix(CaptureFormat format) {
             return "png";
     }
     return "png";
-}
-
-// The value a radio record selects (its SelectVal), or its position when it has none.
-int32_t RadioValue(const UiDefinition& ui, int32_t ctrlId, int32_t position) {
-    const UiControlRecord* record = ui.FindById(ctrlId);
-    if (record == nullptr || record->selectValues.empty()) {
-        return position;
-    }
-    QString text = CaptionText(record->selectValues);
-    bool ok = false;
-    const int value = text.toInt(&ok);
-    return ok ? value : position;
 }
 
 }  // namespace

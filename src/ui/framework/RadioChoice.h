@@ -1,0 +1,16 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Radio buttons that stand for the values of one setting: each radio's record names its value
+// in SelectVal.
+#pragma once
+
+#include <cstdint>
+
+namespace zul {
+
+class UiDefinition;
+
+// The value the radio's record selects (its first SelectVal), or position when the record is
+// missing or names no number.
+int32_t RadioValue(const UiDefinition& ui, int32_t ctrlId, int32_t position);
+
+}  // namespace zul
