@@ -27,7 +27,10 @@ public:
 
     void Write(const uint8_t* bytes, size_t size) const {
         if (FILE* f = std::fopen(path_.c_str(), "wb")) {
-            std::fwrite(bytes, 1, size, f);
+            // An empty input may come with a null pointer, which fwrite must not be given.
+            if (size > 0) {
+                std::fwrite(bytes, 1, size, f);
+            }
             std::fclose(f);
         }
     }

@@ -26,6 +26,8 @@ bool RunFile(const std::filesystem::path& path) {
     // A fresh copy of exactly the input's size, so that reading past it is caught by the
     // sanitizer builds as it would be by the fuzzer.
     std::vector<uint8_t> copy(bytes.begin(), bytes.end());
+    // libFuzzer never hands a target a null pointer, not even for an empty input.
+    copy.reserve(1);
     LLVMFuzzerTestOneInput(copy.data(), copy.size());
     return true;
 }
