@@ -144,11 +144,34 @@ TEST_F(CtlAcqTest, LightWaveSavesTheCapturedFrames) {
     EXPECT_EQ(Run("lightwave -o " + folder_.File("wave.txt")).status, 64);
 }
 
+TEST_F(CtlAcqTest, OutputFileThatCannotBeWrittenIsRefusedBeforeAnyRequest) {
+    const std::string folderNamedLikeAFile = folder_.File("values.bfd");
+    std::filesystem::create_directory(folderNamedLikeAFile);
+    for (const std::string& command :
+         {"buffer read -o " + folder_.File("missing/values.bfd"),
+          "buffer read -o " + folderNamedLikeAFile,
+          "lightwave --frames 2 -o " + folder_.File("missing/wave.lwd")}) {
+        RunResult r = Run(command);
+        EXPECT_EQ(r.status, ZUL_ERR_FILE_WRITE)
+            << command << ": " << ReadAll(folder_.File("stderr"));
+        EXPECT_TRUE(r.out.empty()) << command;
+    }
+    // Only the words that every connection reads reached the controller.
+    for (const std::string& frame : sim_.ReceivedFrames()) {
+        EXPECT_EQ(frame.rfind("%EE#RDD", 0), 0u) << frame;
+    }
+    EXPECT_FALSE(std::filesystem::exists(folder_.File("missing")));
+}
+
 TEST_F(CtlAcqTest, ScalingStatuses) {
     EXPECT_EQ(Run("scale --out 1 1.0 5.0 -1.0 -5.0").status, 0) << ReadAll(folder_.File("stderr"));
     EXPECT_EQ(Run("scale --out 2 1.0 5.0 1.0 -5.0").status, ZUL_ERR_BAD_SCALING);
     EXPECT_EQ(Run("scale --out 3 1 2 3 4").status, 64);
     EXPECT_EQ(Run("scale --out 1 1 x 3 4").status, 64);
+    // Numbers are taken only when the whole word is one: no exponent, infinity or hex form.
+    EXPECT_EQ(Run("scale --out 1 1 5 inf -5").status, 64);
+    EXPECT_EQ(Run("scale --out 1 1 5 0x1 -5").status, 64);
+    EXPECT_EQ(Run("scale --out 0x1 1 5 -1 -5").status, 64);
     size_t cancels = 0;
     for (const std::string& frame : sim_.ReceivedFrames()) {
         cancels += frame.rfind("%EE#WAS400002", 0) == 0 ? 1 : 0;

@@ -16,6 +16,7 @@
 #include <string>
 
 #include "CtlCommand.h"
+#include "base/NumberText.h"
 
 namespace zul::ctl {
 
@@ -25,27 +26,21 @@ inline int UsageFailure(const std::string& reason) {
     return kExitUsage;
 }
 
-// The whole text as a decimal integer within [low, high], or nothing.
+// The whole text as a decimal integer within [low, high] (an optional sign, digits, nothing
+// else: no blanks, no prefix), or nothing.
 inline std::optional<int64_t> ParseInteger(const std::string& text, int64_t low, int64_t high) {
-    if (text.empty()) {
-        return std::nullopt;
-    }
-    char* end = nullptr;
-    long long value = std::strtoll(text.c_str(), &end, 10);
-    if (end == nullptr || *end != '\0' || value < low || value > high) {
+    int32_t value = 0;
+    if (!ParseDecimalExact(text, value) || value < low || value > high) {
         return std::nullopt;
     }
     return value;
 }
 
-// The whole text as a finite real, or nothing.
+// The whole text as a decimal real (an optional sign, digits and at most one point; no
+// exponent, no blanks, no "inf" or "nan"), or nothing. The process locale plays no part.
 inline std::optional<double> ParseReal(const std::string& text) {
-    if (text.empty()) {
-        return std::nullopt;
-    }
-    char* end = nullptr;
-    double value = std::strtod(text.c_str(), &end);
-    if (end == nullptr || *end != '\0' || !(value == value) || value > 1e300 || value < -1e300) {
+    double value = 0.0;
+    if (!ParseRealExact(text, value)) {
         return std::nullopt;
     }
     return value;

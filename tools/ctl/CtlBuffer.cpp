@@ -6,6 +6,7 @@
 
 #include "CtlAcqSupport.h"
 #include "CtlCommand.h"
+#include "CtlFiles.h"
 #include "app/Application.h"
 #include "buffering/BufferingFile.h"
 #include "buffering/BufferingProcedures.h"
@@ -133,6 +134,9 @@ int RunRead(CtlContext& context, const std::string& path) {
     bool csv = EndsWith(path, ".csv");
     if (!csv && !EndsWith(path, ".bfd")) {
         return UsageFailure("buffer read -o needs a .bfd or .csv file");
+    }
+    if (int status = CheckOutputFile(context, path)) {
+        return status;
     }
     ResultInfo result;
     bool running = false;

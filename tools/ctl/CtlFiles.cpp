@@ -57,6 +57,14 @@ int ReservedSettingsFile::Reserve(const std::string& path) {
     return 0;
 }
 
+int CheckOutputFile(CtlContext& context, const std::string& path) {
+    ResultInfo result;
+    if (CheckWriteTarget(Absolute(path), ZUL_ERR_FILE_WRITE, &result) != ZUL_OK) {
+        return context.out.Fail(&context.app.Ui(), result);
+    }
+    return 0;
+}
+
 int SaveSettingsCopy(CtlContext& context, const SettingsStore& store,
                      const ReservedSettingsFile& file) {
     SettingsStore copy(store);

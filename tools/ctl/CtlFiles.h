@@ -37,6 +37,12 @@ private:
 int SaveSettingsCopy(CtlContext& context, const SettingsStore& store,
                      const ReservedSettingsFile& file);
 
+// Checks, before any request, that an output file (of buffered values or light-wave frames) can
+// be written, so that a long read never ends in a file that cannot be saved. Returns the exit
+// status: 0, or ZUL_ERR_FILE_WRITE for a folder, a block device, a socket or a missing folder,
+// after printing the failure.
+int CheckOutputFile(CtlContext& context, const std::string& path);
+
 // The controller settings an input file must hold for a command that writes them.
 enum class InputSettings {
     kBanks,   // at least one value of a memory bank

@@ -6,6 +6,7 @@
 
 #include "CtlAcqSupport.h"
 #include "CtlCommand.h"
+#include "CtlFiles.h"
 #include "app/Application.h"
 #include "lightwave/LightWaveFile.h"
 #include "link/Event.h"
@@ -45,6 +46,9 @@ int RunLightWave(CtlContext& context, const CommandArgs& args) {
     bool csv = HasExtension(path, ".csv");
     if (!csv && !HasExtension(path, ".lwd")) {
         return UsageFailure("lightwave -o needs a .lwd or .csv file");
+    }
+    if (int status = CheckOutputFile(context, path)) {
+        return status;
     }
 
     auto data = std::make_unique<LightWaveData>();

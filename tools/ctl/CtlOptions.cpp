@@ -2,10 +2,10 @@
 #include "CtlOptions.h"
 
 #include <strings.h>
-#include <cstdlib>
 #include <filesystem>
 
 #include "CtlCommand.h"
+#include "base/NumberText.h"
 #include "link/LinkSettings.h"
 #include "settings/SettingItem.h"
 #include "settings/SettingsStore.h"
@@ -15,15 +15,11 @@ namespace zul::ctl {
 namespace {
 
 bool ParseRange(const std::string& text, int32_t low, int32_t high, int32_t& value) {
-    if (text.empty()) {
+    int32_t parsed = 0;
+    if (!ParseDecimalExact(text, parsed) || parsed < low || parsed > high) {
         return false;
     }
-    char* end = nullptr;
-    long parsed = std::strtol(text.c_str(), &end, 10);
-    if (*end != '\0' || parsed < low || parsed > high) {
-        return false;
-    }
-    value = static_cast<int32_t>(parsed);
+    value = parsed;
     return true;
 }
 
