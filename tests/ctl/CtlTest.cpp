@@ -8,6 +8,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -726,7 +727,8 @@ TEST_F(CtlMalformedReplyTest, ReadAllWritesNoFileOfWrongValues) {
         for (const auto& [name, damage] : Damages()) {
             const std::string out = home.Path("read" + std::to_string(++n) + ".zul");
             // The identity read comes first: damage a request of the transfer itself.
-            auto seen = std::make_shared<int>(0);
+            // Counted on the controller's thread, read here.
+            auto seen = std::make_shared<std::atomic<int>>(0);
             std::string p = prefix;
             Damage d = damage;
             controller.SetTamper([=](const std::string& request, std::string reply) {

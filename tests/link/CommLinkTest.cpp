@@ -521,7 +521,9 @@ TEST_F(CommLinkTest, ReplyTimeOutStartsAgainWithEveryByteOfAReplyInProgress) {
         data += "0A0B";
     }
     const std::string reply = ReplyFrame("%EE$RD" + data);
-    StartPeer([&](const std::string& request) {
+    // The peer's thread may still answer a repeated request after the test body ends: it keeps
+    // its own copy of the reply.
+    StartPeer([reply](const std::string& request) {
         std::vector<PeerAction> actions;
         if (request.rfind("%EE#RDD", 0) == 0) {
             // 16 pieces 100 ms apart: 1.5 s from the first byte to the last, time-out 1 s.

@@ -87,8 +87,9 @@ TEST_F(Faults, SplitReplies) {
     auto start = Clock::now();
     std::string r = client.Request("%EE#RMC0");  // 15 bytes: three chunks, two pauses
     EXPECT_EQ(r, WithBcc("%EE$RMC00000"));
+    // The two pauses are the evidence; how many reads the client needed depends on when it is
+    // scheduled, so it is not asserted.
     EXPECT_GE(MsSince(start), 30.0);
-    EXPECT_GE(client.Reads(), 3);
 }
 
 TEST_F(Faults, HangUpAndComeBack) {
@@ -113,12 +114,14 @@ TEST_F(Faults, PaceFollowsTheLineSpeed) {
     std::string r = client.Request("%EE#RDD0300003019");  // 18 + 2 + 1 bytes in
     EXPECT_EQ(r.size() + 1, 6u + 80u + 3u);               // 89 bytes out
     double expected = (21 + 89) * 10.0 / 9600.0 * 1000.0;
-    EXPECT_GE(MsSince(start), expected * 0.95);
-    // A fixed speed overrides the line's own.
+    const double slow = MsSince(start);
+    EXPECT_GE(slow, expected * 0.95);
+    // A fixed speed overrides the line's own: the same exchange is faster than the paced one
+    // (compared with it rather than with a fixed time, which a loaded machine may exceed).
     sim.SetPace(true, 115200);
     start = Clock::now();
     r = client.Request("%EE#RDD0300003019");
-    EXPECT_LT(MsSince(start), expected * 0.5);
+    EXPECT_LT(MsSince(start), slow);
     EXPECT_EQ(r.size() + 1, 89u);
 }
 
