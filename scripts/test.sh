@@ -82,6 +82,8 @@ cmake --build "$dir" -j "$jobs"
 export ASAN_OPTIONS="${ASAN_OPTIONS:-detect_leaks=1:abort_on_error=1}"
 export LSAN_OPTIONS="${LSAN_OPTIONS:-suppressions=$PWD/tests/lsan.supp}"
 export UBSAN_OPTIONS="${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}"
-export TSAN_OPTIONS="${TSAN_OPTIONS:-halt_on_error=1:second_deadlock_stack=1}"
+# die_after_fork=0: the print tests start the system's printer tools from a process that
+# already has threads; the child only runs exec.
+export TSAN_OPTIONS="${TSAN_OPTIONS:-halt_on_error=1:second_deadlock_stack=1:die_after_fork=0:suppressions=$PWD/tests/tsan.supp}"
 cd "$dir"
 ctest --output-on-failure -j "$jobs" --timeout 300 "${ctest_args[@]}"
