@@ -71,6 +71,7 @@ CMeasurementWnd::CMeasurementWnd(Application& app, FormBase* parentForm, QWidget
     ConnectCommands();
     ApplyUiDefinition();
     ApplyLayout();
+    SetTrendShown(app_.Store().GetInt<kMeasTrendShown>() != 0);
     timer_.setInterval(kMeasurementTimerMs);
     connect(&timer_, &QTimer::timeout, this, &CMeasurementWnd::Tick);
     timer_.start();
@@ -158,6 +159,8 @@ void CMeasurementWnd::OnUiDefinitionApplied() {
             PaintLamp(lamp, false, false);
         }
         out_[o].alarm->clear();
+        // The value's Color2 is its not-connected text colour, never a background.
+        out_[o].value->setAutoFillBackground(false);
     }
     const UiControlRecord* states = ui.FindByName(kLampStatesName);
     lampStates_ = states != nullptr ? CaptionList(states->caption) : QStringList{};
@@ -218,6 +221,8 @@ void CMeasurementWnd::UpdateDisplayMenu() {
 
 void CMeasurementWnd::SetTrendShown(bool shown) {
     trendShown_ = shown;
+    // A view choice kept in the settings file; it never raises the save question.
+    app_.Store().SetInt<kMeasTrendShown>(shown ? 1 : 0);
     ui_->trendHost1->setVisible(shown);
     ui_->trendHost2->setVisible(shown);
     ui_->actionTrend->setChecked(shown);
