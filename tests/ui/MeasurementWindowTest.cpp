@@ -4,6 +4,7 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QElapsedTimer>
+#include <QFontMetrics>
 #include <QLabel>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -403,6 +404,18 @@ TEST_F(MeasurementWindowTest, InputAndHoldButtonColoursShowActiveAndFreezeWhileH
     EXPECT_EQ(button(1202), RecordColor(1202, 1));
     ASSERT_TRUE(WaitCycle());
     EXPECT_EQ(button(1193), RecordColor(1193, 1));
+}
+
+TEST_F(MeasurementWindowTest, LampsAreBoldAndSizedByTheScreenResolution) {
+    Open();
+    for (int id : {1186, 1571}) {
+        QLabel* lamp = Ctrl<QLabel>(id);
+        EXPECT_TRUE(lamp->font().bold()) << id;
+        EXPECT_EQ(lamp->font().pixelSize(), (12 * lamp->logicalDpiY() + 48) / 96) << id;
+        const int wanted = (7 * lamp->logicalDpiX() + 48) / 96;
+        EXPECT_NEAR(QFontMetrics(lamp->font()).averageCharWidth(), wanted, 1) << id;
+    }
+    EXPECT_EQ(Ctrl<QLabel>(1190)->font().pointSize(), 28);
 }
 
 TEST(MeasurementRules, AlarmTextEntriesOutsideTheListAreEmpty) {
