@@ -663,6 +663,20 @@ TEST_F(BufferingWindowTest, TableVisibilityIsKeptPerOutput) {
     EXPECT_FALSE(tableShown(1));
 }
 
+TEST_F(BufferingWindowTest, MeasureLinesStartAtTheEndsOfTheAxes) {
+    for (int o = 0; o < 2; ++o) {
+        EXPECT_DOUBLE_EQ(app.Store().GetDouble<kBufConfVerticalMeasureTop>(o), 950.0);
+        EXPECT_DOUBLE_EQ(app.Store().GetDouble<kBufConfVerticalMeasureBottom>(o), -950.0);
+        EXPECT_EQ(app.Store().GetInt<kBufConfHorizontalMeasureLeft>(o), 1);
+        EXPECT_EQ(app.Store().GetInt<kBufConfHorizontalMeasureRight>(o), 65000);
+    }
+    Open();
+    CTChart& chart = wnd->Chart(1);
+    EXPECT_DOUBLE_EQ(chart.MeasureLinePosition(wnd->MeasureLineOf(1, 0)), 950.0);
+    EXPECT_DOUBLE_EQ(chart.MeasureLinePosition(wnd->MeasureLineOf(1, 1)), -950.0);
+    EXPECT_DOUBLE_EQ(chart.MeasureLinePosition(wnd->MeasureLineOf(1, 3)), 65000.0);
+}
+
 TEST(BufferingFormat, CommandAvailabilityByState) {
     EXPECT_EQ(AvailableCommands(false, false, false), (CommandAvailability{false, false, true}));
     EXPECT_EQ(AvailableCommands(true, true, false), (CommandAvailability{false, true, true}));
