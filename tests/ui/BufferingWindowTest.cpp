@@ -9,6 +9,7 @@
 #include <QComboBox>
 #include <QFileInfo>
 #include <QPrinter>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTabWidget>
@@ -427,13 +428,20 @@ TEST_F(BufferingWindowTest, DraggingANumberLineMovesItAndTheStatistics) {
 
 TEST_F(BufferingWindowTest, CancelledReadKeepsWhatWasReadAndTheWindowUsable) {
     Open();
+    auto* cancel = wnd->findChild<QPushButton*>("btnCancelRead");
+    auto* progress = wnd->findChild<QProgressBar*>("progressRead");
+    EXPECT_FALSE(cancel->isVisible());  // only while a read runs
+    EXPECT_FALSE(progress->isVisible());
     RunToCompletion(kBufferTypeOut1, 20000);
     sim.SetLatency(std::chrono::milliseconds(20));
     wnd->Read();
     ASSERT_TRUE(wnd->IsReading());
+    EXPECT_TRUE(cancel->isVisible());
+    EXPECT_TRUE(progress->isVisible());
     QTRY_VERIFY_WITH_TIMEOUT(!FramesStartingWith(sim.ReceivedFrames(), "%EE#RLB").empty(), kWaitMs);
-    QTest::mouseClick(wnd->findChild<QPushButton*>("btnCancelRead"), Qt::LeftButton);
+    QTest::mouseClick(cancel, Qt::LeftButton);
     EXPECT_FALSE(wnd->IsReading());
+    EXPECT_FALSE(cancel->isVisible());
     EXPECT_EQ(app.Buffering()->State(), 0);
     EXPECT_LT(wnd->TableModel(0).rowCount(), 20000);
     EXPECT_TRUE(wnd->findChild<QPushButton*>("btnRead")->isEnabled());

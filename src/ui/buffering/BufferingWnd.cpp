@@ -291,6 +291,9 @@ void CBufferingWnd::OnUiDefinitionApplied() {
         chart->SetAxisTitles(xTitle, yTitle);
     }
     statisticsPage_->ApplyTitles(ui);
+    // The read's progress and its cancel button are there only while a read runs.
+    ui_->progressRead->setVisible(reading_);
+    ui_->btnCancelRead->setVisible(reading_);
     ApplyAccessibleNames(this);
     UpdateCommands();
     ShowStatus();
