@@ -442,6 +442,8 @@ FieldRef ResolveField(SettingsImage& image, int32_t id, int32_t i1, int32_t i2) 
             return FieldRef::Of(image.formAnalogScaling.FormTop);
         case 209:
             return FieldRef::Of(image.formAnalogScaling.FormLeft);
+        case 210:
+            return FieldRef::Of(image.formMeasurement.TrendShown);
         default:
             return {};
     }

@@ -33,8 +33,8 @@ inline constexpr int32_t kHeadCount = 2;
 inline constexpr int32_t kOutputCount = 2;
 
 inline constexpr int32_t kFirstItemId = 1;
-inline constexpr int32_t kLastItemId = 209;
-inline constexpr int32_t kItemCount = 209;
+inline constexpr int32_t kLastItemId = 210;
+inline constexpr int32_t kItemCount = 210;
 
 // Control binding and default source.
 inline constexpr int32_t kControlNone = 1;         // default from defaultText
@@ -278,6 +278,7 @@ enum ItemId : int32_t {
     kAppImageFolder = 207,
     kScalingFormTop = 208,
     kScalingFormLeft = 209,
+    kMeasTrendShown = 210,
 };
 
 // The 209 rows, row n holding id n, followed by the end row.
@@ -495,6 +496,8 @@ inline constexpr SettingItem kSettingItems[] = {
     {1, 3, 207, 0, 0, "ZUL_APP_DATA", "ImageFolder", 1, "image", 0, 0, 0x0, 0x0, 0x0},
     {2, 1, 208, 0, 0, "FORM_ANALOGSCALING", "FormTop", 1, "", 0, 0, 0x0, 0x0, 0x0},
     {2, 1, 209, 0, 0, "FORM_ANALOGSCALING", "FormLeft", 1, "", 0, 0, 0x0, 0x0, 0x0},
+    // The measurement window's trend strips (1 = shown); a view choice, never a change.
+    {2, 1, 210, 0, 0, "FORM_MEASUREMENT", "TrendShown", 1, "0", 0, 0, 0x0, 0x0, 0x0},
     {0, kValueEnd, 0, 0, 0, "", "", 0, "", 0, 0, 0, 0, 0},
 };
 

@@ -249,7 +249,7 @@ TEST_F(ItemRulesTest, RangeAndListValidation) {
     EXPECT_FALSE(store_.IsItemInvalid(empty, kHeadAlarmDelayTimes));
     EXPECT_FALSE(store_.IsItemInvalid(ui_, kCtrlLineState));
     EXPECT_FALSE(store_.IsItemInvalid(ui_, 0));
-    EXPECT_FALSE(store_.IsItemInvalid(ui_, 210));
+    EXPECT_FALSE(store_.IsItemInvalid(ui_, kLastItemId + 1));
 }
 
 TEST_F(ItemRulesTest, RadioValidation) {
@@ -326,7 +326,7 @@ TEST_F(ItemRulesTest, DisplayTexts) {
     EXPECT_EQ(store_.FormatItem(ui_, off, kCtrlVersion), "2.10");
     store_.SetInt(kCtrlLineState, 1);
     EXPECT_EQ(store_.FormatItem(ui_, off, kCtrlLineState), "1");
-    EXPECT_EQ(store_.FormatItem(ui_, off, 210), "");
+    EXPECT_EQ(store_.FormatItem(ui_, off, kLastItemId + 1), "");
 
     store_.SetDouble(kHeadCALIB_MeasureValue1, 0.00125, 15, 1);
     EXPECT_EQ(store_.FormatItem(ui_, off, kHeadCALIB_MeasureValue1, 15, 1), "0.001250mm");

@@ -16,7 +16,7 @@ namespace {
 static_assert(IsIntItem(kHeadSetupMode));
 static_assert(IsRealItem(kOutReflectionRate));
 static_assert(IsTextItem(kSoftMemAlias));
-static_assert(!IsIntItem(0) && !IsIntItem(210) && !IsRealItem(kOutZeroSet));
+static_assert(!IsIntItem(0) && !IsIntItem(kLastItemId + 1) && !IsRealItem(kOutZeroSet));
 static_assert(FindItem(kLastItemId + 1) == nullptr && ItemValueType(kLastItemId) == kValueInt);
 
 struct Instance {
@@ -37,13 +37,14 @@ std::vector<Instance> Instances(int32_t id) {
 }
 
 TEST(SettingItemTable, LookupByIdAndEnd) {
-    EXPECT_EQ(FindItem(210), nullptr);
+    EXPECT_EQ(FindItem(kLastItemId + 1), nullptr);
     EXPECT_EQ(FindItem(0), nullptr);
     EXPECT_EQ(FindItem(-1), nullptr);
-    const SettingItem* last = FindItem(209);
+    const SettingItem* last = FindItem(kLastItemId);
     ASSERT_NE(last, nullptr);
-    EXPECT_STREQ(last->section, "FORM_ANALOGSCALING");
-    EXPECT_STREQ(last->key, "FormLeft");
+    EXPECT_STREQ(last->section, "FORM_MEASUREMENT");
+    EXPECT_STREQ(last->key, "TrendShown");
+    EXPECT_EQ(last->storageClass, kStorageUncounted);
     for (int32_t id = kFirstItemId; id <= kLastItemId; ++id) {
         ASSERT_NE(FindItem(id), nullptr) << id;
         EXPECT_EQ(FindItem(id), &kSettingItems[id - 1]) << id;
@@ -59,7 +60,7 @@ TEST(SettingItemTable, SectionSizes) {
     const std::map<std::string, int> expected = {
         {"CONTROLLER", 7},           {"MEM%m_HEAD%h", 20},      {"MEM%m_OUT%o", 45},
         {"MEM%m_COMMON", 6},         {"MEM%m_BUFFERING", 17},   {"MEM_CMN", 14},
-        {"SYS_BUFFERING", 5},        {"FORM_MAIN", 4},          {"FORM_MEASUREMENT", 15},
+        {"SYS_BUFFERING", 5},        {"FORM_MAIN", 4},          {"FORM_MEASUREMENT", 16},
         {"FORM_MEASUREMENTCONF", 2}, {"FORM_LIGHTWAVE", 6},     {"FORM_LIGHTWAVECONF", 6},
         {"FORM_BUFFERING", 7},       {"FORM_BUFFERINGCONF", 9}, {"FORM_BUFFERINGINFO", 2},
         {"FORM_FLOODLIGHT", 2},      {"FORM_CALIBURATION", 2},  {"FORM_CONFIGLIST", 5},

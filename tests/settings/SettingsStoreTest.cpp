@@ -76,7 +76,7 @@ TEST_F(SettingsStoreTest, MismatchedOrOutOfRangeAccessIsRejectedUntouched) {
     EXPECT_FALSE(store_.SetInt(kOutReflectionRate, 9, 1, 1));
     EXPECT_FALSE(store_.SetInt(kAppLogFolder, 9));
     EXPECT_FALSE(store_.SetInt(0, 9));
-    EXPECT_FALSE(store_.SetInt(210, 9));
+    EXPECT_FALSE(store_.SetInt(kLastItemId + 1, 9));
     EXPECT_FALSE(store_.SetInt(kHeadSetupMode, 9, 16, 0));
     EXPECT_FALSE(store_.SetInt(kHeadSetupMode, 9, 0, 2));
     EXPECT_FALSE(store_.SetInt(kHeadSetupMode, 9, -1, 0));
@@ -266,7 +266,7 @@ TEST_F(SettingsStoreTest, ConcurrentWritersReadersAndAssignment) {
 namespace zul {
 namespace {
 
-// The id-as-template accessors accept only the matching value type and ids 1..209.
+// The id-as-template accessors accept only the matching value type and ids 1..kLastItemId.
 template <int32_t Id>
 constexpr bool kIntAccess = requires(SettingsStore& s) {
     s.GetInt<Id>();
@@ -287,7 +287,8 @@ static_assert(kIntAccess<kHeadSetupMode> && !kRealAccess<kHeadSetupMode> &&
               !kTextAccess<kHeadSetupMode>);
 static_assert(kRealAccess<kOutReflectionRate> && !kIntAccess<kOutReflectionRate>);
 static_assert(kTextAccess<kSoftMemAlias> && !kIntAccess<kSoftMemAlias>);
-static_assert(!kIntAccess<0> && !kIntAccess<210> && !kRealAccess<-1> && !kTextAccess<210>);
+static_assert(!kIntAccess<0> && !kIntAccess<kLastItemId + 1> && !kRealAccess<-1> &&
+              !kTextAccess<kLastItemId + 1>);
 
 }  // namespace
 }  // namespace zul

@@ -4,10 +4,15 @@
 #include <fstream>
 #include <mutex>
 
+#include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFileInfo>
+#include <QPrinter>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QTabWidget>
 #include <QTableView>
 #include <QTest>
 #include <QWheelEvent>
@@ -423,13 +428,20 @@ TEST_F(BufferingWindowTest, DraggingANumberLineMovesItAndTheStatistics) {
 
 TEST_F(BufferingWindowTest, CancelledReadKeepsWhatWasReadAndTheWindowUsable) {
     Open();
+    auto* cancel = wnd->findChild<QPushButton*>("btnCancelRead");
+    auto* progress = wnd->findChild<QProgressBar*>("progressRead");
+    EXPECT_FALSE(cancel->isVisible());  // only while a read runs
+    EXPECT_FALSE(progress->isVisible());
     RunToCompletion(kBufferTypeOut1, 20000);
     sim.SetLatency(std::chrono::milliseconds(20));
     wnd->Read();
     ASSERT_TRUE(wnd->IsReading());
+    EXPECT_TRUE(cancel->isVisible());
+    EXPECT_TRUE(progress->isVisible());
     QTRY_VERIFY_WITH_TIMEOUT(!FramesStartingWith(sim.ReceivedFrames(), "%EE#RLB").empty(), kWaitMs);
-    QTest::mouseClick(wnd->findChild<QPushButton*>("btnCancelRead"), Qt::LeftButton);
+    QTest::mouseClick(cancel, Qt::LeftButton);
     EXPECT_FALSE(wnd->IsReading());
+    EXPECT_FALSE(cancel->isVisible());
     EXPECT_EQ(app.Buffering()->State(), 0);
     EXPECT_LT(wnd->TableModel(0).rowCount(), 20000);
     EXPECT_TRUE(wnd->findChild<QPushButton*>("btnRead")->isEnabled());
@@ -453,6 +465,224 @@ TEST_F(BufferingWindowTest, DoubleClickResetsTheGraphView) {
     ASSERT_NE(chart.XUpper(), upper);
     QTest::mouseDClick(plot, Qt::LeftButton, {}, centre);
     EXPECT_DOUBLE_EQ(chart.XUpper(), upper);
+}
+
+TEST_F(BufferingWindowTest, PrintsAndExportsTheShownGraph) {
+    Open();
+    Fill({1.0, 2.0, 3.0, -4.0});
+    QAction* print = wnd->findChild<QAction*>("actPrint");
+    ASSERT_NE(print, nullptr);
+    EXPECT_EQ(print->text(), "&Print graph...");
+    const QString path = QString::fromStdString(home.Path("graph.pdf"));
+    int setups = 0;
+    const CBufferingWnd::PrintSetup previous =
+        CBufferingWnd::SetPrintSetup([&](QPrinter& printer, QWidget* parent) {
+            ++setups;
+            EXPECT_EQ(parent, wnd.get());
+            printer.setOutputFormat(QPrinter::PdfFormat);
+            printer.setOutputFileName(path);
+            return true;
+        });
+    print->trigger();
+    EXPECT_EQ(setups, 1);
+    EXPECT_TRUE(boxes.empty()) << boxes.front();
+    const std::string pdf = ReadFileText(path.toStdString());
+    ASSERT_GT(pdf.size(), 1000u);
+    EXPECT_EQ(pdf.substr(0, 5), "%PDF-");
+
+    // The same graph exported as a picture and as a PDF file.
+    const QString png = QString::fromStdString(home.Path("graph.png"));
+    ASSERT_TRUE(wnd->ExportGraphs(png, false));
+    EXPECT_EQ(ReadFileText(png.toStdString()).substr(1, 3), "PNG");
+    const QString exported = QString::fromStdString(home.Path("exported.pdf"));
+    ASSERT_TRUE(wnd->ExportGraphs(exported, true));
+    EXPECT_EQ(ReadFileText(exported.toStdString()).substr(0, 5), "%PDF-");
+
+    // A cancelled dialog prints nothing.
+    const QString cancelled = QString::fromStdString(home.Path("cancelled.pdf"));
+    CBufferingWnd::SetPrintSetup([&](QPrinter& printer, QWidget*) {
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(cancelled);
+        return false;
+    });
+    EXPECT_FALSE(wnd->PrintGraph());
+    EXPECT_FALSE(QFileInfo::exists(cancelled));
+    EXPECT_TRUE(boxes.empty());
+
+    // A file that cannot be written is reported.
+    const QString unwritable = QString::fromStdString(home.Path("no/such/folder/graph.pdf"));
+    CBufferingWnd::SetPrintSetup([&](QPrinter& printer, QWidget*) {
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(unwritable);
+        return true;
+    });
+    EXPECT_FALSE(wnd->PrintGraph());
+    CBufferingWnd::SetPrintSetup(previous);
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].substr(0, 10), ErrorText(ZUL_ERR_FILE_WRITE).substr(0, 10));
+}
+
+// Both outputs buffer in trigger mode; OUT2 is triggered (its timing input) and completes, OUT1
+// never is. Once stopped, the emulated controller reports OUT1 without data (an output that is
+// not complete never keeps a readable count there; the rule for a controller that still reports
+// state 2 is checked on the value set in tests/buffering).
+TEST_F(BufferingWindowTest, BothOutputsWithOut1NotCompleteReadsOnlyOut2) {
+    constexpr int kTimingComesOn = 5;  // the emulated controller's trigger condition
+    Open();
+    wnd->SetSelfStop(false);
+    Page(1, kBufferTypeBoth, 100);
+    Choose("ctrl1284", kTimingComesOn);
+    Choose("ctrl1284b", kTimingComesOn);
+    wnd->Start();
+    ASSERT_TRUE(boxes.empty()) << boxes.front();
+    ASSERT_TRUE(wnd->IsRunning());
+    ResultInfo result;
+    ASSERT_EQ(WriteWord(*app.CommControler(), &result, "%EE#WTI", 4, 1), ZUL_OK);
+    QTRY_COMPARE_WITH_TIMEOUT(wnd->Status()[BufferingValueSet::StateRead(1)], kOutputStateComplete,
+                              kWaitMs);
+    EXPECT_NE(wnd->Status()[BufferingValueSet::StateRead(0)], kOutputStateComplete);
+    wnd->Stop();
+    ASSERT_FALSE(wnd->IsRunning());
+    WriteWord(*app.CommControler(), &result, "%EE#WTI", 4, 0);
+    Fill({1.0, 2.0, 3.0});  // OUT1 held values before the read
+    sim.ClearReceivedFrames();
+    wnd->Read();
+    ASSERT_EQ(WaitHandled(kReadData), std::optional<int>(ZUL_OK));
+    EXPECT_TRUE(boxes.empty()) << boxes.front();
+    EXPECT_EQ(WithoutBcc(FramesStartingWith(sim.ReceivedFrames(), "%EE#RLB")),
+              std::vector<std::string>{"%EE#RLB40000100100"});
+    EXPECT_NE(wnd->Status()[BufferingValueSet::StateRead(0)], kOutputStateComplete);
+    EXPECT_EQ(wnd->Status()[BufferingValueSet::StateRead(1)], kOutputStateComplete);
+    EXPECT_EQ(wnd->TableModel(0).rowCount(), 0);
+    EXPECT_EQ(wnd->Chart(0).PointCount(0), 0);
+    EXPECT_EQ(wnd->TableModel(1).rowCount(), 100);
+    EXPECT_EQ(wnd->Chart(1).PointCount(0), 100);
+}
+
+TEST_F(BufferingWindowTest, ReadStopsWhenTheRunningCheckFails) {
+    Open();
+    ASSERT_EQ(WaitHandled(kReadState), std::optional<int>(ZUL_OK));
+    sim.ClearReceivedFrames();
+    sim::SimFaults faults;
+    faults.silent = 1;  // the "%EE#RBS0" check gets no answer
+    sim.SetFaults(faults);
+    wnd->Read();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].substr(0, 10), ErrorText(ZUL_ERR_COMM_TIMEOUT).substr(0, 10));
+    EXPECT_NE(boxes[0], ErrorText(ZUL_ERR_BUFFERING_BUSY));
+    EXPECT_FALSE(wnd->IsReading());
+    const auto frames = WithoutBcc(sim.ReceivedFrames());
+    ASSERT_FALSE(frames.empty());
+    EXPECT_EQ(frames[0], "%EE#RBS0");
+    EXPECT_TRUE(FramesStartingWith(sim.ReceivedFrames(), "%EE#RLB").empty());
+    EXPECT_EQ(app.Buffering()->State(), 0);
+    EXPECT_TRUE(wnd->findChild<QPushButton*>("btnRead")->isEnabled());
+}
+
+TEST_F(BufferingWindowTest, MonitoringEndedByAFailureIsShownAndLeavesTheRunningState) {
+    Open();
+    Page(2, kBufferTypeOut1, 100);  // continuous: only a failure ends the monitoring
+    wnd->Start();
+    ASSERT_TRUE(wnd->IsRunning());
+    ASSERT_EQ(WaitHandled(kMonitoringUpdate), std::optional<int>(ZUL_OK));
+    sim::SimFaults faults;
+    faults.silent = 1;
+    sim.SetFaults(faults);
+    ASSERT_EQ(WaitHandled(kStartMonitoring), std::optional<int>(ZUL_ERR_COMM_TIMEOUT));
+    EXPECT_FALSE(wnd->IsRunning());
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].substr(0, 10), ErrorText(ZUL_ERR_COMM_TIMEOUT).substr(0, 10));
+    EXPECT_TRUE(wnd->findChild<QPushButton*>("btnStart")->isEnabled());
+    EXPECT_FALSE(wnd->findChild<QPushButton*>("btnStop")->isEnabled());
+    ResultInfo result;
+    StopBuffering(*app.CommControler(), &result);  // the controller still buffers
+
+    // Ended because the line went off: no message, but the running state is left as well.
+    boxes.clear();
+    wnd->Start();
+    ASSERT_TRUE(wnd->IsRunning());
+    ASSERT_EQ(WaitHandled(kMonitoringUpdate), std::optional<int>(ZUL_OK));
+    app.Buffering()->SetLineState(0);
+    sim.SetFaults(faults);
+    ASSERT_EQ(WaitHandled(kStartMonitoring), std::optional<int>(ZUL_ERR_OFFLINE));
+    EXPECT_FALSE(wnd->IsRunning());
+    EXPECT_TRUE(boxes.empty()) << boxes.front();
+    app.Buffering()->SetLineState(1);
+    StopBuffering(*app.CommControler(), &result);
+}
+
+TEST_F(BufferingWindowTest, BankChangeKeepsThePageInTheOldBankAndShowsTheNewOne) {
+    Open();
+    SettingsStore& store = app.Store();
+    const int32_t oldBank = store.GetInt<kAppCurMemNo>();
+    const int32_t newBank = (oldBank + 1) % kBankCount;
+    store.SetInt<kBufStoreNum>(300, newBank);
+    store.SetInt<kBufTriggerPoint>(7, newBank);
+    Enter("ctrl1280", 1234);
+    Enter("ctrl1282", 9);
+    store.SetInt<kAppCurMemNo>(newBank);
+    wnd->MemoryBankChanged(oldBank, newBank);
+    EXPECT_EQ(store.GetInt<kBufStoreNum>(oldBank), 1234);
+    EXPECT_EQ(store.GetInt<kBufTriggerPoint>(oldBank), 9);
+    auto* storeNum = wnd->findChild<CNumericEdit*>("ctrl1280");
+    EXPECT_EQ(storeNum->IntValue(), std::optional<int32_t>(300));
+    EXPECT_EQ(wnd->findChild<CNumericEdit*>("ctrl1282")->IntValue(), std::optional<int32_t>(7));
+
+    // Before the settings are read from the controller the page goes to the current bank;
+    // here the read itself is refused because the controller buffers.
+    Enter("ctrl1280", 555);
+    ResultInfo result;
+    ASSERT_EQ(WriteWord(*app.CommControler(), &result, cmd::kWriteBufferingState, 0, 1), ZUL_OK);
+    wnd->ReadSettingsFromController();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0], ErrorText(ZUL_ERR_BUFFERING_BUSY));
+    EXPECT_EQ(store.GetInt<kBufStoreNum>(newBank), 555);
+    EXPECT_EQ(store.GetInt<kBufStoreNum>(oldBank), 1234);
+    EXPECT_EQ(storeNum->IntValue(), std::optional<int32_t>(555));
+    WriteWord(*app.CommControler(), &result, cmd::kWriteBufferingState, 0, 0);
+}
+
+TEST_F(BufferingWindowTest, TableVisibilityIsKeptPerOutput) {
+    app.Store().SetInt<kBufWndWaveDataChange>(1, 0);
+    app.Store().SetInt<kBufWndWaveDataChange>(1, 1);
+    Open();
+    auto tabs = [this] { return wnd->findChild<QTabWidget*>("tabPages"); };
+    auto tableShown = [&](int output) {
+        tabs()->setCurrentIndex(output);  // the output's own page
+        return wnd->Table(output).isVisible();
+    };
+    QAction* table2 = wnd->findChild<QAction*>("actShowTable2");
+    ASSERT_NE(table2, nullptr);
+    EXPECT_TRUE(table2->isChecked());
+    EXPECT_TRUE(tableShown(1));
+    table2->trigger();  // hides the OUT2 table
+    EXPECT_FALSE(tableShown(1));
+    EXPECT_EQ(app.Store().GetInt<kBufWndWaveDataChange>(1), 0);
+    // Closed while another page is shown: the choice of each output is kept all the same.
+    tabs()->setCurrentWidget(wnd->findChild<QWidget*>("pageSettings"));
+    wnd->close();
+    wnd.reset();
+    EXPECT_EQ(app.Store().GetInt<kBufWndWaveDataChange>(0), 1);
+    EXPECT_EQ(app.Store().GetInt<kBufWndWaveDataChange>(1), 0);
+    Open();
+    EXPECT_TRUE(wnd->findChild<QAction*>("actShowTable1")->isChecked());
+    EXPECT_FALSE(wnd->findChild<QAction*>("actShowTable2")->isChecked());
+    EXPECT_TRUE(tableShown(0));
+    EXPECT_FALSE(tableShown(1));
+}
+
+TEST_F(BufferingWindowTest, MeasureLinesStartAtTheEndsOfTheAxes) {
+    for (int o = 0; o < 2; ++o) {
+        EXPECT_DOUBLE_EQ(app.Store().GetDouble<kBufConfVerticalMeasureTop>(o), 950.0);
+        EXPECT_DOUBLE_EQ(app.Store().GetDouble<kBufConfVerticalMeasureBottom>(o), -950.0);
+        EXPECT_EQ(app.Store().GetInt<kBufConfHorizontalMeasureLeft>(o), 1);
+        EXPECT_EQ(app.Store().GetInt<kBufConfHorizontalMeasureRight>(o), 65000);
+    }
+    Open();
+    CTChart& chart = wnd->Chart(1);
+    EXPECT_DOUBLE_EQ(chart.MeasureLinePosition(wnd->MeasureLineOf(1, 0)), 950.0);
+    EXPECT_DOUBLE_EQ(chart.MeasureLinePosition(wnd->MeasureLineOf(1, 1)), -950.0);
+    EXPECT_DOUBLE_EQ(chart.MeasureLinePosition(wnd->MeasureLineOf(1, 3)), 65000.0);
 }
 
 TEST(BufferingFormat, CommandAvailabilityByState) {

@@ -4,6 +4,7 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QElapsedTimer>
+#include <QFontMetrics>
 #include <QLabel>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -309,6 +310,112 @@ TEST_F(MeasurementWindowTest, ACycleThatCannotBePostedDoesNotStopPolling) {
     EXPECT_FALSE(spy.wait(400));
     // Every period tries again instead of waiting for an answer that cannot come.
     EXPECT_FALSE(wnd->IsCycleOutstanding());
+}
+
+TEST_F(MeasurementWindowTest, TrendSwitchIsKeptInTheSettingsFileWithoutASaveQuestion) {
+    app.Store().MarkSaved();
+    Open();
+    QAction* trend = wnd->findChild<QAction*>("actionTrend");
+    ASSERT_NE(trend, nullptr);
+    EXPECT_FALSE(trend->isChecked());  // off by default
+    trend->trigger();
+    EXPECT_TRUE(wnd->IsTrendShown());
+    EXPECT_TRUE(wnd->findChild<QWidget*>("trendHost2")->isVisible());
+    EXPECT_TRUE(app.Store().IsUnchanged());  // a view choice, not a settings change
+    wnd->close();
+    wnd.reset();
+    Open();
+    EXPECT_TRUE(wnd->IsTrendShown());
+    EXPECT_TRUE(wnd->findChild<QAction*>("actionTrend")->isChecked());
+    EXPECT_TRUE(wnd->findChild<QWidget*>("trendHost1")->isVisible());
+    wnd.reset();
+
+    // Through the settings file: a fresh store reads it back, and so does the window's store.
+    ResultInfo info;
+    const std::string path = home.Path("trend.ini");
+    ASSERT_EQ(app.Store().Save(&info, path), ZUL_OK) << info.detail1;
+    SettingsStore fresh;
+    ASSERT_EQ(fresh.Load(&info, path), ZUL_OK) << info.detail1;
+    EXPECT_EQ(fresh.GetInt<kMeasTrendShown>(), 1);
+    app.Store().SetInt<kMeasTrendShown>(0);
+    ASSERT_EQ(app.Store().Load(&info, path), ZUL_OK) << info.detail1;
+    Open();
+    EXPECT_TRUE(wnd->IsTrendShown());
+
+    // Switching it off is kept as well.
+    wnd->findChild<QAction*>("actionTrend")->trigger();
+    wnd.reset();
+    Open();
+    EXPECT_FALSE(wnd->IsTrendShown());
+    EXPECT_FALSE(wnd->findChild<QWidget*>("trendHost1")->isVisible());
+}
+
+TEST_F(MeasurementWindowTest, ValueAndAlarmTextColoursFollowTheConnection) {
+    for (int id : {1190, 1198}) {
+        const UiControlRecord* record = app.Ui().FindById(id);
+        ASSERT_NE(record, nullptr) << id;
+        ASSERT_NE(record->color1, 0) << id;
+        ASSERT_NE(record->color2, 0) << id;
+        ASSERT_NE(record->color1, record->color2) << id;
+    }
+    Open();
+    ASSERT_TRUE(WaitCycle());
+    for (int id : {1190, 1198}) {
+        EXPECT_EQ(Ctrl<QLabel>(id)->palette().color(QPalette::WindowText), RecordColor(id, 1))
+            << id;
+        EXPECT_FALSE(Ctrl<QLabel>(id)->autoFillBackground()) << id;  // Color2 is no background
+    }
+    for (int id : {2055, 2056}) {
+        EXPECT_EQ(Ctrl<QLabel>(id)->palette().color(QPalette::WindowText), RecordColor(id, 1))
+            << id;
+    }
+    wnd->LockPolling(true);
+    DisconnectController(app);
+    wnd->LockPolling(false);
+    for (int id : {1190, 1198}) {
+        QTRY_COMPARE_WITH_TIMEOUT(Ctrl<QLabel>(id)->palette().color(QPalette::WindowText),
+                                  RecordColor(id, 2), kWaitMs);
+    }
+    EXPECT_EQ(Ctrl<QLabel>(2055)->palette().color(QPalette::WindowText), RecordColor(2055, 1));
+}
+
+TEST_F(MeasurementWindowTest, InputAndHoldButtonColoursShowActiveAndFreezeWhileHeld) {
+    auto button = [this](int id) {
+        return Ctrl<QPushButton>(id)->palette().color(QPalette::Button);
+    };
+    Open();
+    ASSERT_TRUE(WaitCycle());
+    ASSERT_EQ(app.Store().GetInt<kMeasReset>(0), 0);
+    EXPECT_EQ(button(1193), RecordColor(1193, 1));
+    EXPECT_EQ(button(1202), RecordColor(1202, 1));
+    QTest::mouseClick(Ctrl<QPushButton>(1193), Qt::LeftButton);  // reset OUT1 on
+    ASSERT_TRUE(WaitCycle());
+    ASSERT_TRUE(WaitCycle());
+    ASSERT_EQ(app.Store().GetInt<kMeasReset>(0), 1);
+    EXPECT_EQ(button(1193), RecordColor(1193, 2));
+    QTest::mouseClick(Ctrl<QPushButton>(1202), Qt::LeftButton);  // hold OUT1
+    EXPECT_EQ(button(1202), RecordColor(1202, 2));
+    QTest::mouseClick(Ctrl<QPushButton>(1193), Qt::LeftButton);  // reset OUT1 off
+    ASSERT_TRUE(WaitCycle());
+    ASSERT_TRUE(WaitCycle());
+    ASSERT_EQ(app.Store().GetInt<kMeasReset>(0), 0);
+    EXPECT_EQ(button(1193), RecordColor(1193, 2));               // frozen with the held output
+    QTest::mouseClick(Ctrl<QPushButton>(1202), Qt::LeftButton);  // release
+    EXPECT_EQ(button(1202), RecordColor(1202, 1));
+    ASSERT_TRUE(WaitCycle());
+    EXPECT_EQ(button(1193), RecordColor(1193, 1));
+}
+
+TEST_F(MeasurementWindowTest, LampsAreBoldAndSizedByTheScreenResolution) {
+    Open();
+    for (int id : {1186, 1571}) {
+        QLabel* lamp = Ctrl<QLabel>(id);
+        EXPECT_TRUE(lamp->font().bold()) << id;
+        EXPECT_EQ(lamp->font().pixelSize(), (12 * lamp->logicalDpiY() + 48) / 96) << id;
+        const int wanted = (7 * lamp->logicalDpiX() + 48) / 96;
+        EXPECT_NEAR(QFontMetrics(lamp->font()).averageCharWidth(), wanted, 1) << id;
+    }
+    EXPECT_EQ(Ctrl<QLabel>(1190)->font().pointSize(), 28);
 }
 
 TEST(MeasurementRules, AlarmTextEntriesOutsideTheListAreEmpty) {

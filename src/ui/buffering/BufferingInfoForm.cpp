@@ -20,7 +20,7 @@ CBufferingInfoForm::CBufferingInfoForm(const FormContext& context, FormBase* par
     layout->setContentsMargins(0, 0, 0, 0);
     view_ = new BufferingInfoView(ui_->infoHost);
     layout->addWidget(view_);
-    resize(420, 560);
+    resize(420, sizeHint().height());  // every row shown, no empty space under them
     SetPositionItems({kBufInfoFormTop, kBufInfoFormLeft});
     connect(ui_->btnCloseInfo, &QPushButton::clicked, this, &QWidget::close);
     ApplyUiDefinition();

@@ -72,6 +72,12 @@ void BufferingInfoView::Show(const std::array<OutputStatistics, 2>& statistics,
     model.EndUpdate();
 }
 
+QSize BufferingInfoView::sizeHint() const {
+    const int rows = kRowCount * grid_->verticalHeader()->defaultSectionSize();
+    const int titles = grid_->horizontalHeader()->sizeHint().height();
+    return {QWidget::sizeHint().width(), rows + titles + 2 * grid_->frameWidth()};
+}
+
 QString BufferingInfoView::CellText(int row, int output) const {
     return grid_->Model().CellText(row, output + 1);
 }

@@ -27,6 +27,8 @@ public:
     void Show(const std::array<OutputStatistics, 2>& statistics, const MicronMode& micron);
     // The text of a cell (row 0..kRowCount-1, output 0/1).
     QString CellText(int row, int output) const;
+    // Tall enough for the title row and every quantity without scrolling.
+    QSize sizeHint() const override;
 
 private:
     CGridCtrl* grid_;

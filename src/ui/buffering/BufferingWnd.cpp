@@ -13,6 +13,8 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPrintDialog>
+#include <QPrinter>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTableView>
@@ -71,6 +73,12 @@ const std::vector<double>& ValueNumbers() {
         return v;
     }();
     return numbers;
+}
+
+// The printer setup of PrintGraph; empty: the print dialog.
+CBufferingWnd::PrintSetup& PrintSetupHook() {
+    static CBufferingWnd::PrintSetup hook;
+    return hook;
 }
 
 }  // namespace
@@ -214,6 +222,7 @@ void CBufferingWnd::ConnectCommands() {
     connect(u.actMeasureLines, &QAction::triggered, this, [this] { OpenMeasureLines(); });
     connect(u.actStatistics, &QAction::triggered, this, [this] { OpenInformation(); });
     connect(u.actClose, &QAction::triggered, this, &QWidget::close);
+    connect(u.actPrint, &QAction::triggered, this, [this] { PrintGraph(); });
     connect(u.btnReadSettings, &QPushButton::clicked, this,
             &CBufferingWnd::ReadSettingsFromController);
     for (const QAction* action : {u.actExportPng, u.actExportPdf}) {
@@ -282,6 +291,9 @@ void CBufferingWnd::OnUiDefinitionApplied() {
         chart->SetAxisTitles(xTitle, yTitle);
     }
     statisticsPage_->ApplyTitles(ui);
+    // The read's progress and its cancel button are there only while a read runs.
+    ui_->progressRead->setVisible(reading_);
+    ui_->btnCancelRead->setVisible(reading_);
     ApplyAccessibleNames(this);
     UpdateCommands();
     ShowStatus();
@@ -694,11 +706,44 @@ bool CBufferingWnd::LoadFromPath(const QString& path) {
     return ok;
 }
 
+CTChart& CBufferingWnd::ShownChart() {
+    QWidget* page = ui_->tabPages->currentWidget();
+    return page == ui_->pageOut1 ? *charts_[0] : page == ui_->pageOut2 ? *charts_[1] : *bothChart_;
+}
+
 bool CBufferingWnd::ExportGraphs(const QString& path, bool pdf) {
-    CTChart* chart = ui_->tabPages->currentIndex() == 1   ? charts_[1]
-                     : ui_->tabPages->currentIndex() == 0 ? charts_[0]
-                                                          : bothChart_;
-    return pdf ? chart->SavePdf(path, 1000, 600) : chart->SavePng(path, 1000, 600);
+    CTChart& chart = ShownChart();
+    return pdf ? chart.SavePdf(path, 1000, 600) : chart.SavePng(path, 1000, 600);
+}
+
+CBufferingWnd::PrintSetup CBufferingWnd::SetPrintSetup(PrintSetup setup) {
+    PrintSetup previous = std::move(PrintSetupHook());
+    PrintSetupHook() = std::move(setup);
+    return previous;
+}
+
+bool CBufferingWnd::PrintGraph() {
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setPageOrientation(QPageLayout::Landscape);
+    printer.setDocName(windowTitle());
+    bool accepted = false;
+    if (PrintSetupHook()) {
+        accepted = PrintSetupHook()(printer, this);
+    } else {
+        QPrintDialog dialog(&printer, this);
+        boxOpen_ = true;  // the state loop waits while the dialog is open
+        accepted = dialog.exec() == QDialog::Accepted;
+        boxOpen_ = false;
+    }
+    if (!accepted) {
+        return false;
+    }
+    if (!ShownChart().Print(printer)) {
+        const QString file = printer.outputFileName();
+        ShowResultCode(file.isEmpty() ? ZUL_ERR_NO_PRINTER : ZUL_ERR_FILE_WRITE, ToStdString(file));
+        return false;
+    }
+    return true;
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -1062,10 +1107,9 @@ void CBufferingWnd::closeEvent(QCloseEvent* event) {
         infoForm_->close();
     }
     TakeControlValues();
-    for (int o = 0; o < 2; ++o) {
-        app_.Store().SetInt<kBufWndWaveDataChange>(
-            (o == 0 ? ui_->tableHost1 : ui_->tableHost2)->isVisibleTo(this) ? 1 : 0, o);
-    }
+    // The user's choice, not the visibility: a table on a page not shown is hidden with it.
+    app_.Store().SetInt<kBufWndWaveDataChange>(ui_->actShowTable1->isChecked() ? 1 : 0, 0);
+    app_.Store().SetInt<kBufWndWaveDataChange>(ui_->actShowTable2->isChecked() ? 1 : 0, 1);
     emit closed();
     QMainWindow::closeEvent(event);
 }

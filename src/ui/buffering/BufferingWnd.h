@@ -14,6 +14,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -32,6 +33,7 @@
 #include "ui/framework/QtMessageBoxHost.h"
 
 class QComboBox;
+class QPrinter;
 class QTableView;
 
 namespace Ui {
@@ -76,6 +78,14 @@ public:
     CBufferingConfForm* OpenMeasureLines();
     CBufferingInfoForm* OpenInformation();
     bool ExportGraphs(const QString& path, bool pdf);
+    // Prints the graph of the shown page (the OUT2 graph on its page, the graph of both outputs
+    // on the other pages but the OUT1 one) on a printer or into a PDF file, both chosen in the
+    // print dialog. False when the dialog was cancelled or printing failed (then shown).
+    bool PrintGraph();
+    // Sets up the printer in place of the print dialog (true: print); tests print into a PDF
+    // file through it. Returns the setup it replaces; an empty one restores the dialog.
+    using PrintSetup = std::function<bool(QPrinter& printer, QWidget* parent)>;
+    static PrintSetup SetPrintSetup(PrintSetup setup);
     // Save and load without the dialog (the commands use them after the dialog).
     bool SaveToPath(const QString& path);
     bool LoadFromPath(const QString& path);
@@ -152,6 +162,7 @@ private:
     QString ValueUnit() const;
     FileDialogRequest FileRequest(FileDialogRequest::Mode mode) const;
     void RememberFolder(const QString& path);
+    CTChart& ShownChart();
 
     Application& app_;
     std::unique_ptr<BufferingData> data_;

@@ -6,6 +6,7 @@
 #include <limits>
 
 #include <QMouseEvent>
+#include <QPrinter>
 #include <QVBoxLayout>
 
 #ifndef QCUSTOMPLOT_USE_LIBRARY
@@ -390,6 +391,33 @@ bool CTChart::SavePng(const QString& path, int width, int height) {
 
 bool CTChart::SavePdf(const QString& path, int width, int height) {
     return impl_->plot->savePdf(path, width, height);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Printing
+
+bool CTChart::Print(QPrinter& printer) {
+    constexpr int kPrintWidth = 1000;  // the layout size of a plot printed while not shown
+    constexpr int kPrintHeight = 600;
+    // The plot is laid out at the size it is shown (or a default size when hidden), then
+    // scaled to the printable area so that texts keep their proportions.
+    const QSize shown = impl_->plot->size();
+    const QSize layout =
+        shown.width() > 50 && shown.height() > 50 ? shown : QSize(kPrintWidth, kPrintHeight);
+    const QRectF page = printer.pageLayout().paintRectPixels(printer.resolution());
+    if (page.isEmpty()) {
+        return false;
+    }
+    QCPPainter painter;
+    if (!painter.begin(&printer)) {
+        return false;
+    }
+    painter.setMode(QCPPainter::pmVectorized);
+    painter.setMode(QCPPainter::pmNoCaching);
+    const double scale = std::min(page.width() / layout.width(), page.height() / layout.height());
+    painter.scale(scale, scale);
+    impl_->plot->toPainter(&painter, layout.width(), layout.height());
+    return painter.end();
 }
 
 }  // namespace zul

@@ -21,6 +21,8 @@
 #include <QString>
 #include <QWidget>
 
+class QPrinter;
+
 namespace zul {
 
 class CTChart : public QWidget {
@@ -89,6 +91,9 @@ public:
     // Writes the plot as it is shown (size 0: the widget's size). False when writing failed.
     bool SavePng(const QString& path, int width = 0, int height = 0);
     bool SavePdf(const QString& path, int width = 0, int height = 0);
+    // Prints the plot on one page of printer (a printer or a PDF file), scaled to the page and
+    // keeping the shown aspect ratio. False when the printer cannot be painted on.
+    bool Print(QPrinter& printer);
 
 signals:
     // A point was selected (by a click or SelectPoint).

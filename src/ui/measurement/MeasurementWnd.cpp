@@ -1,11 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/measurement/MeasurementWnd.h"
 
+#include <algorithm>
 #include <utility>
 #include <vector>
 
 #include <QCloseEvent>
 #include <QFont>
+#include <QFontMetrics>
 #include <QLabel>
 #include <QPushButton>
 #include <QVBoxLayout>
@@ -29,7 +31,8 @@ namespace zul {
 namespace {
 
 constexpr int kValuePointSize = 28;
-constexpr int kLampHeight = 12;  // pixels at 96 dpi
+constexpr int kLampHeight = 12;    // pixels at 96 dpi
+constexpr int kLampCharWidth = 7;  // average character width in pixels at 96 dpi
 constexpr const char* kLampStatesName = "Measurement_LampStates";
 
 // The cycle request of this window: it carries a token whose expiry tells the window that the
@@ -71,6 +74,7 @@ CMeasurementWnd::CMeasurementWnd(Application& app, FormBase* parentForm, QWidget
     ConnectCommands();
     ApplyUiDefinition();
     ApplyLayout();
+    SetTrendShown(app_.Store().GetInt<kMeasTrendShown>() != 0);
     timer_.setInterval(kMeasurementTimerMs);
     connect(&timer_, &QTimer::timeout, this, &CMeasurementWnd::Tick);
     timer_.start();
@@ -111,10 +115,16 @@ void CMeasurementWnd::BuildWidgets() {
         QFont lampFont = font();
         lampFont.setBold(true);
         lampFont.setPixelSize((kLampHeight * dpiY + 48) / 96);
+        // Characters 7 pixels wide at 96 dpi: the font is stretched to that average width.
+        const int natural = QFontMetrics(lampFont).averageCharWidth();
+        if (natural > 0) {
+            const int wanted = (kLampCharWidth * dpiX + 48) / 96;
+            lampFont.setStretch(std::clamp(100 * wanted / natural, 50, 200));
+        }
         for (QLabel* lamp : out_[o].lamps) {
             lamp->setFont(lampFont);
             lamp->setAutoFillBackground(true);
-            lamp->setMinimumWidth((7 * 6 * dpiX + 48) / 96);  // room for six 7-pixel letters
+            lamp->setMinimumWidth((kLampCharWidth * 6 * dpiX + 48) / 96);  // six letters
             lamp->setFrameShape(QFrame::Box);
         }
     }
@@ -158,6 +168,8 @@ void CMeasurementWnd::OnUiDefinitionApplied() {
             PaintLamp(lamp, false, false);
         }
         out_[o].alarm->clear();
+        // The value's Color2 is its not-connected text colour, never a background.
+        out_[o].value->setAutoFillBackground(false);
     }
     const UiControlRecord* states = ui.FindByName(kLampStatesName);
     lampStates_ = states != nullptr ? CaptionList(states->caption) : QStringList{};
@@ -218,6 +230,8 @@ void CMeasurementWnd::UpdateDisplayMenu() {
 
 void CMeasurementWnd::SetTrendShown(bool shown) {
     trendShown_ = shown;
+    // A view choice kept in the settings file; it never raises the save question.
+    app_.Store().SetInt<kMeasTrendShown>(shown ? 1 : 0);
     ui_->trendHost1->setVisible(shown);
     ui_->trendHost2->setVisible(shown);
     ui_->actionTrend->setChecked(shown);
