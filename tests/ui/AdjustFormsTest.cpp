@@ -465,5 +465,42 @@ TEST_F(AdjustTest, OutputOptionsEditAPrivateCopyAssignedOnOk) {
     EXPECT_TRUE(sim.ReceivedFrames().empty());
 }
 
+// Each adjustment form opens where it was last closed and stores where it was when it closes;
+// the positions are not settings a user saves, so the save question stays away.
+TEST_F(AdjustTest, EachFormRestoresAndStoresItsPositionWithoutCountingAsAChange) {
+    struct Case {
+        int32_t top;
+        int32_t left;
+        std::function<void()> open;
+    };
+    const std::vector<Case> cases = {
+        {kScalingFormTop, kScalingFormLeft, [this] { out->OpenScaling(); }},
+        {kCalibFormTop, kCalibFormLeft, [this] { head->OpenCalibration(); }},
+        {kFloodFormTop, kFloodFormLeft, [this] { head->OpenFloodLight(); }},
+    };
+    Store().MarkSaved();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.top);
+        Store().SetInt(c.left, 57);
+        Store().SetInt(c.top, 41);
+        Store().MarkSaved();
+        QPoint opened;
+        forms.drive = [&opened](QDialog& dialog) {
+            dialog.show();
+            opened = dialog.pos();
+            dialog.move(133, 88);
+            dialog.reject();
+            return static_cast<int>(QDialog::Rejected);
+        };
+        const int before = forms.opened;
+        c.open();
+        ASSERT_EQ(forms.opened, before + 1) << (boxes.shown.empty() ? "" : LastBox().toStdString());
+        EXPECT_EQ(opened, QPoint(57, 41));
+        EXPECT_EQ(Store().GetInt(c.left), 133);
+        EXPECT_EQ(Store().GetInt(c.top), 88);
+        EXPECT_TRUE(Store().IsUnchanged());
+    }
+}
+
 }  // namespace
 }  // namespace zul::test

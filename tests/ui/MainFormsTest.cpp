@@ -195,5 +195,32 @@ TEST_F(MainWindowTest, TitleAndTabsComeFromTheRecords) {
     }
 }
 
+TEST_F(MainWindowTest, SoftwareSettingsFormKeepsItsPositionWithoutCountingAsAChange) {
+    ASSERT_NO_FATAL_FAILURE(StartProgram());
+    Store().SetInt<kSoftFormLeft>(61);
+    Store().SetInt<kSoftFormTop>(37);
+    Store().MarkSaved();
+    ui::SoftwareSettingsForm* form = OpenSoftwareForm(main);
+    ASSERT_NE(form, nullptr);
+    EXPECT_EQ(form->pos(), QPoint(61, 37));
+    form->move(140, 95);
+    form->close();
+    QTRY_VERIFY_WITH_TIMEOUT(main->Child(ui::ChildWindow::kSoftwareSettings) == nullptr, 2000);
+    EXPECT_EQ(Store().GetInt<kSoftFormLeft>(), 140);
+    EXPECT_EQ(Store().GetInt<kSoftFormTop>(), 95);
+    EXPECT_TRUE(Store().IsUnchanged());
+
+    // Accepted, the form stores where it is as well.
+    form = OpenSoftwareForm(main);
+    ASSERT_NE(form, nullptr);
+    EXPECT_EQ(form->pos(), QPoint(140, 95));
+    form->move(75, 66);
+    QTest::mouseClick(form->findChild<QPushButton*>(QStringLiteral("ctrl2126")), Qt::LeftButton);
+    QTRY_VERIFY_WITH_TIMEOUT(main->Child(ui::ChildWindow::kSoftwareSettings) == nullptr, 2000);
+    EXPECT_EQ(Store().GetInt<kSoftFormLeft>(), 75);
+    EXPECT_EQ(Store().GetInt<kSoftFormTop>(), 66);
+    EXPECT_TRUE(Store().IsUnchanged());
+}
+
 }  // namespace
 }  // namespace zul::test
