@@ -182,6 +182,10 @@ void MainWindow::CreatePages() {
     if (const UiControlRecord* record = app_.Ui().FindById(1620)) {
         ApplyRecord(app_.Ui(), *record, tabs);
     }
+    // The tab control is read aloud as the page it shows.
+    auto nameAfterPage = [tabs](int index) { tabs->setAccessibleName(tabs->tabText(index)); };
+    connect(tabs, &QTabWidget::currentChanged, this, nameAfterPage);
+    nameAfterPage(tabs->currentIndex());
 }
 
 void MainWindow::RefreshChangeMarks() {
@@ -298,6 +302,7 @@ void MainWindow::OnUiDefinitionApplied() {
             ui_->ctrl1620->setTabText(i, FallbackText(kResTabHeadA + i));
         }
     }
+    ui_->ctrl1620->setAccessibleName(ui_->ctrl1620->tabText(ui_->ctrl1620->currentIndex()));
     ShowConnectionState();
     UpdateChildCommands();
     SetExpanded(expanded_);
@@ -755,16 +760,45 @@ void MainWindow::DrawPictures() {
     const QString folder = ToQString(ResolveImageFolder(store.GetText<kAppImageFolder>()));
     const OutputPictureInputs out1 = ReadOutputPictureInputs(store, currentBank_, 0);
     const OutputPictureInputs out2 = ReadOutputPictureInputs(store, currentBank_, 1);
-    ShowPicture(0, ui_->ctrl1103, folder, CombinationPictureName(out1.outPattern, out2.outPattern));
-    ShowPicture(1, ui_->ctrl1105, folder, OutputPictureName(out1));
-    ShowPicture(2, ui_->ctrl1107, folder, OutputPictureName(out2));
+    ShowPicture(0, ui_->ctrl1103, folder, CombinationPictureName(out1.outPattern, out2.outPattern),
+                ui_->ctrl1620->tabText(2) + QStringLiteral(": ") + PictureDescription(out1, false) +
+                    QStringLiteral("; ") + ui_->ctrl1620->tabText(3) + QStringLiteral(": ") +
+                    PictureDescription(out2, false));
+    ShowPicture(1, ui_->ctrl1105, folder, OutputPictureName(out1), PictureDescription(out1, true));
+    ShowPicture(2, ui_->ctrl1107, folder, OutputPictureName(out2), PictureDescription(out2, true));
     // Without any picture their column takes no room.
     ui_->pictureArea->setVisible(!ui_->ctrl1103->isHidden() || !ui_->ctrl1105->isHidden() ||
                                  !ui_->ctrl1107->isHidden());
 }
 
+QString MainWindow::ChoiceText(int32_t ctrlId, int32_t value) const {
+    const ChoiceList list = app_.Ui().FillChoiceList(ctrlId, value);
+    if (list.selected < 0 || list.entries[size_t(list.selected)].value != value) {
+        return {};
+    }
+    return ToQString(list.entries[size_t(list.selected)].text);
+}
+
+QString MainWindow::PictureDescription(const OutputPictureInputs& out, bool withHead) const {
+    // What the picture draws, in the words of the pages' lists: the calculation, the surfaces
+    // measured, and how the head it uses is set up.
+    QStringList parts{ChoiceText(1134, out.outPattern)};
+    const int32_t p = out.outPattern;
+    const bool surfaces = p >= 8 && p <= 11;
+    if (surfaces) {
+        parts << ChoiceText(1635, out.measureWork);
+    }
+    if (withHead && (surfaces || (p >= 0 && p <= 3))) {
+        const int head = p % 2;
+        parts << ChoiceText(1109, out.setupMode[head])
+              << ChoiceText(1616, out.measureWorkBasis[head]);
+    }
+    parts.removeAll(QString());
+    return parts.join(QStringLiteral(", "));
+}
+
 void MainWindow::ShowPicture(int slot, QLabel* label, const QString& folder,
-                             const std::optional<std::string>& name) {
+                             const std::optional<std::string>& name, const QString& description) {
     QImage image;
     if (name) {
         image.load(QDir(folder).filePath(ToQString(*name)));
@@ -795,6 +829,11 @@ void MainWindow::ShowPicture(int slot, QLabel* label, const QString& folder,
     caption->setVisible(RecordShows(CtrlIdOf(caption)));
     label->parentWidget()->setVisible(true);
     pictureFiles_[static_cast<size_t>(slot)] = ToQString(*name);
+    // A picture is read aloud by its caption and what it shows.
+    if (auto* title = qobject_cast<QLabel*>(caption)) {
+        label->setAccessibleName(title->text());
+    }
+    label->setAccessibleDescription(description);
 }
 
 QWidget* MainWindow::PictureCaption(int slot) const {
@@ -840,6 +879,8 @@ void MainWindow::SetExpanded(bool expanded) {
         const int index = expanded ? 0 : 1;
         if (index < captions.size()) {
             ui_->ctrl1015->setText(captions[index]);
+            // Read aloud as shown, not as the whole caption list.
+            ui_->ctrl1015->setAccessibleName(captions[index]);
         }
     }
     if (ui_->expandedArea->isVisible() != expanded || ui_->expandedArea->isHidden() == expanded) {
