@@ -6,6 +6,7 @@
 #include <QAction>
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QDateTime>
 #include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
@@ -15,6 +16,7 @@
 #include <QMimeData>
 #include <QMimeDatabase>
 #include <QPainter>
+#include <QPixmapCache>
 #include <QStandardPaths>
 #include <QTimer>
 #include <QUrl>
@@ -799,30 +801,43 @@ QString MainWindow::PictureDescription(const OutputPictureInputs& out, bool with
 
 void MainWindow::ShowPicture(int slot, QLabel* label, const QString& folder,
                              const std::optional<std::string>& name, const QString& description) {
-    QImage image;
+    // Scaled into the control on a white background, keeping the picture's proportions. A bank
+    // switch draws all three again, so each file is decoded and scaled once per size and
+    // version of the file (the key holds its modification time).
+    const QSize area = label->minimumSize().expandedTo(QSize(1, 1));
+    QPixmap canvas;
     if (name) {
-        image.load(QDir(folder).filePath(ToQString(*name)));
+        const QFileInfo file(QDir(folder).filePath(ToQString(*name)));
+        const QString key = QStringLiteral("zul-picture:%1:%2x%3:%4")
+                                .arg(file.absoluteFilePath())
+                                .arg(area.width())
+                                .arg(area.height())
+                                .arg(file.lastModified().toMSecsSinceEpoch());
+        if (file.exists() && !QPixmapCache::find(key, &canvas)) {
+            const QImage image(file.absoluteFilePath());
+            if (!image.isNull()) {
+                canvas = QPixmap(area);
+                canvas.fill(Qt::white);
+                QPainter painter(&canvas);
+                painter.setRenderHint(QPainter::SmoothPixmapTransform);
+                const QImage scaled =
+                    image.scaled(area, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+                painter.drawImage((area.width() - scaled.width()) / 2,
+                                  (area.height() - scaled.height()) / 2, scaled);
+                painter.end();
+                QPixmapCache::insert(key, canvas);
+            }
+        }
     }
     // The caption above a picture goes and comes with it.
     QWidget* caption = PictureCaption(slot);
-    if (image.isNull()) {
+    if (canvas.isNull()) {
         pictureFiles_[static_cast<size_t>(slot)].clear();
         label->clear();
         label->setVisible(false);
         caption->setVisible(false);
         label->parentWidget()->setVisible(false);
         return;
-    }
-    // Scaled into the control on a white background, keeping the picture's proportions.
-    const QSize area = label->minimumSize().expandedTo(QSize(1, 1));
-    QPixmap canvas(area);
-    canvas.fill(Qt::white);
-    {
-        QPainter painter(&canvas);
-        painter.setRenderHint(QPainter::SmoothPixmapTransform);
-        const QImage scaled = image.scaled(area, Qt::KeepAspectRatio, Qt::SmoothTransformation);
-        painter.drawImage((area.width() - scaled.width()) / 2,
-                          (area.height() - scaled.height()) / 2, scaled);
     }
     label->setPixmap(canvas);
     label->setVisible(RecordShows(CtrlIdOf(label)));
