@@ -5,9 +5,12 @@
 
 #include <sys/stat.h>
 
+#include <map>
+
 #include <QComboBox>
 #include <QImage>
 #include <QLabel>
+#include <QTabWidget>
 #include <QTableWidget>
 
 #include "settings/MessageTexts.h"
@@ -220,6 +223,31 @@ TEST_F(MainWindowTest, SoftwareSettingsFormKeepsItsPositionWithoutCountingAsACha
     EXPECT_EQ(Store().GetInt<kSoftFormLeft>(), 75);
     EXPECT_EQ(Store().GetInt<kSoftFormTop>(), 66);
     EXPECT_TRUE(Store().IsUnchanged());
+}
+
+// The tab control is as tall as the page it shows: the controls of a short page are not
+// followed by an empty band, and a tall page is shown whole.
+TEST_F(MainWindowTest, TabControlTakesTheHeightOfThePageItShows) {
+    ASSERT_NO_FATAL_FAILURE(StartProgram());
+    auto* tabs = Control<QTabWidget>(1620);
+    ASSERT_NE(tabs, nullptr);
+    QCoreApplication::processEvents();
+    std::map<int, int> tabHeights;
+    std::map<int, int> windowHeights;
+    for (int index : {4, 2, 0}) {
+        tabs->setCurrentIndex(index);
+        QCoreApplication::processEvents();
+        QWidget* page = tabs->widget(index);
+        tabHeights[index] = tabs->height();
+        windowHeights[index] = main->height();
+        // The page gets at least what it asks for, and not much more.
+        EXPECT_GE(page->height(), page->sizeHint().height()) << index;
+        EXPECT_LE(page->height(), page->sizeHint().height() + 4) << index;
+    }
+    EXPECT_LT(tabHeights[4], tabHeights[2]);
+    // The window follows: shorter for the common page than for an output page.
+    EXPECT_LT(windowHeights[4], windowHeights[2]);
+    EXPECT_LT(windowHeights[0], windowHeights[2]);
 }
 
 }  // namespace

@@ -3,7 +3,10 @@
 
 #include <unistd.h>
 
+#include <algorithm>
+
 #include <QAction>
+#include <QBoxLayout>
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QDateTime>
@@ -184,10 +187,44 @@ void MainWindow::CreatePages() {
     if (const UiControlRecord* record = app_.Ui().FindById(1620)) {
         ApplyRecord(app_.Ui(), *record, tabs);
     }
-    // The tab control is read aloud as the page it shows.
-    auto nameAfterPage = [tabs](int index) { tabs->setAccessibleName(tabs->tabText(index)); };
-    connect(tabs, &QTabWidget::currentChanged, this, nameAfterPage);
-    nameAfterPage(tabs->currentIndex());
+    // The tab control is read aloud as the page it shows, and is as tall as that page: a short
+    // page leaves no empty band below its controls. What the column gains stays below the tabs.
+    auto showPage = [this, tabs](int index) {
+        tabs->setAccessibleName(tabs->tabText(index));
+        FitTabsToPage();
+    };
+    connect(tabs, &QTabWidget::currentChanged, this, showPage);
+    if (auto* column = qobject_cast<QBoxLayout*>(ui_->settingsArea->layout())) {
+        column->addStretch();
+    }
+    showPage(tabs->currentIndex());
+}
+
+void MainWindow::FitTabsToPage() {
+    QTabWidget* tabs = ui_->ctrl1620;
+    const QWidget* page = tabs->currentWidget();
+    if (page == nullptr) {
+        return;
+    }
+    // The tab widget's hint holds its tallest page; the rest of it is the tab bar and frame.
+    int tallest = 0;
+    for (int i = 0; i < tabs->count(); ++i) {
+        tallest = std::max(tallest, tabs->widget(i)->sizeHint().height());
+    }
+    const int frame = tabs->sizeHint().height() - tallest;
+    tabs->setFixedHeight(frame + page->sizeHint().height());
+    // The window takes the height of what it shows, as the compact view does; a maximised
+    // window keeps its size.
+    if (isVisible() && !isMaximized() && !isFullScreen()) {
+        // Each layout from the tabs up to the window takes the new height now, not when its
+        // posted layout request comes.
+        for (QWidget* up = tabs->parentWidget(); up != nullptr; up = up->parentWidget()) {
+            if (up->layout() != nullptr) {
+                up->layout()->activate();
+            }
+        }
+        resize(width(), sizeHint().height());
+    }
 }
 
 void MainWindow::RefreshChangeMarks() {
@@ -1007,9 +1044,13 @@ void MainWindow::ChangeFileAssociation(bool registerIt) {
 void MainWindow::showEvent(QShowEvent* event) {
     QMainWindow::showEvent(event);
     DrawPictures();
+    FitTabsToPage();
     adjustSize();
     // Once the window is on screen its layout has its final hints; it takes their size.
-    QTimer::singleShot(0, this, [this] { adjustSize(); });
+    QTimer::singleShot(0, this, [this] {
+        FitTabsToPage();
+        adjustSize();
+    });
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {

@@ -141,6 +141,8 @@ private:
     };
 
     void CreatePages();
+    // The tab control takes the height of the page it shows; the window follows.
+    void FitTabsToPage();
     // The settings pages mark the values that differ from the file (after a save or a load).
     void RefreshChangeMarks();
     void ConnectCommands();
