@@ -7,6 +7,7 @@
 #include <QPushButton>
 #include <QTest>
 
+#include "FrameworkAccessibility.h"
 #include "PageTestSupport.h"
 #include "ui/adjust/AdjustPointsForm.h"
 #include "ui/adjust/FloodLightForm.h"
@@ -499,6 +500,33 @@ TEST_F(AdjustTest, EachFormRestoresAndStoresItsPositionWithoutCountingAsAChange)
         EXPECT_EQ(Store().GetInt(c.left), 133);
         EXPECT_EQ(Store().GetInt(c.top), 88);
         EXPECT_TRUE(Store().IsUnchanged());
+    }
+}
+
+// Every control of the four forms a user reaches with the keyboard has a name for screen
+// readers (a label beside it, or its own caption).
+TEST_F(AdjustTest, EveryFormControlHasAnAccessibleName) {
+    const std::vector<std::function<void()>> openers = {
+        [this] { out->OpenScaling(); },
+        [this] { head->OpenCalibration(); },
+        [this] { head->OpenFloodLight(); },
+        [this] { out->OpenOutputOptions(); },
+    };
+    for (size_t i = 0; i < openers.size(); ++i) {
+        QStringList unnamed;
+        size_t controls = 0;
+        forms.drive = [&](QDialog& dialog) {
+            dialog.show();
+            controls = KeyboardControls(&dialog).size();
+            unnamed = UnnamedKeyboardControls(&dialog);
+            dialog.reject();
+            return static_cast<int>(QDialog::Rejected);
+        };
+        const int before = forms.opened;
+        openers[i]();
+        ASSERT_EQ(forms.opened, before + 1) << i;
+        EXPECT_GE(controls, 2u) << i;
+        EXPECT_TRUE(unnamed.isEmpty()) << i << ": " << unnamed.join(", ").toStdString();
     }
 }
 

@@ -3,6 +3,7 @@
 // every control a user reaches with the keyboard has a name, the names are the captions a
 // sighted user reads (a button's own text, an edit's or list's label), and the pictures say what
 // they show.
+#include "FrameworkAccessibility.h"
 #include "MainWindowFixture.h"
 
 #include <QAbstractButton>
@@ -23,43 +24,12 @@ QString Spoken(QString caption) {
     return caption.remove(QLatin1Char('&')).trimmed();
 }
 
-QString Describe(const QWidget* widget) {
-    return QStringLiteral("%1 (%2)").arg(widget->objectName(),
-                                         QString::fromLatin1(widget->metaObject()->className()));
-}
-
-// The widgets below root that take the keyboard focus by Tab and are not hidden by their record
-// (Qt's own inner widgets, named "qt_...", belong to their owner).
-std::vector<QWidget*> KeyboardControls(QWidget* root) {
-    std::vector<QWidget*> found;
-    for (QWidget* widget : root->findChildren<QWidget*>()) {
-        if ((widget->focusPolicy() & Qt::TabFocus) == 0 || widget->isHidden() ||
-            widget->objectName().startsWith(QStringLiteral("qt_"))) {
-            continue;
-        }
-        bool inner = false;
-        for (QWidget* up = widget->parentWidget(); up != nullptr && up != root;
-             up = up->parentWidget()) {
-            inner = inner || qobject_cast<QComboBox*>(up) != nullptr;
-        }
-        if (!inner) {
-            found.push_back(widget);
-        }
-    }
-    return found;
-}
-
 TEST_F(MainWindowTest, EveryKeyboardControlOfTheWindowAndItsPagesHasAName) {
     ASSERT_NO_FATAL_FAILURE(StartProgram());
     Connect();  // the connected look: every command enabled
     const std::vector<QWidget*> controls = KeyboardControls(main);
     ASSERT_GT(controls.size(), 60u);  // the window's own controls and those of all five pages
-    QStringList unnamed;
-    for (QWidget* widget : controls) {
-        if (widget->accessibleName().trimmed().isEmpty()) {
-            unnamed << Describe(widget);
-        }
-    }
+    const QStringList unnamed = UnnamedKeyboardControls(main);
     EXPECT_TRUE(unnamed.isEmpty()) << unnamed.join(QStringLiteral(", ")).toStdString();
 }
 
@@ -90,7 +60,7 @@ TEST_F(MainWindowTest, NamesAreTheCaptionsAUserReads) {
             continue;
         }
         if (!expected.isEmpty() && widget->accessibleName() != expected) {
-            wrong << Describe(widget) + QStringLiteral(": \"") + widget->accessibleName() +
+            wrong << DescribeWidget(widget) + QStringLiteral(": \"") + widget->accessibleName() +
                          QStringLiteral("\" instead of \"") + expected + QStringLiteral("\"");
         }
     }

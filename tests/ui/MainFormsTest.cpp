@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The main window's other commands: the association tool and its exit codes, the software
 // settings form (OK and Cancel), the output pictures, the compact view and the recent files.
+#include "FrameworkAccessibility.h"
 #include "MainWindowFixture.h"
 
 #include <sys/stat.h>
@@ -248,6 +249,16 @@ TEST_F(MainWindowTest, TabControlTakesTheHeightOfThePageItShows) {
     // The window follows: shorter for the common page than for an output page.
     EXPECT_LT(windowHeights[4], windowHeights[2]);
     EXPECT_LT(windowHeights[0], windowHeights[2]);
+}
+
+TEST_F(MainWindowTest, EverySoftwareSettingsControlHasAnAccessibleName) {
+    ASSERT_NO_FATAL_FAILURE(StartProgram());
+    ui::SoftwareSettingsForm* form = OpenSoftwareForm(main);
+    ASSERT_NE(form, nullptr);
+    EXPECT_GT(KeyboardControls(form).size(), 15u);
+    const QStringList unnamed = UnnamedKeyboardControls(form);
+    EXPECT_TRUE(unnamed.isEmpty()) << unnamed.join(", ").toStdString();
+    form->close();
 }
 
 }  // namespace
