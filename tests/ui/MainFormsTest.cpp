@@ -261,5 +261,18 @@ TEST_F(MainWindowTest, EverySoftwareSettingsControlHasAnAccessibleName) {
     form->close();
 }
 
+TEST_F(MainWindowTest, AWindowThatCannotBeCreatedIsReported) {
+    ASSERT_NO_FATAL_FAILURE(StartProgram());
+    // The next start registers the real window again.
+    ui::RegisterChildWindow(ui::ChildWindow::kSoftwareSettings,
+                            [](ui::MainWindow&) -> QWidget* { return nullptr; });
+    main->OpenChild(ui::ChildWindow::kSoftwareSettings);
+    ASSERT_EQ(boxes.shown.size(), 1u);
+    EXPECT_EQ(boxes.shown[0].text, ErrorText(ZUL_ERR_DIALOG_CREATE));
+    EXPECT_EQ(boxes.shown[0].style, kMbError);
+    EXPECT_EQ(main->Child(ui::ChildWindow::kSoftwareSettings), nullptr);
+    EXPECT_TRUE(main->isEnabled());
+}
+
 }  // namespace
 }  // namespace zul::test
