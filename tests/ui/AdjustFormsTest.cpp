@@ -7,6 +7,7 @@
 #include <QPushButton>
 #include <QTest>
 
+#include "FrameworkAccessibility.h"
 #include "PageTestSupport.h"
 #include "ui/adjust/AdjustPointsForm.h"
 #include "ui/adjust/FloodLightForm.h"
@@ -463,6 +464,70 @@ TEST_F(AdjustTest, OutputOptionsEditAPrivateCopyAssignedOnOk) {
     EXPECT_DOUBLE_EQ(Store().GetDouble<kOutInnerTriggerLevel>(bank, 0), -1.25);
     EXPECT_EQ(Store().GetInt<kOutCycleTriggerTerm>(bank, 0), 100);
     EXPECT_TRUE(sim.ReceivedFrames().empty());
+}
+
+// Each adjustment form opens where it was last closed and stores where it was when it closes;
+// the positions are not settings a user saves, so the save question stays away.
+TEST_F(AdjustTest, EachFormRestoresAndStoresItsPositionWithoutCountingAsAChange) {
+    struct Case {
+        int32_t top;
+        int32_t left;
+        std::function<void()> open;
+    };
+    const std::vector<Case> cases = {
+        {kScalingFormTop, kScalingFormLeft, [this] { out->OpenScaling(); }},
+        {kCalibFormTop, kCalibFormLeft, [this] { head->OpenCalibration(); }},
+        {kFloodFormTop, kFloodFormLeft, [this] { head->OpenFloodLight(); }},
+    };
+    Store().MarkSaved();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.top);
+        Store().SetInt(c.left, 57);
+        Store().SetInt(c.top, 41);
+        Store().MarkSaved();
+        QPoint opened;
+        forms.drive = [&opened](QDialog& dialog) {
+            dialog.show();
+            opened = dialog.pos();
+            dialog.move(133, 88);
+            dialog.reject();
+            return static_cast<int>(QDialog::Rejected);
+        };
+        const int before = forms.opened;
+        c.open();
+        ASSERT_EQ(forms.opened, before + 1) << (boxes.shown.empty() ? "" : LastBox().toStdString());
+        EXPECT_EQ(opened, QPoint(57, 41));
+        EXPECT_EQ(Store().GetInt(c.left), 133);
+        EXPECT_EQ(Store().GetInt(c.top), 88);
+        EXPECT_TRUE(Store().IsUnchanged());
+    }
+}
+
+// Every control of the four forms a user reaches with the keyboard has a name for screen
+// readers (a label beside it, or its own caption).
+TEST_F(AdjustTest, EveryFormControlHasAnAccessibleName) {
+    const std::vector<std::function<void()>> openers = {
+        [this] { out->OpenScaling(); },
+        [this] { head->OpenCalibration(); },
+        [this] { head->OpenFloodLight(); },
+        [this] { out->OpenOutputOptions(); },
+    };
+    for (size_t i = 0; i < openers.size(); ++i) {
+        QStringList unnamed;
+        size_t controls = 0;
+        forms.drive = [&](QDialog& dialog) {
+            dialog.show();
+            controls = KeyboardControls(&dialog).size();
+            unnamed = UnnamedKeyboardControls(&dialog);
+            dialog.reject();
+            return static_cast<int>(QDialog::Rejected);
+        };
+        const int before = forms.opened;
+        openers[i]();
+        ASSERT_EQ(forms.opened, before + 1) << i;
+        EXPECT_GE(controls, 2u) << i;
+        EXPECT_TRUE(unnamed.isEmpty()) << i << ": " << unnamed.join(", ").toStdString();
+    }
 }
 
 }  // namespace

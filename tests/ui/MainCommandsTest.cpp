@@ -3,10 +3,16 @@
 // progress form (with cancel), and the memory-bank commands with their questions.
 #include "MainWindowFixture.h"
 
+#include <algorithm>
+#include <mutex>
+#include <string>
+#include <vector>
+
 #include <QCheckBox>
 #include <QProgressBar>
 
 #include "SimMemory.h"
+#include "link/TraceEscape.h"
 #include "settings/MessageTexts.h"
 
 namespace zul::test {
@@ -131,6 +137,65 @@ TEST_F(MainWindowTest, AllBanksBoxTurnsInitialiseIntoInitialiseAll) {
     EXPECT_EQ(boxes.shown[0].text, MessageText(kMsgConfirmInitAllMem));
     EXPECT_EQ(FramesWithPrefix(sim.ReceivedFrames(), "%EE#WIN000002").size(), 1u);
     EXPECT_TRUE(FramesWithPrefix(sim.ReceivedFrames(), "%EE#RMC").empty());
+}
+
+// While an initialisation is outstanding the link reconnects instead of failing: a line that
+// drops is opened again every reconnect interval, and only when every attempt failed does the
+// main window learn that the link is lost. The interval and the count come from the link
+// environment (shortened here: 2 ticks, 3 attempts; the program's 5 and 20 give about 10 s).
+TEST_F(MainWindowTest, ADropWhileInitialisingIsRetriedBeforeTheLinkIsLost) {
+    ASSERT_NO_FATAL_FAILURE(StartProgram());
+    Connect();
+    program->App().Environment().SetReconnectSettings(2, 3);
+    std::mutex linesMutex;
+    std::vector<std::string> lines;
+    const std::string link = home.Path("com1");
+    SetTraceTap([&](std::string_view line) {
+        std::lock_guard lock(linesMutex);
+        lines.emplace_back(line);
+        // The emulator's link would lead to the pseudo-terminal number the dropped line had,
+        // which another process may get meanwhile: while the line is down it leads nowhere.
+        if (line.find("link lost") != std::string_view::npos) {
+            std::error_code ignored;
+            fs::remove(link, ignored);
+        }
+    });
+    auto traced = [&](std::string_view event) {
+        std::lock_guard lock(linesMutex);
+        return std::count_if(lines.begin(), lines.end(), [&](const std::string& line) {
+            return line.find(event) != std::string::npos;
+        });
+    };
+    int reconnectLinesAtLoss = -1;
+    boxes.onShown = [&](const MessageBoxShown& box) {
+        if (box.style == kMbYesNo) {
+            // The initialisation request gets no reply and the line stays down.
+            sim::SimFaults faults;
+            faults.silent = 1;
+            faults.hangupAfter = 1;
+            faults.hangupMs = 60000;
+            sim.SetFaults(faults);
+        } else if (box.text == ErrorText(ZUL_ERR_RS_DEVICE, "COM1")) {
+            reconnectLinesAtLoss = static_cast<int>(traced("RECONNECT, "));
+        }
+    };
+    boxes.answers = {kAnswerYes};
+    Click(1631);
+    QTRY_COMPARE_WITH_TIMEOUT(main->LineState(), 0, 10000);
+    SetTraceTap({});
+    ASSERT_EQ(boxes.shown.size(), 3u);
+    EXPECT_EQ(FramesWithPrefix(sim.ReceivedFrames(), "%EE#WIN000001").size(), 1u);
+    // One line for the drop, one per attempt; the loss is told after the last attempt only.
+    EXPECT_EQ(reconnectLinesAtLoss, 1 + 3);
+    EXPECT_EQ(traced("attempt 3 of 3: failed"), 1);
+    EXPECT_EQ(traced("GIVEUP"), 1);
+    EXPECT_EQ(boxes.shown[1].text, ErrorText(ZUL_ERR_RS_DEVICE, "COM1"));
+    EXPECT_EQ(boxes.shown[1].style, kMbError);
+    // The initialisation itself ended without the controller: its own failure follows.
+    EXPECT_EQ(boxes.shown[2].text, ErrorText(ZUL_ERR_OFFLINE));
+    EXPECT_EQ(program->App().ReconnectMode(), 0);
+    EXPECT_TRUE(main->isEnabled());
+    EXPECT_FALSE(Control(1631)->isEnabled());
 }
 
 }  // namespace

@@ -101,5 +101,40 @@ TEST_F(MainWindowTest, BankSelectorSwitchesBothBanksAndSendsNothing) {
     EXPECT_TRUE(sim.ReceivedFrames().empty());
 }
 
+TEST_F(MainWindowTest, ErrorReplyToConnectIsReportedAndTheLinkClosed) {
+    ASSERT_NO_FATAL_FAILURE(StartProgram());
+    // The program leaves the block check out while the controller expects it: every request
+    // gets an error reply.
+    sim.SetBcc(true);
+    Store().SetInt<kSoftRs232cBCC>(0);
+    Click(1013);
+    EXPECT_EQ(main->LineState(), 0);
+    ASSERT_EQ(boxes.shown.size(), 1u);
+    const QString text = QString::fromStdString(Ui().GetErrorText(ZUL_ERR_COMM_RES));
+    EXPECT_TRUE(boxes.shown[0].text.startsWith(text.left(text.indexOf(QLatin1Char('%')))))
+        << boxes.shown[0].text.toStdString();
+    EXPECT_EQ(boxes.shown[0].style, kMbError);
+    // Closed again: with the block check on the next attempt connects.
+    Store().SetInt<kSoftRs232cBCC>(1);
+    Click(1013);
+    EXPECT_EQ(main->LineState(), 1);
+}
+
+TEST_F(MainWindowTest, UsbControllerThatIsNotThereIsReportedByItsName) {
+    ASSERT_NO_FATAL_FAILURE(StartProgram());
+    Store().SetInt<kSoftCommunicationType>(kCommunicationUsb);
+    Store().SetText<kSoftUsbConnect>("ORTA QV-M8 (QX00000)");
+    Click(1013);
+    EXPECT_EQ(main->LineState(), 0);
+    ASSERT_EQ(boxes.shown.size(), 1u);
+    EXPECT_EQ(boxes.shown[0].style, kMbError);
+    const QString text = QString::fromStdString(Ui().GetErrorText(ZUL_ERR_FT_USB_OPEN));
+    EXPECT_TRUE(boxes.shown[0].text.startsWith(text.left(text.indexOf(QLatin1Char('%')))))
+        << boxes.shown[0].text.toStdString();
+    EXPECT_TRUE(boxes.shown[0].text.contains(QStringLiteral("QX00000")))
+        << boxes.shown[0].text.toStdString();
+    EXPECT_FALSE(Control(1628)->isEnabled());
+}
+
 }  // namespace
 }  // namespace zul::test

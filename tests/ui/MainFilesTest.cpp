@@ -208,5 +208,25 @@ TEST(SimulatedRun, ConnectsToTheEmulatorAndKeepsItsOwnSettingsFile) {
                              "QV-M8 ZuL/qv-m8.zul")));
 }
 
+// The main window opens where the settings file says and stores where it was at exit; moving it
+// is no change to save, so closing on a user file asks nothing.
+TEST_F(MainWindowTest, MainWindowPositionComesFromTheFileAndMovingItAsksNothing) {
+    const std::string file = UserFile("placed.zul");
+    fs::create_directories(fs::path(file).parent_path());
+    WriteFileText(file, "[FORM_MAIN]\r\nFormTop=43\r\nFormLeft=71\r\n");
+    ASSERT_NO_FATAL_FAILURE(StartProgram("placed.zul"));
+    Store().MarkSaved();  // the fixture's link settings are no user change
+    ASSERT_TRUE(main->isVisible());
+    EXPECT_EQ(main->pos(), QPoint(71, 43));
+    QSignalSpy closed(main, &ui::MainWindow::Closed);
+    main->move(120, 90);
+    main->close();
+    EXPECT_EQ(closed.count(), 1);
+    EXPECT_TRUE(boxes.shown.empty()) << boxes.shown.front().text.toStdString();
+    EXPECT_EQ(Store().GetInt<kMainFormLeft>(), 120);
+    EXPECT_EQ(Store().GetInt<kMainFormTop>(), 90);
+    EXPECT_TRUE(Store().IsUnchanged());
+}
+
 }  // namespace
 }  // namespace zul::test

@@ -1,13 +1,17 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The main window's other commands: the association tool and its exit codes, the software
 // settings form (OK and Cancel), the output pictures, the compact view and the recent files.
+#include "FrameworkAccessibility.h"
 #include "MainWindowFixture.h"
 
 #include <sys/stat.h>
 
+#include <map>
+
 #include <QComboBox>
 #include <QImage>
 #include <QLabel>
+#include <QTabWidget>
 #include <QTableWidget>
 
 #include "settings/MessageTexts.h"
@@ -193,6 +197,81 @@ TEST_F(MainWindowTest, TitleAndTabsComeFromTheRecords) {
     for (int i = 0; i < 5; ++i) {
         EXPECT_EQ(tabs->tabText(i), titles[i]);
     }
+}
+
+TEST_F(MainWindowTest, SoftwareSettingsFormKeepsItsPositionWithoutCountingAsAChange) {
+    ASSERT_NO_FATAL_FAILURE(StartProgram());
+    Store().SetInt<kSoftFormLeft>(61);
+    Store().SetInt<kSoftFormTop>(37);
+    Store().MarkSaved();
+    ui::SoftwareSettingsForm* form = OpenSoftwareForm(main);
+    ASSERT_NE(form, nullptr);
+    EXPECT_EQ(form->pos(), QPoint(61, 37));
+    form->move(140, 95);
+    form->close();
+    QTRY_VERIFY_WITH_TIMEOUT(main->Child(ui::ChildWindow::kSoftwareSettings) == nullptr, 2000);
+    EXPECT_EQ(Store().GetInt<kSoftFormLeft>(), 140);
+    EXPECT_EQ(Store().GetInt<kSoftFormTop>(), 95);
+    EXPECT_TRUE(Store().IsUnchanged());
+
+    // Accepted, the form stores where it is as well.
+    form = OpenSoftwareForm(main);
+    ASSERT_NE(form, nullptr);
+    EXPECT_EQ(form->pos(), QPoint(140, 95));
+    form->move(75, 66);
+    QTest::mouseClick(form->findChild<QPushButton*>(QStringLiteral("ctrl2126")), Qt::LeftButton);
+    QTRY_VERIFY_WITH_TIMEOUT(main->Child(ui::ChildWindow::kSoftwareSettings) == nullptr, 2000);
+    EXPECT_EQ(Store().GetInt<kSoftFormLeft>(), 75);
+    EXPECT_EQ(Store().GetInt<kSoftFormTop>(), 66);
+    EXPECT_TRUE(Store().IsUnchanged());
+}
+
+// The tab control is as tall as the page it shows: the controls of a short page are not
+// followed by an empty band, and a tall page is shown whole.
+TEST_F(MainWindowTest, TabControlTakesTheHeightOfThePageItShows) {
+    ASSERT_NO_FATAL_FAILURE(StartProgram());
+    auto* tabs = Control<QTabWidget>(1620);
+    ASSERT_NE(tabs, nullptr);
+    QCoreApplication::processEvents();
+    std::map<int, int> tabHeights;
+    std::map<int, int> windowHeights;
+    for (int index : {4, 2, 0}) {
+        tabs->setCurrentIndex(index);
+        QCoreApplication::processEvents();
+        QWidget* page = tabs->widget(index);
+        tabHeights[index] = tabs->height();
+        windowHeights[index] = main->height();
+        // The page gets at least what it asks for, and not much more.
+        EXPECT_GE(page->height(), page->sizeHint().height()) << index;
+        EXPECT_LE(page->height(), page->sizeHint().height() + 4) << index;
+    }
+    EXPECT_LT(tabHeights[4], tabHeights[2]);
+    // The window follows: shorter for the common page than for an output page.
+    EXPECT_LT(windowHeights[4], windowHeights[2]);
+    EXPECT_LT(windowHeights[0], windowHeights[2]);
+}
+
+TEST_F(MainWindowTest, EverySoftwareSettingsControlHasAnAccessibleName) {
+    ASSERT_NO_FATAL_FAILURE(StartProgram());
+    ui::SoftwareSettingsForm* form = OpenSoftwareForm(main);
+    ASSERT_NE(form, nullptr);
+    EXPECT_GT(KeyboardControls(form).size(), 15u);
+    const QStringList unnamed = UnnamedKeyboardControls(form);
+    EXPECT_TRUE(unnamed.isEmpty()) << unnamed.join(", ").toStdString();
+    form->close();
+}
+
+TEST_F(MainWindowTest, AWindowThatCannotBeCreatedIsReported) {
+    ASSERT_NO_FATAL_FAILURE(StartProgram());
+    // The next start registers the real window again.
+    ui::RegisterChildWindow(ui::ChildWindow::kSoftwareSettings,
+                            [](ui::MainWindow&) -> QWidget* { return nullptr; });
+    main->OpenChild(ui::ChildWindow::kSoftwareSettings);
+    ASSERT_EQ(boxes.shown.size(), 1u);
+    EXPECT_EQ(boxes.shown[0].text, ErrorText(ZUL_ERR_DIALOG_CREATE));
+    EXPECT_EQ(boxes.shown[0].style, kMbError);
+    EXPECT_EQ(main->Child(ui::ChildWindow::kSoftwareSettings), nullptr);
+    EXPECT_TRUE(main->isEnabled());
 }
 
 }  // namespace

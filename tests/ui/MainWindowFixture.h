@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <deque>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -35,6 +36,9 @@ public:
     BoxRecorder() {
         previous_ = QtMessageBoxHost::SetAnswerer([this](const MessageBoxShown& box) {
             shown.push_back(box);
+            if (onShown) {
+                onShown(box);
+            }
             if (!answers.empty()) {
                 MessageBoxAnswer answer = answers.front();
                 answers.pop_front();
@@ -57,6 +61,8 @@ public:
 
     std::vector<MessageBoxShown> shown;
     std::deque<MessageBoxAnswer> answers;
+    // Called for each box before it is answered (a test acts at the moment a box shows).
+    std::function<void(const MessageBoxShown&)> onShown;
 
 private:
     MessageBoxAnswerer previous_;

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The settings page and adjustment form tests: an emulated controller, an Application connected
-// to it with the shipped UI definition merged with the pages' records, a host form standing in
-// for the main window, and a modal runner that drives the adjustment forms without a modal loop.
+// to it with the shipped UI definition, a host form standing in for the main window, and a
+// modal runner that drives the adjustment forms without a modal loop.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -29,39 +29,13 @@
 
 namespace zul::test {
 
-// The UI definition as the program will ship it: default.frs, in which the sections that
-// frs-pages-adjust.txt also names are replaced by its records, followed by its other records.
+// The UI definition the program ships (default.frs), optionally edited by the test, written
+// into the test's home.
 inline std::string WritePagesUiDefinition(
     const TestHome& home, const std::function<std::string(std::string)>& edit = {}) {
-    const std::string base = ReadFileText(ShippedUiDefinition());
-    const std::string extra =
-        ReadFileText(std::string(QVM8_SOURCE_DATA_DIR) + "/frs-pages-adjust.txt");
-    std::vector<std::string> replaced;
-    for (size_t at = extra.find("\n["); at != std::string::npos; at = extra.find("\n[", at + 1)) {
-        const size_t end = extra.find(']', at);
-        replaced.push_back(extra.substr(at + 1, end - at));
-    }
-    std::string merged;
-    bool skipping = false;
-    size_t pos = 0;
-    while (pos < base.size()) {
-        size_t next = base.find('\n', pos);
-        next = next == std::string::npos ? base.size() : next + 1;
-        const std::string line = base.substr(pos, next - pos);
-        if (!line.empty() && line[0] == '[') {
-            skipping = false;
-            for (const std::string& name : replaced) {
-                skipping = skipping || line.rfind(name, 0) == 0;
-            }
-        }
-        if (!skipping) {
-            merged += line;
-        }
-        pos = next;
-    }
+    const std::string shipped = ReadFileText(ShippedUiDefinition());
     const std::string path = home.Path("default.frs");
-    merged += "\n" + extra;
-    WriteFileText(path, edit ? edit(merged) : merged);
+    WriteFileText(path, edit ? edit(shipped) : shipped);
     return path;
 }
 

@@ -27,6 +27,9 @@ namespace {
 
 // The accessible name ApplyAccessibleNames gave a widget; a different name was set by the form.
 constexpr const char* kAutoAccessibleName = "accessibleNameAuto";
+// The caption of a value widget's own record (a list or an edit shows values, not its caption):
+// its accessible name when no label names it.
+constexpr const char* kRecordCaption = "recordCaption";
 
 QString ShownCaption(const UiControlRecord& record) {
     if (record.captionCount > 1) {
@@ -74,8 +77,11 @@ void ApplyCaption(const UiControlRecord& record, QWidget* widget) {
         label->setText(caption);
     } else if (auto* button = qobject_cast<QAbstractButton*>(widget)) {
         button->setText(caption);
+    } else {
+        // Edits, lists, spin boxes, tables, charts and sliders show values, not captions; the
+        // caption still names the control for screen readers when no label does.
+        widget->setProperty(kRecordCaption, caption);
     }
-    // Edits, lists, spin boxes, tables, charts and sliders show values, not captions.
 }
 
 void ApplyState(const UiControlRecord& record, QWidget* widget) {
@@ -230,6 +236,8 @@ void ApplyAccessibleNames(QWidget* root) {
         if (IsValueWidget(widget)) {
             if (auto it = labelOf.find(widget); it != labelOf.end()) {
                 name = it->second->text();
+            } else {
+                name = widget->property(kRecordCaption).toString();
             }
         } else {
             name = OwnCaption(widget);

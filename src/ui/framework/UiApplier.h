@@ -58,7 +58,8 @@ int32_t SelectedChoiceValue(const QComboBox* box, int32_t fallback = -1);
 
 // Accessible names for every widget below root: a widget with a caption (button, label, group,
 // check box) is named by it; an edit, list or spin box by the text of the label whose buddy it
-// is (QLabel::setBuddy), mnemonic ampersands removed. Names already set are kept unless they
+// is (QLabel::setBuddy), or without such a label by the caption of its own record, mnemonic
+// ampersands removed. Names already set are kept unless they
 // came from an earlier call (re-application after a caption change renames them).
 void ApplyAccessibleNames(QWidget* root);
 

@@ -3,9 +3,13 @@
 
 #include <unistd.h>
 
+#include <algorithm>
+
 #include <QAction>
+#include <QBoxLayout>
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QDateTime>
 #include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
@@ -15,6 +19,7 @@
 #include <QMimeData>
 #include <QMimeDatabase>
 #include <QPainter>
+#include <QPixmapCache>
 #include <QStandardPaths>
 #include <QTimer>
 #include <QUrl>
@@ -182,6 +187,44 @@ void MainWindow::CreatePages() {
     if (const UiControlRecord* record = app_.Ui().FindById(1620)) {
         ApplyRecord(app_.Ui(), *record, tabs);
     }
+    // The tab control is read aloud as the page it shows, and is as tall as that page: a short
+    // page leaves no empty band below its controls. What the column gains stays below the tabs.
+    auto showPage = [this, tabs](int index) {
+        tabs->setAccessibleName(tabs->tabText(index));
+        FitTabsToPage();
+    };
+    connect(tabs, &QTabWidget::currentChanged, this, showPage);
+    if (auto* column = qobject_cast<QBoxLayout*>(ui_->settingsArea->layout())) {
+        column->addStretch();
+    }
+    showPage(tabs->currentIndex());
+}
+
+void MainWindow::FitTabsToPage() {
+    QTabWidget* tabs = ui_->ctrl1620;
+    const QWidget* page = tabs->currentWidget();
+    if (page == nullptr) {
+        return;
+    }
+    // The tab widget's hint holds its tallest page; the rest of it is the tab bar and frame.
+    int tallest = 0;
+    for (int i = 0; i < tabs->count(); ++i) {
+        tallest = std::max(tallest, tabs->widget(i)->sizeHint().height());
+    }
+    const int frame = tabs->sizeHint().height() - tallest;
+    tabs->setFixedHeight(frame + page->sizeHint().height());
+    // The window takes the height of what it shows, as the compact view does; a maximised
+    // window keeps its size.
+    if (isVisible() && !isMaximized() && !isFullScreen()) {
+        // Each layout from the tabs up to the window takes the new height now, not when its
+        // posted layout request comes.
+        for (QWidget* up = tabs->parentWidget(); up != nullptr; up = up->parentWidget()) {
+            if (up->layout() != nullptr) {
+                up->layout()->activate();
+            }
+        }
+        resize(width(), sizeHint().height());
+    }
 }
 
 void MainWindow::RefreshChangeMarks() {
@@ -298,6 +341,7 @@ void MainWindow::OnUiDefinitionApplied() {
             ui_->ctrl1620->setTabText(i, FallbackText(kResTabHeadA + i));
         }
     }
+    ui_->ctrl1620->setAccessibleName(ui_->ctrl1620->tabText(ui_->ctrl1620->currentIndex()));
     ShowConnectionState();
     UpdateChildCommands();
     SetExpanded(expanded_);
@@ -755,23 +799,76 @@ void MainWindow::DrawPictures() {
     const QString folder = ToQString(ResolveImageFolder(store.GetText<kAppImageFolder>()));
     const OutputPictureInputs out1 = ReadOutputPictureInputs(store, currentBank_, 0);
     const OutputPictureInputs out2 = ReadOutputPictureInputs(store, currentBank_, 1);
-    ShowPicture(0, ui_->ctrl1103, folder, CombinationPictureName(out1.outPattern, out2.outPattern));
-    ShowPicture(1, ui_->ctrl1105, folder, OutputPictureName(out1));
-    ShowPicture(2, ui_->ctrl1107, folder, OutputPictureName(out2));
+    ShowPicture(0, ui_->ctrl1103, folder, CombinationPictureName(out1.outPattern, out2.outPattern),
+                ui_->ctrl1620->tabText(2) + QStringLiteral(": ") + PictureDescription(out1, false) +
+                    QStringLiteral("; ") + ui_->ctrl1620->tabText(3) + QStringLiteral(": ") +
+                    PictureDescription(out2, false));
+    ShowPicture(1, ui_->ctrl1105, folder, OutputPictureName(out1), PictureDescription(out1, true));
+    ShowPicture(2, ui_->ctrl1107, folder, OutputPictureName(out2), PictureDescription(out2, true));
     // Without any picture their column takes no room.
     ui_->pictureArea->setVisible(!ui_->ctrl1103->isHidden() || !ui_->ctrl1105->isHidden() ||
                                  !ui_->ctrl1107->isHidden());
 }
 
+QString MainWindow::ChoiceText(int32_t ctrlId, int32_t value) const {
+    const ChoiceList list = app_.Ui().FillChoiceList(ctrlId, value);
+    if (list.selected < 0 || list.entries[size_t(list.selected)].value != value) {
+        return {};
+    }
+    return ToQString(list.entries[size_t(list.selected)].text);
+}
+
+QString MainWindow::PictureDescription(const OutputPictureInputs& out, bool withHead) const {
+    // What the picture draws, in the words of the pages' lists: the calculation, the surfaces
+    // measured, and how the head it uses is set up.
+    QStringList parts{ChoiceText(1134, out.outPattern)};
+    const int32_t p = out.outPattern;
+    const bool surfaces = p >= 8 && p <= 11;
+    if (surfaces) {
+        parts << ChoiceText(1635, out.measureWork);
+    }
+    if (withHead && (surfaces || (p >= 0 && p <= 3))) {
+        const int head = p % 2;
+        parts << ChoiceText(1109, out.setupMode[head])
+              << ChoiceText(1616, out.measureWorkBasis[head]);
+    }
+    parts.removeAll(QString());
+    return parts.join(QStringLiteral(", "));
+}
+
 void MainWindow::ShowPicture(int slot, QLabel* label, const QString& folder,
-                             const std::optional<std::string>& name) {
-    QImage image;
+                             const std::optional<std::string>& name, const QString& description) {
+    // Scaled into the control on a white background, keeping the picture's proportions. A bank
+    // switch draws all three again, so each file is decoded and scaled once per size and
+    // version of the file (the key holds its modification time).
+    const QSize area = label->minimumSize().expandedTo(QSize(1, 1));
+    QPixmap canvas;
     if (name) {
-        image.load(QDir(folder).filePath(ToQString(*name)));
+        const QFileInfo file(QDir(folder).filePath(ToQString(*name)));
+        const QString key = QStringLiteral("zul-picture:%1:%2x%3:%4")
+                                .arg(file.absoluteFilePath())
+                                .arg(area.width())
+                                .arg(area.height())
+                                .arg(file.lastModified().toMSecsSinceEpoch());
+        if (file.exists() && !QPixmapCache::find(key, &canvas)) {
+            const QImage image(file.absoluteFilePath());
+            if (!image.isNull()) {
+                canvas = QPixmap(area);
+                canvas.fill(Qt::white);
+                QPainter painter(&canvas);
+                painter.setRenderHint(QPainter::SmoothPixmapTransform);
+                const QImage scaled =
+                    image.scaled(area, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+                painter.drawImage((area.width() - scaled.width()) / 2,
+                                  (area.height() - scaled.height()) / 2, scaled);
+                painter.end();
+                QPixmapCache::insert(key, canvas);
+            }
+        }
     }
     // The caption above a picture goes and comes with it.
     QWidget* caption = PictureCaption(slot);
-    if (image.isNull()) {
+    if (canvas.isNull()) {
         pictureFiles_[static_cast<size_t>(slot)].clear();
         label->clear();
         label->setVisible(false);
@@ -779,22 +876,16 @@ void MainWindow::ShowPicture(int slot, QLabel* label, const QString& folder,
         label->parentWidget()->setVisible(false);
         return;
     }
-    // Scaled into the control on a white background, keeping the picture's proportions.
-    const QSize area = label->minimumSize().expandedTo(QSize(1, 1));
-    QPixmap canvas(area);
-    canvas.fill(Qt::white);
-    {
-        QPainter painter(&canvas);
-        painter.setRenderHint(QPainter::SmoothPixmapTransform);
-        const QImage scaled = image.scaled(area, Qt::KeepAspectRatio, Qt::SmoothTransformation);
-        painter.drawImage((area.width() - scaled.width()) / 2,
-                          (area.height() - scaled.height()) / 2, scaled);
-    }
     label->setPixmap(canvas);
     label->setVisible(RecordShows(CtrlIdOf(label)));
     caption->setVisible(RecordShows(CtrlIdOf(caption)));
     label->parentWidget()->setVisible(true);
     pictureFiles_[static_cast<size_t>(slot)] = ToQString(*name);
+    // A picture is read aloud by its caption and what it shows.
+    if (auto* title = qobject_cast<QLabel*>(caption)) {
+        label->setAccessibleName(title->text());
+    }
+    label->setAccessibleDescription(description);
 }
 
 QWidget* MainWindow::PictureCaption(int slot) const {
@@ -840,6 +931,8 @@ void MainWindow::SetExpanded(bool expanded) {
         const int index = expanded ? 0 : 1;
         if (index < captions.size()) {
             ui_->ctrl1015->setText(captions[index]);
+            // Read aloud as shown, not as the whole caption list.
+            ui_->ctrl1015->setAccessibleName(captions[index]);
         }
     }
     if (ui_->expandedArea->isVisible() != expanded || ui_->expandedArea->isHidden() == expanded) {
@@ -951,9 +1044,13 @@ void MainWindow::ChangeFileAssociation(bool registerIt) {
 void MainWindow::showEvent(QShowEvent* event) {
     QMainWindow::showEvent(event);
     DrawPictures();
+    FitTabsToPage();
     adjustSize();
     // Once the window is on screen its layout has its final hints; it takes their size.
-    QTimer::singleShot(0, this, [this] { adjustSize(); });
+    QTimer::singleShot(0, this, [this] {
+        FitTabsToPage();
+        adjustSize();
+    });
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {

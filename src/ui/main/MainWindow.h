@@ -42,6 +42,8 @@ struct Message;
 
 namespace zul::ui {
 
+struct OutputPictureInputs;
+
 // The child windows the main window opens, each at most once, in the order of their closed
 // messages (1025 + index).
 enum class ChildWindow : int32_t {
@@ -139,6 +141,8 @@ private:
     };
 
     void CreatePages();
+    // The tab control takes the height of the page it shows; the window follows.
+    void FitTabsToPage();
     // The settings pages mark the values that differ from the file (after a save or a load).
     void RefreshChangeMarks();
     void ConnectCommands();
@@ -162,7 +166,10 @@ private:
     FileDialogRequest SettingsFileDialog(FileDialogRequest::Mode mode) const;
     void UpdateRecentMenu();
     void ShowPicture(int slot, QLabel* label, const QString& folder,
-                     const std::optional<std::string>& name);
+                     const std::optional<std::string>& name, const QString& description);
+    // The text of the entry of ctrlId's choice list whose value is value (empty when none).
+    QString ChoiceText(int32_t ctrlId, int32_t value) const;
+    QString PictureDescription(const OutputPictureInputs& out, bool withHead) const;
     // True when the control's record (if any) does not disable / hide it.
     bool RecordAllows(int32_t ctrlId) const;
     bool RecordShows(int32_t ctrlId) const;

@@ -1,0 +1,108 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "ui/main/DesktopMain.h"
+
+#include <signal.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include <QApplication>
+#include <QSocketNotifier>
+#include <QTimer>
+
+#include "app/Version.h"
+#include "ui/framework/FallbackTexts.h"
+#include "ui/framework/GuiStartGuard.h"
+#include "ui/main/CommandLine.h"
+#include "ui/main/DesktopProgram.h"
+#include "ui/main/MainWindow.h"
+
+namespace zul::ui {
+
+namespace {
+
+// SIGINT and SIGTERM end the program as closing its main window does (the settings are
+// written); the handler only writes a byte, the GUI thread does the rest.
+int signalPipe[2] = {-1, -1};
+
+void OnTerminationSignal(int /*signal*/) {
+    const char byte = 1;
+    (void)!::write(signalPipe[1], &byte, 1);
+}
+
+}  // namespace
+
+int RunDesktopProgram(int argc, char** argv) {
+    // The program's own options are read before Qt starts, so that --version and --help work
+    // without a display.
+    std::vector<std::string> args(argv + 1, argv + argc);
+    CommandLine commandLine;
+    std::string error;
+    if (!ParseCommandLine(args, commandLine, error)) {
+        std::fprintf(stderr, "qvm8-zul: %s\n%s", error.c_str(), UsageText().c_str());
+        return 64;
+    }
+    if (commandLine.help) {
+        std::printf("%s", UsageText().c_str());
+        return 0;
+    }
+    if (commandLine.version) {
+        std::printf("qvm8-zul %s\n", kVersionText);
+        return 0;
+    }
+    // Pictures need no display: without one, --screenshots draws on the offscreen platform.
+    if (commandLine.screenshots && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    }
+
+    int qtArgc = 1;
+    char* qtArgv[] = {argv[0], nullptr};
+    // Without a usable platform Qt cannot start; the guard then prints string resource 100 and
+    // ends the process before any settings file is touched.
+    std::optional<GuiStartGuard> guard(std::in_place);
+    QApplication application(qtArgc, qtArgv);
+    guard.reset();
+    QApplication::setApplicationName(QStringLiteral("qvm8-zul"));
+    QApplication::setApplicationDisplayName(FallbackText(kResApplicationTitle));
+    QApplication::setQuitOnLastWindowClosed(false);
+
+    DesktopProgram program(std::move(commandLine));
+    if (program.Start() != 0) {
+        return 1;
+    }
+    std::unique_ptr<QSocketNotifier> terminationNotifier;
+    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, signalPipe) == 0) {
+        terminationNotifier =
+            std::make_unique<QSocketNotifier>(signalPipe[0], QSocketNotifier::Read);
+        QObject::connect(terminationNotifier.get(), &QSocketNotifier::activated, [&program] {
+            char byte = 0;
+            (void)!::read(signalPipe[0], &byte, 1);
+            if (MainWindow* main = program.Main()) {
+                main->close();
+            }
+        });
+        struct sigaction action {};
+        action.sa_handler = OnTerminationSignal;
+        sigemptyset(&action.sa_mask);
+        action.sa_flags = SA_RESTART;
+        ::sigaction(SIGINT, &action, nullptr);
+        ::sigaction(SIGTERM, &action, nullptr);
+    }
+    // For the start-up benchmark: a byte on this descriptor once the main window is shown and
+    // the event loop runs.
+    if (const int fd = qEnvironmentVariableIntValue("QVM8_ZUL_SHOWN_FD"); fd > 2) {
+        QTimer::singleShot(0, [fd] {
+            const char shown = '1';
+            (void)!::write(fd, &shown, 1);
+            ::close(fd);
+        });
+    }
+    return program.Run();
+}
+
+}  // namespace zul::ui

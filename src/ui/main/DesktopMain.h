@@ -1,0 +1,12 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The desktop program from its command line to its exit code: the program's own options are
+// read before Qt starts (--version and --help work without a display), then the GUI framework
+// starts (string resource 100 on stderr and exit code kGuiStartFailedExit when it cannot), then
+// the program runs until its main window closes or SIGINT/SIGTERM asks it to.
+#pragma once
+
+namespace zul::ui {
+
+int RunDesktopProgram(int argc, char** argv);
+
+}  // namespace zul::ui
