@@ -7,12 +7,8 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QFileInfo>
-#include <QGridLayout>
-#include <QHBoxLayout>
 #include <QLabel>
-#include <QMenuBar>
 #include <QPushButton>
-#include <QVBoxLayout>
 
 #include "app/Application.h"
 #include "lightwave/LightWaveRequest.h"
@@ -29,6 +25,7 @@
 #include "ui/framework/UiApplier.h"
 #include "ui/lightwave/LightWaveConfForm.h"
 #include "ui/lightwave/LightWaveIds.h"
+#include "ui_LightWaveWnd.h"
 
 namespace zul::ui {
 
@@ -46,19 +43,6 @@ const std::array<QColor, kSnapshotsPerHead> kSnapshotColors = {
 const QColor kWaveColor(20, 60, 200);
 const QColor kPeakColor(150, 0, 150);
 const QColor kWorkColor(0, 0, 0);
-
-QPushButton* NamedButton(const char* record, const char* name) {
-    auto* button = new QPushButton;
-    button->setProperty(kUiNameProperty, record);
-    button->setObjectName(name);
-    return button;
-}
-
-QLabel* NamedLabel(const char* record) {
-    auto* label = new QLabel;
-    label->setProperty(kUiNameProperty, record);
-    return label;
-}
 
 QString RecordCaption(const UiDefinition& ui, const char* name) {
     const UiControlRecord* record = ui.FindByName(name);
@@ -80,8 +64,8 @@ LightWaveWnd::LightWaveWnd(Application& app, FormBase* parentForm, QWidget* pare
       app_(app),
       data_(std::make_unique<LightWaveData>()),
       sink_(std::make_shared<QtWindowSink>()),
-      boxes_(this) {
-    setProperty(kUiNameProperty, "LightWave_Wnd");
+      boxes_(this),
+      ui_(std::make_unique<Ui::LightWaveWnd>()) {
     BuildWidgets();
     sink_->Attach(this, [this](Message& message) { OnWindowMessage(message); });
 
@@ -115,11 +99,10 @@ LightWaveWnd::~LightWaveWnd() {
 }
 
 void LightWaveWnd::BuildWidgets() {
-    auto* fileMenu = menuBar()->addMenu(QString());
-    fileMenu->setProperty(kUiNameProperty, "LightWave_MenuFile");
-    QAction* settings = fileMenu->addAction(QString(), this, &LightWaveWnd::OpenSettings);
-    settings->setProperty(kUiNameProperty, "LightWave_MenuSettings");
-    QAction* exportGraphs = fileMenu->addAction(QString(), this, [this] {
+    ui_->setupUi(this);
+    Ui::LightWaveWnd& u = *ui_;
+    connect(u.actionSettings, &QAction::triggered, this, &LightWaveWnd::OpenSettings);
+    connect(u.actionExport, &QAction::triggered, this, [this] {
         QtFileDialogHost files(this);
         FileDialogRequest request;
         request.mode = FileDialogRequest::Mode::Save;
@@ -134,126 +117,73 @@ void LightWaveWnd::BuildWidgets() {
             }
         }
     });
-    exportGraphs->setProperty(kUiNameProperty, "LightWave_MenuExport");
-    fileMenu->addSeparator();
-    QAction* closeAction = fileMenu->addAction(QString(), this, &QWidget::close);
-    closeAction->setProperty(kUiNameProperty, "LightWave_MenuClose");
-    closeAction->setShortcut(QKeySequence::Close);
-    auto* displayMenu = menuBar()->addMenu(QString());
-    displayMenu->setProperty(kUiNameProperty, "LightWave_MenuDisplay");
-    QAction* resetView = displayMenu->addAction(QString(), this, [this] {
+    connect(u.actionClose, &QAction::triggered, this, &QWidget::close);
+    u.actionClose->setShortcut(QKeySequence::Close);
+    connect(u.actionResetView, &QAction::triggered, this, [this] {
         for (HeadControls& head : heads_) {
             head.chart->ResetView();
         }
     });
-    resetView->setProperty(kUiNameProperty, "LightWave_MenuResetView");
 
-    auto* central = new QWidget;
-    auto* layout = new QVBoxLayout(central);
-    layout->addWidget(NamedLabel("LightWave_LblGraphLightWave"));
-    auto* graphs = new QHBoxLayout;
-    graphs->addWidget(BuildHead(0));
-    graphs->addWidget(BuildHead(1));
-    layout->addLayout(graphs, 1);
-
-    auto* history = new QHBoxLayout;
-    startButton_ = NamedButton("LightWave_BtnStart", "start");
-    startButton_->setCheckable(true);
+    startButton_ = u.start;
     connect(startButton_, &QPushButton::clicked, this, [this](bool on) { SetCapture(on); });
-    history->addWidget(startButton_);
-    playBackward_ = NamedButton("LightWave_BtnPlayBackward", "playBackward");
+    playBackward_ = u.playBackward;
     connect(playBackward_, &QPushButton::clicked, this, &LightWaveWnd::PlayBackward);
-    history->addWidget(playBackward_);
-    auto* pause = NamedButton("LightWave_BtnPause", "pause");
-    connect(pause, &QPushButton::clicked, this, &LightWaveWnd::StopPlayback);
-    history->addWidget(pause);
-    playForward_ = NamedButton("LightWave_BtnPlayForward", "playForward");
+    connect(u.pause, &QPushButton::clicked, this, &LightWaveWnd::StopPlayback);
+    playForward_ = u.playForward;
     connect(playForward_, &QPushButton::clicked, this, &LightWaveWnd::PlayForward);
-    history->addWidget(playForward_);
-    auto* speedLabel = NamedLabel("LightWave_LblSpeed");
-    speed_ = new QComboBox;
-    SetCtrlId(speed_, kLwCtrlSpeedList);
-    speedLabel->setBuddy(speed_);
-    history->addWidget(speedLabel);
-    history->addWidget(speed_);
-    slider_ = new CSlider;
-    slider_->setObjectName("history");
+    speed_ = u.ctrl2601;
+    slider_ = u.history;
     connect(slider_, &CSlider::positionChanged, this, [this](int position) {
         if (position != index_) {
             StepTo(position);
         }
     });
-    history->addWidget(slider_, 1);
-    frameLabel_ = new QLabel;
-    frameLabel_->setObjectName("frameIndex");
+    frameLabel_ = u.frameIndex;
     frameLabel_->setMinimumWidth(frameLabel_->fontMetrics().horizontalAdvance("0000 / 0000"));
-    history->addWidget(frameLabel_);
-    auto* settingsButton = NamedButton("LightWave_BtnSettings", "settings");
-    connect(settingsButton, &QPushButton::clicked, this, &LightWaveWnd::OpenSettings);
-    history->addWidget(settingsButton);
-    layout->addLayout(history);
-    setCentralWidget(central);
+    connect(u.settings, &QPushButton::clicked, this, &LightWaveWnd::OpenSettings);
+
+    heads_[0] = {.chart = u.chartA,
+                 .caption = u.captionA,
+                 .label1 = u.field2A,
+                 .label2 = u.field1040A,
+                 .slot = u.ctrl2602,
+                 .store = u.storeA,
+                 .show = {u.showA1, u.showA2, u.showA3}};
+    heads_[1] = {.chart = u.chartB,
+                 .caption = u.captionB,
+                 .label1 = u.field2B,
+                 .label2 = u.field1040B,
+                 .slot = u.ctrl2603,
+                 .store = u.storeB,
+                 .show = {u.showB1, u.showB2, u.showB3}};
+    for (int head = 0; head < kLightWaveHeads; ++head) {
+        SetUpHead(head);
+    }
 }
 
-QWidget* LightWaveWnd::BuildHead(int head) {
+void LightWaveWnd::SetUpHead(int head) {
     HeadControls& controls = heads_[head];
-    auto* box = new QWidget;
-    auto* layout = new QVBoxLayout(box);
-    controls.caption =
-        NamedLabel(head == 0 ? "LightWave_LblGraphHeadA" : "LightWave_LblGraphHeadB");
-    layout->addWidget(controls.caption);
-    controls.chart = new CTChart;
-    controls.chart->setObjectName(head == 0 ? "chartA" : "chartB");
-    controls.chart->setMinimumSize(320, 220);
-    controls.chart->AddSeries(kWaveColor, CTChart::LineStyle::Line);
+    CTChart& chart = *controls.chart;
+    chart.AddSeries(kWaveColor, CTChart::LineStyle::Line);
     for (const QColor& color : kSnapshotColors) {
-        controls.chart->AddSeries(color, CTChart::LineStyle::Line);
+        chart.AddSeries(color, CTChart::LineStyle::Line);
     }
-    controls.chart->AddSeries(kWorkColor, CTChart::LineStyle::Points);
-    controls.chart->SetXRange(1, kDrawnCells + 1);
-    controls.chart->SetYRange(0, 1024);
-    controls.peakLine = controls.chart->AddMeasureLine(Qt::Horizontal, 0, kPeakColor);
-    controls.peakCellLine = controls.chart->AddMeasureLine(Qt::Vertical, 0, kPeakColor);
-    layout->addWidget(controls.chart, 1);
-
-    auto* values = new QHBoxLayout;
-    controls.label1 = new QLabel;
-    controls.label1->setObjectName(head == 0 ? "field2A" : "field2B");
-    controls.label2 = new QLabel;
-    controls.label2->setObjectName(head == 0 ? "field1040A" : "field1040B");
-    values->addWidget(controls.label1);
-    values->addWidget(controls.label2);
-    values->addStretch(1);
-    layout->addLayout(values);
-
-    auto* snapshots = new QHBoxLayout;
-    controls.slot = new QComboBox;
-    SetCtrlId(controls.slot, head == 0 ? kLwCtrlSlotListA : kLwCtrlSlotListB);
-    auto* slotLabel = NamedLabel("LightWave_LblSnapshotSlot");
-    slotLabel->setBuddy(controls.slot);
-    snapshots->addWidget(slotLabel);
-    snapshots->addWidget(controls.slot);
-    controls.store = NamedButton("LightWave_BtnStoreSnapshot", head == 0 ? "storeA" : "storeB");
+    chart.AddSeries(kWorkColor, CTChart::LineStyle::Points);
+    chart.SetXRange(1, kDrawnCells + 1);
+    chart.SetYRange(0, 1024);
+    controls.peakLine = chart.AddMeasureLine(Qt::Horizontal, 0, kPeakColor);
+    controls.peakCellLine = chart.AddMeasureLine(Qt::Vertical, 0, kPeakColor);
     connect(controls.store, &QPushButton::clicked, this, [this, head] { StoreSnapshot(head); });
-    snapshots->addWidget(controls.store);
-    static const char* const kShowRecords[] = {
-        "LightWave_ChkShowSnapshot1", "LightWave_ChkShowSnapshot2", "LightWave_ChkShowSnapshot3"};
     for (int slot = 0; slot < kSnapshotsPerHead; ++slot) {
-        auto* show = new QCheckBox;
-        show->setProperty(kUiNameProperty, kShowRecords[slot]);
-        show->setObjectName(QString("show%1%2").arg(head == 0 ? 'A' : 'B').arg(slot + 1));
+        QCheckBox* show = controls.show[slot];
         // The box is the snapshot's legend: its text takes the series colour.
         QPalette palette = show->palette();
         palette.setColor(QPalette::WindowText, kSnapshotColors[slot]);
         show->setPalette(palette);
         connect(show, &QCheckBox::toggled, this,
                 [this, head, slot](bool on) { SetSnapshotShown(head, slot, on); });
-        controls.show[slot] = show;
-        snapshots->addWidget(show);
     }
-    snapshots->addStretch(1);
-    layout->addLayout(snapshots);
-    return box;
 }
 
 void LightWaveWnd::OnUiDefinitionApplied() {

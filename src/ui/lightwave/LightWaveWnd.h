@@ -34,6 +34,10 @@ class QComboBox;
 class QLabel;
 class QPushButton;
 
+namespace Ui {
+class LightWaveWnd;
+}
+
 namespace zul {
 class Application;
 class CSlider;
@@ -149,7 +153,7 @@ private:
     };
 
     void BuildWidgets();
-    QWidget* BuildHead(int head);
+    void SetUpHead(int head);
     void OnWindowMessage(Message& message);
     void OnCaptureReturned(std::unique_ptr<LightWaveRequest> request);
     void SubmitCapture();
@@ -168,6 +172,7 @@ private:
     std::unique_ptr<LightWaveData> data_;
     std::shared_ptr<QtWindowSink> sink_;
     QtMessageBoxHost boxes_;
+    std::unique_ptr<Ui::LightWaveWnd> ui_;
     QTimer timer_;
     LightWaveCapture state_ = LightWaveCapture::kStopped;
     int32_t counter_ = 0;
