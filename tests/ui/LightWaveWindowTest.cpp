@@ -2,10 +2,13 @@
 // The light-wave window and its settings form driven through their controls against the
 // emulated controller: capture timing, firmware gating, the history limit, playback,
 // snapshots, stop/start while a capture is out, errors, files, and closing during a capture.
+#include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDeadlineTimer>
 #include <QFile>
+#include <QFileInfo>
+#include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -426,6 +429,58 @@ TEST_F(LightWaveWindowTest, ClosingDuringACaptureLeavesNothingPostingToTheWindow
     EXPECT_EQ(app.Store().GetInt<kLwConfGraphUpdateCycle>(), 100);
     EXPECT_EQ(app.Store().GetInt<kLwFormWidth>(), 900);
     EXPECT_EQ(app.Store().GetInt<kLwFormHeight>(), 640);
+}
+
+TEST_F(LightWaveWindowTest, ExportsBothGraphsAsPngAndPdfThroughTheMenu) {
+    Open(100);
+    window->resize(900, 640);
+    QTest::mouseClick(window->StartButton(), Qt::LeftButton);
+    CaptureOnce();
+    ASSERT_TRUE(window->ShownValid(0));
+    QAction* exportGraphs = window->findChild<QAction*>("actionExport");
+    ASSERT_NE(exportGraphs, nullptr);
+
+    // PNG: one picture per head, the size of its graph on screen.
+    nextFile = QString::fromStdString(home.Path("docs/wave.png"));
+    exportGraphs->trigger();
+    ASSERT_FALSE(fileRequests.empty());
+    EXPECT_EQ(fileRequests.back().filters, (QStringList{"PNG (*.png)", "PDF (*.pdf)"}));
+    EXPECT_TRUE(boxes.empty());
+    for (int head = 0; head < 2; ++head) {
+        const QString file =
+            QString::fromStdString(home.Path(head == 0 ? "docs/wave-A.png" : "docs/wave-B.png"));
+        QImage image;
+        ASSERT_TRUE(image.load(file, "PNG")) << file.toStdString();
+        EXPECT_EQ(image.size(), window->Chart(head)->size());
+        // The waveform is in the picture: it is the only blue drawn.
+        int blue = 0;
+        for (int y = 0; y < image.height(); ++y) {
+            for (int x = 0; x < image.width(); ++x) {
+                const QColor c = image.pixelColor(x, y);
+                blue += c.blue() - c.red() > 80 ? 1 : 0;
+            }
+        }
+        EXPECT_GT(blue, 100) << head;
+    }
+
+    // PDF: one document per head.
+    ASSERT_TRUE(window->ExportGraphs(QString::fromStdString(home.Path("docs/wave.pdf"))));
+    for (const char* name : {"docs/wave-A.pdf", "docs/wave-B.pdf"}) {
+        QFile file(QString::fromStdString(home.Path(name)));
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly)) << name;
+        EXPECT_GT(file.size(), 100);
+        EXPECT_TRUE(file.read(5).startsWith("%PDF")) << name;
+    }
+
+    // A folder that cannot hold the files: reported as a failed write, nothing left behind.
+    WriteFileText(home.Path("docs/plain"), "x");
+    EXPECT_FALSE(window->ExportGraphs(QString::fromStdString(home.Path("docs/plain/w.png"))));
+    EXPECT_FALSE(window->ExportGraphs(QString::fromStdString(home.Path("none/w.pdf"))));
+    nextFile = QString::fromStdString(home.Path("none/w.png"));
+    exportGraphs->trigger();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_TRUE(boxes[0].text.contains("none/w.png")) << boxes[0].text.toStdString();
+    EXPECT_FALSE(QFileInfo::exists(QString::fromStdString(home.Path("none"))));
 }
 
 }  // namespace
