@@ -2,6 +2,7 @@
 #include "ui/lightwave/LightWaveWnd.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -50,6 +51,12 @@ QString RecordCaption(const UiDefinition& ui, const char* name) {
 }
 
 }  // namespace
+
+double LightWaveAxisTop(double top) {
+    const double wanted = std::max(top, 1.0) * 1.1;
+    const double step = std::pow(10.0, std::floor(std::log10(wanted))) / 2;
+    return std::ceil(wanted / step) * step;
+}
 
 int32_t PlaybackStepTime(int32_t interval, int32_t speed) {
     if (speed <= 0) {
@@ -172,6 +179,8 @@ void LightWaveWnd::SetUpHead(int head) {
     chart.AddSeries(kWorkColor, CTChart::LineStyle::Points);
     chart.SetXRange(1, kDrawnCells + 1);
     chart.SetYRange(0, 1024);
+    chart.SetSeriesLive(kWaveSeries);
+    chart.SetSeriesLive(kWorkSeries);
     controls.peakLine = chart.AddMeasureLine(Qt::Horizontal, 0, kPeakColor);
     controls.peakCellLine = chart.AddMeasureLine(Qt::Vertical, 0, kPeakColor);
     connect(controls.store, &QPushButton::clicked, this, [this, head] { StoreSnapshot(head); });
@@ -509,7 +518,6 @@ void LightWaveWnd::DrawHead(int head) {
     HeadControls& controls = heads_[head];
     const ShownHead& shown = shown_[head];
     CTChart& chart = *controls.chart;
-    chart.ClearAllSeries();
     const bool withExtra = app_.IsVersionAtLeast(kExtraWordEntry);
     controls.label1->setText(shown.valid
                                  ? QString::asprintf("%ld", static_cast<long>(shown.frame.Field(2)))
@@ -519,9 +527,11 @@ void LightWaveWnd::DrawHead(int head) {
             ? QString::asprintf("%0.2lf", shown.frame.Field(kExtraWordField) * 0.01)
             : QString());
 
+    // Only what changed is handed to the chart: the waveform, work cells and peak lines are on
+    // its live layer, so a new frame redraws them alone while the snapshots stay as drawn.
     const size_t perCell = rectDisplay_ ? 2 : 1;
-    std::vector<double> x;
-    std::vector<double> y;
+    std::vector<double>& x = pointsX_;
+    std::vector<double>& y = pointsY_;
     auto plot = [&](int series, const LightWaveFrame& frame) {
         x.clear();
         y.clear();
@@ -539,6 +549,7 @@ void LightWaveWnd::DrawHead(int head) {
         chart.SetPoints(series, x, y);
     };
     double top = 0;
+    chart.ClearSeries(kWorkSeries);
     if (shown.valid) {
         plot(kWaveSeries, shown.frame);
         int32_t peakCell = 1;
@@ -557,25 +568,45 @@ void LightWaveWnd::DrawHead(int head) {
                 }
             }
         }
+    } else {
+        chart.ClearSeries(kWaveSeries);
     }
     chart.SetMeasureLineVisible(controls.peakCellLine, shown.valid);
+    const bool redrawAll = !controls.drawn || controls.drawnRect != rectDisplay_;
     for (int slot = 0; slot < kSnapshotsPerHead; ++slot) {
         const LightWaveSnapshot& snapshot = shown.snapshots[slot];
-        if (snapshot.shown != 0) {
-            plot(kFirstSnapshotSeries + slot, snapshot.frame);
+        LightWaveSnapshot& drawn = controls.drawnSnapshots[slot];
+        const bool show = snapshot.shown != 0;
+        if (show) {
             for (int32_t cell = 1; cell <= kDrawnCells; ++cell) {
                 top = std::max<double>(top, snapshot.frame.Sample(cell));
             }
         }
+        if (!redrawAll && (drawn.shown != 0) == show && (!show || drawn.frame == snapshot.frame)) {
+            continue;
+        }
+        if (show) {
+            plot(kFirstSnapshotSeries + slot, snapshot.frame);
+        } else {
+            chart.ClearSeries(kFirstSnapshotSeries + slot);
+        }
+        drawn = snapshot;
     }
+    controls.drawn = true;
+    controls.drawnRect = rectDisplay_;
     // The head's peak level of the bank shown, as a horizontal line.
     const int32_t bank = app_.Store().GetInt<kAppCurMemNo>();
     const int32_t peakLevel = app_.Store().GetInt<kHeadPeakLevel>(bank, head);
     chart.SetMeasureLinePosition(controls.peakLine, peakLevel);
     chart.SetMeasureLineVisible(controls.peakLine, peakLevel > 0);
     top = std::max<double>({top, static_cast<double>(peakLevel), 1.0});
-    chart.SetYRange(0, top * 1.1);
-    chart.Replot();
+    // The axis ends a little above the highest point, at a round value, so that it stays put
+    // while the frames change a little.
+    const double axisTop = LightWaveAxisTop(top);
+    if (axisTop != controls.axisTop) {
+        controls.axisTop = axisTop;
+        chart.SetYRange(0, axisTop);
+    }
 }
 
 void LightWaveWnd::UpdateControls() {

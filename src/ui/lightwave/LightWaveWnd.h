@@ -21,6 +21,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <vector>
 
 #include <QMainWindow>
 #include <QTimer>
@@ -54,6 +55,10 @@ class LightWaveConfForm;
 // Playback step time in ms: interval ÷ (speed × 0.001); a speed of 0 or below counts as real
 // time (1000), so the step never divides by zero or stays still.
 int32_t PlaybackStepTime(int32_t interval, int32_t speed);
+
+// The top of a graph's intensity axis for the highest point drawn: 10 % above it, rounded up to
+// half a power of ten (60 -> 70, 2500 -> 3000), so that the axis keeps still between frames.
+double LightWaveAxisTop(double top);
 
 enum class LightWaveCapture : int32_t {
     kStopped = 0,
@@ -150,6 +155,11 @@ private:
         std::array<QCheckBox*, kSnapshotsPerHead> show{};
         int peakLine = -1;
         int peakCellLine = -1;
+        // What the chart holds: the snapshots as drawn, the step display and the axis top.
+        bool drawn = false;
+        bool drawnRect = false;
+        std::array<LightWaveSnapshot, kSnapshotsPerHead> drawnSnapshots{};
+        double axisTop = -1;
     };
 
     void BuildWidgets();
@@ -191,6 +201,8 @@ private:
     QLabel* frameLabel_ = nullptr;
     LightWaveConfForm* settingsForm_ = nullptr;
     std::function<void()> redrawHook_;
+    std::vector<double> pointsX_;  // reused for every series drawn
+    std::vector<double> pointsY_;
     int32_t formMode_ = 0;
     bool closed_ = false;
 };
