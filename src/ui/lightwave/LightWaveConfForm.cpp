@@ -58,7 +58,13 @@ LightWaveConfForm::LightWaveConfForm(LightWaveWnd& window, QWidget* parent)
     for (CGridCtrl* table : tables_) {
         table->SetSize(kWorkRows, kWorkColumns);
         table->SetRowHeadersVisible(false);
-        table->setMinimumHeight(table->verticalHeader()->defaultSectionSize() * 9 + 8);
+        // All three columns and eight rows in view, without scrolling.
+        table->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        table->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        table->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
+        table->setMinimumHeight(table->horizontalHeader()->sizeHint().height() +
+                                table->verticalHeader()->defaultSectionSize() * kWorkRows +
+                                2 * table->frameWidth());
     }
     connect(u.close, &QPushButton::clicked, this, &QDialog::close);
     connect(u.save, &QPushButton::clicked, this, [this] { Save(); });
