@@ -493,6 +493,15 @@ TEST_F(LightWaveWindowTest, ANewFrameIsDrawnOverTheSnapshotsKeptAsDrawn) {
         top = std::max({top, snapshot.Sample(cell), window->ShownFrame(1).Sample(cell)});
     }
     EXPECT_DOUBLE_EQ(chart->YUpper(), ui::LightWaveAxisTop(top));
+    // The highest sample's cell is marked and named.
+    int peakCell = 1;
+    for (int cell = 1; cell <= 512; ++cell) {
+        peakCell = window->ShownFrame(1).Sample(cell) > window->ShownFrame(1).Sample(peakCell)
+                       ? cell
+                       : peakCell;
+    }
+    EXPECT_EQ(window->PeakCellText(1), QString::number(peakCell));
+    EXPECT_EQ(window->findChild<QLabel*>("lblCellB")->text(), "Cell");
 
     // Stepping back and forth redraws the waveform only; the snapshot stays in the picture.
     window->StepTo(0);

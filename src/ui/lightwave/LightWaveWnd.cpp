@@ -154,6 +154,7 @@ void LightWaveWnd::BuildWidgets() {
                  .caption = u.captionA,
                  .label1 = u.field2A,
                  .label2 = u.field1040A,
+                 .peakCell = u.peakCellA,
                  .slot = u.ctrl2602,
                  .store = u.storeA,
                  .show = {u.showA1, u.showA2, u.showA3}};
@@ -161,6 +162,7 @@ void LightWaveWnd::BuildWidgets() {
                  .caption = u.captionB,
                  .label1 = u.field2B,
                  .label2 = u.field1040B,
+                 .peakCell = u.peakCellB,
                  .slot = u.ctrl2603,
                  .store = u.storeB,
                  .show = {u.showB1, u.showB2, u.showB3}};
@@ -239,6 +241,10 @@ QString LightWaveWnd::Label1(int head) const {
 
 QString LightWaveWnd::Label2(int head) const {
     return heads_[head].label2->text();
+}
+
+QString LightWaveWnd::PeakCellText(int head) const {
+    return heads_[head].peakCell->text();
 }
 
 // --- Capture ---
@@ -560,6 +566,7 @@ void LightWaveWnd::DrawHead(int head) {
         }
         top = shown.frame.Sample(peakCell);
         chart.SetMeasureLinePosition(controls.peakCellLine, peakCell);
+        controls.peakCell->setText(QString::number(peakCell));
         if (workNoDisplay_[head]) {
             for (int32_t row = 1; row <= 8; ++row) {
                 const int32_t cell = shown.frame.Field(2 + row);
@@ -570,6 +577,7 @@ void LightWaveWnd::DrawHead(int head) {
         }
     } else {
         chart.ClearSeries(kWaveSeries);
+        controls.peakCell->clear();
     }
     chart.SetMeasureLineVisible(controls.peakCellLine, shown.valid);
     const bool redrawAll = !controls.drawn || controls.drawnRect != rectDisplay_;

@@ -114,6 +114,7 @@ public:
     const LightWaveFrame& ShownFrame(int head) const { return shown_[head].frame; }
     QString Label1(int head) const;
     QString Label2(int head) const;
+    QString PeakCellText(int head) const;
     CTChart* Chart(int head) const { return heads_[head].chart; }
     CSlider* Slider() const { return slider_; }
     QPushButton* StartButton() const { return startButton_; }
@@ -150,6 +151,7 @@ private:
         QLabel* caption = nullptr;
         QLabel* label1 = nullptr;
         QLabel* label2 = nullptr;
+        QLabel* peakCell = nullptr;  // the cell of the highest sample, marked in the graph
         QComboBox* slot = nullptr;
         QPushButton* store = nullptr;
         std::array<QCheckBox*, kSnapshotsPerHead> show{};
