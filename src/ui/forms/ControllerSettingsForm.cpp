@@ -176,8 +176,9 @@ int32_t ControllerSettingsForm::RunTransfer(bool read, ResultInfo* result) {
         app_.Store().GetInt<kCtrlLineState>() == 0) {
         return SetResult(result, ZUL_ERR_OFFLINE);
     }
-    // Every value is checked before anything is sent.
-    if (TakeControls(result) != ZUL_OK) {
+    // Every value is checked before anything is sent. A read replaces them all, so a value
+    // being typed does not stand in its way.
+    if (!read && TakeControls(result) != ZUL_OK) {
         return result->code;
     }
     busy_ = true;
