@@ -1,11 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "lightwave/LightWaveFile.h"
 
+#include <cerrno>
 #include <cstdio>
+#include <filesystem>
 #include <string>
 #include <vector>
 
 #include "base/ProfileText.h"
+#include "settings/SafeFile.h"
 
 namespace zul {
 
@@ -143,6 +146,13 @@ int32_t LoadLightWaveFile(LightWaveData& data, std::string_view path,
     ClearResult(info);
     std::lock_guard lock(data.mutex);
     ProfileFile& file = data.profile;
+    // The profile reader takes a missing file for an empty one; a capture file that is not
+    // there is a failed read, not an empty capture.
+    std::error_code ec;
+    if (!std::filesystem::exists(std::filesystem::path(path), ec)) {
+        data.ClearHistoryAndSnapshotsLocked();
+        return SetFileResult(info, ZUL_ERR_FILE_READ, ec ? ec.value() : ENOENT, std::string(path));
+    }
     file.SetPath(path);
     file.SetLayoutMode(kLayoutIndented);
     int32_t code = file.Begin(false, info);

@@ -21,7 +21,8 @@ int32_t SaveLightWaveFile(LightWaveData& data, std::string_view path, bool expor
                           const DataFileOptions& options, ResultInfo* info);
 
 // Reads a data file into data: at most 1024 history frames per head and the six snapshots.
-// Rows are split with the file's own separator. On any failure both histories are empty and
+// Rows are split with the file's own separator. A path that does not exist gives
+// ZUL_ERR_FILE_READ (with ENOENT and the path). On any failure both histories are empty and
 // all snapshots unset; comment, frame rate and separators read before the failure stay.
 int32_t LoadLightWaveFile(LightWaveData& data, std::string_view path,
                           const DataFileOptions& options, ResultInfo* info);

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <memory>
 #include <sstream>
 #include <string>
@@ -246,6 +247,26 @@ TEST_F(LightWaveFileTest, FailedLoadLeavesEmptyHistories) {
     EXPECT_EQ(data->heads[1].snapshots[0].shown, 0);
     EXPECT_EQ(data->heads[1].snapshots[0].stored, 0);
     EXPECT_EQ(data->comment, "kept");
+}
+
+TEST_F(LightWaveFileTest, MissingFileIsAFailedRead) {
+    AddHistory(0, 1);
+    data->heads[0].snapshots[2].stored = 1;
+    const std::string path = temp.File("absent.lwd");
+    ResultInfo info;
+    EXPECT_EQ(LoadLightWaveFile(*data, path, DataFileOptions{}, &info), ZUL_ERR_FILE_READ);
+    EXPECT_EQ(info.code, ZUL_ERR_FILE_READ);
+    EXPECT_EQ(info.osError, ENOENT);
+    EXPECT_NE(info.detail1.find("absent.lwd"), std::string::npos);
+    EXPECT_TRUE(data->heads[0].history.empty());
+    EXPECT_EQ(data->heads[0].snapshots[2].stored, 0);
+
+    // The same path loads once a saved file is there.
+    AddHistory(1, 2);
+    ASSERT_EQ(SaveLightWaveFile(*data, path, false, DataFileOptions{}, nullptr), ZUL_OK);
+    auto loaded = std::make_unique<LightWaveData>();
+    EXPECT_EQ(LoadLightWaveFile(*loaded, path, DataFileOptions{}, &info), ZUL_OK);
+    EXPECT_EQ(loaded->heads[1].history.size(), 1u);
 }
 
 TEST_F(LightWaveFileTest, FailedSaveReportsFailure) {

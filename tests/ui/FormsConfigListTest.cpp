@@ -5,15 +5,18 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QImageReader>
+#include <QLabel>
 #include <QMainWindow>
 #include <QProcess>
 #include <QStandardPaths>
 
 #include "LightWaveFixture.h"
+#include "MainWindowFixture.h"
 #include "settings/SettingsStore.h"
 #include "settings/UiDefinition.h"
 #include "ui/forms/ConfigListForm.h"
 #include "ui/forms/ConfigPrintForm.h"
+#include "ui/forms/DefaultPrinter.h"
 #include "ui/forms/ImageCaptureForm.h"
 #include "ui/framework/GridCtrl.h"
 
@@ -121,9 +124,24 @@ TEST_F(FormsConfigListTest, PrintsTheBankValuesIntoAPdfFile) {
     EXPECT_TRUE(text.contains("OUT2"));
 }
 
+// Makes FetchDefaultPrinter find the given printer (no name: none) for the test's lifetime.
+class KeptPrinter {
+public:
+    explicit KeptPrinter(ui::DefaultPrinter printer) {
+        ui::SetPrinterSourceForTest([printer] { return printer; });
+        ui::FetchDefaultPrinter();
+    }
+    ~KeptPrinter() {
+        ui::SetPrinterSourceForTest([] { return ui::DefaultPrinter{}; });
+        ui::FetchDefaultPrinter();
+        ui::SetPrinterSourceForTest({});
+    }
+    KeptPrinter(const KeptPrinter&) = delete;
+    KeptPrinter& operator=(const KeptPrinter&) = delete;
+};
+
 TEST_F(FormsConfigListTest, NoPrinterAndNoFileIsReported) {
-    const QStringList none;
-    ConfigPrintForm::SetPrinterNamesForTest(&none);
+    const KeptPrinter none(ui::DefaultPrinter{});
     ConfigListForm list(app, nullptr, nullptr);
     ConfigPrintForm form(app, list.Rows(), nullptr, nullptr);
     EXPECT_EQ(form.Print(), ZUL_ERR_NO_PRINTER);
@@ -136,7 +154,57 @@ TEST_F(FormsConfigListTest, NoPrinterAndNoFileIsReported) {
     EXPECT_TRUE(boxes.empty());
     EXPECT_TRUE(QFileInfo::exists(QString::fromStdString(home.Path("docs/list.pdf"))));
     EXPECT_EQ(app.Store().GetText<kCfgPrintSaveFolder>(), home.Path("docs"));
-    ConfigPrintForm::SetPrinterNamesForTest(nullptr);
+}
+
+TEST(ConfigPrintWithoutPrinter, StartUpGoesOnAndThePrintFormWritesAPdfFile) {
+    TestHome home;
+    BoxRecorder boxes;
+    DialogRecorder dialogs;
+    const KeptPrinter restore(ui::DefaultPrinter{});
+    int asked = 0;
+    ui::SetPrinterSourceForTest([&asked] {
+        ++asked;
+        return ui::DefaultPrinter{};
+    });
+    ui::CommandLine commandLine;
+    commandLine.simulate = true;
+    ui::DesktopProgram program(commandLine);
+    ui::DesktopStartOptions options;
+    options.uiDefinitionPath = ShippedUiDefinition();
+    options.showSplash = false;
+    ASSERT_EQ(program.Start(options), ZUL_OK);
+    ASSERT_NE(program.Main(), nullptr);
+    EXPECT_EQ(asked, 1);  // once, at start-up
+    EXPECT_FALSE(ui::KeptDefaultPrinter().Available());
+
+    {
+        ConfigListForm list(program.App(), nullptr, nullptr);
+        ConfigPrintForm form(program.App(), list.Rows(), nullptr, nullptr);
+        EXPECT_TRUE(form.findChild<QLabel*>("printerName")->isHidden());
+        const std::string pdf = home.Path("list.pdf");
+        dialogs.paths.push_back(pdf);
+        form.findChild<QPushButton*>("print")->click();
+        ASSERT_EQ(dialogs.requests.size(), 1u);
+        EXPECT_EQ(dialogs.requests[0].filters, QStringList{"PDF (*.pdf)"});
+        QFile file(QString::fromStdString(pdf));
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        EXPECT_TRUE(file.read(5).startsWith("%PDF"));
+        EXPECT_EQ(form.result(), QDialog::Accepted);
+    }
+    // A printer found later is named on the form, which then prints through the print dialog.
+    ui::SetPrinterSourceForTest([] {
+        return ui::DefaultPrinter{"Office", QPageSize(QPageSize::A4)};
+    });
+    ui::FetchDefaultPrinter();
+    {
+        ConfigListForm list(program.App(), nullptr, nullptr);
+        ConfigPrintForm form(program.App(), list.Rows(), nullptr, nullptr);
+        const QLabel* name = form.findChild<QLabel*>("printerName");
+        EXPECT_FALSE(name->isHidden());
+        EXPECT_EQ(name->text(), "Office");
+    }
+    EXPECT_TRUE(boxes.shown.empty());
+    EXPECT_EQ(program.Finish(), ZUL_OK);
 }
 
 class FormsImageCaptureTest : public LightWaveEmulatorTest {};

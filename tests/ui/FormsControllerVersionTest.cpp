@@ -56,6 +56,13 @@ TEST_F(FormsControllerTest, WriteSystemRefusesAnOutOfRangeValueBeforeAnyRequest)
     EXPECT_TRUE(boxes[0].text.contains("150"));
     // Nothing reached the main store either.
     EXPECT_NE(app.Store().GetInt<kMemCmnConsoleNo>(), 150);
+
+    // Reading the controller's values replaces the bad one instead of being refused for it.
+    boxes.clear();
+    EXPECT_EQ(form.ReadSystem(), ZUL_OK);
+    EXPECT_TRUE(boxes.empty());
+    EXPECT_EQ(consoleNo->text(), QString::number(form.Copy().GetInt<kMemCmnConsoleNo>()));
+    EXPECT_NE(consoleNo->text(), "150");
 }
 
 TEST_F(FormsControllerTest, WriteThenReadSystemGoesThroughTheController) {

@@ -2,10 +2,15 @@
 // The light-wave window and its settings form driven through their controls against the
 // emulated controller: capture timing, firmware gating, the history limit, playback,
 // snapshots, stop/start while a capture is out, errors, files, and closing during a capture.
+#include <cmath>
+
+#include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDeadlineTimer>
 #include <QFile>
+#include <QFileInfo>
+#include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -426,6 +431,143 @@ TEST_F(LightWaveWindowTest, ClosingDuringACaptureLeavesNothingPostingToTheWindow
     EXPECT_EQ(app.Store().GetInt<kLwConfGraphUpdateCycle>(), 100);
     EXPECT_EQ(app.Store().GetInt<kLwFormWidth>(), 900);
     EXPECT_EQ(app.Store().GetInt<kLwFormHeight>(), 640);
+}
+
+// Pixels of a picture whose colour is near the given one.
+int PixelsNear(const QImage& image, const QColor& color) {
+    int n = 0;
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            const QColor c = image.pixelColor(x, y);
+            n += std::abs(c.red() - color.red()) + std::abs(c.green() - color.green()) +
+                             std::abs(c.blue() - color.blue()) <
+                         40
+                     ? 1
+                     : 0;
+        }
+    }
+    return n;
+}
+
+TEST(LightWaveAxis, TopIsAboveTheHighestPointAtARoundValue) {
+    EXPECT_DOUBLE_EQ(ui::LightWaveAxisTop(60), 70);
+    EXPECT_DOUBLE_EQ(ui::LightWaveAxisTop(2500), 3000);
+    EXPECT_DOUBLE_EQ(ui::LightWaveAxisTop(900), 1000);
+    EXPECT_DOUBLE_EQ(ui::LightWaveAxisTop(0), 1.5);  // an empty graph still has an axis
+    // Small changes of the highest point leave the axis where it is.
+    EXPECT_DOUBLE_EQ(ui::LightWaveAxisTop(2430), ui::LightWaveAxisTop(2441));
+    for (double top : {1.0, 7.0, 99.0, 1023.0, 4095.0}) {
+        EXPECT_GT(ui::LightWaveAxisTop(top), top * 1.09) << top;
+        EXPECT_LE(ui::LightWaveAxisTop(top), top * 1.1 * 1.5 + 0.5) << top;
+    }
+}
+
+TEST_F(LightWaveWindowTest, ANewFrameIsDrawnOverTheSnapshotsKeptAsDrawn) {
+    Open(100);
+    window->resize(900, 640);
+    QTest::mouseClick(window->StartButton(), Qt::LeftButton);
+    CaptureOnce();
+    CaptureOnce();
+    QTest::mouseClick(window->StartButton(), Qt::LeftButton);
+    ASSERT_EQ(window->FrameCount(), 2);
+    const QColor snapshotColor(220, 40, 40);
+    const QColor waveColor(20, 60, 200);
+    CTChart* chart = window->Chart(1);
+
+    window->StepTo(0);
+    window->StoreSnapshot(1);  // slot 1 of Head B holds frame 0
+    const LightWaveFrame snapshot = window->ShownFrame(1);
+    window->StepTo(1);
+    chart->RedrawNow();
+    const QImage both = chart->grab().toImage();
+    EXPECT_GT(PixelsNear(both, snapshotColor), 50);
+    EXPECT_GT(PixelsNear(both, waveColor), 50);
+    // The series hold frame 1 as the waveform and frame 0 as the snapshot.
+    ASSERT_EQ(chart->PointCount(LightWaveWnd::kWaveSeries), 512);
+    ASSERT_EQ(chart->PointCount(LightWaveWnd::kFirstSnapshotSeries), 512);
+    EXPECT_EQ(chart->Point(LightWaveWnd::kWaveSeries, 99).y(), window->ShownFrame(1).Sample(100));
+    EXPECT_EQ(chart->Point(LightWaveWnd::kFirstSnapshotSeries, 99).y(), snapshot.Sample(100));
+    const int32_t bank = app.Store().GetInt<kAppCurMemNo>();
+    int32_t top = std::max(1, app.Store().GetInt<kHeadPeakLevel>(bank, 1));
+    for (int cell = 1; cell <= 512; ++cell) {
+        top = std::max({top, snapshot.Sample(cell), window->ShownFrame(1).Sample(cell)});
+    }
+    EXPECT_DOUBLE_EQ(chart->YUpper(), ui::LightWaveAxisTop(top));
+    // The highest sample's cell is marked and named.
+    int peakCell = 1;
+    for (int cell = 1; cell <= 512; ++cell) {
+        peakCell = window->ShownFrame(1).Sample(cell) > window->ShownFrame(1).Sample(peakCell)
+                       ? cell
+                       : peakCell;
+    }
+    EXPECT_EQ(window->PeakCellText(1), QString::number(peakCell));
+    EXPECT_EQ(window->findChild<QLabel*>("lblCellB")->text(), "Cell");
+
+    // Stepping back and forth redraws the waveform only; the snapshot stays in the picture.
+    window->StepTo(0);
+    window->StepTo(1);
+    chart->RedrawNow();
+    EXPECT_EQ(chart->grab().toImage(), both);
+
+    // Hidden, the snapshot leaves the picture; the waveform stays.
+    window->ShowBox(1, 0)->setChecked(false);
+    chart->RedrawNow();
+    const QImage waveOnly = chart->grab().toImage();
+    EXPECT_EQ(PixelsNear(waveOnly, snapshotColor), 0);
+    EXPECT_GT(PixelsNear(waveOnly, waveColor), 50);
+    EXPECT_EQ(chart->PointCount(LightWaveWnd::kFirstSnapshotSeries), 0);
+}
+
+TEST_F(LightWaveWindowTest, ExportsBothGraphsAsPngAndPdfThroughTheMenu) {
+    Open(100);
+    window->resize(900, 640);
+    QTest::mouseClick(window->StartButton(), Qt::LeftButton);
+    CaptureOnce();
+    ASSERT_TRUE(window->ShownValid(0));
+    QAction* exportGraphs = window->findChild<QAction*>("actionExport");
+    ASSERT_NE(exportGraphs, nullptr);
+
+    // PNG: one picture per head, the size of its graph on screen.
+    nextFile = QString::fromStdString(home.Path("docs/wave.png"));
+    exportGraphs->trigger();
+    ASSERT_FALSE(fileRequests.empty());
+    EXPECT_EQ(fileRequests.back().filters, (QStringList{"PNG (*.png)", "PDF (*.pdf)"}));
+    EXPECT_TRUE(boxes.empty());
+    for (int head = 0; head < 2; ++head) {
+        const QString file =
+            QString::fromStdString(home.Path(head == 0 ? "docs/wave-A.png" : "docs/wave-B.png"));
+        QImage image;
+        ASSERT_TRUE(image.load(file, "PNG")) << file.toStdString();
+        EXPECT_EQ(image.size(), window->Chart(head)->size());
+        // The waveform is in the picture: it is the only blue drawn.
+        int blue = 0;
+        for (int y = 0; y < image.height(); ++y) {
+            for (int x = 0; x < image.width(); ++x) {
+                const QColor c = image.pixelColor(x, y);
+                blue += c.blue() - c.red() > 80 ? 1 : 0;
+            }
+        }
+        EXPECT_GT(blue, 100) << head;
+    }
+
+    // PDF: one document per head.
+    ASSERT_TRUE(window->ExportGraphs(QString::fromStdString(home.Path("docs/wave.pdf"))));
+    for (const char* name : {"docs/wave-A.pdf", "docs/wave-B.pdf"}) {
+        QFile file(QString::fromStdString(home.Path(name)));
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly)) << name;
+        EXPECT_GT(file.size(), 100);
+        EXPECT_TRUE(file.read(5).startsWith("%PDF")) << name;
+    }
+
+    // A folder that cannot hold the files: reported as a failed write, nothing left behind.
+    WriteFileText(home.Path("docs/plain"), "x");
+    EXPECT_FALSE(window->ExportGraphs(QString::fromStdString(home.Path("docs/plain/w.png"))));
+    EXPECT_FALSE(window->ExportGraphs(QString::fromStdString(home.Path("none/w.pdf"))));
+    nextFile = QString::fromStdString(home.Path("none/w.png"));
+    exportGraphs->trigger();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_TRUE(boxes[0].text.contains("none/w.png")) << boxes[0].text.toStdString();
+    EXPECT_FALSE(QFileInfo::exists(QString::fromStdString(home.Path("none"))));
 }
 
 }  // namespace

@@ -3,16 +3,15 @@
 
 #include <QCheckBox>
 #include <QComboBox>
-#include <QHBoxLayout>
 #include <QHeaderView>
 #include <QPushButton>
-#include <QVBoxLayout>
 
 #include "app/Application.h"
 #include "settings/SettingsStore.h"
 #include "ui/forms/ConfigPrintForm.h"
 #include "ui/framework/GridCtrl.h"
 #include "ui/framework/UiApplier.h"
+#include "ui_ConfigListForm.h"
 
 namespace zul::ui {
 
@@ -30,36 +29,17 @@ ConfigListForm::ConfigListForm(Application& app, FormBase* parentForm, QWidget* 
     : QDialog(parent),
       FormBase(this, FormContext{&app.Ui(), &app.Store()}, parentForm),
       app_(app),
-      rows_(app) {
-    setProperty(kUiNameProperty, "ConfigList_Wnd");
+      rows_(app),
+      ui_(std::make_unique<Ui::ConfigListForm>()) {
+    ui_->setupUi(this);
     setWindowFlags(Qt::Window | Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint);
-    setSizeGripEnabled(true);
-    auto* layout = new QVBoxLayout(this);
-    grid_ = new CGridCtrl;
-    grid_->setObjectName("configGrid");
+    grid_ = ui_->configGrid;
     grid_->SetRowHeadersVisible(false);
     grid_->horizontalHeader()->setStretchLastSection(true);
-    layout->addWidget(grid_, 1);
-
-    auto* bottom = new QHBoxLayout;
-    mark_ = new QCheckBox;
-    mark_->setProperty(kUiNameProperty, "ConfigList_ChkMarkDifferences");
-    mark_->setObjectName("markDifferences");
-    reference_ = new QComboBox;
-    reference_->setObjectName("referenceBank");
-    bottom->addWidget(mark_);
-    bottom->addWidget(reference_);
-    bottom->addStretch(1);
-    auto* print = new QPushButton;
-    print->setProperty(kUiNameProperty, "ConfigList_BtnPrint");
-    print->setObjectName("print");
-    auto* close = new QPushButton;
-    close->setProperty(kUiNameProperty, "ConfigList_BtnClose");
-    bottom->addWidget(print);
-    bottom->addWidget(close);
-    layout->addLayout(bottom);
-    connect(print, &QPushButton::clicked, this, &ConfigListForm::OpenPrint);
-    connect(close, &QPushButton::clicked, this, &QDialog::close);
+    mark_ = ui_->markDifferences;
+    reference_ = ui_->referenceBank;
+    connect(ui_->print, &QPushButton::clicked, this, &ConfigListForm::OpenPrint);
+    connect(ui_->close, &QPushButton::clicked, this, &QDialog::close);
     connect(mark_, &QCheckBox::toggled, this,
             [this](bool on) { SetMarkDifferences(on, SelectedChoiceValue(reference_, 0)); });
     connect(reference_, &QComboBox::currentIndexChanged, this,

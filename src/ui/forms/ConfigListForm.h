@@ -15,6 +15,10 @@
 class QCheckBox;
 class QComboBox;
 
+namespace Ui {
+class ConfigListForm;
+}
+
 namespace zul {
 class Application;
 class CGridCtrl;
@@ -48,6 +52,7 @@ protected:
 private:
     Application& app_;
     ConfigListRows rows_;
+    std::unique_ptr<Ui::ConfigListForm> ui_;
     CGridCtrl* grid_ = nullptr;
     QCheckBox* mark_ = nullptr;
     QComboBox* reference_ = nullptr;

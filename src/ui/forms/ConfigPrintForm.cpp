@@ -4,39 +4,31 @@
 #include <algorithm>
 
 #include <QDateTime>
-#include <QDialogButtonBox>
 #include <QDir>
 #include <QFileInfo>
-#include <QGroupBox>
 #include <QPainter>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QPrinterInfo>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QVBoxLayout>
 
 #include "app/Application.h"
 #include "settings/MessageBox.h"
 #include "settings/SettingsStore.h"
 #include "settings/UiDefinition.h"
+#include "ui/forms/DefaultPrinter.h"
 #include "ui/framework/FileDialogHost.h"
 #include "ui/framework/QtText.h"
-#include "ui/framework/UiApplier.h"
-
 #include "ui/framework/RadioChoice.h"
+#include "ui/framework/UiApplier.h"
+#include "ui_ConfigPrintForm.h"
 
 namespace zul::ui {
 
 namespace {
 
 constexpr int32_t kRadioIds[3] = {1412, 1413, 1414};
-const QStringList* g_printerNames = nullptr;
-
-QStringList PrinterNames() {
-    return g_printerNames != nullptr ? *g_printerNames : QPrinterInfo::availablePrinterNames();
-}
-
 // Relative widths of the four columns.
 constexpr double kColumnShare[ConfigListRows::kColumns] = {0.24, 0.36, 0.20, 0.20};
 
@@ -105,41 +97,28 @@ int ConfigPrintPages(QPrinter& printer, const ConfigListRows& rows, const std::v
     return pages;
 }
 
-void ConfigPrintForm::SetPrinterNamesForTest(const QStringList* names) {
-    g_printerNames = names;
-}
-
 ConfigPrintForm::ConfigPrintForm(Application& app, const ConfigListRows& rows, FormBase* parentForm,
                                  QWidget* parent)
     : QDialog(parent),
       FormBase(this, FormContext{&app.Ui(), &app.Store()}, parentForm),
       app_(app),
       rows_(rows),
-      boxes_(this) {
-    setProperty(kUiNameProperty, "ConfigPrint_Wnd");
-    auto* layout = new QVBoxLayout(this);
-    auto* group = new QGroupBox;
-    group->setProperty(kUiNameProperty, "ConfigPrint_GrpDivision");
-    auto* groupLayout = new QVBoxLayout(group);
-    for (int i = 0; i < 3; ++i) {
-        radios_[i] = new QRadioButton;
-        SetCtrlId(radios_[i], kRadioIds[i]);
-        groupLayout->addWidget(radios_[i]);
-    }
-    layout->addWidget(group);
-    auto* buttons = new QDialogButtonBox;
-    QPushButton* print = buttons->addButton(QString(), QDialogButtonBox::AcceptRole);
-    print->setProperty(kUiNameProperty, "ConfigPrint_BtnPrint");
-    print->setObjectName("print");
-    QPushButton* cancel = buttons->addButton(QDialogButtonBox::Cancel);
-    cancel->setProperty(kUiNameProperty, "ConfigPrint_BtnCancel");
-    connect(print, &QPushButton::clicked, this, [this] {
+      boxes_(this),
+      ui_(std::make_unique<Ui::ConfigPrintForm>()) {
+    ui_->setupUi(this);
+    radios_[0] = ui_->ctrl1412;
+    radios_[1] = ui_->ctrl1413;
+    radios_[2] = ui_->ctrl1414;
+    connect(ui_->print, &QPushButton::clicked, this, [this] {
         if (Print() == ZUL_OK) {
             accept();
         }
     });
-    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
-    layout->addWidget(buttons);
+    connect(ui_->cancel, &QPushButton::clicked, this, &QDialog::reject);
+    // The printer kept at start-up; without one the list goes into a PDF file.
+    const DefaultPrinter& printer = KeptDefaultPrinter();
+    ui_->printerName->setText(printer.name);
+    ui_->printerName->setVisible(printer.Available());
 
     SetPositionItems({.top = kCfgPrintFormTop, .left = kCfgPrintFormLeft});
     ApplyUiDefinition();
@@ -210,7 +189,8 @@ int32_t ConfigPrintForm::ChoosePdfFile(QString* path) {
 
 int32_t ConfigPrintForm::Print() {
     ResultInfo result;
-    if (PrinterNames().isEmpty()) {
+    const DefaultPrinter& kept = KeptDefaultPrinter();
+    if (!kept.Available()) {
         QString path;
         if (ChoosePdfFile(&path) != ZUL_OK) {
             SetResult(&result, ZUL_ERR_NO_PRINTER);
@@ -219,7 +199,10 @@ int32_t ConfigPrintForm::Print() {
         }
     } else {
         app_.Store().SetInt<kCfgPrintOutputDivision>(static_cast<int32_t>(Division()));
-        QPrinter printer(QPrinter::HighResolution);
+        QPrinter printer(QPrinterInfo::printerInfo(kept.name), QPrinter::HighResolution);
+        if (kept.pageSize.isValid()) {
+            printer.setPageSize(kept.pageSize);
+        }
         QPrintDialog dialog(&printer, this);
         if (dialog.exec() != QDialog::Accepted) {
             return ZUL_ERR_ABORT;

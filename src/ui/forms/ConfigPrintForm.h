@@ -1,15 +1,17 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Printing the configuration list: the print form chooses what to print (FORM_CONFIGPRINT
 // OutputDivision: all banks with the system settings, the current bank, or the system
-// settings only) and prints to a printer through QPrintDialog, or to a PDF file. Without any
-// printer the form asks for a PDF file instead (start folder SaveFolder, stored back); with
-// neither a printer nor a file the result is ZUL_ERR_NO_PRINTER.
+// settings only) and prints through QPrintDialog to the printer kept at start-up
+// (DefaultPrinter), or to a PDF file. Without any printer the form asks for a PDF file instead
+// (start folder SaveFolder, stored back); with neither a printer nor a file the result is
+// ZUL_ERR_NO_PRINTER.
 //
 // Every page has a header with the settings file name, the controller type and the date, and
 // the column titles of the list.
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include <QDialog>
@@ -22,6 +24,10 @@
 
 class QPrinter;
 class QRadioButton;
+
+namespace Ui {
+class ConfigPrintForm;
+}
 
 namespace zul {
 class Application;
@@ -60,15 +66,13 @@ public:
 
     ConfigPrintHeader Header() const;
 
-    // Test seam: the printer names the form sees (null: the system's).
-    static void SetPrinterNamesForTest(const QStringList* names);
-
 private:
     int32_t ChoosePdfFile(QString* path);
 
     Application& app_;
     const ConfigListRows& rows_;
     QtMessageBoxHost boxes_;
+    std::unique_ptr<Ui::ConfigPrintForm> ui_;
     QRadioButton* radios_[3] = {};
 };
 

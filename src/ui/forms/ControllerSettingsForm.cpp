@@ -2,11 +2,8 @@
 #include "ui/forms/ControllerSettingsForm.h"
 
 #include <QComboBox>
-#include <QDialogButtonBox>
-#include <QFormLayout>
 #include <QLabel>
 #include <QPushButton>
-#include <QVBoxLayout>
 
 #include "app/Application.h"
 #include "app/SettingsCommands.h"
@@ -21,6 +18,7 @@
 #include "ui/framework/SyncCommand.h"
 #include "ui/framework/UiApplier.h"
 #include "ui/main/TransferProgressForm.h"
+#include "ui_ControllerSettingsForm.h"
 
 namespace zul::ui {
 
@@ -43,11 +41,12 @@ ControllerSettingsForm::ControllerSettingsForm(Application& app, FormBase* paren
       FormBase(this, FormContext{&app.Ui(), &app.Store()}, parentForm),
       app_(app),
       copy_(std::make_unique<SettingsStore>(app.Store())),
-      boxes_(this) {
-    setProperty(kUiNameProperty, "Controller_Wnd");
+      boxes_(this),
+      ui_(std::make_unique<Ui::ControllerSettingsForm>()) {
+    ui_->setupUi(this);
     setWindowFlag(Qt::Window);
-    auto* layout = new QVBoxLayout(this);
-    auto* form = new QFormLayout;
+    // Each system item's control is named after its control number; the item's record says
+    // whether it is a list or an edit.
     for (int32_t itemId : kSystemItems) {
         const SettingItem* item = FindItem(itemId);
         if (item == nullptr || item->control1 == 0) {
@@ -56,35 +55,19 @@ ControllerSettingsForm::ControllerSettingsForm(Application& app, FormBase* paren
         Row row;
         row.itemId = itemId;
         row.ctrlId = item->control1;
-        row.label = new QLabel;
-        const UiControlRecord* record = app.Ui().FindById(row.ctrlId);
-        QWidget* control = nullptr;
-        if (record != nullptr && record->ctrlKind == kUiKindList) {
-            row.list = new QComboBox;
-            control = row.list;
-        } else {
-            row.edit = new CNumericEdit;
-            control = row.edit;
+        row.label = findChild<QLabel*>(QStringLiteral("lbl%1").arg(row.ctrlId));
+        QWidget* control = findChild<QWidget*>(QStringLiteral("ctrl%1").arg(row.ctrlId));
+        row.list = qobject_cast<QComboBox*>(control);
+        row.edit = qobject_cast<CNumericEdit*>(control);
+        if (row.label != nullptr && (row.list != nullptr || row.edit != nullptr)) {
+            rows_.push_back(row);
         }
-        SetCtrlId(control, row.ctrlId);
-        row.label->setBuddy(control);
-        form->addRow(row.label, control);
-        rows_.push_back(row);
     }
-    layout->addLayout(form);
-    auto* buttons = new QDialogButtonBox;
-    readButton_ = buttons->addButton(QString(), QDialogButtonBox::ActionRole);
-    readButton_->setProperty(kUiNameProperty, "Controller_BtnReadSystem");
-    readButton_->setObjectName("readSystem");
-    writeButton_ = buttons->addButton(QString(), QDialogButtonBox::ActionRole);
-    writeButton_->setProperty(kUiNameProperty, "Controller_BtnWriteSystem");
-    writeButton_->setObjectName("writeSystem");
-    QPushButton* close = buttons->addButton(QDialogButtonBox::Close);
-    close->setProperty(kUiNameProperty, "Controller_BtnClose");
+    readButton_ = ui_->readSystem;
+    writeButton_ = ui_->writeSystem;
     connect(readButton_, &QPushButton::clicked, this, [this] { ReadSystem(); });
     connect(writeButton_, &QPushButton::clicked, this, [this] { WriteSystem(); });
-    connect(close, &QPushButton::clicked, this, &QDialog::close);
-    layout->addWidget(buttons);
+    connect(ui_->close, &QPushButton::clicked, this, &QDialog::close);
 
     SetPositionItems({.top = kCtrlWndFormTop, .left = kCtrlWndFormLeft});
     ApplyUiDefinition();
@@ -193,8 +176,9 @@ int32_t ControllerSettingsForm::RunTransfer(bool read, ResultInfo* result) {
         app_.Store().GetInt<kCtrlLineState>() == 0) {
         return SetResult(result, ZUL_ERR_OFFLINE);
     }
-    // Every value is checked before anything is sent.
-    if (TakeControls(result) != ZUL_OK) {
+    // Every value is checked before anything is sent. A read replaces them all, so a value
+    // being typed does not stand in its way.
+    if (!read && TakeControls(result) != ZUL_OK) {
         return result->code;
     }
     busy_ = true;

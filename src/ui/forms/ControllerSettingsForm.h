@@ -24,6 +24,10 @@ class QComboBox;
 class QLabel;
 class QPushButton;
 
+namespace Ui {
+class ControllerSettingsForm;
+}
+
 namespace zul {
 class Application;
 class CNumericEdit;
@@ -75,6 +79,7 @@ private:
     QPushButton* readButton_ = nullptr;
     QPushButton* writeButton_ = nullptr;
     QtMessageBoxHost boxes_;
+    std::unique_ptr<Ui::ControllerSettingsForm> ui_;
     bool busy_ = false;
 };
 

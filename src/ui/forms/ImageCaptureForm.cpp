@@ -3,16 +3,11 @@
 
 #include <QApplication>
 #include <QComboBox>
-#include <QDialogButtonBox>
 #include <QDir>
 #include <QFileInfo>
-#include <QFormLayout>
-#include <QGroupBox>
-#include <QLabel>
 #include <QPainter>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QVBoxLayout>
 
 #include "app/Application.h"
 #include "settings/MessageBox.h"
@@ -20,9 +15,9 @@
 #include "settings/UiDefinition.h"
 #include "ui/framework/FileDialogHost.h"
 #include "ui/framework/QtText.h"
-#include "ui/framework/UiApplier.h"
-
 #include "ui/framework/RadioChoice.h"
+#include "ui/framework/UiApplier.h"
+#include "ui_ImageCaptureForm.h"
 
 namespace zul::ui {
 
@@ -86,36 +81,15 @@ ImageCaptureForm::ImageCaptureForm(Application& app, FormBase* parentForm, QWidg
       app_(app),
       mainWindow_(mainWindow),
       activeWindow_(activeWindow != nullptr ? activeWindow : mainWindow),
-      boxes_(this) {
-    setProperty(kUiNameProperty, "Capture_Wnd");
-    setModal(true);
-    auto* layout = new QVBoxLayout(this);
-    auto* group = new QGroupBox;
-    group->setProperty(kUiNameProperty, "Capture_GrpWindow");
-    auto* groupLayout = new QVBoxLayout(group);
-    for (int i = 0; i < 3; ++i) {
-        radios_[i] = new QRadioButton;
-        SetCtrlId(radios_[i], kRadioIds[i]);
-        groupLayout->addWidget(radios_[i]);
-    }
-    layout->addWidget(group);
-    auto* form = new QFormLayout;
-    format_ = new QComboBox;
-    SetCtrlId(format_, kFormatList);
-    auto* formatLabel = new QLabel;
-    formatLabel->setProperty(kUiNameProperty, "Capture_LblFormat");
-    formatLabel->setBuddy(format_);
-    form->addRow(formatLabel, format_);
-    layout->addLayout(form);
-    auto* buttons = new QDialogButtonBox;
-    QPushButton* save = buttons->addButton(QString(), QDialogButtonBox::AcceptRole);
-    save->setProperty(kUiNameProperty, "Capture_BtnSave");
-    save->setObjectName("save");
-    QPushButton* cancel = buttons->addButton(QDialogButtonBox::Cancel);
-    cancel->setProperty(kUiNameProperty, "Capture_BtnCancel");
-    connect(save, &QPushButton::clicked, this, [this] { Save(); });
-    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
-    layout->addWidget(buttons);
+      boxes_(this),
+      ui_(std::make_unique<Ui::ImageCaptureForm>()) {
+    ui_->setupUi(this);
+    radios_[0] = ui_->ctrl1466;
+    radios_[1] = ui_->ctrl1467;
+    radios_[2] = ui_->ctrl1468;
+    format_ = ui_->ctrl2605;
+    connect(ui_->save, &QPushButton::clicked, this, [this] { Save(); });
+    connect(ui_->cancel, &QPushButton::clicked, this, &QDialog::reject);
 
     SetPositionItems({.top = kCaptureFormTop, .left = kCaptureFormLeft});
     ApplyUiDefinition();

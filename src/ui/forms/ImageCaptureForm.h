@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 
 #include <QDialog>
 #include <QImage>
@@ -17,6 +18,10 @@
 
 class QComboBox;
 class QRadioButton;
+
+namespace Ui {
+class ImageCaptureForm;
+}
 
 namespace zul {
 class Application;
@@ -55,6 +60,7 @@ private:
     QPointer<QWidget> mainWindow_;
     QPointer<QWidget> activeWindow_;
     QtMessageBoxHost boxes_;
+    std::unique_ptr<Ui::ImageCaptureForm> ui_;
     QRadioButton* radios_[3] = {};
     QComboBox* format_ = nullptr;
 };

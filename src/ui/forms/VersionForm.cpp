@@ -1,58 +1,35 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/forms/VersionForm.h"
 
-#include <QDialogButtonBox>
-#include <QFormLayout>
 #include <QLabel>
 #include <QPushButton>
-#include <QVBoxLayout>
 
 #include "app/Application.h"
 #include "ui/framework/FallbackTexts.h"
 #include "ui/framework/QtText.h"
 #include "ui/framework/UiApplier.h"
+#include "ui_VersionForm.h"
 
 namespace zul::ui {
 
-namespace {
-
-// A caption label found by its record name, with the value label it names.
-QLabel* AddRow(QFormLayout* form, const char* captionRecord, const char* valueName) {
-    auto* caption = new QLabel;
-    caption->setProperty(kUiNameProperty, captionRecord);
-    auto* value = new QLabel;
-    value->setObjectName(valueName);
-    value->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    caption->setBuddy(value);
-    form->addRow(caption, value);
-    return value;
-}
-
-}  // namespace
-
 VersionForm::VersionForm(Application& app, FormBase* parentForm, QWidget* parent)
-    : QDialog(parent), FormBase(this, FormContext{&app.Ui(), &app.Store()}, parentForm), app_(app) {
-    setProperty(kUiNameProperty, "Version_Wnd");
+    : QDialog(parent),
+      FormBase(this, FormContext{&app.Ui(), &app.Store()}, parentForm),
+      app_(app),
+      ui_(std::make_unique<Ui::VersionForm>()) {
+    ui_->setupUi(this);
     setWindowFlag(Qt::Window);
-    auto* layout = new QVBoxLayout(this);
-    auto* title = new QLabel(FallbackText(kResApplicationTitle));
-    title->setObjectName("applicationTitle");
+    QLabel* title = ui_->applicationTitle;
+    title->setText(FallbackText(kResApplicationTitle));
     QFont font = title->font();
     font.setBold(true);
     font.setPointSizeF(font.pointSizeF() * 1.4);
     title->setFont(font);
-    layout->addWidget(title);
-    auto* rows = new QFormLayout;
-    fullVersion_ = AddRow(rows, "Version_LblFullVersion", "fullVersion");
-    shortVersion_ = AddRow(rows, "Version_LblShortVersion", "shortVersion");
-    controllerType_ = AddRow(rows, "Version_LblControllerType", "controllerType");
-    controllerVersion_ = AddRow(rows, "Version_LblControllerVersion", "controllerVersion");
-    layout->addLayout(rows);
-    auto* buttons = new QDialogButtonBox;
-    auto* ok = buttons->addButton(QDialogButtonBox::Ok);
-    ok->setProperty(kUiNameProperty, "Version_BtnOk");
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::close);
-    layout->addWidget(buttons);
+    fullVersion_ = ui_->fullVersion;
+    shortVersion_ = ui_->shortVersion;
+    controllerType_ = ui_->controllerType;
+    controllerVersion_ = ui_->controllerVersion;
+    connect(ui_->ok, &QPushButton::clicked, this, &QDialog::close);
 
     SetPositionItems({.top = kVerFormTop, .left = kVerFormLeft});
     ApplyUiDefinition();

@@ -3,11 +3,17 @@
 // and the connected controller's type and firmware version (empty while off line).
 #pragma once
 
+#include <memory>
+
 #include <QDialog>
 
 #include "ui/framework/FormBase.h"
 
 class QLabel;
+
+namespace Ui {
+class VersionForm;
+}
 
 namespace zul {
 class Application;
@@ -35,6 +41,7 @@ protected:
 
 private:
     Application& app_;
+    std::unique_ptr<Ui::VersionForm> ui_;
     QLabel* fullVersion_ = nullptr;
     QLabel* shortVersion_ = nullptr;
     QLabel* controllerType_ = nullptr;

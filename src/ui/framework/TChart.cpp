@@ -21,7 +21,7 @@ namespace {
 // A click selects a point at most this many pixels away; a press that moves further is a drag.
 constexpr double kPickDistance = 8.0;
 constexpr int kClickSlack = 3;
-constexpr int kSmoothPointLimit = 5000;
+constexpr int kSmoothPointLimit = 500;
 
 QVector<double> ToVector(const std::vector<double>& values) {
     return QVector<double>(values.begin(), values.end());
@@ -47,6 +47,10 @@ public:
     QCPRange homeY{0.0, 1.0};
     QPoint pressAt;
     bool pressed = false;
+    // The live layer and what is waiting to be drawn: a full replot, or the live layer only.
+    QCPLayer* live = nullptr;
+    bool fullPending = false;
+    bool livePending = false;
 
     QCPGraph* Series(int index) const {
         return index >= 0 && index < int(series.size()) ? series[size_t(index)] : nullptr;
@@ -76,6 +80,11 @@ CTChart::CTChart(QWidget* parent) : QWidget(parent), impl_(std::make_unique<Impl
     layout->addWidget(impl_->plot);
     QCustomPlot* plot = impl_->plot;
     plot->setNoAntialiasingOnDrag(true);
+    // Solid series lines as separate segments (the joins of 1-pixel lines look the same), and
+    // no legend entries: no legend is shown, and sizing hidden entries costs a text layout per
+    // series at every replot.
+    plot->setPlottingHint(QCP::phFastPolylines, true);
+    plot->setAutoAddPlottableToLegend(false);
     plot->setInteractions(QCP::iRangeDrag | QCP::iRangeZoom);
     plot->xAxis->setRange(impl_->homeX);
     plot->yAxis->setRange(impl_->homeY);
@@ -89,7 +98,18 @@ CTChart::CTChart(QWidget* parent) : QWidget(parent), impl_(std::make_unique<Impl
     plot->addLayer(QStringLiteral("marker"), plot->layer(QStringLiteral("main")),
                    QCustomPlot::limAbove);
     impl_->marker->setLayer(QStringLiteral("marker"));
+    // The live layer is topmost with a buffer of its own; the overlay (unused) joins the buffer
+    // of the layers below, so a replot still composes two buffers.
+    plot->layer(QStringLiteral("overlay"))->setMode(QCPLayer::lmLogical);
+    plot->addLayer(QStringLiteral("live"), plot->layer(QStringLiteral("overlay")),
+                   QCustomPlot::limAbove);
+    impl_->live = plot->layer(QStringLiteral("live"));
+    impl_->live->setMode(QCPLayer::lmBuffered);
     plot->setCurrentLayer(QStringLiteral("main"));
+    connect(plot, &QCustomPlot::afterReplot, this, [this] {
+        impl_->fullPending = false;
+        impl_->livePending = false;
+    });
 
     connect(plot, &QCustomPlot::mousePress, this, [this](QMouseEvent* event) {
         impl_->pressAt = event->pos();
@@ -190,7 +210,7 @@ void CTChart::ClearSeries(int series) {
         if (impl_->selectedSeries == series) {
             ClearSelection();
         }
-        Replot();
+        ReplotSeries(graph);
     }
 }
 
@@ -213,14 +233,14 @@ void CTChart::AddPoints(int series, const std::vector<double>& x, const std::vec
     const bool sorted = std::is_sorted(keys.begin(), keys.end());
     graph->addData(keys, values, sorted);
     Impl::UpdateAntialiasing(graph);
-    Replot();
+    ReplotSeries(graph);
 }
 
 void CTChart::AddPoint(int series, double x, double y) {
     if (QCPGraph* graph = impl_->Series(series)) {
         graph->addData(x, y);
         Impl::UpdateAntialiasing(graph);
-        Replot();
+        ReplotSeries(graph);
     }
 }
 
@@ -240,7 +260,7 @@ void CTChart::SetPoints(int series, const std::vector<double>& x, const std::vec
     const bool sorted = std::is_sorted(keys.begin(), keys.end());
     graph->setData(keys, values, sorted);
     Impl::UpdateAntialiasing(graph);
-    Replot();
+    ReplotSeries(graph);
 }
 
 int CTChart::PointCount(int series) const {
@@ -338,6 +358,7 @@ int CTChart::SelectedIndex() const {
 
 int CTChart::AddMeasureLine(Qt::Orientation orientation, double position, const QColor& color) {
     auto* item = new QCPItemStraightLine(impl_->plot);
+    item->setLayer(impl_->live);
     item->setPen(QPen(color, 1));
     item->setSelectable(false);
     Impl::Line line{item, orientation, position};
@@ -354,7 +375,7 @@ void CTChart::SetMeasureLinePosition(int line, double position) {
     Impl::Line& entry = impl_->lines[size_t(line)];
     entry.position = position;
     impl_->PlaceLine(entry);
-    Replot();
+    ReplotLive();
 }
 
 double CTChart::MeasureLinePosition(int line) const {
@@ -364,7 +385,7 @@ double CTChart::MeasureLinePosition(int line) const {
 void CTChart::SetMeasureLineVisible(int line, bool visible) {
     if (line >= 0 && line < int(impl_->lines.size())) {
         impl_->lines[size_t(line)].item->setVisible(visible);
-        Replot();
+        ReplotLive();
     }
 }
 
@@ -378,11 +399,51 @@ int CTChart::MeasureLineCount() const {
 }
 
 void CTChart::Replot() {
+    impl_->fullPending = true;
     impl_->plot->replot(QCustomPlot::rpQueuedReplot);
 }
 
+void CTChart::ReplotSeries(const QCPGraph* graph) {
+    if (graph->layer() == impl_->live) {
+        ReplotLive();
+    } else {
+        Replot();
+    }
+}
+
+// Only the live layer changed: it is redrawn once when the event loop comes back, unless a
+// full replot is on its way anyway.
+void CTChart::ReplotLive() {
+    if (impl_->fullPending || impl_->livePending) {
+        return;
+    }
+    impl_->livePending = true;
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            if (impl_->livePending && !impl_->fullPending) {
+                impl_->livePending = false;
+                impl_->live->replot();
+            }
+        },
+        Qt::QueuedConnection);
+}
+
 void CTChart::RedrawNow() {
+    if (impl_->livePending && !impl_->fullPending) {
+        impl_->livePending = false;
+        impl_->live->replot();
+        impl_->plot->repaint();
+        return;
+    }
     impl_->plot->replot(QCustomPlot::rpImmediateRefresh);
+}
+
+void CTChart::SetSeriesLive(int series) {
+    if (QCPGraph* graph = impl_->Series(series)) {
+        graph->setLayer(impl_->live);
+        Replot();
+    }
 }
 
 bool CTChart::SavePng(const QString& path, int width, int height) {

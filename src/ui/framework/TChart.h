@@ -21,6 +21,7 @@
 #include <QString>
 #include <QWidget>
 
+class QCPGraph;
 class QPrinter;
 
 namespace zul {
@@ -88,6 +89,10 @@ public:
     // --- Drawing and export ---
     void Replot();
     void RedrawNow();
+    // Puts the series on the live layer, which has a paint buffer of its own and also holds
+    // the measure lines: while nothing else changed, a change of live series or measure lines
+    // redraws that layer only, and the other series stay as drawn.
+    void SetSeriesLive(int series);
     // Writes the plot as it is shown (size 0: the widget's size). False when writing failed.
     bool SavePng(const QString& path, int width = 0, int height = 0);
     bool SavePdf(const QString& path, int width = 0, int height = 0);
@@ -102,6 +107,9 @@ signals:
     void selectionCleared();
 
 private:
+    void ReplotSeries(const QCPGraph* graph);
+    void ReplotLive();
+
     class Impl;
     std::unique_ptr<Impl> impl_;
 };

@@ -4,14 +4,9 @@
 #include <QCheckBox>
 #include <QDir>
 #include <QFileInfo>
-#include <QFormLayout>
-#include <QGridLayout>
-#include <QHBoxLayout>
 #include <QHeaderView>
-#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QVBoxLayout>
 
 #include "app/Application.h"
 #include "base/DataFileText.h"
@@ -27,6 +22,7 @@
 #include "ui/framework/UiApplier.h"
 #include "ui/lightwave/LightWaveIds.h"
 #include "ui/lightwave/LightWaveWnd.h"
+#include "ui_LightWaveConfForm.h"
 
 namespace zul::ui {
 
@@ -34,13 +30,6 @@ namespace {
 
 constexpr int kWorkRows = 8;
 constexpr int kWorkColumns = 3;
-
-QLabel* NamedLabel(const char* record, QWidget* buddy) {
-    auto* label = new QLabel;
-    label->setProperty(kUiNameProperty, record);
-    label->setBuddy(buddy);
-    return label;
-}
 
 DataFileOptions CurrentFileOptions(const SettingsStore& store) {
     DataFileOptions options;
@@ -52,68 +41,34 @@ DataFileOptions CurrentFileOptions(const SettingsStore& store) {
 }  // namespace
 
 LightWaveConfForm::LightWaveConfForm(LightWaveWnd& window, QWidget* parent)
-    : QDialog(parent), FormBase(this, window.Context(), &window), window_(window), boxes_(this) {
-    setProperty(kUiNameProperty, "LightWaveConf_Wnd");
+    : QDialog(parent),
+      FormBase(this, window.Context(), &window),
+      window_(window),
+      boxes_(this),
+      ui_(std::make_unique<Ui::LightWaveConfForm>()) {
+    ui_->setupUi(this);
     setWindowFlag(Qt::Window);
-    auto* layout = new QVBoxLayout(this);
-    auto* form = new QFormLayout;
-    comment_ = new QLineEdit;
-    comment_->setObjectName("comment");
-    form->addRow(NamedLabel("LightWaveConf_LblComment", comment_), comment_);
-    frameRate_ = new CNumericEdit;
-    SetCtrlId(frameRate_, kLwCtrlFrameRate);
-    form->addRow(NamedLabel("LightWaveConf_LblFrameRate", frameRate_), frameRate_);
-    interval_ = new CNumericEdit;
-    SetCtrlId(interval_, kLwCtrlUpdateCycle);
-    form->addRow(NamedLabel("LightWaveConf_LblUpdateCycle", interval_), interval_);
-    rect_ = new QCheckBox;
-    SetCtrlId(rect_, kLwCtrlRectDisp);
-    form->addRow(rect_);
-    for (int head = 0; head < 2; ++head) {
-        workNo_[head] = new QCheckBox;
-        SetCtrlId(workNo_[head], kLwCtrlWorkNoDisp);
-        workNo_[head]->setObjectName(head == 0 ? "workNoA" : "workNoB");
-    }
-    auto* workRow = new QHBoxLayout;
-    workRow->addWidget(workNo_[0]);
-    workRow->addWidget(workNo_[1]);
-    form->addRow(workRow);
-    layout->addLayout(form);
-
-    auto* files = new QHBoxLayout;
-    auto* save = new QPushButton;
-    save->setProperty(kUiNameProperty, "LightWaveConf_BtnSave");
-    save->setObjectName("save");
-    auto* load = new QPushButton;
-    load->setProperty(kUiNameProperty, "LightWaveConf_BtnLoad");
-    load->setObjectName("load");
-    files->addWidget(save);
-    files->addWidget(load);
-    files->addStretch(1);
-    layout->addLayout(files);
-
-    auto* tables = new QGridLayout;
-    for (int head = 0; head < 2; ++head) {
-        tables->addWidget(NamedLabel(head == 0 ? "LightWaveConf_LblWorkInfHeadA"
-                                               : "LightWaveConf_LblWorkInfHeadB",
-                                     nullptr),
-                          0, head);
-        auto* table = new CGridCtrl;
-        table->setObjectName(head == 0 ? "workInfoA" : "workInfoB");
+    Ui::LightWaveConfForm& u = *ui_;
+    comment_ = u.comment;
+    frameRate_ = u.ctrl2604;
+    interval_ = u.ctrl1005;
+    rect_ = u.ctrl1220;
+    workNo_ = {u.workNoA, u.workNoB};
+    tables_ = {u.workInfoA, u.workInfoB};
+    for (CGridCtrl* table : tables_) {
         table->SetSize(kWorkRows, kWorkColumns);
         table->SetRowHeadersVisible(false);
-        table->setMinimumHeight(table->verticalHeader()->defaultSectionSize() * 9 + 8);
-        tables_[head] = table;
-        tables->addWidget(table, 1, head);
+        // All three columns and eight rows in view, without scrolling.
+        table->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        table->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        table->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
+        table->setMinimumHeight(table->horizontalHeader()->sizeHint().height() +
+                                table->verticalHeader()->defaultSectionSize() * kWorkRows +
+                                2 * table->frameWidth());
     }
-    layout->addLayout(tables, 1);
-    auto* close = new QPushButton;
-    close->setProperty(kUiNameProperty, "LightWaveConf_BtnClose");
-    connect(close, &QPushButton::clicked, this, &QDialog::close);
-    layout->addWidget(close, 0, Qt::AlignRight);
-
-    connect(save, &QPushButton::clicked, this, [this] { Save(); });
-    connect(load, &QPushButton::clicked, this, [this] { Load(); });
+    connect(u.close, &QPushButton::clicked, this, &QDialog::close);
+    connect(u.save, &QPushButton::clicked, this, [this] { Save(); });
+    connect(u.load, &QPushButton::clicked, this, [this] { Load(); });
     connect(interval_, &QLineEdit::editingFinished, this, [this] {
         if (interval_->HoldsValidValue()) {
             window_.SetInterval(*interval_->IntValue());
@@ -243,15 +198,8 @@ int32_t LightWaveConfForm::Load() {
     // Capture and playback stop first: the histories are replaced.
     window_.PrepareForLoad();
     ResultInfo result;
-    int32_t code = ZUL_ERR_FILE_READ;
-    const QFileInfo file(chosen->path);
-    if (file.isFile() && file.isReadable()) {
-        code = LoadLightWaveFile(window_.Data(), ToStdString(chosen->path),
-                                 CurrentFileOptions(store), &result);
-    } else {
-        // A file that is not there is a failed load, not an empty one.
-        window_.Data().ClearHistoryAndSnapshots();
-    }
+    const int32_t code = LoadLightWaveFile(window_.Data(), ToStdString(chosen->path),
+                                           CurrentFileOptions(store), &result);
     window_.LoadFinished();
     ShowData();
     ShowWorkInformation();

@@ -7,6 +7,7 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
 
 #include <QDialog>
 
@@ -15,6 +16,10 @@
 
 class QCheckBox;
 class QLineEdit;
+
+namespace Ui {
+class LightWaveConfForm;
+}
 
 namespace zul {
 class CGridCtrl;
@@ -57,6 +62,7 @@ private:
 
     LightWaveWnd& window_;
     QtMessageBoxHost boxes_;
+    std::unique_ptr<Ui::LightWaveConfForm> ui_;
     QLineEdit* comment_ = nullptr;
     CNumericEdit* frameRate_ = nullptr;
     CNumericEdit* interval_ = nullptr;

@@ -2,17 +2,14 @@
 #include "ui/lightwave/LightWaveWnd.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QFileInfo>
-#include <QGridLayout>
-#include <QHBoxLayout>
 #include <QLabel>
-#include <QMenuBar>
 #include <QPushButton>
-#include <QVBoxLayout>
 
 #include "app/Application.h"
 #include "lightwave/LightWaveRequest.h"
@@ -29,6 +26,7 @@
 #include "ui/framework/UiApplier.h"
 #include "ui/lightwave/LightWaveConfForm.h"
 #include "ui/lightwave/LightWaveIds.h"
+#include "ui_LightWaveWnd.h"
 
 namespace zul::ui {
 
@@ -47,25 +45,18 @@ const QColor kWaveColor(20, 60, 200);
 const QColor kPeakColor(150, 0, 150);
 const QColor kWorkColor(0, 0, 0);
 
-QPushButton* NamedButton(const char* record, const char* name) {
-    auto* button = new QPushButton;
-    button->setProperty(kUiNameProperty, record);
-    button->setObjectName(name);
-    return button;
-}
-
-QLabel* NamedLabel(const char* record) {
-    auto* label = new QLabel;
-    label->setProperty(kUiNameProperty, record);
-    return label;
-}
-
 QString RecordCaption(const UiDefinition& ui, const char* name) {
     const UiControlRecord* record = ui.FindByName(name);
     return record != nullptr ? CaptionText(record->caption) : QString();
 }
 
 }  // namespace
+
+double LightWaveAxisTop(double top) {
+    const double wanted = std::max(top, 1.0) * 1.1;
+    const double step = std::pow(10.0, std::floor(std::log10(wanted))) / 2;
+    return std::ceil(wanted / step) * step;
+}
 
 int32_t PlaybackStepTime(int32_t interval, int32_t speed) {
     if (speed <= 0) {
@@ -80,8 +71,8 @@ LightWaveWnd::LightWaveWnd(Application& app, FormBase* parentForm, QWidget* pare
       app_(app),
       data_(std::make_unique<LightWaveData>()),
       sink_(std::make_shared<QtWindowSink>()),
-      boxes_(this) {
-    setProperty(kUiNameProperty, "LightWave_Wnd");
+      boxes_(this),
+      ui_(std::make_unique<Ui::LightWaveWnd>()) {
     BuildWidgets();
     sink_->Attach(this, [this](Message& message) { OnWindowMessage(message); });
 
@@ -115,11 +106,10 @@ LightWaveWnd::~LightWaveWnd() {
 }
 
 void LightWaveWnd::BuildWidgets() {
-    auto* fileMenu = menuBar()->addMenu(QString());
-    fileMenu->setProperty(kUiNameProperty, "LightWave_MenuFile");
-    QAction* settings = fileMenu->addAction(QString(), this, &LightWaveWnd::OpenSettings);
-    settings->setProperty(kUiNameProperty, "LightWave_MenuSettings");
-    QAction* exportGraphs = fileMenu->addAction(QString(), this, [this] {
+    ui_->setupUi(this);
+    Ui::LightWaveWnd& u = *ui_;
+    connect(u.actionSettings, &QAction::triggered, this, &LightWaveWnd::OpenSettings);
+    connect(u.actionExport, &QAction::triggered, this, [this] {
         QtFileDialogHost files(this);
         FileDialogRequest request;
         request.mode = FileDialogRequest::Mode::Save;
@@ -134,126 +124,77 @@ void LightWaveWnd::BuildWidgets() {
             }
         }
     });
-    exportGraphs->setProperty(kUiNameProperty, "LightWave_MenuExport");
-    fileMenu->addSeparator();
-    QAction* closeAction = fileMenu->addAction(QString(), this, &QWidget::close);
-    closeAction->setProperty(kUiNameProperty, "LightWave_MenuClose");
-    closeAction->setShortcut(QKeySequence::Close);
-    auto* displayMenu = menuBar()->addMenu(QString());
-    displayMenu->setProperty(kUiNameProperty, "LightWave_MenuDisplay");
-    QAction* resetView = displayMenu->addAction(QString(), this, [this] {
+    connect(u.actionClose, &QAction::triggered, this, &QWidget::close);
+    u.actionClose->setShortcut(QKeySequence::Close);
+    connect(u.actionResetView, &QAction::triggered, this, [this] {
         for (HeadControls& head : heads_) {
             head.chart->ResetView();
         }
     });
-    resetView->setProperty(kUiNameProperty, "LightWave_MenuResetView");
 
-    auto* central = new QWidget;
-    auto* layout = new QVBoxLayout(central);
-    layout->addWidget(NamedLabel("LightWave_LblGraphLightWave"));
-    auto* graphs = new QHBoxLayout;
-    graphs->addWidget(BuildHead(0));
-    graphs->addWidget(BuildHead(1));
-    layout->addLayout(graphs, 1);
-
-    auto* history = new QHBoxLayout;
-    startButton_ = NamedButton("LightWave_BtnStart", "start");
-    startButton_->setCheckable(true);
+    startButton_ = u.start;
     connect(startButton_, &QPushButton::clicked, this, [this](bool on) { SetCapture(on); });
-    history->addWidget(startButton_);
-    playBackward_ = NamedButton("LightWave_BtnPlayBackward", "playBackward");
+    playBackward_ = u.playBackward;
     connect(playBackward_, &QPushButton::clicked, this, &LightWaveWnd::PlayBackward);
-    history->addWidget(playBackward_);
-    auto* pause = NamedButton("LightWave_BtnPause", "pause");
-    connect(pause, &QPushButton::clicked, this, &LightWaveWnd::StopPlayback);
-    history->addWidget(pause);
-    playForward_ = NamedButton("LightWave_BtnPlayForward", "playForward");
+    connect(u.pause, &QPushButton::clicked, this, &LightWaveWnd::StopPlayback);
+    playForward_ = u.playForward;
     connect(playForward_, &QPushButton::clicked, this, &LightWaveWnd::PlayForward);
-    history->addWidget(playForward_);
-    auto* speedLabel = NamedLabel("LightWave_LblSpeed");
-    speed_ = new QComboBox;
-    SetCtrlId(speed_, kLwCtrlSpeedList);
-    speedLabel->setBuddy(speed_);
-    history->addWidget(speedLabel);
-    history->addWidget(speed_);
-    slider_ = new CSlider;
-    slider_->setObjectName("history");
+    speed_ = u.ctrl2601;
+    slider_ = u.history;
     connect(slider_, &CSlider::positionChanged, this, [this](int position) {
         if (position != index_) {
             StepTo(position);
         }
     });
-    history->addWidget(slider_, 1);
-    frameLabel_ = new QLabel;
-    frameLabel_->setObjectName("frameIndex");
+    frameLabel_ = u.frameIndex;
     frameLabel_->setMinimumWidth(frameLabel_->fontMetrics().horizontalAdvance("0000 / 0000"));
-    history->addWidget(frameLabel_);
-    auto* settingsButton = NamedButton("LightWave_BtnSettings", "settings");
-    connect(settingsButton, &QPushButton::clicked, this, &LightWaveWnd::OpenSettings);
-    history->addWidget(settingsButton);
-    layout->addLayout(history);
-    setCentralWidget(central);
+    connect(u.settings, &QPushButton::clicked, this, &LightWaveWnd::OpenSettings);
+
+    heads_[0] = {.chart = u.chartA,
+                 .caption = u.captionA,
+                 .label1 = u.field2A,
+                 .label2 = u.field1040A,
+                 .peakCell = u.peakCellA,
+                 .slot = u.ctrl2602,
+                 .store = u.storeA,
+                 .show = {u.showA1, u.showA2, u.showA3}};
+    heads_[1] = {.chart = u.chartB,
+                 .caption = u.captionB,
+                 .label1 = u.field2B,
+                 .label2 = u.field1040B,
+                 .peakCell = u.peakCellB,
+                 .slot = u.ctrl2603,
+                 .store = u.storeB,
+                 .show = {u.showB1, u.showB2, u.showB3}};
+    for (int head = 0; head < kLightWaveHeads; ++head) {
+        SetUpHead(head);
+    }
 }
 
-QWidget* LightWaveWnd::BuildHead(int head) {
+void LightWaveWnd::SetUpHead(int head) {
     HeadControls& controls = heads_[head];
-    auto* box = new QWidget;
-    auto* layout = new QVBoxLayout(box);
-    controls.caption =
-        NamedLabel(head == 0 ? "LightWave_LblGraphHeadA" : "LightWave_LblGraphHeadB");
-    layout->addWidget(controls.caption);
-    controls.chart = new CTChart;
-    controls.chart->setObjectName(head == 0 ? "chartA" : "chartB");
-    controls.chart->setMinimumSize(320, 220);
-    controls.chart->AddSeries(kWaveColor, CTChart::LineStyle::Line);
+    CTChart& chart = *controls.chart;
+    chart.AddSeries(kWaveColor, CTChart::LineStyle::Line);
     for (const QColor& color : kSnapshotColors) {
-        controls.chart->AddSeries(color, CTChart::LineStyle::Line);
+        chart.AddSeries(color, CTChart::LineStyle::Line);
     }
-    controls.chart->AddSeries(kWorkColor, CTChart::LineStyle::Points);
-    controls.chart->SetXRange(1, kDrawnCells + 1);
-    controls.chart->SetYRange(0, 1024);
-    controls.peakLine = controls.chart->AddMeasureLine(Qt::Horizontal, 0, kPeakColor);
-    controls.peakCellLine = controls.chart->AddMeasureLine(Qt::Vertical, 0, kPeakColor);
-    layout->addWidget(controls.chart, 1);
-
-    auto* values = new QHBoxLayout;
-    controls.label1 = new QLabel;
-    controls.label1->setObjectName(head == 0 ? "field2A" : "field2B");
-    controls.label2 = new QLabel;
-    controls.label2->setObjectName(head == 0 ? "field1040A" : "field1040B");
-    values->addWidget(controls.label1);
-    values->addWidget(controls.label2);
-    values->addStretch(1);
-    layout->addLayout(values);
-
-    auto* snapshots = new QHBoxLayout;
-    controls.slot = new QComboBox;
-    SetCtrlId(controls.slot, head == 0 ? kLwCtrlSlotListA : kLwCtrlSlotListB);
-    auto* slotLabel = NamedLabel("LightWave_LblSnapshotSlot");
-    slotLabel->setBuddy(controls.slot);
-    snapshots->addWidget(slotLabel);
-    snapshots->addWidget(controls.slot);
-    controls.store = NamedButton("LightWave_BtnStoreSnapshot", head == 0 ? "storeA" : "storeB");
+    chart.AddSeries(kWorkColor, CTChart::LineStyle::Points);
+    chart.SetXRange(1, kDrawnCells + 1);
+    chart.SetYRange(0, 1024);
+    chart.SetSeriesLive(kWaveSeries);
+    chart.SetSeriesLive(kWorkSeries);
+    controls.peakLine = chart.AddMeasureLine(Qt::Horizontal, 0, kPeakColor);
+    controls.peakCellLine = chart.AddMeasureLine(Qt::Vertical, 0, kPeakColor);
     connect(controls.store, &QPushButton::clicked, this, [this, head] { StoreSnapshot(head); });
-    snapshots->addWidget(controls.store);
-    static const char* const kShowRecords[] = {
-        "LightWave_ChkShowSnapshot1", "LightWave_ChkShowSnapshot2", "LightWave_ChkShowSnapshot3"};
     for (int slot = 0; slot < kSnapshotsPerHead; ++slot) {
-        auto* show = new QCheckBox;
-        show->setProperty(kUiNameProperty, kShowRecords[slot]);
-        show->setObjectName(QString("show%1%2").arg(head == 0 ? 'A' : 'B').arg(slot + 1));
+        QCheckBox* show = controls.show[slot];
         // The box is the snapshot's legend: its text takes the series colour.
         QPalette palette = show->palette();
         palette.setColor(QPalette::WindowText, kSnapshotColors[slot]);
         show->setPalette(palette);
         connect(show, &QCheckBox::toggled, this,
                 [this, head, slot](bool on) { SetSnapshotShown(head, slot, on); });
-        controls.show[slot] = show;
-        snapshots->addWidget(show);
     }
-    snapshots->addStretch(1);
-    layout->addLayout(snapshots);
-    return box;
 }
 
 void LightWaveWnd::OnUiDefinitionApplied() {
@@ -300,6 +241,10 @@ QString LightWaveWnd::Label1(int head) const {
 
 QString LightWaveWnd::Label2(int head) const {
     return heads_[head].label2->text();
+}
+
+QString LightWaveWnd::PeakCellText(int head) const {
+    return heads_[head].peakCell->text();
 }
 
 // --- Capture ---
@@ -579,7 +524,6 @@ void LightWaveWnd::DrawHead(int head) {
     HeadControls& controls = heads_[head];
     const ShownHead& shown = shown_[head];
     CTChart& chart = *controls.chart;
-    chart.ClearAllSeries();
     const bool withExtra = app_.IsVersionAtLeast(kExtraWordEntry);
     controls.label1->setText(shown.valid
                                  ? QString::asprintf("%ld", static_cast<long>(shown.frame.Field(2)))
@@ -589,9 +533,11 @@ void LightWaveWnd::DrawHead(int head) {
             ? QString::asprintf("%0.2lf", shown.frame.Field(kExtraWordField) * 0.01)
             : QString());
 
+    // Only what changed is handed to the chart: the waveform, work cells and peak lines are on
+    // its live layer, so a new frame redraws them alone while the snapshots stay as drawn.
     const size_t perCell = rectDisplay_ ? 2 : 1;
-    std::vector<double> x;
-    std::vector<double> y;
+    std::vector<double>& x = pointsX_;
+    std::vector<double>& y = pointsY_;
     auto plot = [&](int series, const LightWaveFrame& frame) {
         x.clear();
         y.clear();
@@ -609,6 +555,7 @@ void LightWaveWnd::DrawHead(int head) {
         chart.SetPoints(series, x, y);
     };
     double top = 0;
+    chart.ClearSeries(kWorkSeries);
     if (shown.valid) {
         plot(kWaveSeries, shown.frame);
         int32_t peakCell = 1;
@@ -619,6 +566,7 @@ void LightWaveWnd::DrawHead(int head) {
         }
         top = shown.frame.Sample(peakCell);
         chart.SetMeasureLinePosition(controls.peakCellLine, peakCell);
+        controls.peakCell->setText(QString::number(peakCell));
         if (workNoDisplay_[head]) {
             for (int32_t row = 1; row <= 8; ++row) {
                 const int32_t cell = shown.frame.Field(2 + row);
@@ -627,25 +575,46 @@ void LightWaveWnd::DrawHead(int head) {
                 }
             }
         }
+    } else {
+        chart.ClearSeries(kWaveSeries);
+        controls.peakCell->clear();
     }
     chart.SetMeasureLineVisible(controls.peakCellLine, shown.valid);
+    const bool redrawAll = !controls.drawn || controls.drawnRect != rectDisplay_;
     for (int slot = 0; slot < kSnapshotsPerHead; ++slot) {
         const LightWaveSnapshot& snapshot = shown.snapshots[slot];
-        if (snapshot.shown != 0) {
-            plot(kFirstSnapshotSeries + slot, snapshot.frame);
+        LightWaveSnapshot& drawn = controls.drawnSnapshots[slot];
+        const bool show = snapshot.shown != 0;
+        if (show) {
             for (int32_t cell = 1; cell <= kDrawnCells; ++cell) {
                 top = std::max<double>(top, snapshot.frame.Sample(cell));
             }
         }
+        if (!redrawAll && (drawn.shown != 0) == show && (!show || drawn.frame == snapshot.frame)) {
+            continue;
+        }
+        if (show) {
+            plot(kFirstSnapshotSeries + slot, snapshot.frame);
+        } else {
+            chart.ClearSeries(kFirstSnapshotSeries + slot);
+        }
+        drawn = snapshot;
     }
+    controls.drawn = true;
+    controls.drawnRect = rectDisplay_;
     // The head's peak level of the bank shown, as a horizontal line.
     const int32_t bank = app_.Store().GetInt<kAppCurMemNo>();
     const int32_t peakLevel = app_.Store().GetInt<kHeadPeakLevel>(bank, head);
     chart.SetMeasureLinePosition(controls.peakLine, peakLevel);
     chart.SetMeasureLineVisible(controls.peakLine, peakLevel > 0);
     top = std::max<double>({top, static_cast<double>(peakLevel), 1.0});
-    chart.SetYRange(0, top * 1.1);
-    chart.Replot();
+    // The axis ends a little above the highest point, at a round value, so that it stays put
+    // while the frames change a little.
+    const double axisTop = LightWaveAxisTop(top);
+    if (axisTop != controls.axisTop) {
+        controls.axisTop = axisTop;
+        chart.SetYRange(0, axisTop);
+    }
 }
 
 void LightWaveWnd::UpdateControls() {

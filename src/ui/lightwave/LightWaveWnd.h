@@ -21,6 +21,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <vector>
 
 #include <QMainWindow>
 #include <QTimer>
@@ -33,6 +34,10 @@ class QCheckBox;
 class QComboBox;
 class QLabel;
 class QPushButton;
+
+namespace Ui {
+class LightWaveWnd;
+}
 
 namespace zul {
 class Application;
@@ -50,6 +55,10 @@ class LightWaveConfForm;
 // Playback step time in ms: interval ÷ (speed × 0.001); a speed of 0 or below counts as real
 // time (1000), so the step never divides by zero or stays still.
 int32_t PlaybackStepTime(int32_t interval, int32_t speed);
+
+// The top of a graph's intensity axis for the highest point drawn: 10 % above it, rounded up to
+// half a power of ten (60 -> 70, 2500 -> 3000), so that the axis keeps still between frames.
+double LightWaveAxisTop(double top);
 
 enum class LightWaveCapture : int32_t {
     kStopped = 0,
@@ -105,6 +114,7 @@ public:
     const LightWaveFrame& ShownFrame(int head) const { return shown_[head].frame; }
     QString Label1(int head) const;
     QString Label2(int head) const;
+    QString PeakCellText(int head) const;
     CTChart* Chart(int head) const { return heads_[head].chart; }
     CSlider* Slider() const { return slider_; }
     QPushButton* StartButton() const { return startButton_; }
@@ -141,15 +151,21 @@ private:
         QLabel* caption = nullptr;
         QLabel* label1 = nullptr;
         QLabel* label2 = nullptr;
+        QLabel* peakCell = nullptr;  // the cell of the highest sample, marked in the graph
         QComboBox* slot = nullptr;
         QPushButton* store = nullptr;
         std::array<QCheckBox*, kSnapshotsPerHead> show{};
         int peakLine = -1;
         int peakCellLine = -1;
+        // What the chart holds: the snapshots as drawn, the step display and the axis top.
+        bool drawn = false;
+        bool drawnRect = false;
+        std::array<LightWaveSnapshot, kSnapshotsPerHead> drawnSnapshots{};
+        double axisTop = -1;
     };
 
     void BuildWidgets();
-    QWidget* BuildHead(int head);
+    void SetUpHead(int head);
     void OnWindowMessage(Message& message);
     void OnCaptureReturned(std::unique_ptr<LightWaveRequest> request);
     void SubmitCapture();
@@ -168,6 +184,7 @@ private:
     std::unique_ptr<LightWaveData> data_;
     std::shared_ptr<QtWindowSink> sink_;
     QtMessageBoxHost boxes_;
+    std::unique_ptr<Ui::LightWaveWnd> ui_;
     QTimer timer_;
     LightWaveCapture state_ = LightWaveCapture::kStopped;
     int32_t counter_ = 0;
@@ -186,6 +203,8 @@ private:
     QLabel* frameLabel_ = nullptr;
     LightWaveConfForm* settingsForm_ = nullptr;
     std::function<void()> redrawHook_;
+    std::vector<double> pointsX_;  // reused for every series drawn
+    std::vector<double> pointsY_;
     int32_t formMode_ = 0;
     bool closed_ = false;
 };

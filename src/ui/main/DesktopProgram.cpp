@@ -9,6 +9,7 @@
 #include "link/SerialPortName.h"
 #include "settings/MessageBox.h"
 #include "settings/SettingItem.h"
+#include "ui/forms/DefaultPrinter.h"
 #include "ui/framework/FallbackTexts.h"
 #include "ui/framework/QtMessageBoxHost.h"
 #include "ui/framework/QtText.h"
@@ -79,6 +80,7 @@ int32_t DesktopProgram::Start(const DesktopStartOptions& options) {
     }
 
     RegisterDesktopWindows();
+    FetchDefaultPrinter();
     // The splash covers the building of the main window.
     const bool splash = options.showSplash && !commandLine_.screenshots;
     if (splash) {
