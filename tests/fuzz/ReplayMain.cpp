@@ -27,8 +27,8 @@ bool RunFile(const std::filesystem::path& path) {
     // sanitizer builds as it would be by the fuzzer.
     std::vector<uint8_t> copy(bytes.begin(), bytes.end());
     // libFuzzer never hands a target a null pointer, not even for an empty input.
-    copy.reserve(1);
-    LLVMFuzzerTestOneInput(copy.data(), copy.size());
+    static const uint8_t kNothing = 0;
+    LLVMFuzzerTestOneInput(copy.empty() ? &kNothing : copy.data(), copy.size());
     return true;
 }
 
