@@ -20,13 +20,10 @@
 
 namespace zul::test {
 
-// The shipped UI definition with the records of the light-wave window and the auxiliary
-// forms appended, as the program's default.frs will hold them.
+// A copy of the shipped UI definition in the test's home folder.
 inline std::string WriteLightWaveUiDefinition(const TestHome& home) {
     const std::string path = home.Path("default.frs");
-    WriteFileText(path,
-                  ReadFileText(ShippedUiDefinition()) + "\n" +
-                      ReadFileText(std::string(QVM8_SOURCE_DATA_DIR) + "/frs-lightwave-forms.txt"));
+    WriteFileText(path, ReadFileText(ShippedUiDefinition()));
     return path;
 }
 

@@ -16,13 +16,10 @@
 
 namespace zul::test {
 
-// The shipped UI definition with the measurement and buffering window records appended, as
-// the program's default.frs will hold them.
+// A copy of the shipped UI definition in the test's home folder.
 inline std::string WriteWindowUiDefinition(const TestHome& home) {
     const std::string path = home.Path("default.frs");
-    WriteFileText(path, ReadFileText(ShippedUiDefinition()) + "\n" +
-                            ReadFileText(std::string(QVM8_SOURCE_DATA_DIR) +
-                                         "/frs-measurement-buffering.txt"));
+    WriteFileText(path, ReadFileText(ShippedUiDefinition()));
     return path;
 }
 
