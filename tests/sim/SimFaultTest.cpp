@@ -2,7 +2,11 @@
 // Injected faults, latency and line pacing.
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <chrono>
+#include <filesystem>
+#include <string>
 
 #include "SimFixture.h"
 
@@ -104,6 +108,30 @@ TEST_F(Faults, HangUpAndComeBack) {
     ASSERT_TRUE(sim.WaitOnline(std::chrono::milliseconds(2000)));
     ASSERT_TRUE(client.Open(sim.DevicePath()));
     EXPECT_EQ(client.Ask("%EE#RMC0"), "%EE$RMC00000");
+}
+
+// While the line is down its link names nothing: the closed pseudo-terminal may go to another
+// program in the meantime. Once the line is back, the link names the new one.
+TEST(FaultsWithLink, LinkIsGoneWhileTheLineIsDown) {
+    const std::string link = ::testing::TempDir() + "qvm8-sim-link-" + std::to_string(::getpid());
+    Simulator sim;
+    ResultInfo info;
+    ASSERT_EQ(sim.StartPty(&info, link), ZUL_OK) << info.detail1;
+    SimClient client;
+    ASSERT_TRUE(client.Open(link));
+    SimFaults f;
+    f.hangupAfter = 1;
+    f.hangupMs = 1000;
+    sim.SetFaults(f);
+    EXPECT_EQ(client.Ask("%EE#RMC0"), "%EE$RMC00000");
+    client.ReadFrame(2000);
+    ASSERT_TRUE(client.HungUp());
+    std::error_code ec;
+    EXPECT_FALSE(std::filesystem::exists(std::filesystem::symlink_status(link, ec)));
+    ASSERT_TRUE(sim.WaitOnline(std::chrono::milliseconds(5000)));
+    EXPECT_EQ(std::filesystem::read_symlink(link, ec).string(), sim.DevicePath());
+    sim.Stop();
+    EXPECT_FALSE(std::filesystem::exists(std::filesystem::symlink_status(link, ec)));
 }
 
 TEST_F(Faults, PaceFollowsTheLineSpeed) {

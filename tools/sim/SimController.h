@@ -12,7 +12,7 @@
 //                  with 63 while MemChangePriority is 1 or buffering runs)
 //   WWR 0, 1       saves the working copy into the current bank
 //   WIN 0, 1/2     factory settings of the current bank / of everything; the controller then
-//                  restarts (the link drops for the restart time)
+//                  restarts (no replies for the restart time)
 //   RSP 0/5        sampling cycle code
 //   RYU RSA RSB RSC RPL RKS RKG RSE RSD (and W...) 0   system settings, words 140..150
 //   RMB5           both outputs: value, STROBE, HI, GO, LOW, extension (0), ALARM

@@ -121,6 +121,20 @@ struct Simulator::Line {
         CloseFd(keeper);
     }
 
+    // Removes the link while it still names this line's pseudo-terminal: once the line is
+    // closed, the system may give that terminal to another program, which a client following
+    // the link would then open instead of waiting for the line to come back.
+    void RemoveLink() const {
+        if (link.empty()) {
+            return;
+        }
+        std::error_code ec;
+        auto target = std::filesystem::read_symlink(link, ec);
+        if (!ec && target == path) {
+            ::unlink(link.c_str());
+        }
+    }
+
     // Character time of the line as the client configured it.
     int64_t CharacterNs(int64_t baudOverride) const {
         termios settings{};
@@ -190,14 +204,8 @@ void Simulator::Stop() {
     thread_.join();
     CloseFd(stopPipe_[0]);
     CloseFd(stopPipe_[1]);
+    line_->RemoveLink();
     line_->Close();
-    if (!line_->link.empty()) {
-        std::error_code ec;
-        auto target = std::filesystem::read_symlink(line_->link, ec);
-        if (!ec && target == line_->path) {
-            ::unlink(line_->link.c_str());
-        }
-    }
     std::lock_guard lock(mutex_);
     online_ = false;
     if (!statePath_.empty()) {
@@ -380,6 +388,7 @@ struct Outgoing {
     bool dropAfter = false;
     int64_t dropNs = 0;
     int64_t drainStartNs = 0;  // when the last byte left, while waiting to drop the line
+    int64_t restartNs = -1;    // >= 0: the controller restarts for this long once it has left
 
     // When byte i may be written: once it would have been transmitted completely.
     int64_t DueNs(size_t i) const {
@@ -411,6 +420,10 @@ void Simulator::Run() {
     bool writeBlocked = false;
     bool offline = false;
     int64_t backOnlineNs = 0;
+    // A restart keeps the line (a serial line does not hang up when the controller behind it
+    // restarts): until restartEndNs every request is taken in and left unanswered.
+    bool restarting = false;
+    int64_t restartEndNs = 0;
     uint64_t noiseState = 0x9E3779B97F4A7C15ULL;
     std::vector<std::string> traces;
 
@@ -422,6 +435,7 @@ void Simulator::Run() {
             online_ = false;
             Notify();
         }
+        line_->RemoveLink();
         line_->Close();
         input.clear();
         pending.clear();
@@ -445,6 +459,22 @@ void Simulator::Run() {
             } else {
                 backOnlineNs = now + kReopenRetryNs;
             }
+        }
+
+        if (restarting && now >= restartEndNs) {
+            restarting = false;
+            traces.push_back("   (restarted)");
+            std::lock_guard lock(mutex_);
+            online_ = true;
+            Notify();
+        }
+        while (restarting && !pending.empty() && pending.front().dueNs <= now) {
+            traces.push_back("<- " + Printable(pending.front().frame) +
+                             "   (restarting: no reply)");
+            std::lock_guard lock(mutex_);
+            received_.push_back(std::move(pending.front().frame));
+            pending.pop_front();
+            Notify();
         }
 
         // Take in the next request once the previous reply has left.
@@ -522,10 +552,14 @@ void Simulator::Run() {
                 out.chunk = faults_.splitBytes > 0 ? static_cast<size_t>(faults_.splitBytes) : 0;
                 out.pauseNs = faults_.splitPauseMs * 1000000LL;
                 if (reply.restart) {
-                    out.dropAfter = true;
-                    out.dropNs =
+                    // Not ready from here on: a client that waits for the controller to be
+                    // back never sees it before the restart.
+                    online_ = false;
+                    Notify();
+                    out.restartNs =
                         std::chrono::duration_cast<std::chrono::nanoseconds>(restartTime_).count();
-                } else if (drop) {
+                }
+                if (drop) {
                     out.dropAfter = true;
                     out.dropNs = faults_.hangupMs * 1000000LL;
                 }
@@ -562,7 +596,12 @@ void Simulator::Run() {
                 break;
             }
             if (replying && out.sent == out.bytes.size()) {
-                if (!out.dropAfter) {
+                if (out.restartNs >= 0 && !out.dropAfter) {
+                    replying = false;
+                    restarting = true;
+                    restartEndNs = now + out.restartNs;
+                    traces.push_back("   (restarting)");
+                } else if (!out.dropAfter) {
                     replying = false;
                 } else if (out.drainStartNs == 0) {
                     out.drainStartNs = now;
@@ -608,6 +647,9 @@ void Simulator::Run() {
                                 out.sent < out.bytes.size() ? out.DueNs(out.sent) : out.startNs);
         } else if (!replying && !pending.empty()) {
             deadline = pending.front().dueNs;
+        }
+        if (restarting) {
+            deadline = std::min(deadline, restartEndNs);
         }
         pollfd fds[2] = {{stopPipe_[0], POLLIN, 0}, {-1, 0, 0}};
         nfds_t count = 1;

@@ -12,11 +12,15 @@
 // check, as the controller computes it in either case. A request
 // longer than 512 bytes (carriage return included) gets error 43.
 //
-// Restarts and hang-ups: the line drops (the pseudo-terminal is closed, so a client sees a
-// hang-up; a device is closed) and comes back after a while as a new pseudo-terminal; the
-// link path, when one is given, is pointed at the new one. A client that must find the line
-// again after a restart (reconnect mode) should therefore open the link path, or ask
-// DevicePath() again once WaitOnline() returns.
+// Restarts: after its reply to an initialisation the controller restarts. The line stays open,
+// as a serial line does when the device behind it restarts, but every request that arrives
+// during the restart time is left unanswered; WaitOnline() returns once the restart is over.
+//
+// Hang-ups (a fault): the line drops (the pseudo-terminal is closed, so a client sees a hang-up;
+// a device is closed) and comes back after a while as a new pseudo-terminal; the link path,
+// when one is given, is removed while the line is down and then pointed at the new one. A
+// client that must find the line again (reconnect mode) should therefore open the link path,
+// or ask DevicePath() again once WaitOnline() returns.
 //
 // Time: the controller samples its heads every 100 us (sampling cycle code 0) of controller
 // time, which is the steady clock or, with UseManualClock(true), a clock that only
@@ -74,7 +78,8 @@ public:
 
     // The path a client opens: the pty slave (it changes after a hang-up) or the device.
     std::string DevicePath() const;
-    // Waits until the line is up; false when the time runs out first.
+    // Waits until the line is up and the controller is not restarting; false when the time
+    // runs out first.
     bool WaitOnline(std::chrono::milliseconds timeout);
     // Waits until `count` requests have been received in total since the start (or the last
     // ClearReceivedFrames); false when the time runs out first.

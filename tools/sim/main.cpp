@@ -24,7 +24,7 @@ constexpr char kUsage[] =
     "  --pace             send and take in at the line speed the client set\n"
     "  --baud N           with --pace: use this speed instead\n"
     "  --state FILE       keep the word memory in FILE across runs\n"
-    "  --restart-ms N     how long the line stays down when the controller restarts\n"
+    "  --restart-ms N     how long the controller does not answer while it restarts\n"
     "  --fixed-a MM, --fixed-b MM   fixed displacement of a head's target\n"
     "  --trace            print every frame\n"
     "faults:\n"
