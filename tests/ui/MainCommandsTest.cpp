@@ -125,6 +125,14 @@ TEST_F(MainWindowTest, InitialiseBankChecksTheBankFirst) {
     EXPECT_EQ(boxes.shown[0].style, kMbYesNo);
     EXPECT_EQ(boxes.shown[1].text, MessageText(kMsgInitMemDone));
     EXPECT_EQ(program->App().ReconnectMode(), 0);
+
+    // The controller restarts after the initialisation and keeps its line: once it is back, the
+    // next command works on the same connection, and no loss of the link was reported.
+    ASSERT_TRUE(sim.WaitOnline(std::chrono::milliseconds(3000)));
+    boxes.shown.clear();
+    Click(1628);
+    EXPECT_TRUE(boxes.shown.empty()) << boxes.shown.front().text.toStdString();
+    EXPECT_EQ(main->LineState(), 1);
 }
 
 TEST_F(MainWindowTest, AllBanksBoxTurnsInitialiseIntoInitialiseAll) {
