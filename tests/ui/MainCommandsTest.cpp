@@ -89,11 +89,18 @@ TEST_F(MainWindowTest, SaveMemoryBankAsksAndSendsOnlyOnYes) {
     Click(1630);
     ASSERT_EQ(boxes.shown.size(), 1u);
     EXPECT_EQ(boxes.shown[0].style, kMbYesNo);
+    // The question names the bank by its number, and by its alias when it has one.
+    EXPECT_TRUE(boxes.shown[0].text.contains(QStringLiteral("memory bank 0 of")))
+        << boxes.shown[0].text.toStdString();
     EXPECT_TRUE(FramesWithPrefix(sim.ReceivedFrames(), "%EE#WWR").empty());
 
     boxes.shown.clear();
+    Store().SetText(kSoftMemAlias, "line A", 0);
     boxes.answers = {kAnswerYes};
     Click(1630);
+    ASSERT_FALSE(boxes.shown.empty());
+    EXPECT_TRUE(boxes.shown[0].text.contains(QStringLiteral("memory bank 0 line A of")))
+        << boxes.shown[0].text.toStdString();
     EXPECT_EQ(FramesWithPrefix(sim.ReceivedFrames(), "%EE#WWR000001").size(), 1u);
     ASSERT_EQ(boxes.shown.size(), 2u);
     EXPECT_EQ(boxes.shown[1].text, MessageText(kMsgSaveMemDone));

@@ -559,10 +559,11 @@ int32_t MainWindow::RunMemoryCommandFlow(int32_t commandValue) {
                              : command == MemoryCommand::kInitialiseBank ? kMsgConfirmInitMem
                                                                          : kMsgConfirmInitAllMem;
     const int32_t done = command == MemoryCommand::kSaveBank ? kMsgSaveMemDone : kMsgInitMemDone;
-    // The questions name the bank concerned by its number and alias.
+    // The questions name the bank concerned by its number, and by its alias when it has one.
     const SettingsStore& store = app_.Store();
     const std::string bank = std::to_string(currentBank_);
     const std::string alias = store.GetText<kSoftMemAlias>(currentBank_);
+    const std::string named = alias.empty() ? std::string() : " " + alias;
     return ConfirmThenAct(
         boxes_, app_.Ui(), question, done,
         [this, command](ResultInfo* info) {
@@ -570,7 +571,7 @@ int32_t MainWindow::RunMemoryCommandFlow(int32_t commandValue) {
                 [this, command](ResultInfo* r) { return SendMemoryCommand(app_, command, r); },
                 info);
         },
-        bank, alias);
+        bank, named);
 }
 
 void MainWindow::ReportFailure(const ResultInfo& result) {
