@@ -74,6 +74,8 @@ SoftwareSettingsForm::SoftwareSettingsForm(Application& app, FormBase* parentFor
     ui_->setupUi(this);
     SetPositionItems({kSoftFormTop, kSoftFormLeft, 0, 0, 0, 0});
     ui_->ctrl2108->horizontalHeader()->setStretchLastSection(true);
+    // The sixteen rows share the table's height instead of leaving a blank band under the last.
+    ui_->ctrl2108->verticalHeader()->setSectionResizeMode(QHeaderView::Stretch);
     ui_->ctrl1023->setSizeAdjustPolicy(QComboBox::AdjustToContents);
     for (int bank = 0; bank < kBankCount; ++bank) {
         ui_->ctrl2108->setVerticalHeaderItem(bank, new QTableWidgetItem(QString::number(bank)));
