@@ -132,7 +132,12 @@ void SoftwareSettingsForm::ShowValues() {
         ui_->ctrl2108->setItem(bank, 0,
                                new QTableWidgetItem(ToQString(store.GetText<kSoftMemAlias>(bank))));
     }
-    FillUsbDevices(store.GetText<kSoftUsbConnect>());
+    const std::string usbDevice = store.GetText<kSoftUsbConnect>();
+    // The list of USB controllers is read under the program's own lock, which is taken before
+    // the main store's lock, as that one is before this copy's: holding the copy's lock while
+    // taking it would close a cycle of lock orders.
+    lock.unlock();
+    FillUsbDevices(usbDevice);
 
     ui_->ctrl2102->clear();
     for (const std::string& device : SystemSerialDevices()) {
