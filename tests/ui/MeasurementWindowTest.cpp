@@ -104,6 +104,25 @@ TEST_F(MeasurementWindowTest, ShowsValuesAndLampsFromTheStore) {
     EXPECT_EQ(wnd->Trend(0).Count(), size_t(wnd->CyclesCompleted()));
 }
 
+// Bytes of noise on the line before the replies (a long cable near a motor) cost nothing: every
+// cycle still comes back complete and the values follow the heads.
+TEST_F(MeasurementWindowTest, NoiseBeforeTheRepliesLeavesTheCyclesWhole) {
+    sim.SetFixedDisplacement(0, 1.25);
+    sim::SimFaults noisy;
+    noisy.noise = 40;  // three cycles of thirteen replies, and one more
+    sim.SetFaults(noisy);
+    Open();
+    for (int cycle = 0; cycle < 3; ++cycle) {
+        QSignalSpy spy(wnd.get(), &CMeasurementWnd::cycleFinished);
+        ASSERT_TRUE(spy.wait(kWaitMs)) << "cycle " << cycle;
+        EXPECT_EQ(spy.front().front().toInt(), ZUL_OK) << "cycle " << cycle;
+    }
+    wnd->LockPolling(true);
+    EXPECT_LE(sim.Faults().noise, 40 - 3 * 13);  // the noise was really sent
+    EXPECT_DOUBLE_EQ(app.Store().GetDouble<kMeasMeasureValue>(0), 1.25);
+    EXPECT_EQ(Ctrl<QLabel>(1190)->text(), ExpectedValueText(0));
+}
+
 TEST_F(MeasurementWindowTest, MeasureCycleSetsThePeriod) {
     app.Store().SetInt<kSoftMeasureCycle>(3);
     Open();
