@@ -123,6 +123,37 @@ TEST_F(MeasurementWindowTest, NoiseBeforeTheRepliesLeavesTheCyclesWhole) {
     EXPECT_EQ(Ctrl<QLabel>(1190)->text(), ExpectedValueText(0));
 }
 
+// A controller that stops answering must not look like a steady reading: after a failed cycle
+// the values are drawn in their not-live colour with the reason as tooltip, until a cycle
+// comes back complete again.
+TEST_F(MeasurementWindowTest, AFailedCycleGreysTheValuesAndNamesTheReasonUntilTheNextOne) {
+    Open();
+    ASSERT_TRUE(WaitCycle());
+    std::vector<int> codes;
+    QObject::connect(wnd.get(), &CMeasurementWnd::cycleFinished,
+                     [&codes](int code) { codes.push_back(code); });
+    sim::SimFaults silent;
+    silent.silent = 1;
+    sim.SetFaults(silent);
+    QTRY_VERIFY_WITH_TIMEOUT(!codes.empty() && codes.back() != ZUL_OK, 10000);
+    EXPECT_EQ(codes.back(), ZUL_ERR_COMM_TIMEOUT);
+    const std::string timeoutText = app.Ui().GetErrorText(ZUL_ERR_COMM_TIMEOUT);
+    const QString reasonStart = ToQString(timeoutText.substr(0, timeoutText.find('%')));
+    ASSERT_FALSE(reasonStart.isEmpty());
+    for (int id : {1190, 1198}) {
+        EXPECT_EQ(Ctrl<QLabel>(id)->palette().color(QPalette::WindowText), RecordColor(id, 2))
+            << id;
+        EXPECT_TRUE(Ctrl<QLabel>(id)->toolTip().startsWith(reasonStart))
+            << id << ": " << Ctrl<QLabel>(id)->toolTip().toStdString();
+    }
+    QTRY_VERIFY_WITH_TIMEOUT(codes.back() == ZUL_OK, kWaitMs);
+    for (int id : {1190, 1198}) {
+        EXPECT_EQ(Ctrl<QLabel>(id)->palette().color(QPalette::WindowText), RecordColor(id, 1))
+            << id;
+        EXPECT_TRUE(Ctrl<QLabel>(id)->toolTip().isEmpty()) << id;
+    }
+}
+
 TEST_F(MeasurementWindowTest, MeasureCycleSetsThePeriod) {
     app.Store().SetInt<kSoftMeasureCycle>(3);
     Open();

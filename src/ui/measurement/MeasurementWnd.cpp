@@ -17,6 +17,7 @@
 #include "link/ThreadCommControler.h"
 #include "measurement/FormatMeasuredValue.h"
 #include "measurement/MeasurementCycleRequest.h"
+#include "settings/MessageBox.h"
 #include "settings/SettingItem.h"
 #include "settings/UiDefinition.h"
 #include "ui/framework/QtText.h"
@@ -295,13 +296,16 @@ void CMeasurementWnd::OnWindowMessage(Message& message) {
     if (done == nullptr || !cycleOutstanding_) {
         return;  // a request of a cancelled cycle: discarded
     }
-    OnCycleDone(done->result.code);
+    OnCycleDone(done->result);
 }
 
-void CMeasurementWnd::OnCycleDone(int32_t code) {
+void CMeasurementWnd::OnCycleDone(const ResultInfo& result) {
+    const int32_t code = result.code;
     cycleOutstanding_ = false;
     cycleToken_.reset();
-    if (code == ZUL_OK) {
+    if (code != ZUL_OK) {
+        ShowCycleFailure(result);
+    } else {
         ++cyclesCompleted_;
         RefreshDisplay();
         for (size_t o = 0; o < 2; ++o) {
@@ -311,6 +315,26 @@ void CMeasurementWnd::OnCycleDone(int32_t code) {
         }
     }
     emit cycleFinished(code);
+}
+
+void CMeasurementWnd::ShowCycleFailure(const ResultInfo& result) {
+    // The values stay as the last complete cycle left them, drawn in the colour of a value that
+    // is not live and with the reason as their tooltip, so that a controller that stopped
+    // answering is not taken for a steady reading. The next complete cycle restores both.
+    const QString reason = ToQString(ResultText(app_.Ui(), result));
+    for (size_t o = 0; o < 2; ++o) {
+        if (held_[o]) {
+            continue;
+        }
+        QLabel* value = out_[o].value;
+        if (const UiControlRecord* record = RecordOf(app_.Ui(), value);
+            record != nullptr && record->color2 != 0) {
+            QPalette palette = value->palette();
+            palette.setColor(QPalette::WindowText, ColorFromRef(record->color2));
+            value->setPalette(palette);
+        }
+        value->setToolTip(reason);
+    }
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -460,6 +484,8 @@ void CMeasurementWnd::RefreshValues(int output, bool connected) {
                          ref != 0 ? ColorFromRef(ref) : QPalette().color(QPalette::WindowText));
         w.value->setPalette(palette);
     }
+    // A live value carries its record's tooltip again (a failed cycle put its reason there).
+    w.value->setToolTip(record != nullptr ? ToQString(record->tooltip) : QString());
     const MicronMode& micron = app_.Micron();
     w.value->setText(
         ToQString(FormatMeasuredValue(snap.values.MeasureValue, snap.dispDigit, micron)) +

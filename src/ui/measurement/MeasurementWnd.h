@@ -22,6 +22,7 @@
 #include <QStringList>
 #include <QTimer>
 
+#include "base/ResultInfo.h"
 #include "settings/SettingsImage.h"
 #include "ui/framework/FormBase.h"
 #include "ui/measurement/MeasurementRules.h"
@@ -109,7 +110,8 @@ private:
     void BuildWidgets();
     void ConnectCommands();
     void OnWindowMessage(Message& message);
-    void OnCycleDone(int32_t code);
+    void OnCycleDone(const ResultInfo& result);
+    void ShowCycleFailure(const ResultInfo& result);
     void StartCycle();
     void CancelCycle();
     void ApplyLayout();
