@@ -659,15 +659,33 @@ bool MainWindow::OpenSettingsFilePath(const QString& path) {
     return opened;
 }
 
+// A file chosen to be read or written is reserved for this instance first, unless it is the file
+// this instance already holds; that reservation becomes the instance's own on success and is
+// withdrawn on failure, so the file held before stays held in every case.
+bool MainWindow::ReserveChosenFile(const std::string& path, bool* held) {
+    *held = SamePath(path, app_.ReservedSettingsFile());
+    if (*held || app_.ReserveSettingsFile(path)) {
+        return true;
+    }
+    ResultInfo result;
+    SetResult(&result, ZUL_ERR_INI_FILE_LOCKED, 0, FileNameWithExtension(path));
+    ReportFailure(result);
+    return false;
+}
+
+void MainWindow::ReportChosenFileFailure(int32_t code, const std::string& path,
+                                         const ResultInfo& cause, bool held) {
+    if (!held) {
+        app_.ReleaseSettingsFile(path);
+    }
+    ResultInfo result;
+    SetResult(&result, code, cause.osError, FileNameWithExtension(path), cause.detail1);
+    ReportFailure(result);
+}
+
 bool MainWindow::LoadSettingsFile(const std::string& path) {
-    // The chosen file is reserved for this instance before it is read, unless it is the file
-    // this instance already holds; that reservation becomes the instance's own on success and is
-    // withdrawn on failure, so the file held before stays held in every case.
-    const bool current = SamePath(path, app_.ReservedSettingsFile());
-    if (!current && !app_.ReserveSettingsFile(path)) {
-        ResultInfo result;
-        SetResult(&result, ZUL_ERR_INI_FILE_LOCKED, 0, FileNameWithExtension(path));
-        ReportFailure(result);
+    bool current = false;
+    if (!ReserveChosenFile(path, &current)) {
         return false;
     }
     RememberFolder(path);
@@ -675,19 +693,14 @@ bool MainWindow::LoadSettingsFile(const std::string& path) {
     auto copy = std::make_unique<SettingsStore>(app_.Store());
     ResultInfo loaded;
     if (copy->Load(&loaded, path) != ZUL_OK) {
-        if (!current) {
-            app_.ReleaseSettingsFile(path);
-        }
-        ResultInfo result;
-        SetResult(&result, ZUL_ERR_INI_FILE_READ, loaded.osError, FileNameWithExtension(path),
-                  loaded.detail1);
-        ReportFailure(result);
+        ReportChosenFileFailure(ZUL_ERR_INI_FILE_READ, path, loaded, current);
         recent_.Remove(path);
         UpdateRecentMenu();
         return false;
     }
     SettingsStore& store = app_.Store();
     store = *copy;
+    // The file holds a folder of its own: the one just chosen from stays the one remembered.
     RememberFolder(path);
     store.MarkSaved();
     RefreshChangeMarks();
@@ -715,24 +728,15 @@ void MainWindow::SaveSettingsFileAs() {
 }
 
 bool MainWindow::SaveSettingsFile(const std::string& path) {
-    const bool current = SamePath(path, app_.ReservedSettingsFile());
-    if (!current && !app_.ReserveSettingsFile(path)) {
-        ResultInfo result;
-        SetResult(&result, ZUL_ERR_INI_FILE_LOCKED, 0, FileNameWithExtension(path));
-        ReportFailure(result);
+    bool current = false;
+    if (!ReserveChosenFile(path, &current)) {
         return false;
     }
     RememberFolder(path);
     SettingsStore& store = app_.Store();
     ResultInfo saved;
     if (store.Save(&saved, path) != ZUL_OK) {
-        if (!current) {
-            app_.ReleaseSettingsFile(path);
-        }
-        ResultInfo result;
-        SetResult(&result, ZUL_ERR_INI_FILE_WRITE, saved.osError, FileNameWithExtension(path),
-                  saved.detail1);
-        ReportFailure(result);
+        ReportChosenFileFailure(ZUL_ERR_INI_FILE_WRITE, path, saved, current);
         return false;
     }
     store.SetFilePath(path);

@@ -162,6 +162,9 @@ private:
     bool SaveCurrentFile();
     bool LoadSettingsFile(const std::string& path);
     bool SaveSettingsFile(const std::string& path);
+    bool ReserveChosenFile(const std::string& path, bool* held);
+    void ReportChosenFileFailure(int32_t code, const std::string& path, const ResultInfo& cause,
+                                 bool held);
     void RememberFolder(const std::string& path);
     FileDialogRequest SettingsFileDialog(FileDialogRequest::Mode mode) const;
     void UpdateRecentMenu();
