@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The light-wave window and auxiliary form tests: an emulated controller and an Application
-// connected to it, with the shipped UI definition plus the records of these windows, and a
-// seam that answers message boxes and file dialogs.
+// connected to it, with the shipped UI definition, and a seam that answers message boxes and
+// file dialogs.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -20,13 +20,6 @@
 
 namespace zul::test {
 
-// A copy of the shipped UI definition in the test's home folder.
-inline std::string WriteLightWaveUiDefinition(const TestHome& home) {
-    const std::string path = home.Path("default.frs");
-    WriteFileText(path, ReadFileText(ShippedUiDefinition()));
-    return path;
-}
-
 inline size_t CountStartingWith(const std::vector<std::string>& frames, std::string_view prefix) {
     size_t n = 0;
     for (const std::string& frame : frames) {
@@ -42,7 +35,7 @@ protected:
         ResultInfo info;
         ASSERT_EQ(sim.StartPty(&info, home.Path("com1")), ZUL_OK) << info.detail1;
         ApplicationOptions options = EmulatorOptions(home.Path("com1"));
-        options.uiDefinitionPath = WriteLightWaveUiDefinition(home);
+        options.uiDefinitionPath = ShippedUiDefinition();
         options.loadSettings = micron;
         if (micron) {
             // The micrometre display mode follows the software setting read at start-up.

@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The measurement and buffering window tests: an emulated controller, an Application connected
-// to it with the shipped UI definition plus the records of both windows, and helpers to look
-// at the frames the emulator received.
+// to it with the shipped UI definition, and helpers to look at the frames the emulator received.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -15,13 +14,6 @@
 #include "app/AppTestSupport.h"
 
 namespace zul::test {
-
-// A copy of the shipped UI definition in the test's home folder.
-inline std::string WriteWindowUiDefinition(const TestHome& home) {
-    const std::string path = home.Path("default.frs");
-    WriteFileText(path, ReadFileText(ShippedUiDefinition()));
-    return path;
-}
 
 // The frames received that start with prefix (block check included), oldest first.
 inline std::vector<std::string> FramesStartingWith(const std::vector<std::string>& frames,
@@ -51,7 +43,7 @@ protected:
         ResultInfo info;
         ASSERT_EQ(sim.StartPty(&info, home.Path("com1")), ZUL_OK) << info.detail1;
         ApplicationOptions options = EmulatorOptions(home.Path("com1"));
-        options.uiDefinitionPath = WriteWindowUiDefinition(home);
+        options.uiDefinitionPath = ShippedUiDefinition();
         options.loadSettings = false;
         ASSERT_EQ(app.Startup(options, &info), ZUL_OK)
             << app.StartupFailureText() << " " << ResultKey(info.code) << " " << info.detail1 << " "
