@@ -24,6 +24,26 @@ struct RunResult {
     std::string out;
 };
 
+// Runs qvm8ctl on device with the block check on; its standard error goes to errPath.
+RunResult RunCtl(const std::string& device, const std::string& arguments,
+                 const std::string& errPath) {
+    const std::string command = std::string(QVM8CTL_PROGRAM) + " --device " + device + " --bcc " +
+                                arguments + " 2>" + errPath;
+    RunResult result;
+    FILE* pipe = ::popen(command.c_str(), "r");
+    if (pipe == nullptr) {
+        return result;
+    }
+    char buffer[4096];
+    size_t n = 0;
+    while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) {
+        result.out.append(buffer, n);
+    }
+    int status = ::pclose(pipe);
+    result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return result;
+}
+
 class CtlAcqTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -34,21 +54,7 @@ protected:
     void TearDown() override { sim_.Stop(); }
 
     RunResult Run(const std::string& arguments) {
-        std::string command = std::string(QVM8CTL_PROGRAM) + " --device " + link_ + " --bcc " +
-                              arguments + " 2>" + folder_.File("stderr");
-        RunResult result;
-        FILE* pipe = ::popen(command.c_str(), "r");
-        if (pipe == nullptr) {
-            return result;
-        }
-        char buffer[4096];
-        size_t n = 0;
-        while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) {
-            result.out.append(buffer, n);
-        }
-        int status = ::pclose(pipe);
-        result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-        return result;
+        return RunCtl(link_, arguments, folder_.File("stderr"));
     }
     std::vector<std::string> Lines(const std::string& text) {
         std::vector<std::string> lines;
@@ -193,22 +199,7 @@ TEST_F(CtlAcqTest, CalibrateAndFloodLight) {
 class CtlAcqMalformedTest : public ::testing::Test {
 protected:
     RunResult Run(const std::string& arguments) {
-        std::string command = std::string(QVM8CTL_PROGRAM) + " --device " +
-                              controller_.DevicePath() + " --bcc " + arguments + " 2>" +
-                              folder_.File("stderr");
-        RunResult result;
-        FILE* pipe = ::popen(command.c_str(), "r");
-        if (pipe == nullptr) {
-            return result;
-        }
-        char buffer[4096];
-        size_t n = 0;
-        while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) {
-            result.out.append(buffer, n);
-        }
-        int status = ::pclose(pipe);
-        result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-        return result;
+        return RunCtl(controller_.DevicePath(), arguments, folder_.File("stderr"));
     }
     std::string Err() {
         std::ifstream in(folder_.File("stderr"), std::ios::binary);
