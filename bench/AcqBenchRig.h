@@ -13,6 +13,7 @@
 #include <memory>
 #include <string>
 
+#include "BenchApplication.h"
 #include "Simulator.h"
 #include "app/Application.h"
 #include "app/ConnectSequence.h"
@@ -52,13 +53,7 @@ public:
             return;
         }
         SetSerialDeviceOverride(sim.DevicePath());
-        ApplicationOptions options;
-        options.uiDefinitionPath = std::string(QVM8_SOURCE_DATA_DIR) + "/default.frs";
-        options.reserveSettingsFile = false;
-        options.loadSettings = false;
-        options.saveAtExit = false;
-        options.registerDataFileTypes = false;
-        options.registryFolder = home_;
+        ApplicationOptions options = BenchApplicationOptions(home_);
         options.beforeThreads = [](SettingsStore& store) {
             store.SetInt<kSoftCommunicationType>(1);
             store.SetInt<kSoftRs232cBaudrate>(3);

@@ -19,6 +19,7 @@
 #include <QLineEdit>
 #include <QTabWidget>
 
+#include "BenchApplication.h"
 #include "app/Application.h"
 #include "settings/SettingItem.h"
 #include "ui/framework/QtWindowSink.h"
@@ -70,13 +71,7 @@ int main(int argc, char** argv) {
     std::filesystem::create_directories(home);
     QtWindowSink sink;
     Application app;
-    ApplicationOptions options;
-    options.uiDefinitionPath = std::string(QVM8_SOURCE_DATA_DIR) + "/default.frs";
-    options.reserveSettingsFile = false;
-    options.loadSettings = false;
-    options.saveAtExit = false;
-    options.registerDataFileTypes = false;
-    options.registryFolder = home.string();
+    ApplicationOptions options = BenchApplicationOptions(home.string());
     options.window = &sink;
     ResultInfo info;
     if (app.Startup(options, &info) != ZUL_OK) {

@@ -14,12 +14,12 @@
 #include <QApplication>
 #include <QTableView>
 
+#include "BenchApplication.h"
 #include "app/Application.h"
 #include "settings/SettingItem.h"
 #include "ui/buffering/BufferingWnd.h"
 #include "ui/framework/TChart.h"
 #include "ui_bench_clock.h"
-#include "ui_measurement_windows.h"
 
 namespace {
 

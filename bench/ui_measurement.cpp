@@ -13,11 +13,11 @@
 #include <QTimer>
 
 #include "AcqBenchRig.h"
+#include "BenchApplication.h"
 #include "app/Application.h"
 #include "settings/SettingItem.h"
 #include "ui/measurement/MeasurementWnd.h"
 #include "ui_bench_clock.h"
-#include "ui_measurement_windows.h"
 
 namespace {
 
