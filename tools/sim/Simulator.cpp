@@ -421,8 +421,8 @@ void Simulator::Run() {
     bool offline = false;
     int64_t backOnlineNs = 0;
     // A restart keeps the line (a serial line does not hang up when the controller behind it
-    // restarts): until restartEndNs every request is taken in and left unanswered.
-    bool restarting = false;
+    // restarts): until restartEndNs (0 when not restarting) every request is taken in and left
+    // unanswered.
     int64_t restartEndNs = 0;
     uint64_t noiseState = 0x9E3779B97F4A7C15ULL;
     std::vector<std::string> traces;
@@ -461,14 +461,14 @@ void Simulator::Run() {
             }
         }
 
-        if (restarting && now >= restartEndNs) {
-            restarting = false;
+        if (restartEndNs != 0 && now >= restartEndNs) {
+            restartEndNs = 0;
             traces.push_back("   (restarted)");
             std::lock_guard lock(mutex_);
             online_ = true;
             Notify();
         }
-        while (restarting && !pending.empty() && pending.front().dueNs <= now) {
+        while (restartEndNs != 0 && !pending.empty() && pending.front().dueNs <= now) {
             traces.push_back("<- " + Printable(pending.front().frame) +
                              "   (restarting: no reply)");
             std::lock_guard lock(mutex_);
@@ -598,8 +598,7 @@ void Simulator::Run() {
             if (replying && out.sent == out.bytes.size()) {
                 if (out.restartNs >= 0 && !out.dropAfter) {
                     replying = false;
-                    restarting = true;
-                    restartEndNs = now + out.restartNs;
+                    restartEndNs = std::max<int64_t>(1, now + out.restartNs);
                     traces.push_back("   (restarting)");
                 } else if (!out.dropAfter) {
                     replying = false;
@@ -648,7 +647,7 @@ void Simulator::Run() {
         } else if (!replying && !pending.empty()) {
             deadline = pending.front().dueNs;
         }
-        if (restarting) {
+        if (restartEndNs != 0) {
             deadline = std::min(deadline, restartEndNs);
         }
         pollfd fds[2] = {{stopPipe_[0], POLLIN, 0}, {-1, 0, 0}};
