@@ -326,14 +326,8 @@ void CMeasurementWnd::ShowCycleFailure(const ResultInfo& result) {
         if (held_[o]) {
             continue;
         }
-        QLabel* value = out_[o].value;
-        if (const UiControlRecord* record = RecordOf(app_.Ui(), value);
-            record != nullptr && record->color2 != 0) {
-            QPalette palette = value->palette();
-            palette.setColor(QPalette::WindowText, ColorFromRef(record->color2));
-            value->setPalette(palette);
-        }
-        value->setToolTip(reason);
+        PaintValueText(out_[o].value, false);
+        out_[o].value->setToolTip(reason);
     }
 }
 
@@ -477,13 +471,7 @@ void CMeasurementWnd::RefreshValues(int output, bool connected) {
     OutputWidgets& w = out_[size_t(output)];
     const Snapshot& snap = snapshot_[size_t(output)];
     const UiControlRecord* record = RecordOf(app_.Ui(), w.value);
-    if (record != nullptr) {
-        const int32_t ref = connected ? record->color1 : record->color2;
-        QPalette palette = w.value->palette();
-        palette.setColor(QPalette::WindowText,
-                         ref != 0 ? ColorFromRef(ref) : QPalette().color(QPalette::WindowText));
-        w.value->setPalette(palette);
-    }
+    PaintValueText(w.value, connected);
     // A live value carries its record's tooltip again (a failed cycle put its reason there).
     w.value->setToolTip(record != nullptr ? ToQString(record->tooltip) : QString());
     const MicronMode& micron = app_.Micron();
@@ -495,6 +483,19 @@ void CMeasurementWnd::RefreshValues(int output, bool connected) {
         UnitOf(CtrlIdOf(w.offset)));
     w.alarm->setText(AlarmListEntry(alarmTexts_[size_t(output)], snap.values.AlarmCode));
     w.alarm->setToolTip(AlarmListEntry(alarmTips_[size_t(output)], snap.values.AlarmCode));
+}
+
+void CMeasurementWnd::PaintValueText(QLabel* value, bool live) {
+    // Color1 of the value's record while it is live, Color2 while it is not.
+    const UiControlRecord* record = RecordOf(app_.Ui(), value);
+    if (record == nullptr) {
+        return;
+    }
+    const int32_t ref = live ? record->color1 : record->color2;
+    QPalette palette = value->palette();
+    palette.setColor(QPalette::WindowText,
+                     ref != 0 ? ColorFromRef(ref) : QPalette().color(QPalette::WindowText));
+    value->setPalette(palette);
 }
 
 void CMeasurementWnd::RefreshLamps(int output, bool connected) {

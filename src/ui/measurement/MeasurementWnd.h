@@ -123,6 +123,7 @@ private:
     void RefreshNotConnected();
     void RefreshValues(int output, bool connected);
     void RefreshLamps(int output, bool connected);
+    void PaintValueText(QLabel* value, bool live);
     void ShowNotConnectedLook();
     void RunWrites(const std::vector<std::pair<TargetCommand, int32_t>>& writes);
     bool RecordEnables(const QWidget* widget) const;
