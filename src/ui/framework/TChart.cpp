@@ -419,20 +419,21 @@ void CTChart::ReplotLive() {
     }
     impl_->livePending = true;
     QMetaObject::invokeMethod(
-        this,
-        [this] {
-            if (impl_->livePending && !impl_->fullPending) {
-                impl_->livePending = false;
-                impl_->live->replot();
-            }
-        },
-        Qt::QueuedConnection);
+        this, [this] { DrawPendingLive(); }, Qt::QueuedConnection);
+}
+
+// Draws the live layer when only it waits to be drawn; false when there is nothing of the kind.
+bool CTChart::DrawPendingLive() {
+    if (!impl_->livePending || impl_->fullPending) {
+        return false;
+    }
+    impl_->livePending = false;
+    impl_->live->replot();
+    return true;
 }
 
 void CTChart::RedrawNow() {
-    if (impl_->livePending && !impl_->fullPending) {
-        impl_->livePending = false;
-        impl_->live->replot();
+    if (DrawPendingLive()) {
         impl_->plot->repaint();
         return;
     }

@@ -109,6 +109,7 @@ signals:
 private:
     void ReplotSeries(const QCPGraph* graph);
     void ReplotLive();
+    bool DrawPendingLive();
 
     class Impl;
     std::unique_ptr<Impl> impl_;
