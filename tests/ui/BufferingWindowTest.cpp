@@ -271,6 +271,11 @@ TEST_F(BufferingWindowTest, StatisticsWithAndWithoutTheBetweenRange) {
     wnd->ApplyMeasureLines();
     EXPECT_EQ(view.CellText(14, 0), "0");
     EXPECT_EQ(view.CellText(12, 0), "0.000000");
+    // Value lines at the ends of the axis: their distance is shown whole, not at a cell's limit.
+    app.Store().SetDouble<kBufConfVerticalMeasureTop>(950.0, 0);
+    app.Store().SetDouble<kBufConfVerticalMeasureBottom>(-950.0, 0);
+    wnd->ApplyMeasureLines();
+    EXPECT_EQ(view.CellText(6, 0), "1900.000000");
 }
 
 TEST_F(BufferingWindowTest, TableShowsInvalidValuesRedAndEverySecondRunGreen) {

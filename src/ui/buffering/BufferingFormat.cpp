@@ -15,7 +15,11 @@ constexpr double kZeroBelow = 0.0000001;
 }  // namespace
 
 QString TableValueText(double value, const MicronMode& micron) {
-    double shown = std::clamp(value, -kTableValueLimit, kTableValueLimit);
+    return StatisticText(std::clamp(value, -kTableValueLimit, kTableValueLimit), micron);
+}
+
+QString StatisticText(double value, const MicronMode& micron) {
+    double shown = value;
     if (std::fabs(shown) < kZeroBelow) {
         shown = 0.0;
     }

@@ -20,6 +20,10 @@ inline constexpr double kValueAxisLimit = 950.0;
 // decimals; |v| < 1e-7 shows 0, values beyond +-999.999999 show the limit.
 QString TableValueText(double value, const MicronMode& micron);
 
+// A computed statistic as TableValueText writes it, without the limit: the distance between
+// the value lines reaches twice the largest value.
+QString StatisticText(double value, const MicronMode& micron);
+
 // "(%ld, %0.6lf%s)", or "(%ld, %.*f%s)" with the micron decimals in micron mode (the value
 // is then already scaled by the caller's axis, i.e. times the factor).
 QString SelectedPointText(int64_t number, double value, const QString& unit,
