@@ -688,6 +688,12 @@ TEST_F(BufferingWindowTest, MeasureLinesStartAtTheEndsOfTheAxes) {
     EXPECT_DOUBLE_EQ(chart.MeasureLinePosition(wnd->MeasureLineOf(1, 0)), 950.0);
     EXPECT_DOUBLE_EQ(chart.MeasureLinePosition(wnd->MeasureLineOf(1, 1)), -950.0);
     EXPECT_DOUBLE_EQ(chart.MeasureLinePosition(wnd->MeasureLineOf(1, 3)), 65000.0);
+    // Value numbers are whole, also with the view zoomed in to a few values.
+    chart.SetXRange(1.0, 3.0);
+    chart.RedrawNow();
+    for (const QString& label : chart.XTickLabels()) {
+        EXPECT_FALSE(label.contains(QLatin1Char('.'))) << label.toStdString();
+    }
 }
 
 TEST(BufferingFormat, CommandAvailabilityByState) {

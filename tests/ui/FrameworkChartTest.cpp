@@ -156,6 +156,34 @@ TEST_F(ChartTest, WheelZoomsDragPansAndResetGoesBack) {
     EXPECT_DOUBLE_EQ(chart.YLower(), -1.0);
 }
 
+bool AllWholeNumbers(const QStringList& labels) {
+    for (const QString& label : labels) {
+        bool ok = false;
+        label.toLongLong(&ok);
+        if (!ok) {
+            return false;
+        }
+    }
+    return true;
+}
+
+TEST_F(ChartTest, AWholeNumberAxisKeepsWholeTicksAtEveryZoom) {
+    chart.SetXRange(1, 3);
+    chart.RedrawNow();
+    EXPECT_FALSE(AllWholeNumbers(chart.XTickLabels())) << "a plain axis has fractional ticks here";
+
+    chart.SetWholeNumberXAxis();
+    for (const auto& [lower, upper] :
+         {std::pair{1.0, 3.0}, {1.0, 4.0}, {0.2, 2.7}, {1.0, 65000.0}}) {
+        chart.SetXRange(lower, upper);
+        chart.RedrawNow();
+        const QStringList labels = chart.XTickLabels();
+        EXPECT_FALSE(labels.isEmpty()) << lower << ".." << upper;
+        EXPECT_LE(labels.size(), 12) << lower << ".." << upper;
+        EXPECT_TRUE(AllWholeNumbers(labels)) << labels.join(' ').toStdString();
+    }
+}
+
 TEST_F(ChartTest, ExportWritesPngAndPdf) {
     QTemporaryDir dir;
     const QString png = dir.filePath("plot.png");

@@ -153,6 +153,7 @@ void CBufferingWnd::BuildViews() {
     for (size_t o = 0; o < 2; ++o) {
         charts_[o] = new CTChart;
         charts_[o]->AddSeries(kSeriesColors[o]);
+        charts_[o]->SetWholeNumberXAxis();
         lines_[o][kLineTop] = charts_[o]->AddMeasureLine(Qt::Horizontal, 0.0, kValueLineColor);
         lines_[o][kLineBottom] = charts_[o]->AddMeasureLine(Qt::Horizontal, 0.0, kValueLineColor);
         lines_[o][kLineLeft] = charts_[o]->AddMeasureLine(Qt::Vertical, 1.0, kNumberLineColor);
@@ -195,6 +196,7 @@ void CBufferingWnd::BuildViews() {
     bothChart_ = new CTChart;
     bothChart_->AddSeries(kSeriesColors[0]);
     bothChart_->AddSeries(kSeriesColors[1]);
+    bothChart_->SetWholeNumberXAxis();
     host(ui_->chartHostBoth, bothChart_);
     statisticsPage_ = new BufferingInfoView;
     host(ui_->statisticsHost, statisticsPage_);

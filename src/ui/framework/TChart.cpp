@@ -308,6 +308,19 @@ void CTChart::SetAxisTitles(const QString& xTitle, const QString& yTitle) {
     Replot();
 }
 
+void CTChart::SetWholeNumberXAxis() {
+    auto ticker = QSharedPointer<QCPAxisTickerFixed>::create();
+    ticker->setTickStep(1.0);
+    ticker->setScaleStrategy(QCPAxisTickerFixed::ssMultiples);
+    impl_->plot->xAxis->setTicker(ticker);
+    Replot();
+}
+
+QStringList CTChart::XTickLabels() const {
+    const QVector<QString> labels = impl_->plot->xAxis->tickVectorLabels();
+    return QStringList(labels.begin(), labels.end());
+}
+
 QPointF CTChart::PointToPixel(double x, double y) const {
     const QPointF inPlot(impl_->plot->xAxis->coordToPixel(x), impl_->plot->yAxis->coordToPixel(y));
     return inPlot + QPointF(impl_->plot->pos());

@@ -19,6 +19,7 @@
 #include <QColor>
 #include <QPointF>
 #include <QString>
+#include <QStringList>
 #include <QWidget>
 
 class QCPGraph;
@@ -61,6 +62,11 @@ public:
     double YLower() const;
     double YUpper() const;
     void SetAxisTitles(const QString& xTitle, const QString& yTitle);
+    // The x axis counts whole things (value numbers, cells): its ticks fall on whole numbers
+    // only, also when the view is zoomed in to a few of them.
+    void SetWholeNumberXAxis();
+    // The labels of the x axis's ticks as last drawn.
+    QStringList XTickLabels() const;
     // Where a plot coordinate lies in the chart's widget coordinates (after the last redraw).
     QPointF PointToPixel(double x, double y) const;
     // Back to the ranges last set with SetXRange/SetYRange.

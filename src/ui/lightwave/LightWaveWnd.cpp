@@ -180,6 +180,7 @@ void LightWaveWnd::SetUpHead(int head) {
     }
     chart.AddSeries(kWorkColor, CTChart::LineStyle::Points);
     chart.SetXRange(1, kDrawnCells + 1);
+    chart.SetWholeNumberXAxis();
     chart.SetYRange(0, 1024);
     chart.SetSeriesLive(kWaveSeries);
     chart.SetSeriesLive(kWorkSeries);
