@@ -41,12 +41,13 @@ DesktopProgram::~DesktopProgram() {
 
 int32_t DesktopProgram::Start(const DesktopStartOptions& options) {
     started_ = true;
+    if (commandLine_.screenshots) {
+        unattended_.emplace();
+    }
     if (simulation_) {
         ResultInfo info;
         if (simulation_->Start(&info) != ZUL_OK) {
-            // The texts are not loaded yet; the emulator's own reason is all there is.
-            ShowStopBox(
-                ToQString(info.detail1.empty() ? std::string(ResultKey(info.code)) : info.detail1));
+            ShowStopBox(ToQString(SimulatedSession::FailureText(info)));
             simulation_.reset();
             return info.code != ZUL_OK ? info.code : ZUL_ERR;
         }

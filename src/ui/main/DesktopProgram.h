@@ -13,6 +13,7 @@
 #include "app/Application.h"
 #include "ui/framework/QtWindowSink.h"
 #include "ui/main/CommandLine.h"
+#include "ui/main/Screenshots.h"
 
 namespace zul::ui {
 
@@ -49,6 +50,7 @@ public:
 
 private:
     CommandLine commandLine_;
+    std::optional<UnattendedBoxes> unattended_;     // --screenshots: from start-up to exit
     std::unique_ptr<SimulatedSession> simulation_;  // before app_: it chooses the folders
     QtWindowSink sink_;
     Application app_;

@@ -42,6 +42,16 @@ QString& Folder() {
 
 }  // namespace
 
+UnattendedBoxes::UnattendedBoxes()
+    : previous_(QtMessageBoxHost::SetAnswerer([](const MessageBoxShown& box) {
+          std::fprintf(stderr, "qvm8-zul: %s\n", qPrintable(box.text));
+          return box.style == kMbYesNo || box.style == kMbYesNoCancel ? kAnswerNo : kAnswerOk;
+      })) {}
+
+UnattendedBoxes::~UnattendedBoxes() {
+    QtMessageBoxHost::SetAnswerer(previous_);
+}
+
 QString ScreenshotFolder() {
     return Folder();
 }
@@ -110,11 +120,7 @@ int WriteScreenshots(MainWindow& main, const QString& folder) {
         return 1;
     }
     Folder() = folder;
-    // Nobody answers boxes here: each is printed and answered with No (questions) or OK.
-    MessageBoxAnswerer previous = QtMessageBoxHost::SetAnswerer([](const MessageBoxShown& box) {
-        std::fprintf(stderr, "qvm8-zul: %s\n", qPrintable(box.text));
-        return box.style == kMbYesNo || box.style == kMbYesNoCancel ? kAnswerNo : kAnswerOk;
-    });
+    const UnattendedBoxes boxes;
     int status = 0;
     main.ToggleConnection();
     if (main.LineState() == 0) {
@@ -131,7 +137,6 @@ int WriteScreenshots(MainWindow& main, const QString& folder) {
             status = 1;
         }
     }
-    QtMessageBoxHost::SetAnswerer(previous);
     Folder().clear();
     return status;
 }

@@ -10,6 +10,8 @@
 #include <QImage>
 #include <QString>
 
+#include "ui/framework/QtMessageBoxHost.h"
+
 namespace zul::ui {
 
 class MainWindow;
@@ -33,6 +35,19 @@ int WriteScreenshots(MainWindow& main, const QString& folder);
 // The folder WriteScreenshots writes into (empty outside it), for steps that write files of
 // their own beside their picture.
 QString ScreenshotFolder();
+
+// While it lives, nobody is expected to answer a message box: each one is printed on stderr and
+// answered with No (questions) or OK, so an unattended run never waits for a click.
+class UnattendedBoxes {
+public:
+    UnattendedBoxes();
+    ~UnattendedBoxes();
+    UnattendedBoxes(const UnattendedBoxes&) = delete;
+    UnattendedBoxes& operator=(const UnattendedBoxes&) = delete;
+
+private:
+    MessageBoxAnswerer previous_;
+};
 
 // Grabs a top-level widget as shown (after its layout has settled).
 QImage GrabWindow(QWidget* window);

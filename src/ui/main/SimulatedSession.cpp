@@ -4,6 +4,7 @@
 #include <stdlib.h>
 #include <unistd.h>
 
+#include <cstring>
 #include <filesystem>
 #include <system_error>
 
@@ -61,6 +62,15 @@ int32_t SimulatedSession::Start(ResultInfo* info) {
     // The link path follows the emulator across its restarts (memory initialisation).
     SetSerialDeviceOverride(link);
     return ZUL_OK;
+}
+
+std::string SimulatedSession::FailureText(const ResultInfo& info) {
+    std::string text = "The emulated controller cannot start: ";
+    text += info.detail1.empty() ? std::string(ResultKey(info.code)) : info.detail1;
+    if (info.osError != 0) {
+        text += std::string(": ") + std::strerror(info.osError);
+    }
+    return text;
 }
 
 void SimulatedSession::ApplyLinkSettings(SettingsStore& store) {

@@ -31,6 +31,9 @@ public:
     // Starts the emulator (its memory kept in a state file in the session's folder) and makes
     // every serial port of this process lead to it.
     int32_t Start(ResultInfo* info);
+    // What a failed Start reports, for a person: "The emulated controller cannot start: " with
+    // what failed and the system's reason. The program's texts are not loaded at that point.
+    static std::string FailureText(const ResultInfo& info);
 
     // The settings the link needs for the emulator, for ApplicationOptions::beforeThreads.
     static void ApplyLinkSettings(SettingsStore& store);
