@@ -278,6 +278,9 @@ void CThreadCommControler::OnFrame(std::unique_ptr<LinkRecord> frame) {
     if (match.kind == ReplyMatch::kError) {
         current_->result.code = ZUL_ERR_COMM_RES;
         current_->result.osError = match.errorCode;
+        // The request and the refusal go into the message, as for a reply that does not decode.
+        current_->result.detail1 = EscapeTraceBytes(current_->command);
+        current_->result.detail2 = EscapeTraceBytes(frame->text);
         Diagnose("ERROR", EscapeTraceBytes(frame->text));
         current_->reply = std::move(frame->text);
     } else {

@@ -260,6 +260,9 @@ TEST_F(CommLinkTest, ErrorReplyEndsWithCommResAndTheControllersNumber) {
     std::string request = peer.Requests().at(0);
     request.resize(request.size() - 3);  // without the block check and the carriage return
     EXPECT_EQ(errors[0], "RS, ERROR, " + request + ", %EE!22");
+    // The message names the refused request and the refusal.
+    EXPECT_EQ(result.detail1, request);
+    EXPECT_EQ(result.detail2, "%EE!22");
 }
 
 TEST_F(CommLinkTest, ReplyForAnotherCommandEndsInTimeOut) {
