@@ -83,7 +83,8 @@ TEST_F(MainWindowTest, LostLinkShowsTheDeviceErrorAndTheDisconnectedLook) {
     sim.Stop();
     QTRY_COMPARE_WITH_TIMEOUT(main->LineState(), 0, 10000);
     QTRY_COMPARE_WITH_TIMEOUT(static_cast<int>(boxes.shown.size()), 1, 5000);
-    EXPECT_EQ(boxes.shown[0].text, ErrorText(ZUL_ERR_RS_DEVICE, "COM1"));
+    EXPECT_EQ(boxes.shown[0].text,
+              ErrorText(ZUL_ERR_RS_DEVICE, "COM1 (" + home.Path("com1") + ")"));
     EXPECT_EQ(boxes.shown[0].style, kMbError);
     EXPECT_FALSE(Control(1628)->isEnabled());
     EXPECT_TRUE(main->isEnabled());  // enabled again after the box

@@ -315,7 +315,7 @@ void MainWindow::OnLinkLost(int32_t code) {
     const SettingsStore& store = app_.Store();
     std::string device = code == ZUL_ERR_USB_DEVICE
                              ? store.GetText<kSoftUsbConnect>()
-                             : SerialDisplayName(store.GetInt<kSoftRs232cPort>());
+                             : SerialPortDescription(store.GetInt<kSoftRs232cPort>());
     SetResult(&result, code, 0, device);
     ReportFailure(result);
     EnableAllWindows();
