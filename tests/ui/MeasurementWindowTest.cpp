@@ -2,6 +2,7 @@
 // The measurement window against the emulated controller: what a cycle sends, what the window
 // shows, what its buttons send, and when it must not poll.
 #include <QAction>
+#include <QApplication>
 #include <QCheckBox>
 #include <QElapsedTimer>
 #include <QFontMetrics>
@@ -284,8 +285,17 @@ TEST_F(MeasurementWindowTest, NotConnectedShowsTheNotConnectedLookAndSendsNothin
         const bool on = Ctrl<QLabel>(id)->property("lampOn").toBool();
         EXPECT_EQ(LampColor(id), RecordColor(id, on ? 4 : 2)) << id;
     }
+    const QPalette desktop = QApplication::palette();
     for (int id : {1191, 1192, 1193, 1202, 1199, 1200, 1201, 1574, 1950, 1951}) {
-        EXPECT_FALSE(Ctrl<QPushButton>(id)->isEnabled()) << id;
+        QPushButton* button = Ctrl<QPushButton>(id);
+        EXPECT_FALSE(button->isEnabled()) << id;
+        // Greyed as any disabled button, not in its state colour.
+        EXPECT_EQ(button->palette().color(QPalette::Disabled, QPalette::ButtonText),
+                  desktop.color(QPalette::Disabled, QPalette::ButtonText))
+            << id;
+        EXPECT_EQ(button->palette().color(QPalette::Disabled, QPalette::Button),
+                  desktop.color(QPalette::Disabled, QPalette::Button))
+            << id;
     }
 }
 

@@ -13,6 +13,11 @@ std::string ToStdString(const QString& text) {
     return text.toUtf8().toStdString();
 }
 
+void SetEnabledColor(QPalette& palette, QPalette::ColorRole role, const QColor& color) {
+    palette.setColor(QPalette::Active, role, color);
+    palette.setColor(QPalette::Inactive, role, color);
+}
+
 QColor ColorFromRef(int32_t ref) {
     const auto value = uint32_t(ref);
     return QColor(int(value & 0xFFu), int((value >> 8) & 0xFFu), int((value >> 16) & 0xFFu));

@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include <QColor>
+#include <QPalette>
 #include <QString>
 
 namespace zul {
@@ -19,6 +20,9 @@ std::string ToStdString(const QString& text);
 // classic colour reference stores it). The top byte is ignored.
 QColor ColorFromRef(int32_t ref);
 int32_t ColorToRef(const QColor& color);
+// Sets a colour of the palette for an enabled control only (active and inactive windows): a
+// disabled control keeps the desktop's greyed look, so that it never looks usable.
+void SetEnabledColor(QPalette& palette, QPalette::ColorRole role, const QColor& color);
 
 // The caption of a UI record as shown: surrounding double quotes removed.
 QString CaptionText(std::string_view caption);

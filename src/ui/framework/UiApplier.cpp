@@ -46,15 +46,15 @@ void ApplyColours(const UiControlRecord& record, QWidget* widget) {
     QPalette palette = widget->palette();
     if (record.color1 != 0) {
         const QColor text = ColorFromRef(record.color1);
-        palette.setColor(QPalette::WindowText, text);
-        palette.setColor(QPalette::ButtonText, text);
-        palette.setColor(QPalette::Text, text);
+        SetEnabledColor(palette, QPalette::WindowText, text);
+        SetEnabledColor(palette, QPalette::ButtonText, text);
+        SetEnabledColor(palette, QPalette::Text, text);
     }
     if (record.color2 != 0) {
         const QColor back = ColorFromRef(record.color2);
-        palette.setColor(QPalette::Window, back);
-        palette.setColor(QPalette::Button, back);
-        palette.setColor(QPalette::Base, back);
+        SetEnabledColor(palette, QPalette::Window, back);
+        SetEnabledColor(palette, QPalette::Button, back);
+        SetEnabledColor(palette, QPalette::Base, back);
         widget->setAutoFillBackground(true);
     }
     widget->setPalette(palette);

@@ -352,9 +352,10 @@ void CMeasurementWnd::PaintButton(QPushButton* button, bool active) {
     const int32_t ref = record == nullptr ? 0 : (active ? record->color2 : record->color1);
     QPalette palette = button->palette();
     if (ref != 0) {
+        // A disabled button (no controller) is greyed, not in its state colour.
         const QColor back = ColorFromRef(ref);
-        palette.setColor(QPalette::Button, back);
-        palette.setColor(QPalette::ButtonText, ReadableTextOn(back));
+        SetEnabledColor(palette, QPalette::Button, back);
+        SetEnabledColor(palette, QPalette::ButtonText, ReadableTextOn(back));
     }
     button->setPalette(palette);
     button->setProperty("active", active);
