@@ -65,9 +65,14 @@ pass "${#expected[@]} expected files checked"
 
 xmllint --noout "$usr/share/mime/packages/qvm8-zul.xml" && pass "MIME package is well-formed" ||
   fail "xmllint on the MIME package"
-desktop-file-validate "$PWD/data/$app_id.desktop" && pass "desktop entry valid" ||
+# The installed copies where the build installs them (with the desktop program), else the ones
+# the build made.
+desktop_entry="$usr/share/applications/$app_id.desktop"
+[ -e "$desktop_entry" ] || desktop_entry="$PWD/data/$app_id.desktop"
+desktop-file-validate "$desktop_entry" && pass "desktop entry valid" ||
   fail "desktop-file-validate"
-metainfo="$build/packaging/$app_id.metainfo.xml"
+metainfo="$usr/share/metainfo/$app_id.metainfo.xml"
+[ -e "$metainfo" ] || metainfo="$build/packaging/$app_id.metainfo.xml"
 if appstreamcli validate --no-net "$metainfo"; then
   pass "AppStream metadata valid"
 else
