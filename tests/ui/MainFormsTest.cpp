@@ -11,8 +11,10 @@
 #include <QComboBox>
 #include <QImage>
 #include <QLabel>
+#include <QRadioButton>
 #include <QTabWidget>
 #include <QTableWidget>
+#include <QTest>
 
 #include "settings/MessageTexts.h"
 #include "ui/forms/SoftwareSettingsForm.h"
@@ -120,6 +122,33 @@ TEST_F(MainWindowTest, SoftwareSettingsOkAssignsCancelDoesNot) {
     // The bank selector shows the alias.
     EXPECT_TRUE(Control<QComboBox>(1097)->itemText(3).endsWith(QStringLiteral(" Line 3")))
         << Control<QComboBox>(1097)->itemText(3).toStdString();
+}
+
+// The separator and the decimal mark are two choices in one box: picking one never clears the
+// other, and both are assigned.
+TEST_F(MainWindowTest, CsvSeparatorAndDecimalMarkAreChosenIndependently) {
+    ASSERT_NO_FATAL_FAILURE(StartProgram());
+    ui::SoftwareSettingsForm* form = OpenSoftwareForm(main);
+    ASSERT_NE(form, nullptr);
+    auto radio = [&](int id) {
+        return form->findChild<QRadioButton*>(QStringLiteral("ctrl%1").arg(id));
+    };
+    for (int id : {1076, 1685, 1688, 1690, 1692}) {
+        ASSERT_NE(radio(id), nullptr) << id;
+    }
+    // As opened: one separator and one decimal mark are shown as chosen.
+    EXPECT_TRUE(radio(1076)->isChecked());
+    EXPECT_TRUE(radio(1690)->isChecked());
+
+    QTest::mouseClick(radio(1685), Qt::LeftButton);  // semicolon
+    QTest::mouseClick(radio(1692), Qt::LeftButton);  // decimal comma
+    EXPECT_TRUE(radio(1685)->isChecked());
+    EXPECT_TRUE(radio(1692)->isChecked());
+    EXPECT_FALSE(radio(1076)->isChecked());
+    EXPECT_FALSE(radio(1690)->isChecked());
+    ASSERT_TRUE(form->Accept());
+    EXPECT_EQ(Store().GetInt<kSoftCsvSeparator>(), 1);
+    EXPECT_EQ(Store().GetInt<kSoftCsvUnderdigit>(), 1);
 }
 
 TEST_F(MainWindowTest, PortListShowsWhereEachComNameLeads) {
