@@ -3,6 +3,7 @@
 
 #include <strings.h>
 #include <cstdio>
+#include <cstring>
 
 #include "app/AppMessages.h"
 #include "app/DataFileTypes.h"
@@ -79,8 +80,15 @@ int32_t Application::Startup(const ApplicationOptions& options, ResultInfo* resu
     }
 
     registry_ = std::make_unique<SettingsFileRegistry>(options_.registryFolder);
-    registry_->Open();
+    const bool registryOpen = registry_->Open();
     const std::string path = store_.GetFilePath();
+    if (options_.reserveSettingsFile && !registryOpen) {
+        // Whether another instance holds the file cannot be known: say why, not "in use".
+        const int error = registry_->OpenError();
+        SetResult(info, ZUL_ERR_OS_FILE_WRITE, error, registry_->Folder(), std::strerror(error));
+        failureText_ = ResultText(ui_, *info);
+        return info->code;
+    }
     if (options_.reserveSettingsFile) {
         if (!registry_->ReserveSettingsFile(path)) {
             SetResult(info, ZUL_ERR_INI_FILE_LOCKED, 0, FileNameWithExtension(path));

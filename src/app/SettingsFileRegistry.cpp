@@ -146,6 +146,7 @@ bool SettingsFileRegistry::Open() {
     int mutexFd = ::open((base + std::string(kRegistryMutexName)).c_str(),
                          O_RDWR | O_CREAT | O_CLOEXEC, 0600);
     if (mutexFd < 0) {
+        openError_ = errno;
         return false;
     }
     int blockFd = -1;
@@ -168,11 +169,13 @@ bool SettingsFileRegistry::Open() {
         ok = ok && ::flock(holdersFd, LOCK_SH) == 0;
     }
     if (!ok) {
+        openError_ = errno != 0 ? errno : EIO;
         CloseFd(blockFd);
         CloseFd(holdersFd);
         CloseFd(mutexFd);
         return false;
     }
+    openError_ = 0;
     mutexFd_ = mutexFd;
     blockFd_ = blockFd;
     holdersFd_ = holdersFd;

@@ -43,6 +43,8 @@ public:
     // Opens (creating when missing) the lock, block and holders files. Called by the first
     // Reserve when not called before. False when the files cannot be used.
     bool Open();
+    // The system's error number of the last failed Open (0 after a successful one).
+    int OpenError() const { return openError_; }
 
     // True when this instance now holds the file: an empty path, a path that a live instance
     // holds (compared canonically, without regard to case) or a full block fails.
@@ -66,6 +68,7 @@ private:
     int mutexFd_ = -1;
     int blockFd_ = -1;
     int holdersFd_ = -1;
+    int openError_ = 0;
     std::map<std::string, int> entryLocks_;  // lower-case canonical path -> its lock
 };
 

@@ -5,6 +5,10 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cerrno>
+#include <cstring>
+#include <fstream>
+
 #include "AppTestSupport.h"
 #include "app/AppMessages.h"
 #include "app/OptionSections.h"
@@ -184,6 +188,25 @@ TEST(ApplicationStartup, SecondInstanceOnTheSameFileIsRefusedOthersRun) {
     first.Shutdown();
     Application fifth;
     EXPECT_EQ(fifth.Startup(DesktopOptions("user.zul")), ZUL_OK);
+}
+
+// A registry that cannot be opened says so; it is not a file in use by another window.
+TEST(ApplicationStartup, RegistryThatCannotBeOpenedIsReportedWithItsReason) {
+    TestHome home;
+    ApplicationOptions options = DesktopOptions();
+    options.registryFolder = home.Path("blocked");
+    std::ofstream(options.registryFolder) << "a file where the folder should be";
+    Application app;
+    ResultInfo result;
+    EXPECT_EQ(app.Startup(options, &result), ZUL_ERR_OS_FILE_WRITE);
+    EXPECT_EQ(result.osError, ENOTDIR);
+    EXPECT_EQ(result.detail1, options.registryFolder);
+    EXPECT_EQ(result.detail2, std::strerror(ENOTDIR));
+    EXPECT_NE(app.StartupFailureText().find(options.registryFolder), std::string::npos)
+        << app.StartupFailureText();
+    EXPECT_FALSE(app.ThreadsStarted());
+    EXPECT_EQ(app.Shutdown(), ZUL_OK);
+    EXPECT_FALSE(fs::exists(home.DefaultSettingsFile()));
 }
 
 TEST(ApplicationStartup, CrashedHolderDoesNotLockTheFileForEver) {
