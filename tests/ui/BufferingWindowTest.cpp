@@ -29,6 +29,7 @@
 #include "ui/buffering/BufferingInfoView.h"
 #include "ui/buffering/BufferingTableModel.h"
 #include "ui/buffering/BufferingWnd.h"
+#include "ui/framework/FileDialogHost.h"
 #include "ui/framework/NumericEdit.h"
 #include "ui/framework/QtMessageBoxHost.h"
 #include "ui/framework/TChart.h"
@@ -235,6 +236,27 @@ TEST_F(BufferingWindowTest, SaveAndLoadDataFileAndCsvWithDecimalComma) {
     EXPECT_EQ(wnd->TableModel(0).index(1, 1).data().toString(), "-0.250000");
     EXPECT_EQ(wnd->findChild<QLineEdit*>("edtComment")->text(), "run 7");
     EXPECT_EQ(wnd->Chart(0).PointCount(0), 3);
+}
+
+// The desktop's keys: Ctrl+S saves, Ctrl+O loads, Ctrl+W closes the window.
+TEST_F(BufferingWindowTest, StandardKeysSaveLoadAndClose) {
+    Open();
+    Fill({1.5, -0.25, 2.0});
+    wnd->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(wnd.get()));
+    std::vector<FileDialogRequest::Mode> asked;
+    const FileDialogAnswerer previous =
+        QtFileDialogHost::SetAnswerer([&](const FileDialogRequest& request, QWidget*) {
+            asked.push_back(request.mode);
+            return std::optional<FileDialogResult>();  // cancelled
+        });
+    QTest::keyClick(wnd.get(), Qt::Key_S, Qt::ControlModifier);
+    QTest::keyClick(wnd.get(), Qt::Key_O, Qt::ControlModifier);
+    QtFileDialogHost::SetAnswerer(previous);
+    EXPECT_EQ(asked, (std::vector{FileDialogRequest::Mode::Save, FileDialogRequest::Mode::Open}));
+    EXPECT_EQ(wnd->TableModel(0).rowCount(), 3);  // a cancelled load keeps the values
+    QTest::keyClick(wnd.get(), Qt::Key_W, Qt::ControlModifier);
+    EXPECT_FALSE(wnd->isVisible());
 }
 
 TEST_F(BufferingWindowTest, FailedLoadShowsReadErrorAndNoValues) {

@@ -336,6 +336,15 @@ TEST_F(MeasurementWindowTest, UnknownFormModeOpensWithBoth) {
     EXPECT_TRUE(wnd->Shown().out1 && wnd->Shown().out2);
 }
 
+TEST_F(MeasurementWindowTest, CtrlWClosesTheWindow) {
+    Open();
+    wnd->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(wnd.get()));
+    QSignalSpy closed(wnd.get(), &CMeasurementWnd::closed);
+    QTest::keyClick(wnd.get(), Qt::Key_W, Qt::ControlModifier);
+    EXPECT_EQ(closed.size(), 1);
+}
+
 TEST_F(MeasurementWindowTest, ClosingDuringACycleNeverUpdatesAnything) {
     sim.SetLatency(std::chrono::milliseconds(30));
     Open();
