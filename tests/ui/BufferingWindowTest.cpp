@@ -8,6 +8,8 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFileInfo>
+#include <QLabel>
+#include <QLayout>
 #include <QPrinter>
 #include <QProgressBar>
 #include <QPushButton>
@@ -135,6 +137,22 @@ TEST_F(BufferingWindowTest, StateLoopReadsTheStateEveryHalfSecond) {
     EXPECT_EQ(frames[0], "%EE#RTT5");
     EXPECT_FALSE(wnd->IsStateReadOutstanding());
     EXPECT_FALSE(wnd->StatusText().isEmpty());
+}
+
+// The status line grows during a read ("Values read: ..."); it wraps instead of widening the
+// window, so the window keeps the width the user gave it.
+TEST_F(BufferingWindowTest, TheStatusLineWrapsInsteadOfWideningTheWindow) {
+    Open();
+    auto* status = wnd->findChild<QLabel*>("lblStatus");
+    ASSERT_NE(status, nullptr);
+    ASSERT_GT(status->fontMetrics().horizontalAdvance(status->text()), 700);
+    wnd->resize(700, wnd->height());
+    wnd->layout()->activate();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(wnd->width(), 700);
+    // All of the line is shown, on as many lines as it needs.
+    EXPECT_GE(status->height(), status->heightForWidth(status->width()));
+    EXPECT_LE(status->width(), 700);
 }
 
 TEST_F(BufferingWindowTest, StartWithAValueOutOfRangeSendsNoStart) {
