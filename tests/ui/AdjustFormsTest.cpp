@@ -320,7 +320,8 @@ void RunSearch(ui::FloodLightForm& form, sim::Simulator& sim) {
         sim.AdvanceClock(std::chrono::milliseconds(100));
         form.Tick();
         if (form.State() == FloodLightState::kPolling) {
-            QTRY_VERIFY_WITH_TIMEOUT(form.State() != FloodLightState::kPolling, 5000);
+            ASSERT_TRUE(
+                QTest::qWaitFor([&] { return form.State() != FloodLightState::kPolling; }, 5000));
         }
     }
 }

@@ -209,8 +209,9 @@ TEST_F(BufferingWindowTest, FullRunWithSelfStopThenReadInBlocksOf2900) {
     RunToCompletion(kBufferTypeOut1, 5801);
     EXPECT_EQ(wnd->Status()[BufferingValueSet::StateRead(0)], kOutputStateComplete);
     EXPECT_EQ(wnd->Status()[BufferingValueSet::FinalDataPoint(0)], 5801);
-    QTRY_VERIFY_WITH_TIMEOUT(!FramesStartingWith(sim.ReceivedFrames(), "%EE#WBS000000").empty(),
-                             kWaitMs);
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return !FramesStartingWith(sim.ReceivedFrames(), "%EE#WBS000000").empty(); },
+        kWaitMs));
     sim.ClearReceivedFrames();
     wnd->Read();
     EXPECT_TRUE(wnd->IsReading());
@@ -406,7 +407,8 @@ TEST_F(BufferingWindowTest, ClosingDuringAReadLeavesNothingPosting) {
     sim.SetLatency(std::chrono::milliseconds(20));
     wnd->Read();
     ASSERT_TRUE(wnd->IsReading());
-    QTRY_VERIFY_WITH_TIMEOUT(!FramesStartingWith(sim.ReceivedFrames(), "%EE#RLB").empty(), kWaitMs);
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return !FramesStartingWith(sim.ReceivedFrames(), "%EE#RLB").empty(); }, kWaitMs));
     wnd->close();
     EXPECT_EQ(app.Buffering()->State(), 0);
     wnd.reset();
@@ -483,7 +485,8 @@ TEST_F(BufferingWindowTest, CancelledReadKeepsWhatWasReadAndTheWindowUsable) {
     ASSERT_TRUE(wnd->IsReading());
     EXPECT_TRUE(cancel->isVisible());
     EXPECT_TRUE(progress->isVisible());
-    QTRY_VERIFY_WITH_TIMEOUT(!FramesStartingWith(sim.ReceivedFrames(), "%EE#RLB").empty(), kWaitMs);
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return !FramesStartingWith(sim.ReceivedFrames(), "%EE#RLB").empty(); }, kWaitMs));
     QTest::mouseClick(cancel, Qt::LeftButton);
     EXPECT_FALSE(wnd->IsReading());
     EXPECT_FALSE(cancel->isVisible());
@@ -583,8 +586,10 @@ TEST_F(BufferingWindowTest, BothOutputsWithOut1NotCompleteReadsOnlyOut2) {
     ASSERT_TRUE(wnd->IsRunning());
     ResultInfo result;
     ASSERT_EQ(WriteWord(*app.CommControler(), &result, "%EE#WTI", 4, 1), ZUL_OK);
-    QTRY_COMPARE_WITH_TIMEOUT(wnd->Status()[BufferingValueSet::StateRead(1)], kOutputStateComplete,
-                              kWaitMs);
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return wnd->Status()[BufferingValueSet::StateRead(1)] == kOutputStateComplete; },
+        kWaitMs))
+        << wnd->Status()[BufferingValueSet::StateRead(1)];
     EXPECT_NE(wnd->Status()[BufferingValueSet::StateRead(0)], kOutputStateComplete);
     wnd->Stop();
     ASSERT_FALSE(wnd->IsRunning());

@@ -207,7 +207,8 @@ TEST(WindowSinkTest, MessagesArriveInOrderOnTheGuiThreadWithTheirPayloads) {
         }
     });
     poster.join();
-    QTRY_COMPARE_WITH_TIMEOUT(numbers.size(), size_t(100), 5000);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return numbers.size() == size_t(100); }, 5000))
+        << numbers.size();
     for (int i = 0; i < 100; ++i) {
         ASSERT_EQ(numbers[size_t(i)], i);
     }
@@ -264,7 +265,7 @@ TEST(WindowSinkTest, DetachInsideTheHandlerDropsTheRest) {
         std::unique_ptr<MessagePayload> payload = std::make_unique<CountedPayload>(i);
         ASSERT_TRUE(sink.PostWindowMessage(kUserMessage + 1, 0, 0, payload));
     }
-    QTRY_COMPARE_WITH_TIMEOUT(delivered, 1, 5000);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return delivered == 1; }, 5000)) << delivered;
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     QCoreApplication::processEvents();
     EXPECT_EQ(delivered, 1);

@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QImageReader>
 #include <QPushButton>
+#include <QTest>
 #include <QTimer>
 
 #include "MainWindowFixture.h"
@@ -43,8 +44,8 @@ protected:
         EXPECT_TRUE(form->isVisible());
         EXPECT_FALSE(command->isEnabled());
         form->close();
-        QTRY_VERIFY_WITH_TIMEOUT(main->Child(kind) == nullptr, 5000);
-        QTRY_VERIFY_WITH_TIMEOUT(command->isEnabled(), 5000);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return main->Child(kind) == nullptr; }, 5000));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return command->isEnabled(); }, 5000));
     }
 };
 
@@ -58,9 +59,9 @@ TEST_F(LightWaveMainWiringTest, EveryWindowOpensOnceAndClosesBackToTheMainWindow
     ASSERT_NE(window, nullptr);
     EXPECT_FALSE(lightWaveButton->isEnabled());
     window->SetCapture(true);
-    QTRY_VERIFY_WITH_TIMEOUT(window->FrameCount() >= 1, 10000);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return window->FrameCount() >= 1; }, 10000));
     window->close();  // while capturing
-    QTRY_VERIFY_WITH_TIMEOUT(lightWaveButton->isEnabled(), 5000);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return lightWaveButton->isEnabled(); }, 5000));
 
     OpenAndClose<ui::ConfigListForm>(ChildWindow::kConfigList, Control<QPushButton>(1770));
     OpenAndClose<ui::ControllerSettingsForm>(ChildWindow::kControllerSettings,

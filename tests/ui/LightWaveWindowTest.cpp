@@ -166,7 +166,8 @@ TEST_F(LightWaveWindowTest, PlaybackStepsAtTheSpeedAndStopsAtTheEnds) {
     window->SetCapture(true);
     for (int i = 0; i < 3; ++i) {
         window->Tick();
-        QTRY_VERIFY_WITH_TIMEOUT(window->State() == LightWaveCapture::kWaiting, kWaitMs);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return window->State() == LightWaveCapture::kWaiting; },
+                                    kWaitMs));
         for (int t = 0; t < 4; ++t) {
             window->Tick();
         }
@@ -256,7 +257,8 @@ TEST_F(LightWaveWindowTest, StopAndStartWhileACaptureIsOutDoesNotHang) {
     window->SetCapture(true);
     window->Tick();
     EXPECT_EQ(window->State(), LightWaveCapture::kRequestOut);
-    QTRY_VERIFY_WITH_TIMEOUT(window->State() == LightWaveCapture::kWaiting, kWaitMs);
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return window->State() == LightWaveCapture::kWaiting; }, kWaitMs));
     EXPECT_GE(window->FrameCount(), 1);
     CaptureOnce();
     EXPECT_EQ(window->State(), LightWaveCapture::kWaiting);
@@ -269,7 +271,8 @@ TEST_F(LightWaveWindowTest, ACaptureFailureStopsAndTheToggleShowsIt) {
     faults.silent = 1;
     sim.SetFaults(faults);
     window->Tick();
-    QTRY_VERIFY_WITH_TIMEOUT(window->State() == LightWaveCapture::kStopped, kWaitMs);
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return window->State() == LightWaveCapture::kStopped; }, kWaitMs));
     EXPECT_FALSE(window->StartButton()->isChecked());
     EXPECT_EQ(window->StartButton()->text(), "Start");
     // The message shows only over a window in the foreground.

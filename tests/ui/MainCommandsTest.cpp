@@ -10,6 +10,7 @@
 
 #include <QCheckBox>
 #include <QProgressBar>
+#include <QTest>
 
 #include "SimMemory.h"
 #include "link/TraceEscape.h"
@@ -196,7 +197,8 @@ TEST_F(MainWindowTest, ADropWhileInitialisingIsRetriedBeforeTheLinkIsLost) {
     };
     boxes.answers = {kAnswerYes};
     Click(1631);
-    QTRY_COMPARE_WITH_TIMEOUT(main->LineState(), 0, 10000);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return main->LineState() == 0; }, 10000))
+        << main->LineState();
     SetTraceTap({});
     ASSERT_EQ(boxes.shown.size(), 3u);
     EXPECT_EQ(FramesWithPrefix(sim.ReceivedFrames(), "%EE#WIN000001").size(), 1u);

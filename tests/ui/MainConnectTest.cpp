@@ -5,6 +5,7 @@
 
 #include <QComboBox>
 #include <QLineEdit>
+#include <QTest>
 
 #include "settings/UiControlRecord.h"
 #include "ui/framework/QtText.h"
@@ -81,8 +82,10 @@ TEST_F(MainWindowTest, LostLinkShowsTheDeviceErrorAndTheDisconnectedLook) {
     ASSERT_NO_FATAL_FAILURE(StartProgram());
     Connect();
     sim.Stop();
-    QTRY_COMPARE_WITH_TIMEOUT(main->LineState(), 0, 10000);
-    QTRY_COMPARE_WITH_TIMEOUT(static_cast<int>(boxes.shown.size()), 1, 5000);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return main->LineState() == 0; }, 10000))
+        << main->LineState();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return static_cast<int>(boxes.shown.size()) == 1; }, 5000))
+        << static_cast<int>(boxes.shown.size());
     EXPECT_EQ(boxes.shown[0].text,
               ErrorText(ZUL_ERR_RS_DEVICE, "COM1 (" + home.Path("com1") + ")"));
     EXPECT_EQ(boxes.shown[0].style, kMbError);

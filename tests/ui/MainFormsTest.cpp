@@ -104,7 +104,8 @@ TEST_F(MainWindowTest, SoftwareSettingsOkAssignsCancelDoesNot) {
     timeout->setCurrentIndex(timeout->findData(4));
     aliases->item(3, 0)->setText(QStringLiteral("Line 3"));
     form->close();  // Cancel: nothing assigned
-    QTRY_VERIFY_WITH_TIMEOUT(main->Child(ui::ChildWindow::kSoftwareSettings) == nullptr, 2000);
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return main->Child(ui::ChildWindow::kSoftwareSettings) == nullptr; }, 2000));
     EXPECT_EQ(Store().GetInt<kSoftRs232cTimeout>(), 0);
     EXPECT_EQ(Store().GetText<kSoftMemAlias>(3), "");
 
@@ -238,7 +239,8 @@ TEST_F(MainWindowTest, SoftwareSettingsFormKeepsItsPositionWithoutCountingAsACha
     EXPECT_EQ(form->pos(), QPoint(61, 37));
     form->move(140, 95);
     form->close();
-    QTRY_VERIFY_WITH_TIMEOUT(main->Child(ui::ChildWindow::kSoftwareSettings) == nullptr, 2000);
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return main->Child(ui::ChildWindow::kSoftwareSettings) == nullptr; }, 2000));
     EXPECT_EQ(Store().GetInt<kSoftFormLeft>(), 140);
     EXPECT_EQ(Store().GetInt<kSoftFormTop>(), 95);
     EXPECT_TRUE(Store().IsUnchanged());
@@ -249,7 +251,8 @@ TEST_F(MainWindowTest, SoftwareSettingsFormKeepsItsPositionWithoutCountingAsACha
     EXPECT_EQ(form->pos(), QPoint(140, 95));
     form->move(75, 66);
     QTest::mouseClick(form->findChild<QPushButton*>(QStringLiteral("ctrl2126")), Qt::LeftButton);
-    QTRY_VERIFY_WITH_TIMEOUT(main->Child(ui::ChildWindow::kSoftwareSettings) == nullptr, 2000);
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return main->Child(ui::ChildWindow::kSoftwareSettings) == nullptr; }, 2000));
     EXPECT_EQ(Store().GetInt<kSoftFormLeft>(), 75);
     EXPECT_EQ(Store().GetInt<kSoftFormTop>(), 66);
     EXPECT_TRUE(Store().IsUnchanged());

@@ -116,19 +116,19 @@ TEST(SplashScreen, PictureSizedClosesAtTheFirstKeyOrClick) {
     EXPECT_EQ(splash->size(), QSize(120, 80));
     EXPECT_TRUE(splash->windowFlags().testFlag(Qt::FramelessWindowHint));
     QTest::keyClick(splash, Qt::Key_A);
-    QTRY_VERIFY_WITH_TIMEOUT(splash.isNull(), 2000);  // closed and deleted
+    ASSERT_TRUE(QTest::qWaitFor([&] { return splash.isNull(); }, 2000));  // closed and deleted
 
     splash = new ui::SplashScreen(SplashPicture());
     splash->ShowCentred();
     QTest::mouseClick(splash, Qt::RightButton, {}, QPoint(5, 5));
-    QTRY_VERIFY_WITH_TIMEOUT(splash.isNull(), 2000);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return splash.isNull(); }, 2000));
 }
 
 TEST(SplashScreen, ClosesByItselfAfterItsTime) {
     QPointer<ui::SplashScreen> splash = new ui::SplashScreen(SplashPicture());
     splash->ShowCentred();
     EXPECT_TRUE(splash->isVisible());
-    QTRY_VERIFY_WITH_TIMEOUT(splash.isNull(), ui::kSplashMilliseconds + 2000);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return splash.isNull(); }, ui::kSplashMilliseconds + 2000));
 }
 
 }  // namespace

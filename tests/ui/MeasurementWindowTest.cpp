@@ -131,12 +131,18 @@ TEST_F(MeasurementWindowTest, AFailedCycleGreysTheValuesAndNamesTheReasonUntilTh
     Open();
     ASSERT_TRUE(WaitCycle());
     std::vector<int> codes;
-    QObject::connect(wnd.get(), &CMeasurementWnd::cycleFinished,
-                     [&codes](int code) { codes.push_back(code); });
+    // Polling pauses after the failed cycle, so that the next one cannot repaint the window
+    // before it is looked at.
+    QObject::connect(wnd.get(), &CMeasurementWnd::cycleFinished, [&](int code) {
+        codes.push_back(code);
+        if (code != ZUL_OK) {
+            wnd->LockPolling(true);
+        }
+    });
     sim::SimFaults silent;
     silent.silent = 1;
     sim.SetFaults(silent);
-    QTRY_VERIFY_WITH_TIMEOUT(!codes.empty() && codes.back() != ZUL_OK, 10000);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !codes.empty() && codes.back() != ZUL_OK; }, 10000));
     EXPECT_EQ(codes.back(), ZUL_ERR_COMM_TIMEOUT);
     const std::string timeoutText = app.Ui().GetErrorText(ZUL_ERR_COMM_TIMEOUT);
     const QString reasonStart = ToQString(timeoutText.substr(0, timeoutText.find('%')));
@@ -147,7 +153,8 @@ TEST_F(MeasurementWindowTest, AFailedCycleGreysTheValuesAndNamesTheReasonUntilTh
         EXPECT_TRUE(Ctrl<QLabel>(id)->toolTip().startsWith(reasonStart))
             << id << ": " << Ctrl<QLabel>(id)->toolTip().toStdString();
     }
-    QTRY_VERIFY_WITH_TIMEOUT(codes.back() == ZUL_OK, kWaitMs);
+    wnd->LockPolling(false);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return codes.back() == ZUL_OK; }, kWaitMs));
     for (int id : {1190, 1198}) {
         EXPECT_EQ(Ctrl<QLabel>(id)->palette().color(QPalette::WindowText), RecordColor(id, 1))
             << id;
@@ -349,7 +356,7 @@ TEST_F(MeasurementWindowTest, ClosingDuringACycleNeverUpdatesAnything) {
     sim.SetLatency(std::chrono::milliseconds(30));
     Open();
     QSignalSpy closed(wnd.get(), &CMeasurementWnd::closed);
-    QTRY_VERIFY_WITH_TIMEOUT(wnd->IsCycleOutstanding(), kWaitMs);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return wnd->IsCycleOutstanding(); }, kWaitMs));
     wnd->close();
     EXPECT_EQ(closed.size(), 1);
     EXPECT_FALSE(wnd->IsCycleOutstanding());
@@ -442,8 +449,13 @@ TEST_F(MeasurementWindowTest, ValueAndAlarmTextColoursFollowTheConnection) {
     DisconnectController(app);
     wnd->LockPolling(false);
     for (int id : {1190, 1198}) {
-        QTRY_COMPARE_WITH_TIMEOUT(Ctrl<QLabel>(id)->palette().color(QPalette::WindowText),
-                                  RecordColor(id, 2), kWaitMs);
+        ASSERT_TRUE(QTest::qWaitFor(
+            [&] {
+                return Ctrl<QLabel>(id)->palette().color(QPalette::WindowText) ==
+                       RecordColor(id, 2);
+            },
+            kWaitMs))
+            << "";
     }
     EXPECT_EQ(Ctrl<QLabel>(2055)->palette().color(QPalette::WindowText), RecordColor(2055, 1));
 }
