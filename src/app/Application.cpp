@@ -3,7 +3,6 @@
 
 #include <strings.h>
 #include <cstdio>
-#include <cstring>
 
 #include "app/AppMessages.h"
 #include "app/DataFileTypes.h"
@@ -15,6 +14,7 @@
 #include "link/ThreadLog.h"
 #include "link/ThreadRawComm.h"
 #include "settings/MessageBox.h"
+#include "settings/SafeFile.h"
 #include "settings/SettingItem.h"
 
 namespace zul {
@@ -84,8 +84,7 @@ int32_t Application::Startup(const ApplicationOptions& options, ResultInfo* resu
     const std::string path = store_.GetFilePath();
     if (options_.reserveSettingsFile && !registryOpen) {
         // Whether another instance holds the file cannot be known: say why, not "in use".
-        const int error = registry_->OpenError();
-        SetResult(info, ZUL_ERR_OS_FILE_WRITE, error, registry_->Folder(), std::strerror(error));
+        SetFileResult(info, ZUL_ERR_OS_FILE_WRITE, registry_->OpenError(), registry_->Folder());
         failureText_ = ResultText(ui_, *info);
         return info->code;
     }

@@ -40,10 +40,6 @@ std::string SerialDevicePath(int32_t portIndex) {
     return "/dev/ttyS" + std::to_string(portIndex);
 }
 
-std::string SerialPortDescription(int32_t portIndex) {
-    return SerialDisplayName(portIndex) + " (" + SerialDevicePath(portIndex) + ")";
-}
-
 void SetSerialDeviceOverride(std::string_view devicePath) {
     std::lock_guard lock(OverrideMutex());
     OverridePath() = std::string(devicePath);

@@ -13,8 +13,6 @@ namespace zul {
 
 std::string SerialDisplayName(int32_t portIndex);
 std::string SerialDevicePath(int32_t portIndex);
-// The port as messages name it together with the device it leads to: "COM1 (/dev/ttyS0)".
-std::string SerialPortDescription(int32_t portIndex);
 
 // Empty text removes the override. Callable from any thread.
 void SetSerialDeviceOverride(std::string_view devicePath);

@@ -85,9 +85,6 @@ TEST_F(SerialTransportTest, PortNamesAndTheLinkRule) {
     EXPECT_EQ(SerialDevicePath(3), "/dev/ttyS3");
     SetSerialDeviceOverride("/tmp/somewhere");
     EXPECT_EQ(SerialDevicePath(2), "/tmp/somewhere");
-    EXPECT_EQ(SerialPortDescription(2), "COM3 (/tmp/somewhere)");
-    SetSerialDeviceOverride("");
-    EXPECT_EQ(SerialPortDescription(3), "COM4 (/dev/ttyS3)");
 }
 
 TEST_F(SerialTransportTest, OpenFailureNamesTheComPort) {

@@ -191,7 +191,7 @@ TEST_F(MainWindowTest, ADropWhileInitialisingIsRetriedBeforeTheLinkIsLost) {
             faults.hangupAfter = 1;
             faults.hangupMs = 60000;
             sim.SetFaults(faults);
-        } else if (box.text == ErrorText(ZUL_ERR_RS_DEVICE, "COM1 (" + home.Path("com1") + ")")) {
+        } else if (box.text == ErrorText(ZUL_ERR_RS_DEVICE, "COM1", home.Path("com1"))) {
             reconnectLinesAtLoss = static_cast<int>(traced("RECONNECT, "));
         }
     };
@@ -206,8 +206,7 @@ TEST_F(MainWindowTest, ADropWhileInitialisingIsRetriedBeforeTheLinkIsLost) {
     EXPECT_EQ(reconnectLinesAtLoss, 1 + 3);
     EXPECT_EQ(traced("attempt 3 of 3: failed"), 1);
     EXPECT_EQ(traced("GIVEUP"), 1);
-    EXPECT_EQ(boxes.shown[1].text,
-              ErrorText(ZUL_ERR_RS_DEVICE, "COM1 (" + home.Path("com1") + ")"));
+    EXPECT_EQ(boxes.shown[1].text, ErrorText(ZUL_ERR_RS_DEVICE, "COM1", home.Path("com1")));
     EXPECT_EQ(boxes.shown[1].style, kMbError);
     // The initialisation itself ended without the controller: its own failure follows.
     EXPECT_EQ(boxes.shown[2].text, ErrorText(ZUL_ERR_OFFLINE));

@@ -86,8 +86,7 @@ TEST_F(MainWindowTest, LostLinkShowsTheDeviceErrorAndTheDisconnectedLook) {
         << main->LineState();
     ASSERT_TRUE(QTest::qWaitFor([&] { return static_cast<int>(boxes.shown.size()) == 1; }, 5000))
         << static_cast<int>(boxes.shown.size());
-    EXPECT_EQ(boxes.shown[0].text,
-              ErrorText(ZUL_ERR_RS_DEVICE, "COM1 (" + home.Path("com1") + ")"));
+    EXPECT_EQ(boxes.shown[0].text, ErrorText(ZUL_ERR_RS_DEVICE, "COM1", home.Path("com1")));
     EXPECT_EQ(boxes.shown[0].style, kMbError);
     EXPECT_FALSE(Control(1628)->isEnabled());
     EXPECT_TRUE(main->isEnabled());  // enabled again after the box

@@ -313,10 +313,13 @@ void MainWindow::OnLinkLost(int32_t code) {
     }
     ResultInfo result;
     const SettingsStore& store = app_.Store();
-    std::string device = code == ZUL_ERR_USB_DEVICE
-                             ? store.GetText<kSoftUsbConnect>()
-                             : SerialPortDescription(store.GetInt<kSoftRs232cPort>());
-    SetResult(&result, code, 0, device);
+    if (code == ZUL_ERR_USB_DEVICE) {
+        SetResult(&result, code, 0, store.GetText<kSoftUsbConnect>());
+    } else {
+        // The port as the user knows it and the device behind it, as for a port that cannot open.
+        const int32_t port = store.GetInt<kSoftRs232cPort>();
+        SetResult(&result, code, 0, SerialDisplayName(port), SerialDevicePath(port));
+    }
     ReportFailure(result);
     EnableAllWindows();
     linkLostShown_ = false;
