@@ -69,6 +69,26 @@ TEST_F(Faults, SilentRequests) {
     EXPECT_EQ(sim.ReceivedFrames().size(), 2u);
 }
 
+TEST_F(Faults, GoesQuietAfterAnsweringAndKeepsTheLineOpen) {
+    SimFaults f;
+    f.quietAfter = 2;
+    sim.SetFaults(f);
+    EXPECT_EQ(client.Ask("%EE#RMC0"), "%EE$RMC00000");
+    EXPECT_FALSE(sim.Faults().quiet);
+    EXPECT_EQ(client.Ask("%EE#RMC0"), "%EE$RMC00000");
+    EXPECT_TRUE(sim.Faults().quiet);
+    for (int i = 0; i < 3; ++i) {
+        std::string r = client.Request("%EE#RMC0", true, 200);
+        EXPECT_TRUE(client.TimedOut()) << r;
+        EXPECT_TRUE(r.empty()) << r;
+    }
+    // The requests still arrive: the line is open, only the controller does not answer.
+    EXPECT_TRUE(sim.WaitForRequests(5, std::chrono::milliseconds(1000)));
+    EXPECT_FALSE(client.HungUp());
+    sim.SetFaults(SimFaults{});
+    EXPECT_EQ(client.Ask("%EE#RMC0"), "%EE$RMC00000");
+}
+
 TEST_F(Faults, DelayedReplyAndLatency) {
     SimFaults f;
     f.delayed = 1;

@@ -131,6 +131,18 @@ TEST(SimProgram, FaultOptionsAndStateFile) {
     EXPECT_EQ(again.Signal(SIGTERM), 0);
 }
 
+TEST(SimProgram, QuietAfterOption) {
+    Program program({"--quiet-after", "1"});
+    SimClient client(program.Line());
+    EXPECT_EQ(client.Request("%EE#RMC0"), WithBcc("%EE$RMC00000"));
+    client.Request("%EE#RMC0", true, 300);
+    EXPECT_TRUE(client.TimedOut());
+    client.Close();
+    EXPECT_EQ(program.Signal(SIGTERM), 0);
+    Program missing({"--quiet-after"});
+    EXPECT_EQ(missing.Signal(0), 64);
+}
+
 TEST(SimProgram, RefusesBadOptions) {
     Program program({"--firmware", "xyz"});
     EXPECT_EQ(program.Signal(0), 64);

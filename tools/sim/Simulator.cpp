@@ -490,8 +490,14 @@ void Simulator::Run() {
             if (faults_.hangupAfter > 0 && --faults_.hangupAfter == 0) {
                 drop = true;
             }
-            if (faults_.silent > 0) {
-                --faults_.silent;
+            const bool quiet = faults_.quiet;
+            if (faults_.quietAfter > 0 && --faults_.quietAfter == 0) {
+                faults_.quiet = true;  // this request is the last one answered
+            }
+            if (quiet || faults_.silent > 0) {
+                if (!quiet) {
+                    --faults_.silent;
+                }
                 traces.push_back("   (no reply)");
                 if (drop) {
                     replying = true;

@@ -56,6 +56,11 @@ struct SimFaults {
     int splitPauseMs = 0;  // ... with this pause between chunks
     int hangupAfter = 0;   // when non-zero, the line drops after this many more requests ...
     int hangupMs = 0;      // ... and comes back after this time
+    // When non-zero, this many more requests are answered and then none at all, while the line
+    // stays open (a cable pulled at the far end of a serial line); quiet is then set and stays
+    // until the faults are set again.
+    int quietAfter = 0;
+    bool quiet = false;  // no request is answered
 };
 
 class Simulator {

@@ -32,6 +32,7 @@ constexpr char kUsage[] =
     "  --noise N          put noise bytes before the next N replies\n"
     "  --wrong-echo N     answer the next N requests with another mnemonic\n"
     "  --silent N         do not answer the next N requests\n"
+    "  --quiet-after N    answer N more requests, then none (the line stays open)\n"
     "  --delay N:MS       hold the next N replies back by MS milliseconds\n"
     "  --split BYTES:MS   send every reply in chunks of BYTES with MS pauses\n"
     "  --hangup N:MS      drop the line after N requests, come back after MS\n";
@@ -176,6 +177,10 @@ int main(int argc, char** argv) {
         } else if (arg == "--silent") {
             if (!count(&faults.silent)) {
                 return Fail("--silent needs a count");
+            }
+        } else if (arg == "--quiet-after") {
+            if (!count(&faults.quietAfter)) {
+                return Fail("--quiet-after needs a count");
             }
         } else if (arg == "--delay") {
             auto v = value();
