@@ -4,6 +4,7 @@
 #include "link/Event.h"
 #include "link/Frame.h"
 #include "link/LinkMessages.h"
+#include "link/SerialPortName.h"
 #include "link/ThreadRawComm.h"
 #include "link/TraceEscape.h"
 
@@ -186,6 +187,7 @@ void CThreadCommControler::StartNext() {
     }
     current_ = std::move(queue_.front());
     queue_.pop_front();
+    quietTicks_ = 0;
     Transmit();
 }
 
@@ -238,6 +240,7 @@ void CThreadCommControler::OnInbound(std::unique_ptr<LinkRecord> record) {
             // at a low line speed takes longer than the time-out on the wire.)
             if (state_ == CommState::kAwaitingReply && awaitedTicks_ < kLongestReplyTicks) {
                 replyCountdown_ = timeoutTicks_;
+                quietTicks_ = 0;
             }
             return;
         case InboundKind::kDiscardedFrame:
@@ -343,12 +346,16 @@ void CThreadCommControler::OnTick() {
         return;
     }
     if (environment_.ReconnectMode() != 0) {
-        if (current_ && resend_) {
-            linkInFlight_ = nullptr;
-            current_->result.Clear();
-            Transmit();
-        }
-        return;  // no time-out counts while the link may be restarting
+        OnReconnectModeTick();
+        return;  // the reply time-out does not count while the link may be restarting
+    }
+    if (current_ && resend_) {
+        // Its transmission failed in reconnect mode, which has ended before the resend: it ends
+        // with that failure instead of waiting for a resend that no longer comes.
+        resend_ = false;
+        Complete();
+        StartNext();
+        return;
     }
     if (state_ == CommState::kAwaitingReply) {
         ++awaitedTicks_;
@@ -365,6 +372,56 @@ void CThreadCommControler::OnTick() {
             raw_.Post(kMsgRawCloseTransports);
             StartNext();
         }
+    }
+}
+
+int32_t CThreadCommControler::ReconnectModeLimitTicks() const {
+    return timeoutTicks_ + environment_.ReconnectTime() * environment_.ReconnectRetry();
+}
+
+void CThreadCommControler::SetLostDevice(ResultInfo& result) const {
+    // The same code and details as the main window's report of a lost line.
+    if (link_.communicationType == kCommunicationRs232c) {
+        SetResult(&result, ZUL_ERR_RS_DEVICE, 0, SerialDisplayName(link_.rs232cPort),
+                  SerialDevicePath(link_.rs232cPort));
+    } else {
+        SetResult(&result, ZUL_ERR_USB_DEVICE, 0, link_.usbConnect);
+    }
+}
+
+void CThreadCommControler::OnReconnectModeTick() {
+    if (!current_) {
+        return;
+    }
+    if (state_ == CommState::kAwaitingReply) {
+        ++awaitedTicks_;
+    }
+    // A restarting controller is waited for, but not for ever: a controller that has gone quiet
+    // on a line that stays open (a cable pulled at its end) would otherwise hold the request,
+    // and its waiting caller, without end. The request gets its reply time-out plus as long as
+    // the raw communication thread tries to reconnect before it gives a lost line up.
+    if (++quietTicks_ >= ReconnectModeLimitTicks()) {
+        const std::string limit = std::to_string(ReconnectModeLimitTicks() * 100) + " ms";
+        if (state_ == CommState::kAwaitingReply) {
+            OnTimeout("no reply within " + limit + " in reconnect mode");
+        } else {
+            // Never transmitted meanwhile: the link did not come back.
+            if (state_ == CommState::kTransmitting && linkInFlight_ != nullptr) {
+                raw_.CancelLink(linkInFlight_);
+            }
+            linkInFlight_ = nullptr;
+            SetLostDevice(current_->result);
+            Diagnose("TIMEOUT", "not transmitted within " + limit + " in reconnect mode");
+        }
+        resend_ = false;
+        Complete();
+        StartNext();
+        return;
+    }
+    if (resend_) {
+        linkInFlight_ = nullptr;
+        current_->result.Clear();
+        Transmit();
     }
 }
 

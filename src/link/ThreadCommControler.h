@@ -5,6 +5,12 @@
 // time-outs, and hands the finished request back (waking a waiting caller, calling its
 // completion function, or destroying a fire-and-forget request). It also carries connect and
 // disconnect to the raw communication thread and resends after a reconnect.
+//
+// Reconnect mode (the application expects the controller to restart its link): the reply and
+// transmission time-outs are suspended and a failed transmission is resent on every tick, but
+// a request still ends once it has gone its reply time-out plus the reconnect time times the
+// retry count without a sign of its reply: with ZUL_ERR_COMM_TIMEOUT when it was transmitted,
+// else with the lost-line code of the transport (ZUL_ERR_RS_DEVICE, ZUL_ERR_USB_DEVICE).
 #pragma once
 
 #include <atomic>
@@ -101,6 +107,11 @@ private:
     void OnInbound(std::unique_ptr<LinkRecord> record);
     void OnDiscarded(DiscardReason reason, std::string_view frame);
     void OnTimeout(std::string_view what);
+    // In reconnect mode: resends a request whose transmission failed, and ends one that has
+    // waited longer than ReconnectModeLimitTicks.
+    void OnReconnectModeTick();
+    int32_t ReconnectModeLimitTicks() const;
+    void SetLostDevice(ResultInfo& result) const;
     void Diagnose(std::string_view event, std::string_view text);
 
     CThreadRawComm& raw_;
@@ -121,6 +132,7 @@ private:
     int32_t replyCountdown_ = 0;
     int32_t awaitedTicks_ = 0;  // ticks since the transmission was reported
     int32_t transmissionCountdown_ = 0;
+    int32_t quietTicks_ = 0;  // reconnect mode: ticks the current request went without a sign
     bool resend_ = false;
 };
 

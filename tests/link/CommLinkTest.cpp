@@ -565,6 +565,93 @@ TEST_F(CommLinkTest, ReplyTimeOutStartsAgainWithEveryByteOfAReplyInProgress) {
     EXPECT_LT(elapsed, 3s);
 }
 
+// Reconnect mode waits for a restarting controller, but a controller that has gone quiet on a
+// line that stays open (a cable pulled at its far end) must not hold a waiting caller for ever.
+class ReconnectModeTest : public CommLinkTest {
+protected:
+    // Starts reading the current bank on another thread.
+    std::future<ResultInfo> StartReadingTheBank() {
+        return std::async(std::launch::async, [this] {
+            ResultInfo result;
+            int32_t value = -1;
+            ReadWord(*controller_, &result, cmd::kReadCurrentMemory, 0, &value);
+            return result;
+        });
+    }
+    // The read's result. When it has not ended within the limit, the link is closed (which
+    // wakes the waiter) and the test fails.
+    ResultInfo ResultWithin(std::future<ResultInfo>& read, std::chrono::milliseconds limit) {
+        if (read.wait_for(limit) != std::future_status::ready) {
+            ADD_FAILURE() << "the request did not end within " << limit.count() << " ms";
+            controller_->Disconnect();
+        }
+        return read.get();
+    }
+};
+
+TEST_F(ReconnectModeTest, AQuietLineEndsWithTimeOutAfterTheReconnectGiveUpTime) {
+    environment_.SetReconnectMode(1);
+    environment_.SetReconnectSettings(1, 5);  // the raw thread gives up after 5 x 100 ms
+    PtyPeer& peer = StartPeer([](const std::string& request) {
+        if (request.rfind("%EE#RSP", 0) == 0) {
+            // Later than the reply time-out, but within the reconnect wait: still taken.
+            return std::vector<PeerAction>{PeerAction::Delay(1200),
+                                           PeerAction::Write(ReplyFrame("%EE$RSP00002"))};
+        }
+        return Silence();
+    });
+    StartThreads();
+    ASSERT_EQ(Connect(), ZUL_OK);
+
+    ResultInfo late;
+    int32_t sampling = -1;
+    EXPECT_EQ(ReadWord(*controller_, &late, cmd::kReadSamplingCycle, 5, &sampling), ZUL_OK);
+    EXPECT_EQ(sampling, 2);
+
+    // Ten ticks of reply time-out and five of reconnect time: 1.5 s.
+    auto started = std::chrono::steady_clock::now();
+    std::future<ResultInfo> read = StartReadingTheBank();
+    ASSERT_EQ(peer.WaitForRequests(2, 2s).size(), 2u);
+    Completions queued;
+    controller_->Submit(Request("%EE#RBS0", &queued));
+    ResultInfo result = ResultWithin(read, 6s);
+    EXPECT_EQ(result.code, ZUL_ERR_COMM_TIMEOUT);
+    EXPECT_GE(std::chrono::steady_clock::now() - started, 1400ms);
+    // The queue moves on: the request behind it went out and ends the same way.
+    ASSERT_TRUE(queued.WaitFor(1, 6s));
+    EXPECT_EQ(queued.At(0).result.code, ZUL_ERR_COMM_TIMEOUT);
+    EXPECT_EQ(peer.Requests().size(), 3u);
+    EXPECT_EQ(TraceLinesStartingWith("RS, TIMEOUT, "),
+              (std::vector<std::string>{
+                  "RS, TIMEOUT, %EE#RMC0, no reply within 1500 ms in reconnect mode",
+                  "RS, TIMEOUT, %EE#RBS0, no reply within 1500 ms in reconnect mode"}));
+    EXPECT_EQ(window_.Count(), 0u);  // the line was never lost
+}
+
+TEST_F(ReconnectModeTest, ALineThatNeverComesBackEndsWithTheLostLineCode) {
+    environment_.SetReconnectMode(1);
+    environment_.SetReconnectSettings(1, 3);
+    PtyPeer& peer = StartPeer([](const std::string&) { return Silence(); });
+    StartThreads();
+    ASSERT_EQ(Connect(), ZUL_OK);
+    std::filesystem::remove(deviceLink_);  // the controller never comes back
+    peer.HangUp();
+    ASSERT_EQ(window_.WaitFor(1, 3s).size(), 1u);  // the raw thread gave the line up
+
+    // Nobody closed the link: a request now is resent while reconnect attempts fail, and ends
+    // once its reply time-out and the reconnect give-up time (1.3 s) have passed.
+    auto started = std::chrono::steady_clock::now();
+    std::future<ResultInfo> read = StartReadingTheBank();
+    ResultInfo result = ResultWithin(read, 6s);
+    EXPECT_EQ(result.code, ZUL_ERR_RS_DEVICE);
+    EXPECT_EQ(result.detail1, "COM1");
+    EXPECT_EQ(result.detail2, deviceLink_);
+    EXPECT_GE(std::chrono::steady_clock::now() - started, 1200ms);
+    EXPECT_EQ(TraceLinesStartingWith("RS, TIMEOUT, "),
+              (std::vector<std::string>{
+                  "RS, TIMEOUT, %EE#RMC0, not transmitted within 1300 ms in reconnect mode"}));
+}
+
 TEST_F(CommLinkTest, OpenFailureReconnectAttemptsAndGiveUpAreLogged) {
     settings_.Update([](LinkSettings& s) { s.rs232cPort = 4; });
     StartThreads();  // the device link points nowhere
