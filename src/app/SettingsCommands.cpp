@@ -18,12 +18,11 @@ std::unique_ptr<SettingsTransfer> MakeSettingsTransfer(Application& app,
         return nullptr;
     }
     SettingsStore& main = app.Store();
-    if (operation == TransferOperation::kWriteAll) {
-        main.SetInt<kCtrlCurMemNo>(main.GetInt<kAppCurMemNo>());
-    }
 
     // The private copy: for the system operations the main store carrying the system block
-    // being written; otherwise the source itself.
+    // being written; otherwise the source itself. Write all names the bank of the settings as
+    // the controller's bank in the copy only: the main store takes it once the controller has
+    // switched (ApplySettingsTransfer), so a failed write leaves it as it was.
     std::unique_ptr<SettingsStore> initial;
     const bool system =
         operation == TransferOperation::kReadSystem || operation == TransferOperation::kWriteSystem;
@@ -32,8 +31,8 @@ std::unique_ptr<SettingsTransfer> MakeSettingsTransfer(Application& app,
         if (source != nullptr) {
             initial->SetSystemBlock(source->GetSystemBlock());
         }
-    } else if (source != nullptr) {
-        initial = std::make_unique<SettingsStore>(*source);
+    } else if (source != nullptr || operation == TransferOperation::kWriteAll) {
+        initial = std::make_unique<SettingsStore>(source != nullptr ? *source : main);
         if (operation == TransferOperation::kWriteAll) {
             initial->SetInt<kCtrlCurMemNo>(initial->GetInt<kAppCurMemNo>());
         }
@@ -49,6 +48,9 @@ void ApplySettingsTransfer(Application& app, SettingsTransfer& transfer) {
         main.SetInt<kAppCurMemNo>(main.GetInt<kCtrlCurMemNo>());
     } else if (transfer.Operation() == TransferOperation::kReadSystem) {
         main.SetSystemBlock(transfer.Store().GetSystemBlock());
+    } else if (transfer.Operation() == TransferOperation::kWriteAll) {
+        // The controller now works on the bank that was written.
+        main.SetInt<kCtrlCurMemNo>(transfer.Store().GetInt<kCtrlCurMemNo>());
     }
 }
 

@@ -16,8 +16,9 @@ class Application;
 
 // Read all: on success the main store takes the values read and ZUL_APP_DATA CurMemNo becomes
 // the controller's current bank; on failure the main store is untouched.
-// Write all: the main store's controller CurMemNo is first set from ZUL_APP_DATA CurMemNo; the
-// source (the main store when null) is written; nothing is copied back.
+// Write all: the source (the main store when null) is written with ZUL_APP_DATA CurMemNo as the
+// controller's bank; after a successful write the main store's controller CurMemNo is that
+// bank, and nothing else is copied back. A failed write leaves the main store untouched.
 // Read system / write system: the main store with source's system block (when given) is the
 // private copy; after a successful read the main store takes the system block read.
 // The transfer object is handed to observe (when set) before it runs, so that a caller may

@@ -159,6 +159,11 @@ bool SettingsTransfer::Start(std::function<void()> onFinished) {
     return true;
 }
 
+void SettingsTransfer::Cancel() {
+    cancel_.store(1);
+    gate_.Cancel();
+}
+
 void SettingsTransfer::Wait() {
     if (worker_.joinable()) {
         worker_.join();

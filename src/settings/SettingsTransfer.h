@@ -3,7 +3,7 @@
 // banks and the system words), write all, read the system settings and write them. Each run
 // works on a private copy of the store it was given and sends its commands through the
 // communication controller; progress goes to a callback as a percentage, and a cancel request
-// ends the run with ZUL_ERR_ABORT before its next request.
+// ends the run with ZUL_ERR_ABORT at once (the request in flight is withdrawn).
 #pragma once
 
 #include <atomic>
@@ -13,6 +13,7 @@
 #include <thread>
 
 #include "base/ResultInfo.h"
+#include "link/CancellableGate.h"
 #include "link/CommGate.h"
 #include "link/Event.h"
 #include "link/LinkEnvironment.h"
@@ -56,8 +57,9 @@ public:
     bool Start(std::function<void()> onFinished = {});
     // Waits for a started run to end (no-op otherwise).
     void Wait();
-    // Asks the run to stop before its next request; callable from any thread.
-    void Cancel() { cancel_.store(1); }
+    // Stops the run with ZUL_ERR_ABORT: a request it is waiting for is withdrawn, and no
+    // further request is sent. Callable from any thread except the communication threads.
+    void Cancel();
     bool Finished() const { return finished_.load(); }
 
     const ResultInfo& Result() const { return result_; }
@@ -82,7 +84,7 @@ private:
 
     TransferOperation operation_;
     SettingsStore store_;
-    CommGate& gate_;
+    CancellableGate gate_;
     LinkEnvironment& environment_;
     const UiDefinition& ui_;
     TransferProgressFn progress_;

@@ -9,6 +9,7 @@
 #include "AppTestSupport.h"
 #include "SimMemory.h"
 #include "app/SettingsCommands.h"
+#include "settings/SettingsDiff.h"
 #include "settings/SettingsTransfer.h"
 
 namespace zul::test {
@@ -400,6 +401,103 @@ TEST_F(TransferTest, SamplingCycleChangeRaisesReconnectModeWhileWriting) {
                   [&](int32_t) { modes.push_back(app.ReconnectMode()); }),
               ZUL_OK);
     EXPECT_EQ(std::count(modes.begin(), modes.end(), 1), 0);
+}
+
+// Runs the transfer on its worker thread. When it has not ended within the limit, the link is
+// closed (which wakes the waiting worker) and false is returned.
+bool EndsWithin(Application& app, SettingsTransfer& transfer, std::chrono::milliseconds limit) {
+    Event finished;
+    if (!transfer.Start([&] { finished.Set(); })) {
+        return false;
+    }
+    const bool ended = finished.WaitFor(limit);
+    if (!ended) {
+        app.CommControler()->Disconnect();
+    }
+    transfer.Wait();
+    return ended;
+}
+
+// A controller that stops answering part-way while its line stays open (a cable pulled at the
+// far end), during a write that changes the sampling cycle and so runs in reconnect mode: the
+// write ends by itself with the time-out, and nothing is taken as written.
+TEST_F(TransferTest, WriteAllToAControllerThatGoesQuietEndsAndTakesNothingAsWritten) {
+    SelectBank(0);
+    ASSERT_EQ(Run(TransferOperation::kReadAll), ZUL_OK);
+    SettingsStore& main = app.Store();
+    main.SetInt<kCommonSamplingCycle>(main.GetInt<kCommonSamplingCycle>(0) == 0 ? 1 : 0, 0);
+    main.SetInt<kAppCurMemNo>(2);  // the settings are bank 2's: the write would switch to it
+    const SettingsStore before(main);
+    const std::vector<uint16_t> bank2 = sim.ReadWords(Bank(2), 800);
+    // Reply time-out 1 s, reconnect give-up 5 x 100 ms: a request ends 1.5 s after it went out.
+    app.Environment().SetReconnectSettings(1, 5);
+    sim::SimFaults faults;
+    faults.quietAfter = 20;
+    sim.SetFaults(faults);
+    sim.ClearReceivedFrames();
+
+    ResultInfo result;
+    std::unique_ptr<SettingsTransfer> transfer =
+        MakeSettingsTransfer(app, TransferOperation::kWriteAll, &result);
+    ASSERT_NE(transfer, nullptr);
+    std::vector<int32_t> modes;
+    transfer->SetProgress([&](int32_t) { modes.push_back(app.ReconnectMode()); });
+    auto started = std::chrono::steady_clock::now();
+    ASSERT_TRUE(EndsWithin(app, *transfer, std::chrono::seconds(10)))
+        << "the write waited for the quiet controller";
+    EXPECT_GE(std::chrono::steady_clock::now() - started, std::chrono::milliseconds(1400));
+    EXPECT_EQ(transfer->Result().code, ZUL_ERR_COMM_TIMEOUT);
+    ASSERT_FALSE(modes.empty());
+    EXPECT_EQ(modes.back(), 1);  // it was in reconnect mode when the controller went quiet
+    EXPECT_EQ(app.ReconnectMode(), 0);
+    // 20 answered, the 21st never, and nothing after it.
+    const std::vector<std::string> frames = sim.ReceivedFrames();
+    EXPECT_EQ(frames.size(), 21u);
+    EXPECT_EQ(CountFrames(frames, "%EE#W"), 0u);
+
+    // Nothing is taken as written: the main store, its controller bank and its changed state
+    // are as before, and the controller still has its own values on its old bank.
+    EXPECT_EQ(main.GetInt<kCtrlCurMemNo>(), before.GetInt<kCtrlCurMemNo>());
+    EXPECT_EQ(main.GetInt<kAppCurMemNo>(), 2);
+    EXPECT_EQ(main.IsUnchanged(), before.IsUnchanged());
+    const std::vector<SettingInstance> instances = ControllerReadInstances({});
+    EXPECT_TRUE(CompareSettings(before, main, instances).differences.empty());
+    sim.SetFaults(sim::SimFaults{});
+    EXPECT_EQ(sim.ReadWords(Bank(2), 800), bank2);
+    EXPECT_EQ(sim.WithController([](sim::SimController& c) { return c.Memory().CurrentBank(); }),
+              0);
+
+    // The link is still usable once the controller answers again.
+    EXPECT_EQ(Run(TransferOperation::kReadSystem, &result), ZUL_OK) << ResultKey(result.code);
+}
+
+// Cancel does not wait for the reply time-out of the request in flight.
+TEST_F(TransferTest, CancelWithdrawsTheRequestInFlight) {
+    app.Store().SetInt<kSoftRs232cTimeout>(4);  // 10 s
+    app.CommControler()->ReloadTimeout();
+    sim::SimFaults faults;
+    faults.quiet = true;
+    sim.SetFaults(faults);
+    SettingsTransfer transfer(TransferOperation::kReadAll, app.Store(), *app.CommControler(),
+                              app.Environment(), app.Ui());
+    Event finished;
+    ASSERT_TRUE(transfer.Start([&] { finished.Set(); }));
+    ASSERT_TRUE(sim.WaitForRequests(1, std::chrono::milliseconds(3000)));
+    auto cancelled = std::chrono::steady_clock::now();
+    transfer.Cancel();
+    const bool ended = finished.WaitFor(std::chrono::milliseconds(3000));
+    if (!ended) {
+        app.CommControler()->Disconnect();
+    }
+    transfer.Wait();
+    ASSERT_TRUE(ended) << "the cancelled transfer waited for its request's time-out";
+    EXPECT_LT(std::chrono::steady_clock::now() - cancelled, std::chrono::milliseconds(3000));
+    EXPECT_EQ(transfer.Result().code, ZUL_ERR_ABORT);
+    EXPECT_EQ(sim.ReceivedFrames().size(), 1u);  // nothing more went out
+    // The controller is free for the next request at once.
+    sim.SetFaults(sim::SimFaults{});
+    ResultInfo result;
+    EXPECT_EQ(Run(TransferOperation::kReadSystem, &result), ZUL_OK) << ResultKey(result.code);
 }
 
 TEST_F(TransferTest, OlderFirmwareCarriesUnsupportedItemsThrough) {
