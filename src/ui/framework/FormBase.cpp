@@ -148,6 +148,15 @@ void FormBase::SetWidgetEnabledFromCount() {
     widget_->setEnabled(disableCount_ == 0);
 }
 
+void FormBase::ClearInheritedHolds() {
+    const bool before = IsFormEnabled();
+    disableCount_ = 0;
+    SetWidgetEnabledFromCount();
+    if (!before) {
+        OnEnableForm(true);
+    }
+}
+
 void FormBase::EnableForm(bool enable) {
     const bool before = IsFormEnabled();
     if (!enable) {

@@ -108,6 +108,11 @@ public:
     static void ForEachForm(const std::function<void(FormBase&)>& visit);
 
 protected:
+    // A form created while its owner is held disabled takes over the owner's holds. A form
+    // that must take input all the same (the transfer progress form's Cancel) drops them here;
+    // holds taken afterwards (a box over all windows) still count.
+    void ClearInheritedHolds();
+
     // Hooks; the defaults do nothing.
     virtual void OnUiDefinitionApplied() {}
     virtual void OnEnableForm(bool /*enable*/) {}

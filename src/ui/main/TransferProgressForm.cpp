@@ -3,12 +3,22 @@
 
 #include <QCloseEvent>
 #include <QGuiApplication>
+#include <QPushButton>
 #include <QTimer>
 
 #include "settings/SettingsTransfer.h"
+#include "ui/framework/UiApplier.h"
 #include "ui_TransferProgressForm.h"
 
 namespace zul::ui {
+
+namespace {
+
+// The record of the Cancel button. Without it (an older UI definition) the button keeps the
+// text of the framework's standard Cancel button.
+constexpr const char* kCancelRecord = "Transfer_BtnCancel";
+
+}  // namespace
 
 TransferProgressForm::TransferProgressForm(const FormContext& context, FormBase* parentForm,
                                            QWidget* parent)
@@ -18,7 +28,13 @@ TransferProgressForm::TransferProgressForm(const FormContext& context, FormBase*
     ui_->setupUi(this);
     setWindowFlags(windowFlags() | Qt::WindowStaysOnTopHint);
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
+    CancelButton()->setProperty(kUiNameProperty, kCancelRecord);
+    connect(ui_->buttonBox, &QDialogButtonBox::rejected, this, &TransferProgressForm::reject);
     ApplyUiDefinition();
+}
+
+QPushButton* TransferProgressForm::CancelButton() const {
+    return ui_->buttonBox->button(QDialogButtonBox::Cancel);
 }
 
 TransferProgressForm::~TransferProgressForm() = default;
@@ -40,9 +56,11 @@ int32_t TransferProgressForm::Run(SettingsTransfer& transfer, ResultInfo* result
     finished_ = false;
     SetPercent(0);
 
-    // The form itself takes no input: it only shows the progress. The worker reports through
-    // queued calls; they are dropped if the form is gone, which Run prevents by waiting.
-    EnableForm(false);
+    // The form takes no input but its Cancel (and Escape), while its owner stays disabled. The
+    // worker reports through queued calls; they are dropped if the form is gone, which Run
+    // prevents by waiting.
+    ClearInheritedHolds();
+    CancelButton()->setEnabled(true);
     QGuiApplication::setOverrideCursor(Qt::WaitCursor);
     transfer.SetProgress([this](int32_t percent) {
         QMetaObject::invokeMethod(
@@ -57,7 +75,6 @@ int32_t TransferProgressForm::Run(SettingsTransfer& transfer, ResultInfo* result
     transfer.Wait();
     transfer.SetProgress({});
     QGuiApplication::restoreOverrideCursor();
-    EnableForm(true);
     transfer_ = nullptr;
 
     ResultInfo outcome = transfer.Result();
@@ -87,6 +104,7 @@ void TransferProgressForm::RequestCancel() {
         return;
     }
     cancelRequested_ = true;
+    CancelButton()->setEnabled(false);  // asked once; the form closes when the worker ends
     if (transfer_ != nullptr) {
         transfer_->Cancel();
     }

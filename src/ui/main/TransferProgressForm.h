@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The progress form of a settings transfer: a top-most, disabled form with a bar from 0 to 100
-// and the wait cursor, shown modally while the transfer runs on its worker thread. The worker's
-// progress and its end arrive as queued calls on the GUI thread. Closing the form in any other
-// way (the window's close button) asks the transfer to stop before its next request; the form
-// stays until the worker has ended and the result is then ZUL_ERR_ABORT.
+// The progress form of a settings transfer: a top-most form with a bar from 0 to 100, a Cancel
+// button and the wait cursor, shown modally while the transfer runs on its worker thread. The
+// worker's progress and its end arrive as queued calls on the GUI thread. Cancel, Escape and the
+// window's close button stop the transfer (the request in flight is withdrawn); the form stays
+// until the worker has ended and the result is then ZUL_ERR_ABORT.
 #pragma once
 
 #include <cstdint>
@@ -12,6 +12,8 @@
 
 #include "base/ResultInfo.h"
 #include "ui/framework/FormBase.h"
+
+class QPushButton;
 
 namespace Ui {
 class TransferProgressForm;
@@ -37,6 +39,7 @@ public:
     bool Finished() const { return finished_; }
 
     int Percent() const;
+    QPushButton* CancelButton() const;
     // Shows a percentage (the worker's progress; also for pictures of the form).
     void SetPercent(int percent);
 
