@@ -1,14 +1,22 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// How a settings transfer ends when the controller does not: the progress form's Cancel button
-// and Escape, and a controller that goes quiet part-way through a write.
+// How a settings transfer and the program end when the controller does not: the progress
+// form's Cancel button and Escape, a controller that goes quiet part-way through a write, and
+// SIGTERM while a box or the progress form is open (in this process, through the program's own
+// run, and in a child process running the desktop program with --simulate).
 #include "MainWindowFixture.h"
 
+#include <signal.h>
+
 #include <chrono>
+#include <filesystem>
 #include <functional>
 
 #include <QAccessible>
 #include <QApplication>
 #include <QDialogButtonBox>
+#include <QMessageBox>
+#include <QProcess>
+#include <QProcessEnvironment>
 #include <QProgressBar>
 #include <QTimer>
 
@@ -194,6 +202,140 @@ TEST_F(TransferEndTest, WriteAllToAControllerThatGoesQuietIsReportedAndTakesNoth
     EXPECT_EQ(Store().GetInt<kCtrlCurMemNo>(), controllerBank);
     EXPECT_EQ(Store().GetInt<kCommonSamplingCycle>(0), sampling == 0 ? 1 : 0);  // still to write
     EXPECT_EQ(main->LineState(), 1);  // the line itself was never lost
+}
+
+// SIGTERM in this process, through the program's own run.
+class TerminationTest : public TransferEndTest {
+protected:
+    // Runs the program until it ends; false when it had to be rescued.
+    int RunToTheEnd(std::chrono::milliseconds limit, bool* rescued) {
+        std::filesystem::remove(home.DefaultSettingsFile());
+        Rescue rescue(*program, sim, limit);
+        const int status = program->Run();
+        main = nullptr;  // gone with the program's end
+        *rescued = rescue.fired();
+        return status;
+    }
+    // The program ended in its normal order: threads joined, settings written.
+    void ExpectNormalEnd() {
+        EXPECT_EQ(program->App().CommControler(), nullptr);
+        EXPECT_TRUE(std::filesystem::exists(home.DefaultSettingsFile()));
+    }
+};
+
+TEST_F(TerminationTest, SigtermClosesAnOpenBoxAsNoAndEndsTheProgram) {
+    ASSERT_NO_FATAL_FAILURE(StartProgram());
+    Connect();
+    const MessageBoxAnswerer recorder = QtMessageBoxHost::SetAnswerer({});  // real boxes
+    bool boxOpen = false;
+    QTimer::singleShot(0, main, [&] {
+        // Runs in the question box's own loop.
+        QTimer::singleShot(0, main, [&] {
+            boxOpen = qobject_cast<QMessageBox*>(QApplication::activeModalWidget()) != nullptr;
+            ::raise(SIGTERM);
+        });
+        Click(1630);
+    });
+    bool rescued = false;
+    const int status = RunToTheEnd(10s, &rescued);
+    QtMessageBoxHost::SetAnswerer(recorder);
+    EXPECT_FALSE(rescued) << "the program waited for the box";
+    EXPECT_TRUE(boxOpen);
+    EXPECT_EQ(status, 0);
+    EXPECT_TRUE(FramesWithPrefix(sim.ReceivedFrames(), "%EE#WWR").empty());  // answered No
+    ExpectNormalEnd();
+}
+
+TEST_F(TerminationTest, SigtermCancelsARunningTransferAndEndsTheProgram) {
+    ASSERT_NO_FATAL_FAILURE(StartProgram());
+    Connect();
+    Store().SetInt<kHeadSetupMode>(3, 0, 0);
+    QuietControllerWithLongTimeOut();
+    bool formOpen = false;
+    QObject::connect(main, &ui::MainWindow::TransferStarted, main, [&] {
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !sim.ReceivedFrames().empty(); }, 5000));
+        formOpen = main->ProgressForm() != nullptr && main->ProgressForm()->isVisible();
+        ::raise(SIGTERM);
+    });
+    QTimer::singleShot(0, main, [&] { Click(1628); });
+    bool rescued = false;
+    const int status = RunToTheEnd(8s, &rescued);
+    EXPECT_FALSE(rescued) << "the program waited for the transfer";
+    EXPECT_TRUE(formOpen);
+    EXPECT_EQ(status, 0);
+    EXPECT_TRUE(boxes.shown.empty()) << boxes.shown.front().text.toStdString();
+    EXPECT_EQ(Store().GetInt<kHeadSetupMode>(0, 0), 3);  // the cancelled read took nothing
+    EXPECT_EQ(sim.ReceivedFrames().size(), 1u);
+    ExpectNormalEnd();
+}
+
+// The desktop program as its own process (this binary in program mode, --simulate, offscreen):
+// a script opens a box or the progress form, then the process gets SIGTERM.
+struct ChildEnd {
+    bool opened = false;
+    bool ended = false;
+    int exitCode = -1;
+    QProcess::ExitStatus exitStatus = QProcess::CrashExit;
+    QString errors;
+};
+
+ChildEnd RunChildAndTerminate(const char* script) {
+    ChildEnd end;
+    QProcess child;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("QVM8_UI_TEST_RUN_PROGRAM"), QStringLiteral("1"));
+    environment.insert(QStringLiteral("QVM8_UI_TEST_SCRIPT"), QString::fromLatin1(script));
+    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    child.setProcessEnvironment(environment);
+    child.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--simulate")});
+    if (!child.waitForStarted(30000)) {
+        return end;
+    }
+    QByteArray said;
+    const auto deadline = std::chrono::steady_clock::now() + 30s;
+    while (!child.canReadLine() && std::chrono::steady_clock::now() < deadline &&
+           child.state() == QProcess::Running) {
+        child.waitForReadyRead(1000);
+    }
+    said = child.readLine().trimmed();
+    end.opened = said == "open";
+    if (end.opened) {
+        ::kill(static_cast<pid_t>(child.processId()), SIGTERM);
+        end.ended = child.waitForFinished(8000);
+    }
+    if (!end.ended) {
+        child.kill();
+        child.waitForFinished(5000);
+    }
+    end.exitCode = child.exitCode();
+    end.exitStatus = child.exitStatus();
+    end.errors = QString::fromLocal8Bit(child.readAllStandardError()) +
+                 QStringLiteral("\nstdout: ") + QString::fromLatin1(said);
+    return end;
+}
+
+std::string SimulatedSettingsFile(const TestHome& home) {
+    return home.Path("cache/qvm8-zul/simulate/config/Brantwick ORTA Sensor/QV-M8 ZuL/qv-m8.zul");
+}
+
+TEST(DesktopTerminationTest, SigtermWhileAQuestionIsOpenEndsTheProgramInItsNormalOrder) {
+    TestHome home;
+    const ChildEnd end = RunChildAndTerminate("question");
+    ASSERT_TRUE(end.opened) << end.errors.toStdString();
+    EXPECT_TRUE(end.ended) << "still running 8 s after SIGTERM";
+    EXPECT_EQ(end.exitStatus, QProcess::NormalExit) << end.errors.toStdString();
+    EXPECT_EQ(end.exitCode, 0) << end.errors.toStdString();
+    EXPECT_TRUE(std::filesystem::exists(SimulatedSettingsFile(home)));
+}
+
+TEST(DesktopTerminationTest, SigtermWhileTheProgressFormIsOpenEndsTheProgramInItsNormalOrder) {
+    TestHome home;
+    const ChildEnd end = RunChildAndTerminate("transfer");
+    ASSERT_TRUE(end.opened) << end.errors.toStdString();
+    EXPECT_TRUE(end.ended) << "still running 8 s after SIGTERM";
+    EXPECT_EQ(end.exitStatus, QProcess::NormalExit) << end.errors.toStdString();
+    EXPECT_EQ(end.exitCode, 0) << end.errors.toStdString();
+    EXPECT_TRUE(std::filesystem::exists(SimulatedSettingsFile(home)));
 }
 
 }  // namespace

@@ -1,15 +1,77 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The GUI tests' main: one QApplication on the offscreen platform for every test. With
 // QVM8_UI_TEST_RUN_PROGRAM set, the binary runs the desktop program's start-up instead (tests
-// start it as a child process to see how the program starts on a given platform).
+// start it as a child process to see how the program starts on a given platform); with
+// QVM8_UI_TEST_SCRIPT also set, the started program first plays a short script of user actions
+// and writes "open" on stdout once a box or form the script opened is showing:
+//   question  connect, then ask to save the memory bank (a Yes/No box stays open)
+//   transfer  connect, let the emulated controller go quiet, then write all settings (the
+//             progress form stays open)
 #include <gtest/gtest.h>
-#include <QApplication>
 
+#include <cstdio>
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QMessageBox>
+#include <QTimer>
+
+#include "Simulator.h"
 #include "ui/main/DesktopMain.h"
+#include "ui/main/DesktopProgram.h"
+#include "ui/main/MainWindow.h"
+#include "ui/main/SimulatedSession.h"
+
+namespace {
+
+void Say(const char* word) {
+    std::printf("%s\n", word);
+    std::fflush(stdout);
+}
+
+bool Click(zul::ui::MainWindow& main, int ctrlId) {
+    auto* button = main.findChild<QAbstractButton*>(QStringLiteral("ctrl%1").arg(ctrlId));
+    if (button == nullptr || !button->isEnabled()) {
+        return false;
+    }
+    button->click();
+    return true;
+}
+
+void PlayScript(zul::ui::DesktopProgram& program, const QByteArray& script) {
+    zul::ui::MainWindow* main = program.Main();
+    if (main == nullptr || !Click(*main, 1013) || main->LineState() != 1) {
+        Say("not-connected");
+        return;
+    }
+    if (script == "question") {
+        // Runs in the box's own loop, once the box shows.
+        QTimer::singleShot(0, [] {
+            Say(qobject_cast<QMessageBox*>(QApplication::activeModalWidget()) != nullptr
+                    ? "open"
+                    : "no-box");
+        });
+        Click(*main, 1630);
+    } else if (script == "transfer" && program.Simulation() != nullptr) {
+        zul::sim::SimFaults faults;
+        faults.quiet = true;
+        program.Simulation()->Simulator().SetFaults(faults);
+        QObject::connect(main, &zul::ui::MainWindow::TransferStarted, main, [] { Say("open"); });
+        Click(*main, 1629);
+    }
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
     if (qEnvironmentVariableIsSet("QVM8_UI_TEST_RUN_PROGRAM")) {
-        return zul::ui::RunDesktopProgram(argc, argv);
+        const QByteArray script = qgetenv("QVM8_UI_TEST_SCRIPT");
+        if (script.isEmpty()) {
+            return zul::ui::RunDesktopProgram(argc, argv);
+        }
+        return zul::ui::RunDesktopProgram(argc, argv, [script](zul::ui::DesktopProgram& program) {
+            QTimer::singleShot(0, [&program, script] { PlayScript(program, script); });
+        });
     }
     qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? QByteArray("offscreen")
                                                                     : qgetenv("QT_QPA_PLATFORM"));

@@ -8,6 +8,7 @@
 #include "ui/framework/FallbackTexts.h"
 #include "ui/framework/FormBase.h"
 #include "ui/framework/QtText.h"
+#include "ui/framework/TerminationRequest.h"
 
 namespace zul {
 
@@ -16,6 +17,11 @@ namespace {
 MessageBoxAnswerer& Answerer() {
     static MessageBoxAnswerer answerer;
     return answerer;
+}
+
+// The answer of a box closed without a button: the one that does nothing.
+MessageBoxAnswer NeutralAnswer(MessageBoxStyle style) {
+    return style == kMbYesNoCancel ? kAnswerCancel : style == kMbYesNo ? kAnswerNo : kAnswerOk;
 }
 
 MessageBoxAnswer ToAnswer(QMessageBox::StandardButton button, MessageBoxStyle style) {
@@ -29,10 +35,7 @@ MessageBoxAnswer ToAnswer(QMessageBox::StandardButton button, MessageBoxStyle st
         case QMessageBox::Ok:
             return kAnswerOk;
         default:
-            // Closed without a button: the answer that does nothing.
-            return style == kMbYesNoCancel ? kAnswerCancel
-                   : style == kMbYesNo     ? kAnswerNo
-                                           : kAnswerOk;
+            return NeutralAnswer(style);
     }
 }
 
@@ -106,6 +109,9 @@ MessageBoxAnswerer QtMessageBoxHost::SetAnswerer(MessageBoxAnswerer answerer) {
 }
 
 MessageBoxAnswer QtMessageBoxHost::Show(const QString& text, MessageBoxStyle style, bool topMost) {
+    if (IsTerminationRequested()) {
+        return NeutralAnswer(style);  // nobody is there to answer: the program is ending
+    }
     // An owner form that is already gone: the box belongs to the whole program.
     FormBase* owner = ownerWidget_ != nullptr ? owner_ : nullptr;
     MessageBoxShown shown;

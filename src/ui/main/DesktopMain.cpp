@@ -1,8 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/main/DesktopMain.h"
 
-#include <signal.h>
-#include <sys/socket.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -12,7 +10,6 @@
 #include <vector>
 
 #include <QApplication>
-#include <QSocketNotifier>
 #include <QTimer>
 
 #include "app/Version.h"
@@ -20,24 +17,10 @@
 #include "ui/framework/GuiStartGuard.h"
 #include "ui/main/CommandLine.h"
 #include "ui/main/DesktopProgram.h"
-#include "ui/main/MainWindow.h"
 
 namespace zul::ui {
 
-namespace {
-
-// SIGINT and SIGTERM end the program as closing its main window does (the settings are
-// written); the handler only writes a byte, the GUI thread does the rest.
-int signalPipe[2] = {-1, -1};
-
-void OnTerminationSignal(int /*signal*/) {
-    const char byte = 1;
-    (void)!::write(signalPipe[1], &byte, 1);
-}
-
-}  // namespace
-
-int RunDesktopProgram(int argc, char** argv) {
+int RunDesktopProgram(int argc, char** argv, const ProgramStarted& started) {
     // The program's own options are read before Qt starts, so that --version and --help work
     // without a display.
     std::vector<std::string> args(argv + 1, argv + argc);
@@ -71,27 +54,14 @@ int RunDesktopProgram(int argc, char** argv) {
     QApplication::setApplicationDisplayName(FallbackText(kResApplicationTitle));
     QApplication::setQuitOnLastWindowClosed(false);
 
+    // SIGINT and SIGTERM end the program in its normal order, from the start on (a box of the
+    // start-up is closed as well): see TerminationRequest.
     DesktopProgram program(std::move(commandLine));
     if (program.Start() != 0) {
         return 1;
     }
-    std::unique_ptr<QSocketNotifier> terminationNotifier;
-    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, signalPipe) == 0) {
-        terminationNotifier =
-            std::make_unique<QSocketNotifier>(signalPipe[0], QSocketNotifier::Read);
-        QObject::connect(terminationNotifier.get(), &QSocketNotifier::activated, [&program] {
-            char byte = 0;
-            (void)!::read(signalPipe[0], &byte, 1);
-            if (MainWindow* main = program.Main()) {
-                main->close();
-            }
-        });
-        struct sigaction action {};
-        action.sa_handler = OnTerminationSignal;
-        sigemptyset(&action.sa_mask);
-        action.sa_flags = SA_RESTART;
-        ::sigaction(SIGINT, &action, nullptr);
-        ::sigaction(SIGTERM, &action, nullptr);
+    if (started) {
+        started(program);
     }
     // For the start-up benchmark: a byte on this descriptor once the main window is shown and
     // the event loop runs.

@@ -7,12 +7,15 @@
 #include "app/ConnectSequence.h"
 #include "link/LinkSettings.h"
 #include "link/SerialPortName.h"
+#include "link/ThreadCommControler.h"
 #include "settings/MessageBox.h"
 #include "settings/SettingItem.h"
 #include "ui/forms/DefaultPrinter.h"
 #include "ui/framework/FallbackTexts.h"
 #include "ui/framework/QtMessageBoxHost.h"
 #include "ui/framework/QtText.h"
+#include "ui/framework/SyncCommand.h"
+#include "ui/framework/TerminationRequest.h"
 #include "ui/main/DesktopWindows.h"
 #include "ui/main/MainWindow.h"
 #include "ui/main/OutputPictures.h"
@@ -37,10 +40,44 @@ DesktopProgram::DesktopProgram(CommandLine commandLine)
 
 DesktopProgram::~DesktopProgram() {
     Finish();
+    StopWatchingTermination();
+}
+
+void DesktopProgram::StopWatchingTermination() {
+    if (!terminationConnection_) {
+        return;
+    }
+    QObject::disconnect(terminationConnection_);
+    terminationConnection_ = {};
+    TerminationRequest& termination = TerminationRequest::Instance();
+    termination.StopWatching();
+    termination.Clear();
+}
+
+void DesktopProgram::RequestQuit() {
+    quitRequested_ = true;
+    // A synchronous command holds the loops until its reply or its time-out: the link closes
+    // now, as it would on the way out anyway, which ends the request at once.
+    if (IsSynchronousCommandRunning()) {
+        if (CThreadCommControler* comm = app_.CommControler()) {
+            comm->Disconnect();
+        }
+    }
+    if (loop_ != nullptr) {
+        loop_->quit();  // returns once the nested loops of boxes and dialogs have ended
+    }
 }
 
 int32_t DesktopProgram::Start(const DesktopStartOptions& options) {
     started_ = true;
+    // From here on SIGINT and SIGTERM end the program in its normal order; a box of the
+    // start-up is closed as well.
+    if (!terminationConnection_) {
+        TerminationRequest& termination = TerminationRequest::Instance();
+        termination.WatchSignals();
+        terminationConnection_ = QObject::connect(&termination, &TerminationRequest::Requested,
+                                                  &termination, [this] { RequestQuit(); });
+    }
     if (commandLine_.screenshots) {
         unattended_.emplace();
     }
@@ -103,10 +140,16 @@ int DesktopProgram::Run() {
     int status = 0;
     if (commandLine_.screenshots) {
         status = WriteScreenshots(*main_, ToQString(*commandLine_.screenshots));
-    } else {
+    } else if (!quitRequested_) {
         QEventLoop loop;
         QObject::connect(main_.get(), &MainWindow::Closed, &loop, &QEventLoop::quit);
+        loop_ = &loop;
         loop.exec();
+        loop_ = nullptr;
+    }
+    if (quitRequested_ && main_ && main_->isVisible()) {
+        // Asked to end: the main window closes with its usual steps (it asks nothing now).
+        main_->close();
     }
     return Finish() == ZUL_OK ? status : 1;
 }
@@ -139,6 +182,7 @@ int32_t DesktopProgram::Finish() {
         SetSerialDeviceOverride("");
     }
     simulation_.reset();
+    StopWatchingTermination();
     return code;
 }
 

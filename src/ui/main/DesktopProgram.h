@@ -10,10 +10,14 @@
 #include <optional>
 #include <string>
 
+#include <QMetaObject>
+
 #include "app/Application.h"
 #include "ui/framework/QtWindowSink.h"
 #include "ui/main/CommandLine.h"
 #include "ui/main/Screenshots.h"
+
+class QEventLoop;
 
 namespace zul::ui {
 
@@ -44,6 +48,11 @@ public:
     // Shutdown; returns ZUL_OK or ZUL_ERR_INI_FILE_WRITE (shown in a top-most box). Runs once.
     int32_t Finish();
 
+    // Ends Run as closing the main window does, once the loops of open boxes, dialogs and a
+    // synchronous command have returned (a synchronous command is ended by closing the link).
+    // Called on SIGINT and SIGTERM (TerminationRequest), which Start begins to watch.
+    void RequestQuit();
+
     Application& App() { return app_; }
     MainWindow* Main() { return main_.get(); }
     SimulatedSession* Simulation() { return simulation_.get(); }
@@ -56,8 +65,13 @@ private:
     Application app_;
     std::unique_ptr<MainWindow> main_;
     std::optional<int32_t> fileCommunicationType_;  // restored before the exit save (--device)
+    QEventLoop* loop_ = nullptr;                    // Run's loop while it runs
+    QMetaObject::Connection terminationConnection_;
+    bool quitRequested_ = false;
     bool started_ = false;
     bool finished_ = false;
+
+    void StopWatchingTermination();
 };
 
 }  // namespace zul::ui

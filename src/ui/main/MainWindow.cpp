@@ -45,6 +45,7 @@
 #include "ui/framework/QtText.h"
 #include "ui/framework/QtWindowSink.h"
 #include "ui/framework/SyncCommand.h"
+#include "ui/framework/TerminationRequest.h"
 #include "ui/framework/UiApplier.h"
 #include "ui/lightwave/LightWaveWnd.h"
 #include "ui/main/AssociationTool.h"
@@ -1075,7 +1076,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
     TakeControlValues();
     const int32_t answer = AskToSave();
     EnableAllWindows();
-    if (answer == kAnswerCancel) {
+    if (answer == kAnswerCancel && !IsTerminationRequested()) {  // the session ends regardless
         event->ignore();
         return;
     }
