@@ -122,6 +122,12 @@ protected:
         wnd->RedrawAll();
     }
 
+    // The status line as the user reads it (the spaces that hold an item together shown as
+    // spaces).
+    QString StatusShown() {
+        QString text = wnd->findChild<QLabel*>("lblStatus")->text();
+        return text.replace(QChar(0x00A0), QLatin1Char(' '));
+    }
     std::unique_ptr<CBufferingWnd> wnd;
     std::vector<std::string> boxes;
 
@@ -427,6 +433,7 @@ TEST_F(BufferingWindowTest, ReadWithoutBufferedDataLeavesTheGraphs) {
     EXPECT_EQ(boxes[0], ErrorText(ZUL_ERR_NO_BUFF_DATA));
     EXPECT_FALSE(wnd->IsReading());
     EXPECT_EQ(wnd->TableModel(0).rowCount(), 3);
+    EXPECT_EQ(wnd->Chart(0).PointCount(0), 3);  // the read cleared the graph: drawn again
     EXPECT_TRUE(wnd->findChild<QPushButton*>("btnRead")->isEnabled());
 }
 
@@ -473,7 +480,8 @@ TEST_F(BufferingWindowTest, DraggingANumberLineMovesItAndTheStatistics) {
     EXPECT_EQ(app.Store().GetInt<kBufConfHorizontalMeasureRight>(0), 50);  // untouched
 }
 
-TEST_F(BufferingWindowTest, CancelledReadKeepsWhatWasReadAndTheWindowUsable) {
+// The read's own cancel button: the read ends, the values shown before it (none here) stay.
+TEST_F(BufferingWindowTest, CancelledReadKeepsTheValuesShownBeforeAndTheWindowUsable) {
     Open();
     auto* cancel = wnd->findChild<QPushButton*>("btnCancelRead");
     auto* progress = wnd->findChild<QProgressBar*>("progressRead");
@@ -492,6 +500,8 @@ TEST_F(BufferingWindowTest, CancelledReadKeepsWhatWasReadAndTheWindowUsable) {
     EXPECT_FALSE(cancel->isVisible());
     EXPECT_EQ(app.Buffering()->State(), 0);
     EXPECT_LT(wnd->TableModel(0).rowCount(), 20000);
+    EXPECT_EQ(wnd->TableModel(0).rowCount(), 0);
+    EXPECT_EQ(wnd->Chart(0).PointCount(0), 0);
     EXPECT_TRUE(wnd->findChild<QPushButton*>("btnRead")->isEnabled());
     sim.SetLatency(std::chrono::milliseconds(0));
     EXPECT_EQ(WaitHandled(kReadState), std::optional<int>(ZUL_OK));
@@ -739,6 +749,90 @@ TEST_F(BufferingWindowTest, MeasureLinesStartAtTheEndsOfTheAxes) {
     for (const QString& label : chart.XTickLabels()) {
         EXPECT_FALSE(label.contains(QLatin1Char('.'))) << label.toStdString();
     }
+}
+
+// A read of 20000 values: its progress is shown as it goes, Stop stays usable and ends the read,
+// and the values shown before it stay, untouched by the part of the read that arrived.
+TEST_F(BufferingWindowTest, StopDuringAReadCancelsItAndKeepsTheValuesShownBefore) {
+    Open();
+    Fill({0.25, 0.5, 0.75});
+    RunToCompletion(kBufferTypeOut1, 20000);
+    ASSERT_EQ(wnd->Status()[BufferingValueSet::FinalDataPoint(0)], 20000);
+    auto* read = wnd->findChild<QPushButton*>("btnRead");
+    auto* stop = wnd->findChild<QPushButton*>("btnStop");
+    auto* progress = wnd->findChild<QProgressBar*>("progressRead");
+    sim.SetLatency(std::chrono::milliseconds(150));  // each block takes a while
+    QTest::mouseClick(read, Qt::LeftButton);
+    ASSERT_TRUE(wnd->IsReading());
+    EXPECT_TRUE(progress->isVisible());
+    EXPECT_EQ(progress->maximum(), 20000);
+    EXPECT_TRUE(StatusShown().contains("Values read: 0 / 20000")) << StatusShown().toStdString();
+    EXPECT_TRUE(stop->isEnabled());
+    EXPECT_TRUE(wnd->findChild<QAction*>("actStop")->isEnabled());
+
+    // The progress advances block by block, in the bar and in the status line.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return progress->value() > 0; }, kWaitMs));
+    const int first = progress->value();
+    EXPECT_LT(first, 20000);
+    EXPECT_TRUE(StatusShown().contains(QString("Values read: %1 / 20000").arg(first)))
+        << StatusShown().toStdString();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return progress->value() > first; }, kWaitMs));
+    ASSERT_TRUE(wnd->IsReading());
+    ASSERT_LT(progress->value(), 20000);
+
+    QTest::mouseClick(stop, Qt::LeftButton);
+    EXPECT_FALSE(wnd->IsReading());
+    EXPECT_EQ(app.Buffering()->State(), 0);
+    EXPECT_FALSE(progress->isVisible());
+    EXPECT_FALSE(StatusShown().contains("Values read")) << StatusShown().toStdString();
+    // Blocks of the read arrived, but none of their values is shown.
+    EXPECT_GE(FramesStartingWith(sim.ReceivedFrames(), "%EE#RLB").size(), 2u);
+    {
+        std::lock_guard lock(wnd->Data().mutex);
+        EXPECT_EQ(wnd->Data().HeldCount(0), 3);
+    }
+    ASSERT_EQ(wnd->TableModel(0).rowCount(), 3);
+    EXPECT_EQ(wnd->TableModel(0).index(0, 1).data().toString(), "0.250000");
+    EXPECT_EQ(wnd->TableModel(0).index(2, 1).data().toString(), "0.750000");
+    ASSERT_EQ(wnd->Chart(0).PointCount(0), 3);
+    EXPECT_EQ(wnd->Chart(0).Point(0, 1), QPointF(2.0, 0.5));
+    EXPECT_EQ(wnd->BothChart().PointCount(0), 3);
+    EXPECT_TRUE(boxes.empty()) << boxes.front();
+    EXPECT_TRUE(read->isEnabled());
+    EXPECT_FALSE(stop->isEnabled());
+
+    // A read that comes back afterwards changes nothing; the next one reads everything.
+    sim.SetLatency(std::chrono::milliseconds(0));
+    EXPECT_EQ(WaitHandled(kReadState), std::optional<int>(ZUL_OK));
+    EXPECT_EQ(wnd->TableModel(0).rowCount(), 3);
+    QTest::mouseClick(read, Qt::LeftButton);
+    ASSERT_EQ(WaitHandled(kReadData), std::optional<int>(ZUL_OK));
+    EXPECT_EQ(wnd->TableModel(0).rowCount(), 20000);
+    EXPECT_EQ(wnd->Chart(0).PointCount(0), 20000);
+}
+
+// Closing the window (Ctrl+W) while a read runs ends the read; a window opened afterwards reads.
+TEST_F(BufferingWindowTest, CloseKeyDuringAReadEndsTheRead) {
+    Open();
+    RunToCompletion(kBufferTypeOut1, 20000);
+    sim.SetLatency(std::chrono::milliseconds(150));
+    QTest::mouseClick(wnd->findChild<QPushButton*>("btnRead"), Qt::LeftButton);
+    ASSERT_TRUE(wnd->IsReading());
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return !FramesStartingWith(sim.ReceivedFrames(), "%EE#RLB").empty(); }, kWaitMs));
+    wnd->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(wnd.get()));
+    QTest::keyClick(wnd.get(), Qt::Key_W, Qt::ControlModifier);
+    EXPECT_FALSE(wnd->isVisible());
+    EXPECT_FALSE(wnd->IsReading());
+    EXPECT_EQ(app.Buffering()->State(), 0);
+    wnd.reset();
+    QCoreApplication::processEvents();
+    sim.SetLatency(std::chrono::milliseconds(0));
+    Open();
+    QTest::mouseClick(wnd->findChild<QPushButton*>("btnRead"), Qt::LeftButton);
+    ASSERT_EQ(WaitHandled(kReadData), std::optional<int>(ZUL_OK));
+    EXPECT_EQ(wnd->TableModel(0).rowCount(), 20000);
 }
 
 TEST(BufferingFormat, CommandAvailabilityByState) {

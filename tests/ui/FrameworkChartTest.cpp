@@ -156,6 +156,77 @@ TEST_F(ChartTest, WheelZoomsDragPansAndResetGoesBack) {
     EXPECT_DOUBLE_EQ(chart.YLower(), -1.0);
 }
 
+// The fixture's red series runs from (0, 0) to (100, 1); the ranges set are 0..100 and -1..2.
+TEST_F(ChartTest, FitToDataShowsTheRangeOfTheVisibleValues) {
+    ASSERT_TRUE(chart.FitToData());
+    EXPECT_DOUBLE_EQ(chart.XLower(), 0.0);
+    EXPECT_DOUBLE_EQ(chart.XUpper(), 100.0);
+    // A margin of 5 % of the span of the values on each side.
+    EXPECT_NEAR(chart.YLower(), -0.05, 1e-12);
+    EXPECT_NEAR(chart.YUpper(), 1.05, 1e-12);
+    // The ranges set stay the home of the view.
+    chart.ResetView();
+    EXPECT_DOUBLE_EQ(chart.YLower(), -1.0);
+    EXPECT_DOUBLE_EQ(chart.YUpper(), 2.0);
+
+    // Values outside the limits (marks of invalid readings) are left out of the value range;
+    // their points still count for the x range.
+    chart.SetPoints(blue, {120, 130}, {999.0, 0.25});
+    chart.SetFitValueLimits(-2.0, 2.0);
+    ASSERT_TRUE(chart.FitToData());
+    EXPECT_DOUBLE_EQ(chart.XUpper(), 130.0);
+    EXPECT_NEAR(chart.YUpper(), 1.05, 1e-12);
+
+    // A hidden series takes no part; a flat one gets a small span around its value.
+    chart.SetSeriesVisible(red, false);
+    ASSERT_TRUE(chart.FitToData());
+    EXPECT_DOUBLE_EQ(chart.XLower(), 120.0);
+    EXPECT_LT(chart.YLower(), 0.25);
+    EXPECT_GT(chart.YUpper(), 0.25);
+    EXPECT_NEAR(chart.YUpper() - chart.YLower(), 0.025, 1e-12);
+
+    // Nothing to fit: the view stays.
+    chart.ClearAllSeries();
+    const double lower = chart.YLower();
+    EXPECT_FALSE(chart.FitToData());
+    EXPECT_DOUBLE_EQ(chart.YLower(), lower);
+}
+
+TEST_F(ChartTest, AlwaysFitFollowsEveryChangeOfThePoints) {
+    EXPECT_FALSE(chart.IsAlwaysFit());
+    chart.SetAlwaysFit(true);
+    EXPECT_TRUE(chart.IsAlwaysFit());
+    EXPECT_NEAR(chart.YUpper(), 1.05, 1e-12);  // fitted at once
+    chart.SetPoints(red, {1, 2, 3}, {10, 20, 30});
+    EXPECT_DOUBLE_EQ(chart.XLower(), 1.0);
+    EXPECT_DOUBLE_EQ(chart.XUpper(), 3.0);
+    EXPECT_NEAR(chart.YLower(), 9.0, 1e-12);
+    EXPECT_NEAR(chart.YUpper(), 31.0, 1e-12);
+    // New ranges become the home; the view stays on the data.
+    chart.SetYRange(-950, 950);
+    EXPECT_NEAR(chart.YUpper(), 31.0, 1e-12);
+    chart.AddPoint(red, 4, 50);
+    EXPECT_NEAR(chart.YUpper(), 52.0, 1e-12);
+    chart.ResetView();
+    EXPECT_DOUBLE_EQ(chart.YUpper(), 950.0);
+
+    // Off: new points leave the view where it is.
+    chart.SetAlwaysFit(false);
+    chart.SetPoints(red, {1, 2}, {0.5, 0.6});
+    EXPECT_DOUBLE_EQ(chart.YUpper(), 950.0);
+}
+
+TEST_F(ChartTest, ADoubleClickFitsTheViewToTheData) {
+    chart.SetYRange(-950, 950);
+    chart.RedrawNow();
+    QSignalSpy fitted(&chart, &CTChart::fitRequested);
+    QTest::mouseDClick(Plot(), Qt::LeftButton, Qt::NoModifier,
+                       chart.PointToPixel(50, 300).toPoint());
+    EXPECT_EQ(fitted.count(), 1);
+    EXPECT_NEAR(chart.YLower(), -0.05, 1e-12);
+    EXPECT_NEAR(chart.YUpper(), 1.05, 1e-12);
+}
+
 bool AllWholeNumbers(const QStringList& labels) {
     for (const QString& label : labels) {
         bool ok = false;

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <mutex>
 #include <new>
+#include <utility>
 #include <vector>
 
 #include <QCheckBox>
@@ -85,27 +86,32 @@ CBufferingWnd::PrintSetup& PrintSetupHook() {
 
 CBufferingWnd* CBufferingWnd::Create(Application& app, FormBase* parentForm, QWidget* parent) {
     std::unique_ptr<BufferingData> data;
+    std::unique_ptr<BufferingData> incoming;
     try {
         data = std::make_unique<BufferingData>();
+        incoming = std::make_unique<BufferingData>();
     } catch (const std::bad_alloc&) {
         return nullptr;
     }
-    return new CBufferingWnd(app, std::move(data), parentForm, parent);
+    return new CBufferingWnd(app, std::move(data), std::move(incoming), parentForm, parent);
 }
 
 CBufferingWnd::CBufferingWnd(Application& app, std::unique_ptr<BufferingData> data,
-                             FormBase* parentForm, QWidget* parent)
+                             std::unique_ptr<BufferingData> incoming, FormBase* parentForm,
+                             QWidget* parent)
     : QMainWindow(parent),
       FormBase(this, FormContext{&app.Ui(), &app.Store()}, parentForm),
       app_(app),
       data_(std::move(data)),
+      incoming_(std::move(incoming)),
       ui_(std::make_unique<Ui::BufferingWnd>()),
       boxes_(this),
       files_(this) {
     ui_->setupUi(this);
     sink_ = std::make_unique<QtWindowSink>(this, [this](Message& m) { OnWindowMessage(m); });
+    // Reads fill their own block; the block shown changes only when a read completes.
     if (CThreadBuffering* thread = app_.Buffering()) {
-        thread->AttachData(data_.get());
+        thread->AttachData(incoming_.get());
     }
     BuildViews();
     ConnectCommands();
@@ -332,7 +338,7 @@ bool CBufferingWnd::Online() const {
 // ---------------------------------------------------------------------------------------------
 // Requests and returned requests
 
-void CBufferingWnd::Submit(int32_t kind) {
+void CBufferingWnd::Submit(int32_t kind, int64_t userData) {
     CThreadBuffering* thread = app_.Buffering();
     if (thread == nullptr) {
         return;
@@ -340,6 +346,7 @@ void CBufferingWnd::Submit(int32_t kind) {
     auto request = std::make_unique<BufferingRequest>();
     request->kind = kind;
     request->pollInterval = 5;
+    request->userData = userData;
     QtWindowSink* sink = sink_.get();
     request->onDone = [sink](int64_t, std::unique_ptr<BufferingRequest> done) {
         std::unique_ptr<MessagePayload> payload = std::move(done);
@@ -380,22 +387,26 @@ void CBufferingWnd::OnReturned(std::unique_ptr<BufferingRequest> request) {
             running_ = false;
             break;
         case kReadData:
-            if (!reading_) {
+            if (!reading_ || request->userData != readSerial_) {
                 break;  // a read that was cancelled
             }
             reading_ = false;
             progressTimer_.stop();
             ui_->progressRead->setVisible(false);
             ui_->btnCancelRead->setVisible(false);
+            if (code == ZUL_OK) {
+                TakeReadResult();
+            }
             if (code == ZUL_OK || code == ZUL_ERR_NO_BUFF_DATA) {
                 CopyState(request->raw);
                 for (int slot = kSlotJudgementFirst; slot < kSlotJudgementFirst + 8; ++slot) {
                     status_[slot] = 0;
                 }
             }
-            if (code != ZUL_ERR_NO_BUFF_DATA) {
-                RedrawAll();
-            }
+            // The values read, or, when the read brought none or failed, those shown before it
+            // (the read cleared the graphs).
+            RedrawAll();
+            ShowStatus();
             UpdateCommands();
             if (code != ZUL_OK && code != ZUL_ERR_OFFLINE) {
                 ShowResult(request->result);
@@ -450,13 +461,31 @@ void CBufferingWnd::OnStateTimer() {
     Submit(kReadState);
 }
 
+// A completed read: its settings, counts and values become the block shown. The thread is done
+// with the read's block, so its value arrays are swapped in rather than copied.
+void CBufferingWnd::TakeReadResult() {
+    std::scoped_lock lock(data_->mutex, incoming_->mutex);
+    for (int slot = kSlotBufferMode; slot <= BufferingValueSet::EventCondition(1); ++slot) {
+        data_->header[slot] = incoming_->header[slot];
+    }
+    for (int o = 0; o < kBufferingOutputs; ++o) {
+        data_->header[BufferingValueSet::FinalDataPoint(o)] =
+            incoming_->header[BufferingValueSet::FinalDataPoint(o)];
+        data_->header[BufferingValueSet::TriggerCount(o)] =
+            incoming_->header[BufferingValueSet::TriggerCount(o)];
+        OutputBuffer& shown = data_->outputs[size_t(o)];
+        std::swap(shown.values, incoming_->outputs[size_t(o)].values);
+        shown.cache.Clear();
+    }
+}
+
 void CBufferingWnd::OnProgressTimer() {
     int64_t done = 0;
     {
-        std::lock_guard lock(data_->mutex);
+        std::lock_guard lock(incoming_->mutex);
         for (int o = 0; o < 2; ++o) {
             if (OutputInvolved(status_[kSlotBufferType], o)) {
-                done += data_->HeldCount(o);
+                done += incoming_->HeldCount(o);
             }
         }
     }
@@ -498,6 +527,10 @@ void CBufferingWnd::Start() {
 }
 
 void CBufferingWnd::Stop() {
+    if (reading_) {
+        CancelRead();  // Stop also ends a read
+        return;
+    }
     if (!AvailableCommands(Online(), running_, reading_).stop || IsSynchronousCommandRunning()) {
         return;
     }
@@ -549,7 +582,8 @@ void CBufferingWnd::Read() {
     ui_->btnCancelRead->setVisible(true);
     reading_ = true;
     progressTimer_.start();
-    Submit(kReadData);
+    Submit(kReadData, ++readSerial_);
+    ShowStatus();
     UpdateCommands();
 }
 
@@ -557,6 +591,8 @@ void CBufferingWnd::CancelRead() {
     if (!reading_) {
         return;
     }
+    // Returns once the thread has dropped the read: nothing more is written into its block, and
+    // the block shown was never written.
     if (app_.Buffering() != nullptr) {
         app_.Buffering()->Cancel();
     }
@@ -564,7 +600,8 @@ void CBufferingWnd::CancelRead() {
     progressTimer_.stop();
     ui_->progressRead->setVisible(false);
     ui_->btnCancelRead->setVisible(false);
-    RedrawAll();  // the values read so far
+    RedrawAll();  // the values shown before the read (the read cleared the graphs)
+    ShowStatus();
     UpdateCommands();
 }
 
@@ -772,8 +809,9 @@ void CBufferingWnd::UpdateCommands() {
     for (QAction* a : {u.actStart, u.actRead, u.actSelfStop}) {
         a->setEnabled(can.startReadSelfStop);
     }
-    u.btnStop->setEnabled(can.stop);
-    u.actStop->setEnabled(can.stop);
+    // While a read runs, Stop cancels it.
+    u.btnStop->setEnabled(can.stop || reading_);
+    u.actStop->setEnabled(can.stop || reading_);
     u.btnClear->setEnabled(can.clear);
     u.actClear->setEnabled(can.clear);
     u.actSave->setEnabled(!reading_);

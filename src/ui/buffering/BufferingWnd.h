@@ -5,7 +5,10 @@
 //
 // All controller traffic goes through CThreadBuffering (requests come back as window messages
 // through the window's sink) and the synchronous buffering procedures (RunSynchronous). The
-// window owns the BufferingData block and attaches it to the thread while it is open.
+// window owns two BufferingData blocks: the one it shows (graphs, tables, statistics, files)
+// and the one a read fills, which is attached to the thread while the window is open. Only a
+// read that completes hands its values over to the block shown, so a read that is cancelled
+// (Stop, the read's cancel button, closing) or fails leaves the values shown before it.
 //
 // Lifetime: closing cancels whatever request the thread holds (a state read, a read, or a
 // running monitoring) and detaches the block, so that nothing can post to the window or write
@@ -130,14 +133,15 @@ protected:
     std::optional<int32_t> FormModeToStore() const override;
 
 private:
-    CBufferingWnd(Application& app, std::unique_ptr<BufferingData> data, FormBase* parentForm,
-                  QWidget* parent);
+    CBufferingWnd(Application& app, std::unique_ptr<BufferingData> data,
+                  std::unique_ptr<BufferingData> incoming, FormBase* parentForm, QWidget* parent);
 
     void BuildViews();
     void ConnectCommands();
     void OnWindowMessage(Message& message);
     void OnReturned(std::unique_ptr<BufferingRequest> request);
-    void Submit(int32_t kind);
+    void Submit(int32_t kind, int64_t userData = 0);
+    void TakeReadResult();
     void CancelStateRead();
     void OnStateTimer();
     void OnProgressTimer();
@@ -165,7 +169,8 @@ private:
     CTChart& ShownChart();
 
     Application& app_;
-    std::unique_ptr<BufferingData> data_;
+    std::unique_ptr<BufferingData> data_;      // the values shown
+    std::unique_ptr<BufferingData> incoming_;  // the values a read brings
     std::unique_ptr<Ui::BufferingWnd> ui_;
     std::unique_ptr<QtWindowSink> sink_;
     QtMessageBoxHost boxes_;
@@ -193,6 +198,7 @@ private:
     int32_t pageBank_ = 0;
     int64_t readTotal_ = 0;
     int64_t readDone_ = 0;
+    int64_t readSerial_ = 0;  // number of the read last sent
 };
 
 }  // namespace zul

@@ -45,6 +45,11 @@ public:
     int selectedIndex = -1;
     QCPRange homeX{0.0, 1.0};
     QCPRange homeY{0.0, 1.0};
+    // Fitting: the values that count, and whether every change refits the view.
+    bool fitLimited = false;
+    double fitLower = 0.0;
+    double fitUpper = 0.0;
+    bool alwaysFit = false;
     QPoint pressAt;
     bool pressed = false;
     // The live layer and what is waiting to be drawn: a full replot, or the live layer only.
@@ -111,6 +116,12 @@ CTChart::CTChart(QWidget* parent) : QWidget(parent), impl_(std::make_unique<Impl
         impl_->livePending = false;
     });
 
+    connect(plot, &QCustomPlot::mouseDoubleClick, this, [this](QMouseEvent* event) {
+        if (event->button() == Qt::LeftButton) {
+            FitToData();
+            emit fitRequested();
+        }
+    });
     connect(plot, &QCustomPlot::mousePress, this, [this](QMouseEvent* event) {
         impl_->pressAt = event->pos();
         impl_->pressed = event->button() == Qt::LeftButton;
@@ -195,6 +206,7 @@ void CTChart::SetSeriesVisible(int series, bool visible) {
         if (!visible && impl_->selectedSeries == series) {
             ClearSelection();
         }
+        RefitIfAlways();
         Replot();
     }
 }
@@ -219,6 +231,7 @@ void CTChart::ClearAllSeries() {
         graph->data()->clear();
     }
     ClearSelection();
+    RefitIfAlways();
     Replot();
 }
 
@@ -280,12 +293,14 @@ QPointF CTChart::Point(int series, int index) const {
 void CTChart::SetXRange(double lower, double upper) {
     impl_->homeX = QCPRange(lower, upper);
     impl_->plot->xAxis->setRange(impl_->homeX);
+    RefitIfAlways();
     Replot();
 }
 
 void CTChart::SetYRange(double lower, double upper) {
     impl_->homeY = QCPRange(lower, upper);
     impl_->plot->yAxis->setRange(impl_->homeY);
+    RefitIfAlways();
     Replot();
 }
 
@@ -330,6 +345,72 @@ void CTChart::ResetView() {
     impl_->plot->xAxis->setRange(impl_->homeX);
     impl_->plot->yAxis->setRange(impl_->homeY);
     Replot();
+}
+
+void CTChart::SetFitValueLimits(double lower, double upper) {
+    impl_->fitLimited = true;
+    impl_->fitLower = std::min(lower, upper);
+    impl_->fitUpper = std::max(lower, upper);
+    RefitIfAlways();
+}
+
+bool CTChart::FitToData() {
+    constexpr double kInf = std::numeric_limits<double>::infinity();
+    double keyLow = kInf;
+    double keyHigh = -kInf;
+    double valueLow = kInf;
+    double valueHigh = -kInf;
+    for (const QCPGraph* graph : impl_->series) {
+        if (!graph->visible()) {
+            continue;
+        }
+        const auto data = graph->data();
+        for (auto it = data->constBegin(); it != data->constEnd(); ++it) {
+            keyLow = std::min(keyLow, it->key);
+            keyHigh = std::max(keyHigh, it->key);
+            const double value = it->value;
+            if (!std::isfinite(value) ||
+                (impl_->fitLimited && (value < impl_->fitLower || value > impl_->fitUpper))) {
+                continue;
+            }
+            valueLow = std::min(valueLow, value);
+            valueHigh = std::max(valueHigh, value);
+        }
+    }
+    if (!std::isfinite(keyLow) || !std::isfinite(keyHigh)) {
+        return false;
+    }
+    QCustomPlot* plot = impl_->plot;
+    const QCPRange x =
+        keyHigh > keyLow ? QCPRange(keyLow, keyHigh) : QCPRange(keyLow - 0.5, keyHigh + 0.5);
+    QCPRange y = plot->yAxis->range();  // kept when no value counts
+    if (valueLow <= valueHigh) {
+        const double span = valueHigh - valueLow;
+        // A flat series: a span of a tenth of its value (or a thousandth when it is 0), so that
+        // the line lies in the middle and the axis labels stay readable.
+        const double margin =
+            span > 0.0 ? span * kFitMargin : std::max(std::fabs(valueLow) * kFitMargin, 0.0005);
+        y = QCPRange(valueLow - margin, valueHigh + margin);
+    }
+    if (x != plot->xAxis->range() || y != plot->yAxis->range()) {
+        plot->xAxis->setRange(x);
+        plot->yAxis->setRange(y);
+        Replot();
+    }
+    return true;
+}
+
+void CTChart::SetAlwaysFit(bool on) {
+    impl_->alwaysFit = on;
+    RefitIfAlways();
+}
+
+bool CTChart::IsAlwaysFit() const {
+    return impl_->alwaysFit;
+}
+
+bool CTChart::RefitIfAlways() {
+    return impl_->alwaysFit && FitToData();
 }
 
 void CTChart::SetZoomPanEnabled(bool enabled) {
@@ -417,6 +498,8 @@ void CTChart::Replot() {
 }
 
 void CTChart::ReplotSeries(const QCPGraph* graph) {
+    // A view that the fit moved queues a full replot, which the live redraw then leaves alone.
+    RefitIfAlways();
     if (graph->layer() == impl_->live) {
         ReplotLive();
     } else {

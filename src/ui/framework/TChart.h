@@ -4,8 +4,10 @@
 // y axis with ranges the window sets, measure lines across the plot, and a selected point.
 //
 // Users zoom with the mouse wheel and pan by dragging; ResetView() goes back to the ranges set
-// with SetXRange/SetYRange. A click selects the nearest point of the visible series within a
-// few pixels and reports it with pointSelected. Long series stay fast: QCustomPlot's adaptive
+// with SetXRange/SetYRange. FitToData() (also a double click on the plot) shows the range the
+// points of the visible series take; with SetAlwaysFit the view follows every change of the
+// points. A click selects the nearest point of the visible series within a few pixels and
+// reports it with pointSelected. Long series stay fast: QCustomPlot's adaptive
 // sampling draws at most a few points per pixel column.
 //
 // Changes are drawn on the next event-loop turn (Replot queues one redraw); RedrawNow() draws
@@ -74,6 +76,23 @@ public:
     // Wheel zoom and drag pan (on by default).
     void SetZoomPanEnabled(bool enabled);
 
+    // --- Fitting the view to the data ---
+    // Values outside lower..upper take no part in the value range of a fit (marks of readings
+    // that are not valid would squash the real values into a line); their points still count
+    // for the x range. Without limits every value counts.
+    void SetFitValueLimits(double lower, double upper);
+    // Sets the view to the points of the visible series: x from the first to the last point,
+    // y from the lowest to the highest value counted, with a margin of kFitMargin of their span
+    // on each side (a flat series gets a small span around its value). The ranges set with
+    // SetXRange/SetYRange stay the ones ResetView returns to. False, with the view unchanged,
+    // when no visible series has a point.
+    bool FitToData();
+    // While on, the view is fitted at once and again whenever points, series visibility or the
+    // ranges change. Off by default.
+    void SetAlwaysFit(bool on);
+    bool IsAlwaysFit() const;
+    static constexpr double kFitMargin = 0.05;
+
     // --- Selected point ---
     // Selects a point (marks it on the plot) and emits pointSelected. An out-of-range index
     // clears the selection.
@@ -111,9 +130,13 @@ signals:
     void pointSelected(int series, int index, double x, double y);
     // The selection was cleared.
     void selectionCleared();
+    // The user double-clicked the plot; the view has been fitted to the data.
+    void fitRequested();
 
 private:
     void ReplotSeries(const QCPGraph* graph);
+    // Refits the view when always-fit is on; true when it did.
+    bool RefitIfAlways();
     void ReplotLive();
     bool DrawPendingLive();
 
