@@ -8,26 +8,25 @@ namespace zul {
 
 namespace {
 
-// How many of the last `Length` points were beyond a zone on one side.
-template <size_t Length>
-class ZoneWindow {
-public:
-    // Adds the newest point; returns how many of the last Length points are beyond.
-    int32_t Push(bool beyond) {
-        count_ += (beyond ? 1 : 0) - (ring_[next_] ? 1 : 0);
-        ring_[next_] = beyond;
-        next_ = (next_ + 1) % Length;
-        return count_;
-    }
-
-private:
-    std::array<bool, Length> ring_{};
-    size_t next_ = 0;
-    int32_t count_ = 0;
-};
-
 int Sign(double value) {
     return (value > 0.0) - (value < 0.0);
+}
+
+// Set bits of the numbers 0..31 (std::popcount is a library call without POPCNT).
+constexpr std::array<int8_t, 32> kSetBits = [] {
+    std::array<int8_t, 32> bits{};
+    for (size_t i = 0; i < bits.size(); ++i) {
+        bits[i] = static_cast<int8_t>((i & 1) + ((i >> 1) & 1) + ((i >> 2) & 1) + ((i >> 3) & 1) +
+                                      ((i >> 4) & 1));
+    }
+    return bits;
+}();
+
+// The last points' "beyond" marks as bits, newest lowest, kept to the window's length by mask
+// (at most five points); returns how many of them were beyond.
+int32_t PushMark(uint32_t& marks, bool beyond, uint32_t mask) {
+    marks = ((marks << 1) | static_cast<uint32_t>(beyond)) & mask;
+    return kSetBits[marks];
 }
 
 }  // namespace
@@ -38,73 +37,59 @@ void FindNelsonViolations(std::span<const double> values, double center, double 
     if (!(sigma > 0.0) || !std::isfinite(sigma)) {
         return;
     }
+    const double zone1 = sigma;
+    const double zone2 = 2.0 * sigma;
+    const double zone3 = 3.0 * sigma;
     int64_t sameSide = 0;  // rule 2: points in the current run on one side
     int previousSide = 0;
-    int64_t monotone = 0;  // rule 3: points in the current rising or falling run
-    int previousStep = 0;
+    int64_t monotone = 0;     // rule 3: points in the current rising or falling run
     int64_t alternating = 0;  // rule 4: points in the current alternating run
-    int64_t within1 = 0;      // rule 7
-    int64_t beyond1 = 0;      // rule 8
-    ZoneWindow<3> above2, below2;
-    ZoneWindow<5> above1, below1;
+    int previousStep = 0;
+    int64_t within1 = 0;  // rule 7
+    int64_t beyond1 = 0;  // rule 8
+    uint32_t above2 = 0;  // rule 5: the last three points
+    uint32_t below2 = 0;
+    uint32_t above1 = 0;  // rule 6: the last five points
+    uint32_t below1 = 0;
 
+    // The counters are updated without branches: on noisy values every comparison below
+    // would otherwise be a coin toss for the branch predictor.
+    double previous = values.empty() ? 0.0 : values[0];
     for (size_t i = 0; i < values.size(); ++i) {
-        const double offset = values[i] - center;
+        const double value = values[i];
+        const double offset = value - center;
         const double distance = std::fabs(offset);
         const int side = Sign(offset);
-        const int64_t index = static_cast<int64_t>(i);
-        auto flag = [&](int32_t rule) { out.push_back({rule, index}); };
+        const int step = Sign(value - previous);
+        previous = value;
 
-        if (distance > 3.0 * sigma) {
-            flag(1);
-        }
-
-        sameSide = side != 0 && side == previousSide ? sameSide + 1 : (side != 0 ? 1 : 0);
+        sameSide = (side != 0) * ((side == previousSide) * sameSide + 1);
         previousSide = side;
-        if (sameSide >= 9) {
-            flag(2);
-        }
-
-        const int step = i == 0 ? 0 : Sign(values[i] - values[i - 1]);
-        if (step == 0) {
-            monotone = 1;
-            alternating = 1;
-        } else {
-            monotone = step == previousStep ? monotone + 1 : 2;
-            alternating = previousStep == -step ? alternating + 1 : 2;
-        }
+        monotone = 1 + (step != 0) * (1 + (step == previousStep) * (monotone - 1));
+        alternating = 1 + (step != 0) * (1 + (step == -previousStep) * (alternating - 1));
         previousStep = step;
-        if (monotone >= 6) {
-            flag(3);
-        }
-        if (alternating >= 14) {
-            flag(4);
-        }
+        const bool up2 = offset > zone2;
+        const bool down2 = offset < -zone2;
+        const int32_t countUp2 = PushMark(above2, up2, 0x7u);
+        const int32_t countDown2 = PushMark(below2, down2, 0x7u);
+        const bool up1 = offset > zone1;
+        const bool down1 = offset < -zone1;
+        const int32_t countUp1 = PushMark(above1, up1, 0x1Fu);
+        const int32_t countDown1 = PushMark(below1, down1, 0x1Fu);
+        within1 = (distance < zone1) * (within1 + 1);
+        beyond1 = (up1 | down1) * (beyond1 + 1);
 
-        const bool up2 = offset > 2.0 * sigma;
-        const bool down2 = offset < -2.0 * sigma;
-        const int32_t countUp2 = above2.Push(up2);
-        const int32_t countDown2 = below2.Push(down2);
-        if ((up2 && countUp2 >= 2) || (down2 && countDown2 >= 2)) {
-            flag(5);
-        }
-
-        const bool up1 = offset > sigma;
-        const bool down1 = offset < -sigma;
-        const int32_t countUp1 = above1.Push(up1);
-        const int32_t countDown1 = below1.Push(down1);
-        if ((up1 && countUp1 >= 4) || (down1 && countDown1 >= 4)) {
-            flag(6);
-        }
-
-        within1 = distance < sigma ? within1 + 1 : 0;
-        if (within1 >= 15) {
-            flag(7);
-        }
-
-        beyond1 = up1 || down1 ? beyond1 + 1 : 0;
-        if (beyond1 >= 8) {
-            flag(8);
+        const uint32_t broken = (distance > zone3 ? 1u : 0u) | (sameSide >= 9 ? 2u : 0u) |
+                                (monotone >= 6 ? 4u : 0u) | (alternating >= 14 ? 8u : 0u) |
+                                ((up2 & (countUp2 >= 2)) | (down2 & (countDown2 >= 2)) ? 16u : 0u) |
+                                ((up1 & (countUp1 >= 4)) | (down1 & (countDown1 >= 4)) ? 32u : 0u) |
+                                (within1 >= 15 ? 64u : 0u) | (beyond1 >= 8 ? 128u : 0u);
+        if (broken != 0) {
+            for (int32_t rule = 1; rule <= 8; ++rule) {
+                if ((broken >> (rule - 1)) & 1u) {
+                    out.push_back({rule, static_cast<int64_t>(i)});
+                }
+            }
         }
     }
 }

@@ -63,22 +63,6 @@ QuantilePosition PositionOf(double p, size_t n) {
 
 constexpr std::array<double, 5> kQuantiles = {0.00135, 0.25, 0.5, 0.75, 0.99865};
 
-// Puts the order statistics with the given ascending, distinct indices into place in a, each
-// selection working only on what lies above the one before.
-void SelectOrderStatistics(std::vector<double>& a, std::span<const size_t> indices) {
-    size_t from = 0;
-    for (size_t k : indices) {
-        if (k == from) {
-            std::iter_swap(a.begin() + static_cast<std::ptrdiff_t>(k),
-                           std::min_element(a.begin() + static_cast<std::ptrdiff_t>(k), a.end()));
-        } else {
-            std::nth_element(a.begin() + static_cast<std::ptrdiff_t>(from),
-                             a.begin() + static_cast<std::ptrdiff_t>(k), a.end());
-        }
-        from = k + 1;
-    }
-}
-
 // The shortest text that reads back as the same double.
 std::string Text(double value) {
     char text[32];
@@ -130,14 +114,26 @@ Figure PooledWithinStdDev(std::span<const double> values, int64_t subgroupSize) 
     const size_t size = static_cast<size_t>(subgroupSize);
     CompensatedSum squares;
     int64_t degrees = 0;
-    for (size_t first = 0; first < values.size(); first += size) {
-        const std::span<const double> group =
-            values.subspan(first, std::min(size, values.size() - first));
-        if (group.size() < 2) {
-            continue;
+    for (size_t first = 0; first + 1 < values.size(); first += size) {
+        const size_t end = std::min(first + size, values.size());
+        const double count = static_cast<double>(end - first);
+        // Corrected two-pass within the subgroup, taken relative to its first value: for
+        // values with a large common part the differences are exact and their sums accurate.
+        const double origin = values[first];
+        double sum = 0.0;
+        for (size_t i = first; i < end; ++i) {
+            sum += values[i] - origin;
         }
-        squares.Add(MeanAndSquaredDeviations(group).squares);
-        degrees += static_cast<int64_t>(group.size()) - 1;
+        const double mean = sum / count;
+        double drift = 0.0;
+        double groupSquares = 0.0;
+        for (size_t i = first; i < end; ++i) {
+            const double deviation = (values[i] - origin) - mean;
+            drift += deviation;
+            groupSquares += deviation * deviation;
+        }
+        squares.Add(std::max(0.0, groupSquares - drift * drift / count));
+        degrees += static_cast<int64_t>(end - first) - 1;
     }
     if (degrees < 1) {
         return std::nullopt;
@@ -230,23 +226,28 @@ int32_t QualityAnalyzer::Analyze(std::span<const double> values, const QualityOp
         summary.stddev = std::sqrt(spread.squares / static_cast<double>(n - 1));
     }
 
-    // Percentiles, median and quartiles from one partly ordered copy.
-    scratch_.assign(values.begin(), values.end());
+    // Percentiles, median and quartiles from the order statistics around their positions.
+    // (A quantile's upper neighbour can lie above the next quantile's lower one, so the ranks
+    // are sorted first.)
     std::array<QuantilePosition, kQuantiles.size()> positions;
-    std::array<size_t, 2 * kQuantiles.size()> wanted;
+    std::array<size_t, 2 * kQuantiles.size()> ranks;
     for (size_t q = 0; q < kQuantiles.size(); ++q) {
         positions[q] = PositionOf(kQuantiles[q], n);
-        wanted[2 * q] = positions[q].low;
-        wanted[2 * q + 1] = positions[q].high;
+        ranks[2 * q] = positions[q].low;
+        ranks[2 * q + 1] = positions[q].high;
     }
-    std::sort(wanted.begin(), wanted.end());
-    const size_t distinct =
-        static_cast<size_t>(std::unique(wanted.begin(), wanted.end()) - wanted.begin());
-    SelectOrderStatistics(scratch_, std::span<const size_t>(wanted.data(), distinct));
+    std::array<size_t, 2 * kQuantiles.size()> sorted = ranks;
+    std::sort(sorted.begin(), sorted.end());
+    std::array<double, 2 * kQuantiles.size()> ordered;
+    selector_.Select(values, min, max, sorted, ordered);
+    auto rankValue = [&](size_t rank) {
+        return ordered[static_cast<size_t>(std::lower_bound(sorted.begin(), sorted.end(), rank) -
+                                           sorted.begin())];
+    };
     std::array<double, kQuantiles.size()> quantiles;
     for (size_t q = 0; q < kQuantiles.size(); ++q) {
-        const double low = scratch_[positions[q].low];
-        const double high = scratch_[positions[q].high];
+        const double low = rankValue(positions[q].low);
+        const double high = rankValue(positions[q].high);
         quantiles[q] = std::clamp(low + positions[q].fraction * (high - low), low, high);
     }
     summary.p00135 = quantiles[0];

@@ -23,6 +23,7 @@
 #include "base/ResultInfo.h"
 #include "quality/Histogram.h"
 #include "quality/NelsonRules.h"
+#include "quality/OrderStatistics.h"
 
 namespace zul {
 
@@ -127,7 +128,7 @@ public:
                     QualityFigures& figures, ResultInfo* info = nullptr);
 
 private:
-    std::vector<double> scratch_;  // a copy of the values, partly ordered for the percentiles
+    OrderStatisticSelector selector_;
 };
 
 }  // namespace zul

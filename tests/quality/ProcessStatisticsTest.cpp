@@ -3,6 +3,7 @@
 // StRD univariate data sets, closed forms of c4, and small cases worked by hand.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <fstream>
 #include <numbers>
@@ -10,6 +11,7 @@
 #include <vector>
 
 #include "quality/ControlConstants.h"
+#include "quality/OrderStatistics.h"
 #include "quality/ProcessStatistics.h"
 #include "quality/RollingWindow.h"
 
@@ -117,6 +119,38 @@ TEST(ProcessStatistics, ValuesNearTheMeasuringLimitKeepTheirSpread) {
     const QualityFigures figures = Analyze(values);
     EXPECT_NEAR(*figures.summary.stddev, 1e-6 * std::sqrt(65000.0 / 64999.0), 1e-12);
     EXPECT_NEAR(*figures.stddevWithin, 2e-6 / 1.128, 1e-12);
+    // The same in subgroups of 1000: 65 groups of 999 degrees of freedom each.
+    QualityOptions groups;
+    groups.subgroupSize = 1000;
+    EXPECT_NEAR(*Analyze(values, groups).stddevWithin,
+                1e-6 * std::sqrt(1000.0 / 999.0) / UnbiasingConstantC4(65 * 999 + 1), 1e-12);
+}
+
+TEST(ProcessStatistics, OrderStatisticsMatchAFullSort) {
+    // Noise, noise with one far outlier (nearly every value in one bucket), and many repeats.
+    uint32_t state = 7;
+    auto next = [&state] {
+        state = state * 1103515245u + 12345u;
+        return static_cast<double>((state >> 16) % 1000);
+    };
+    std::vector<std::vector<double>> sets(3);
+    for (int i = 0; i < 5001; ++i) {
+        sets[0].push_back(next() * 0.001);
+        sets[1].push_back(next() * 1e-6);
+        sets[2].push_back(std::floor(next() / 250.0));
+    }
+    sets[1][2500] = 1e6;
+    OrderStatisticSelector selector;
+    for (const std::vector<double>& values : sets) {
+        std::vector<double> sorted = values;
+        std::sort(sorted.begin(), sorted.end());
+        const std::vector<size_t> ranks = {0, 0, 1, 6, 7, 1250, 1251, 2500, 2500, 4999, 5000};
+        std::vector<double> results(ranks.size());
+        selector.Select(values, sorted.front(), sorted.back(), ranks, results);
+        for (size_t i = 0; i < ranks.size(); ++i) {
+            EXPECT_EQ(results[i], sorted[ranks[i]]) << ranks[i];
+        }
+    }
 }
 
 TEST(ProcessStatistics, UndefinedFiguresStayUndefined) {
