@@ -1,10 +1,12 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 # Fails when a source file includes a header of a layer above or beside its own, or when a file
 # outside src/ui includes a Qt header. Run as: cmake -DSRC=<src folder> -P CheckLayers.cmake
-# Layers, lowest first: base, link, settings, then measurement, buffering, lightwave and adjust
-# side by side, then app, then ui.
+# Layers, lowest first: base, then link and quality side by side (quality: pure computations on
+# values, which every layer above may use), settings, then measurement, buffering, lightwave and
+# adjust side by side, then app, then ui.
 set(rank_base 0)
 set(rank_link 1)
+set(rank_quality 1)
 set(rank_settings 2)
 set(rank_measurement 3)
 set(rank_buffering 3)

@@ -7,12 +7,15 @@ namespace zul::ctl {
 
 // Comparing the controller with a settings file (CmdDiff.cpp).
 std::vector<CtlCommand> DiffCommands();
+// Process statistics of buffered values in a file (CmdStats.cpp).
+std::vector<CtlCommand> StatsCommands();
 
 const std::vector<CtlCommand>& AllCommands() {
     static const std::vector<CtlCommand> commands = [] {
         std::vector<CtlCommand> all;
-        for (auto group : {InfoCommands, SettingsCommands, DiffCommands, MemoryCommands,
-                           MeasureCommands, BufferCommands, LightWaveCommands, AdjustCommands}) {
+        for (auto group :
+             {InfoCommands, SettingsCommands, DiffCommands, MemoryCommands, MeasureCommands,
+              BufferCommands, StatsCommands, LightWaveCommands, AdjustCommands}) {
             for (CtlCommand& command : group()) {
                 all.push_back(std::move(command));
             }
