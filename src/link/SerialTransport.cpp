@@ -9,7 +9,9 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <cstring>
 
 #include "link/SerialPortName.h"
 
@@ -26,6 +28,26 @@ unsigned int SerialSpeedOfCode(int32_t speedCode) {
         default:
             return B115200;
     }
+}
+
+int64_t SerialCharacterNs(int32_t speedCode, int32_t dataLengthCode, int32_t parityCode) {
+    int64_t baud = 115200;
+    switch (speedCode) {
+        case 0:
+            baud = 9600;
+            break;
+        case 1:
+            baud = 19200;
+            break;
+        case 2:
+            baud = 38400;
+            break;
+        default:
+            break;
+    }
+    int64_t bits =
+        1 + (dataLengthCode == 0 ? 7 : 8) + (parityCode == 0 || parityCode == 1 ? 1 : 0) + 1;
+    return bits * 1000000000LL / baud;
 }
 
 void ApplyLineSettings(termios& tio, int32_t speedCode, int32_t dataLengthCode,
@@ -131,6 +153,7 @@ int32_t SerialTransport::Open(ResultInfo* result, int32_t portIndex, int32_t spe
     }
     fd_ = fd;
     wakeFd_ = wake;
+    characterNs_ = SerialCharacterNs(speedCode, dataLengthCode, parityCode);
     {
         std::lock_guard lock(writeMutex_);
         pendingData_ = nullptr;
@@ -197,8 +220,27 @@ bool SerialTransport::ContinuePendingWrite(int& osError) {
     return true;
 }
 
+void SerialTransport::DeliverHeld(std::string& held) {
+    if (held.empty()) {
+        return;
+    }
+    auto record = NewEvent(TransportEventKind::kActivity);
+    record->readDone = true;
+    record->portEventDone = true;
+    record->bytesRead = static_cast<uint32_t>(held.size());
+    record->data = std::move(held);
+    held.clear();
+    Notify(std::move(record));
+}
+
 void SerialTransport::WatcherBody() {
+    using Clock = std::chrono::steady_clock;
     std::string buffer(kTransportReadChunk, '\0');
+    // Bytes read but not handed on yet: the start of a frame whose carriage return is still
+    // on its way.
+    std::string held;
+    Clock::time_point heldSince;
+    const auto quiet = std::chrono::nanoseconds(std::max<int64_t>(characterNs_, 1000));
     while (!stop_.load()) {
         bool wantWrite;
         {
@@ -209,11 +251,25 @@ void SerialTransport::WatcherBody() {
         pollfd fds[2] = {
             {wakeFd_, POLLIN, 0},
             {failed ? -1 : fd_, static_cast<short>(POLLIN | (wantWrite ? POLLOUT : 0)), 0}};
-        int ready = ::poll(fds, 2, kWatcherWaitMs);
+        std::chrono::nanoseconds wait = std::chrono::milliseconds(kWatcherWaitMs);
+        if (!held.empty()) {
+            // Wake when the line has been quiet for a character, or when the bytes kept have
+            // waited long enough to tell the owner that a reply is arriving.
+            auto progressLeft = heldSince + kProgressHold - Clock::now();
+            wait = std::max(std::chrono::nanoseconds(0),
+                            std::min<std::chrono::nanoseconds>(quiet, progressLeft));
+        }
+        timespec timeout{static_cast<time_t>(wait.count() / 1000000000),
+                         static_cast<long>(wait.count() % 1000000000)};
+        int ready = ::ppoll(fds, 2, &timeout, nullptr);
         if (stop_.load()) {
             break;
         }
-        if (ready <= 0) {
+        if (ready == 0) {
+            DeliverHeld(held);  // a quiet line, or bytes kept long enough
+            continue;
+        }
+        if (ready < 0) {
             continue;
         }
         if (fds[0].revents & POLLIN) {
@@ -230,12 +286,17 @@ void SerialTransport::WatcherBody() {
         if (events & POLLIN) {
             ssize_t n = ::read(fd_, buffer.data(), buffer.size());
             if (n > 0) {
-                auto record = NewEvent(TransportEventKind::kActivity);
-                record->readDone = true;
-                record->portEventDone = true;
-                record->bytesRead = static_cast<uint32_t>(n);
-                record->data.assign(buffer.data(), static_cast<size_t>(n));
-                Notify(std::move(record));
+                auto now = Clock::now();
+                if (held.empty()) {
+                    heldSince = now;
+                }
+                held.append(buffer.data(), static_cast<size_t>(n));
+                bool frameEnds =
+                    std::memchr(buffer.data(), '\r', static_cast<size_t>(n)) != nullptr;
+                if (frameEnds || now - heldSince >= kProgressHold ||
+                    held.size() >= kTransportReadChunk) {
+                    DeliverHeld(held);
+                }
             } else if (n == 0) {
                 deviceFailed = true;  // readable but nothing to read: the line hung up
             } else if (errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR) {
@@ -251,6 +312,7 @@ void SerialTransport::WatcherBody() {
             deviceFailed = !ContinuePendingWrite(osError);
         }
         if (deviceFailed) {
+            DeliverHeld(held);  // what arrived before the failure still counts
             RaiseDeviceError(osError);
             bool hadWrite;
             {

@@ -390,5 +390,82 @@ TEST_F(SerialTransportTest, FullPortIsFinishedByTheWatcherInOrder) {
     close(slave);
 }
 
+// Received bytes reach the owner in whole frames: what a peer writes a few bytes at a time is
+// kept until its carriage return, a line that goes quiet hands over what it has, and a frame
+// that keeps arriving for longer than kProgressHold is handed over in parts while it does.
+TEST_F(SerialTransportTest, ReceivedBytesTravelInWholeFrames) {
+    int master = -1;
+    int slave = -1;
+    char name[256] = {};
+    ASSERT_EQ(openpty(&master, &slave, name, nullptr, nullptr), 0);
+    SetSerialDeviceOverride(name);
+    SerialTransport transport;
+    EventLog log;
+    ResultInfo result;
+    // 9600 bit/s: one character is about 1 ms, the quiet time of the line.
+    ASSERT_EQ(transport.Open(&result, 0, 0, 1, 2, log.Callback()), ZUL_OK);
+    auto trickle = [master](const std::string& bytes, std::chrono::microseconds spacing) {
+        for (char c : bytes) {
+            ASSERT_EQ(write(master, &c, 1), 1);
+            std::this_thread::sleep_for(spacing);  // the peer's own pace, well below 1 ms
+        }
+    };
+    struct Delivery {
+        std::string bytes;
+        std::chrono::steady_clock::time_point at;
+    };
+    auto collect = [&log](size_t total, std::chrono::milliseconds limit) {
+        std::vector<Delivery> deliveries;
+        size_t have = 0;
+        while (have < total) {
+            auto activity = log.Take(TransportEventKind::kActivity, limit);
+            if (!activity) {
+                break;
+            }
+            if (activity->readDone) {
+                have += activity->data.size();
+                deliveries.push_back({activity->data, std::chrono::steady_clock::now()});
+            }
+        }
+        return deliveries;
+    };
+    auto joined = [](const std::vector<Delivery>& deliveries) {
+        std::string all;
+        for (const Delivery& d : deliveries) {
+            all += d.bytes;
+        }
+        return all;
+    };
+
+    // A frame written byte by byte arrives in far fewer parts than it was written in.
+    const std::string frame = "%EE$RMC0001A2\r";
+    std::thread peer(trickle, frame, std::chrono::microseconds(100));
+    std::vector<Delivery> parts = collect(frame.size(), 2000ms);
+    peer.join();
+    EXPECT_EQ(joined(parts), frame);
+    EXPECT_LT(parts.size(), frame.size() / 2);
+
+    // The start of a frame followed by silence is not kept back until a carriage return.
+    ASSERT_EQ(write(master, "%EE$RM", 6), 6);
+    parts = collect(6, 2000ms);
+    EXPECT_EQ(joined(parts), "%EE$RM");
+
+    // A long frame that keeps coming shows that it is arriving before it ends.
+    const std::string longFrame(400, 'x');
+    auto start = std::chrono::steady_clock::now();
+    peer = std::thread(trickle, longFrame, std::chrono::microseconds(300));
+    parts = collect(longFrame.size(), 2000ms);
+    auto end = std::chrono::steady_clock::now();
+    peer.join();
+    EXPECT_EQ(joined(parts), longFrame);
+    ASSERT_GE(parts.size(), 2u);
+    // The first part is handed over once it has been kept for kProgressHold, long before the
+    // peer is done (the peer takes at least 120 ms).
+    EXPECT_LT(parts.front().at - start, (end - start) / 2);
+    transport.Close();
+    close(master);
+    close(slave);
+}
+
 }  // namespace
 }  // namespace zul

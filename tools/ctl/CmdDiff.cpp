@@ -6,7 +6,6 @@
 #include "CtlFiles.h"
 #include "CtlSession.h"
 #include "app/Application.h"
-#include "link/LinkSettings.h"
 #include "settings/SettingsDiff.h"
 
 namespace zul::ctl {
@@ -15,19 +14,6 @@ namespace {
 
 // Exit status when the controller and the file differ.
 constexpr int kExitDifferent = 65;
-
-std::string DifferencesJson(const SettingsComparison& comparison) {
-    std::string list = "[";
-    for (size_t i = 0; i < comparison.differences.size(); ++i) {
-        const SettingDifference& d = comparison.differences[i];
-        list += (i ? ", " : "");
-        list += "{\"section\": " + JsonString(d.instance.section) +
-                ", \"key\": " + JsonString(d.instance.key) +
-                ", \"file\": " + JsonString(d.fileText) +
-                ", \"controller\": " + JsonString(d.controllerText) + "}";
-    }
-    return list + "]";
-}
 
 int RunDiff(CtlContext& context, const CommandArgs& args) {
     Application& app = context.app;
@@ -47,17 +33,7 @@ int RunDiff(CtlContext& context, const CommandArgs& args) {
         return status;
     }
 
-    ControllerReadScope scope;
-    const uint32_t firmware = app.FirmwareVersion();
-    scope.supported = [&app, firmware](int32_t id) {
-        return app.Store().IsItemSupported(app.Ui(), firmware, id);
-    };
-    scope.systemSettings = true;
-    // The same condition under which the read of the system settings asks for it.
-    scope.outMode = scope.supported(kMemCmnRs232cOutMode) &&
-                    app.Store().GetInt<kSoftCommunicationType>() != kCommunicationRs232c;
-    const std::vector<SettingInstance> instances = ControllerReadInstances(scope);
-    const SettingsComparison comparison = CompareSettings(file, controller, instances);
+    const SettingsComparison comparison = CompareWithController(app, file, controller);
 
     if (context.out.Json()) {
         context.out.Result({{"differences", DifferencesJson(comparison)},

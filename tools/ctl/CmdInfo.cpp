@@ -21,13 +21,8 @@ int RunInfo(CtlContext& context, const CommandArgs&) {
     const std::string version = store.GetText<kCtrlVersion>();
     const std::string sensorA = store.GetText<kCtrlSensorA>();
     const std::string sensorB = store.GetText<kCtrlSensorB>();
-    const int64_t word = context.app.FirmwareVersion();
     context.out.Result(
-        {{"type", JsonString(type)},
-         {"version", JsonString(version)},
-         {"sensor_a", JsonString(sensorA)},
-         {"sensor_b", JsonString(sensorB)},
-         {"version_word", JsonNumber(word)}},
+        InfoJson(store, context.app.FirmwareVersion()),
         {{"type", type}, {"version", version}, {"sensor_a", sensorA}, {"sensor_b", sensorB}});
     return 0;
 }

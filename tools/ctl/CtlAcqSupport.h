@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Helpers shared by the acquisition commands of qvm8ctl: number arguments, a queue that the
-// worker threads' callbacks fill, and JSON numbers of reals.
+// worker threads' callbacks fill.
 #pragma once
 
 #include <chrono>
@@ -51,12 +51,6 @@ inline std::string CommandLinePath(const std::string& path) {
     std::error_code error;
     std::filesystem::path absolute = std::filesystem::absolute(path, error);
     return error ? path : absolute.string();
-}
-
-inline std::string JsonReal(double value, int decimals = 6) {
-    char text[64];
-    std::snprintf(text, sizeof text, "%.*f", decimals, value);
-    return text;
 }
 
 // Records handed back by a worker thread's callback, in arrival order.

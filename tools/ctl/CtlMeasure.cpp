@@ -15,37 +15,13 @@ namespace {
 // A cycle never takes longer than thirteen reply time-outs; this bounds the wait generously.
 constexpr std::chrono::seconds kCycleLimit(200);
 
-std::string OutputJson(const SettingsStore& store, int out) {
-    auto field = [](const char* key, const std::string& value) {
-        std::string text(1, '"');
-        text.append(key).append("\": ").append(value);
-        return text;
-    };
-    std::string text = "{";
-    text += field("value", JsonReal(store.GetDouble<kMeasMeasureValue>(out))) + ", ";
-    text += field("strobe", JsonNumber(store.GetInt<kMeasStrobe>(out))) + ", ";
-    text += field("hi", JsonNumber(store.GetInt<kMeasHiState>(out))) + ", ";
-    text += field("go", JsonNumber(store.GetInt<kMeasGoState>(out))) + ", ";
-    text += field("low", JsonNumber(store.GetInt<kMeasLowState>(out))) + ", ";
-    text += field("extension", JsonNumber(store.GetInt<kMeasExtension>(out))) + ", ";
-    text += field("alarm", JsonNumber(store.GetInt<kMeasAlarmState>(out))) + ", ";
-    text += field("zero_set", JsonNumber(store.GetInt<kMeasZeroSet>(out))) + ", ";
-    text += field("zero_set_value", JsonReal(store.GetDouble<kMeasZeroSetVal>(out))) + ", ";
-    text += field("timing", JsonNumber(store.GetInt<kMeasTiming>(out))) + ", ";
-    text += field("reset", JsonNumber(store.GetInt<kMeasReset>(out))) + ", ";
-    text += field("alarm_code", JsonNumber(store.GetInt<kMeasAlarmCode>(out)));
-    return text + "}";
-}
-
 void PrintCycle(CtlContext& context) {
     SettingsStore& store = context.app.Store();
     auto lock = store.Lock();
     int32_t bank = store.GetInt<kCtrlCurMemNo>();
-    std::vector<JsonField> json;
     std::vector<std::pair<std::string, std::string>> plain;
     for (int out = 0; out < 2; ++out) {
         std::string name = "out" + std::to_string(out + 1);
-        json.push_back({name, OutputJson(store, out)});
         int32_t digits = store.GetInt<kOutDispDigit>(bank, out);
         const MicronMode& micron = context.app.Micron();
         std::string line =
@@ -65,10 +41,9 @@ void PrintCycle(CtlContext& context) {
     for (int head = 0; head < 2; ++head) {
         int32_t laserOff = store.GetInt<kHeadLaserOff>(bank, head);
         std::string name = head == 0 ? "headA" : "headB";
-        json.push_back({name, "{\"laser_off\": " + JsonNumber(laserOff) + "}"});
         plain.emplace_back(name, "laser_off=" + std::to_string(laserOff));
     }
-    context.out.Result(json, plain);
+    context.out.Result(MeasureJson(store), plain);
 }
 
 int RunMeasure(CtlContext& context, const CommandArgs& args) {

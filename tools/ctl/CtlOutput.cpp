@@ -9,43 +9,6 @@
 
 namespace zul::ctl {
 
-std::string JsonString(std::string_view text) {
-    std::string out = "\"";
-    for (unsigned char c : text) {
-        switch (c) {
-            case '"':
-                out += "\\\"";
-                break;
-            case '\\':
-                out += "\\\\";
-                break;
-            case '\n':
-                out += "\\n";
-                break;
-            case '\r':
-                out += "\\r";
-                break;
-            case '\t':
-                out += "\\t";
-                break;
-            default:
-                if (c < 0x20) {
-                    char escaped[8];
-                    std::snprintf(escaped, sizeof escaped, "\\u%04x", c);
-                    out += escaped;
-                } else {
-                    out += static_cast<char>(c);
-                }
-        }
-    }
-    out += '"';
-    return out;
-}
-
-std::string JsonNumber(int64_t value) {
-    return std::to_string(value);
-}
-
 std::string FailureLine(const UiDefinition* ui, const ResultInfo& result,
                         std::string_view fallbackText) {
     std::string text =
@@ -61,12 +24,7 @@ std::string FailureLine(const UiDefinition* ui, const ResultInfo& result,
 void Output::Result(const std::vector<JsonField>& json,
                     const std::vector<std::pair<std::string, std::string>>& plain) {
     if (json_) {
-        std::string line = "{";
-        for (size_t i = 0; i < json.size(); ++i) {
-            line += (i ? ", " : "") + JsonString(json[i].key) + ": " + json[i].value;
-        }
-        line += "}";
-        std::printf("%s\n", line.c_str());
+        std::printf("%s\n", JsonObject(json).c_str());
     } else {
         for (const auto& [key, value] : plain) {
             std::printf("%s: %s\n", key.c_str(), value.c_str());

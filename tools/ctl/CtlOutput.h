@@ -9,6 +9,7 @@
 #include <utility>
 #include <vector>
 
+#include "ResultJson.h"
 #include "base/ResultInfo.h"
 #include "settings/MessageBox.h"
 
@@ -17,14 +18,6 @@ class UiDefinition;
 }
 
 namespace zul::ctl {
-
-// A JSON value already written out (string, number).
-struct JsonField {
-    std::string key;
-    std::string value;  // JSON text
-};
-std::string JsonString(std::string_view text);
-std::string JsonNumber(int64_t value);
 
 // "qvm8ctl: <KEY>: <text>" with the detail texts filled in and line breaks as blanks.
 std::string FailureLine(const UiDefinition* ui, const ResultInfo& result,
