@@ -25,6 +25,22 @@ QString AccessibleText(QObject* object, QAccessible::Text what) {
     return iface != nullptr ? iface->text(what) : QStringLiteral("(no interface)");
 }
 
+TEST_F(MainWindowTest, F5ConnectsAndDisconnects) {
+    ASSERT_NO_FATAL_FAILURE(StartProgram());
+    main->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(main));
+    QTest::keyClick(main, Qt::Key_F5);
+    ASSERT_EQ(main->LineState(), 1)
+        << (boxes.shown.empty() ? std::string() : boxes.shown.back().text.toStdString());
+    EXPECT_FALSE(FramesWithPrefix(sim.ReceivedFrames(), "%EE#").empty());
+    // The button's caption was applied again meanwhile (the connected look); the key still works.
+    QTest::keyClick(main, Qt::Key_F5);
+    EXPECT_EQ(main->LineState(), 0);
+    QTest::keyClick(main, Qt::Key_F5);
+    EXPECT_EQ(main->LineState(), 1);
+}
+
+
 TEST_F(MainWindowTest, BankMismatchSaysWhoseBankIsWhich) {
     ASSERT_NO_FATAL_FAILURE(StartProgram());
     Connect();

@@ -20,6 +20,7 @@
 #include <QMimeDatabase>
 #include <QPainter>
 #include <QPixmapCache>
+#include <QShortcut>
 #include <QStandardPaths>
 #include <QTimer>
 #include <QUrl>
@@ -128,7 +129,10 @@ MainWindow::MainWindow(Application& app, QtWindowSink& sink, QWidget* parent)
     ui_->action32772->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S));
     ui_->action32780->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
     ui_->action32787->setShortcut(QKeySequence(Qt::Key_F1));
-    ui_->ctrl1013->setShortcut(QKeySequence(Qt::Key_F5));
+    // F5 connects and disconnects. A shortcut of the window, not of the button: the button's
+    // caption sets its own mnemonic shortcut each time it is applied.
+    auto* connectKey = new QShortcut(QKeySequence(Qt::Key_F5), this);
+    connect(connectKey, &QShortcut::activated, ui_->ctrl1013, &QAbstractButton::click);
 
     ConnectCommands();
     sink_.Attach(this, [this](Message& message) { OnWindowMessage(message); });
