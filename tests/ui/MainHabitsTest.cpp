@@ -41,6 +41,46 @@ TEST_F(MainWindowTest, F5ConnectsAndDisconnects) {
 }
 
 
+TEST_F(MainWindowTest, TitleAfterSaveAsAndOpenIsTheCaptionAndTheFileAlone) {
+    const QString programName = QCoreApplication::applicationName();
+    ui::SetApplicationIdentity();
+    ASSERT_NO_FATAL_FAILURE(StartProgram());
+    // The window system appends a display name of the program's own to every title that does
+    // not end with it; the program sets none.
+    EXPECT_EQ(QGuiApplication::applicationDisplayName(), QCoreApplication::applicationName());
+
+    const QString caption = CaptionText(Ui().FindById(102)->caption);
+    EXPECT_EQ(main->windowTitle(), caption);
+    EXPECT_EQ(AccessibleText(main, QAccessible::Name), caption);
+    const std::string saved = home.Path("docs/A.zul");
+    fs::create_directories(home.Path("docs"));
+    dialogs.paths = {saved};
+    main->findChild<QAction*>(QStringLiteral("action32772"))->trigger();
+    ASSERT_EQ(Store().GetFilePath(), saved)
+        << (boxes.shown.empty() ? std::string() : boxes.shown.back().text.toStdString());
+    const QString folder =
+        QDir::toNativeSeparators(QFileInfo(QString::fromStdString(saved)).absolutePath());
+    const QString afterSave = caption + QStringLiteral(" - A.zul [") + folder + QStringLiteral("]");
+    EXPECT_EQ(main->windowTitle(), afterSave);
+    EXPECT_EQ(AccessibleText(main, QAccessible::Name), afterSave);
+
+    const std::string other = home.Path("docs/other/B.zul");
+    fs::create_directories(home.Path("docs/other"));
+    WriteFileText(other, "[MEM0_HEADA]\r\nSetupMode=1\r\n");
+    dialogs.paths = {other};
+    main->findChild<QAction*>(QStringLiteral("action32771"))->trigger();
+    ASSERT_EQ(Store().GetFilePath(), other)
+        << (boxes.shown.empty() ? std::string() : boxes.shown.back().text.toStdString());
+    const QString afterOpen =
+        caption + QStringLiteral(" - B.zul [") +
+        QDir::toNativeSeparators(QFileInfo(QString::fromStdString(other)).absolutePath()) +
+        QStringLiteral("]");
+    EXPECT_EQ(main->windowTitle(), afterOpen);
+    EXPECT_EQ(AccessibleText(main, QAccessible::Name), afterOpen);
+    QCoreApplication::setApplicationName(programName);
+}
+
+
 TEST_F(MainWindowTest, BankMismatchSaysWhoseBankIsWhich) {
     ASSERT_NO_FATAL_FAILURE(StartProgram());
     Connect();

@@ -9,4 +9,8 @@ namespace zul::ui {
 
 int RunDesktopProgram(int argc, char** argv);
 
+// The names the running program gives itself towards Qt and the desktop (called once the
+// QApplication exists).
+void SetApplicationIdentity();
+
 }  // namespace zul::ui

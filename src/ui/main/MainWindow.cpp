@@ -786,6 +786,8 @@ void MainWindow::UpdateTitle() {
                  QDir::toNativeSeparators(file.absolutePath()) + QStringLiteral("]");
     }
     setWindowTitle(title);
+    // Read aloud as shown, file name included.
+    setAccessibleName(title);
 }
 
 void MainWindow::RefreshFromStore() {
