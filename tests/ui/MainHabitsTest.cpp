@@ -81,6 +81,23 @@ TEST_F(MainWindowTest, TitleAfterSaveAsAndOpenIsTheCaptionAndTheFileAlone) {
 }
 
 
+TEST_F(MainWindowTest, TheViewToggleNamesTheViewItSwitchesTo) {
+    ASSERT_NO_FATAL_FAILURE(StartProgram());
+    auto* toggle = Control<QAbstractButton>(1015);
+    ASSERT_NE(toggle, nullptr);
+    ASSERT_TRUE(main->IsExpanded());
+    EXPECT_TRUE(toggle->text().contains(QStringLiteral("Compact"))) << toggle->text().toStdString();
+    EXPECT_FALSE(toggle->text().contains(QStringLiteral("Details")));
+    Click(1015);
+    ASSERT_FALSE(main->IsExpanded());
+    EXPECT_TRUE(toggle->text().contains(QStringLiteral("Details"))) << toggle->text().toStdString();
+    EXPECT_FALSE(toggle->text().contains(QStringLiteral("Compact")));
+    EXPECT_EQ(AccessibleText(toggle, QAccessible::Name), toggle->text());
+    Click(1015);
+    EXPECT_TRUE(toggle->text().contains(QStringLiteral("Compact")));
+}
+
+
 TEST_F(MainWindowTest, BankMismatchSaysWhoseBankIsWhich) {
     ASSERT_NO_FATAL_FAILURE(StartProgram());
     Connect();
