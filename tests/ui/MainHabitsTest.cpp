@@ -122,5 +122,50 @@ TEST_F(MainWindowTest, BankMismatchSaysWhoseBankIsWhich) {
     EXPECT_TRUE(FramesWithPrefix(sim.ReceivedFrames(), "%EE#WIN").empty());
 }
 
+
+TEST_F(MainWindowTest, TheBankSelectorFollowsAnAssistiveToolsSelection) {
+    ASSERT_NO_FATAL_FAILURE(StartProgram());
+    auto* box = Control<QComboBox>(1097);
+    ASSERT_NE(box, nullptr);
+    QAccessibleInterface* selector = QAccessible::queryAccessibleInterface(box);
+    ASSERT_NE(selector, nullptr);
+    QAccessibleInterface* list = selector->child(0);
+    ASSERT_NE(list, nullptr);
+    QAccessibleTableInterface* entries = list->tableInterface();
+    ASSERT_NE(entries, nullptr);
+    ASSERT_GE(entries->rowCount(), 16);
+    // The closed list shows the bank in force as its selected entry.
+    EXPECT_TRUE(entries->isRowSelected(box->currentIndex()));
+    EXPECT_EQ(entries->selectedRowCount(), 1);
+
+    // Selecting an entry chooses that bank for the tool and the controller.
+    ASSERT_TRUE(entries->selectRow(5));
+    const int32_t five = box->itemData(5).toInt();
+    EXPECT_EQ(box->currentIndex(), 5);
+    EXPECT_EQ(Store().GetInt<kAppCurMemNo>(), five);
+    EXPECT_EQ(Store().GetInt<kCtrlCurMemNo>(), five);
+    EXPECT_EQ(selector->text(QAccessible::Value), box->itemText(5));
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(entries->isRowSelected(5));
+    EXPECT_EQ(entries->selectedRowCount(), 1);
+
+    // The entry's own toggle action chooses it as well.
+    QAccessibleInterface* two = entries->cellAt(2, 0);
+    ASSERT_NE(two, nullptr);
+    ASSERT_NE(two->actionInterface(), nullptr);
+    two->actionInterface()->doAction(QAccessibleActionInterface::toggleAction());
+    EXPECT_EQ(box->currentIndex(), 2);
+    EXPECT_EQ(Store().GetInt<kAppCurMemNo>(), box->itemData(2).toInt());
+    // Toggling the entry in force leaves the bank as it is, still shown as selected.
+    two->actionInterface()->doAction(QAccessibleActionInterface::toggleAction());
+    QCoreApplication::processEvents();
+    EXPECT_EQ(box->currentIndex(), 2);
+    EXPECT_TRUE(entries->isRowSelected(2));
+    // A bank chosen with the mouse or keys is what the list shows next.
+    box->setCurrentIndex(7);
+    EXPECT_TRUE(entries->isRowSelected(7));
+    EXPECT_EQ(entries->selectedRowCount(), 1);
+}
+
 }  // namespace
 }  // namespace zul::test
