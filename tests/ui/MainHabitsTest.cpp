@@ -167,5 +167,73 @@ TEST_F(MainWindowTest, TheBankSelectorFollowsAnAssistiveToolsSelection) {
     EXPECT_EQ(entries->selectedRowCount(), 1);
 }
 
+
+// Child windows with no stored position open beside the main window or cascaded from it, on
+// its screen, each at a spot of its own; a stored position off every screen comes back onto one.
+TEST_F(MainWindowTest, WindowsWithoutAStoredPositionOpenBesideOrCascadedFromTheMainWindow) {
+    ASSERT_NO_FATAL_FAILURE(StartProgram());
+    const QRect area = main->screen()->availableGeometry();
+    const QPoint mainAt = main->frameGeometry().topLeft();
+    std::vector<QPoint> taken = {mainAt};
+    const std::vector<std::pair<int32_t, ui::ChildWindow>> windows = {
+        {1010, ui::ChildWindow::kMeasurement},
+        {1011, ui::ChildWindow::kLightWave},
+        {1012, ui::ChildWindow::kBuffering},
+        {1770, ui::ChildWindow::kConfigList}};
+    for (const auto& [button, kind] : windows) {
+        SCOPED_TRACE(button);
+        Click(button);
+        QWidget* opened = main->Child(kind);
+        ASSERT_NE(opened, nullptr);
+        ASSERT_TRUE(opened->isVisible());
+        const QRect frame = opened->frameGeometry();
+        EXPECT_TRUE(area.contains(frame.topLeft()))
+            << frame.x() << "," << frame.y() << " outside the screen";
+        if (frame.width() <= area.width() && frame.height() <= area.height()) {
+            EXPECT_TRUE(area.contains(frame)) << frame.x() << "," << frame.y();
+        }
+        const bool beside = frame.left() > main->frameGeometry().right() ||
+                            frame.right() < main->frameGeometry().left();
+        const bool cascaded = frame.left() > mainAt.x() && frame.top() > mainAt.y();
+        EXPECT_TRUE(beside || cascaded) << frame.x() << "," << frame.y();
+        for (const QPoint& other : taken) {
+            EXPECT_GE((frame.topLeft() - other).manhattanLength(), 14)
+                << frame.x() << "," << frame.y() << " on top of " << other.x() << "," << other.y();
+        }
+        taken.push_back(frame.topLeft());
+    }
+}
+
+
+TEST_F(MainWindowTest, AStoredPositionOffEveryScreenComesBackOntoOne) {
+    ASSERT_NO_FATAL_FAILURE(StartProgram());
+    Store().SetInt<kMeasFormLeft>(9000);
+    Store().SetInt<kMeasFormTop>(-7000);
+    Click(1010);
+    QWidget* wnd = main->Child(ui::ChildWindow::kMeasurement);
+    ASSERT_NE(wnd, nullptr);
+    const QScreen* screen = QGuiApplication::screenAt(wnd->frameGeometry().topLeft());
+    ASSERT_NE(screen, nullptr) << wnd->x() << "," << wnd->y();
+    const QRect area = screen->availableGeometry();
+    if (wnd->frameGeometry().width() <= area.width() &&
+        wnd->frameGeometry().height() <= area.height()) {
+        EXPECT_TRUE(area.contains(wnd->frameGeometry())) << wnd->x() << "," << wnd->y();
+    }
+    // Nearest to where it was: the top right of the screen.
+    EXPECT_EQ(wnd->frameGeometry().top(), area.top());
+    EXPECT_GT(wnd->frameGeometry().left(), area.left());
+
+    // A position on the screen stays as stored.
+    wnd->close();
+    // Its button is available again once the window's closed message has come.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return Control(1010)->isEnabled(); }, 2000));
+    Store().SetInt<kMeasFormLeft>(37);
+    Store().SetInt<kMeasFormTop>(29);
+    Click(1010);
+    wnd = main->Child(ui::ChildWindow::kMeasurement);
+    ASSERT_NE(wnd, nullptr);
+    EXPECT_EQ(wnd->pos(), QPoint(37, 29));
+}
+
 }  // namespace
 }  // namespace zul::test
