@@ -235,5 +235,52 @@ TEST_F(MainWindowTest, AStoredPositionOffEveryScreenComesBackOntoOne) {
     EXPECT_EQ(wnd->pos(), QPoint(37, 29));
 }
 
+
+// The output page offers the measurement mode twice: four buttons for the modes used most and
+// the list with every mode. Each says what it is: the list under the setting's own caption,
+// the buttons under a caption of their own.
+TEST_F(MainWindowTest, TheTwoMeasurementModeSelectorsSayWhatEachIsFor) {
+    ASSERT_NO_FATAL_FAILURE(StartProgram());
+    auto* tabs = Control<QTabWidget>(1620);
+    ASSERT_NE(tabs, nullptr);
+    for (int tab : {2, 3}) {
+        SCOPED_TRACE(tab);
+        tabs->setCurrentIndex(tab);
+        QWidget* page = tabs->widget(tab);
+        auto* list = page->findChild<QComboBox*>(QStringLiteral("ctrl1658"));
+        auto* listCaption = page->findChild<QLabel*>(QStringLiteral("lbl1658"));
+        ASSERT_NE(list, nullptr);
+        ASSERT_NE(listCaption, nullptr);
+        const QString setting = CaptionText(Ui().FindById(1658)->caption);
+        EXPECT_TRUE(listCaption->isVisible());
+        EXPECT_EQ(listCaption->text(), setting);
+        EXPECT_EQ(listCaption->buddy(), list);
+        EXPECT_EQ(list->accessibleName(), setting);
+        EXPECT_FALSE(list->toolTip().isEmpty());
+        // The list offers modes no button has.
+        int buttons = 0;
+        for (int32_t id = 1154; id <= 1157; ++id) {
+            auto* radio = page->findChild<QAbstractButton*>(QStringLiteral("ctrl%1").arg(id));
+            ASSERT_NE(radio, nullptr) << id;
+            EXPECT_TRUE(radio->isVisible()) << id;
+            EXPECT_GE(list->findText(radio->text()), 0) << radio->text().toStdString();
+            ++buttons;
+        }
+        EXPECT_GT(list->count(), buttons);
+        // The buttons have a caption of their own, not the list's.
+        QLabel* quick = nullptr;
+        for (QLabel* label : page->findChildren<QLabel*>()) {
+            if (label->isVisible() && label->parentWidget() == list->parentWidget() &&
+                label != listCaption && !label->text().isEmpty() &&
+                label->objectName().startsWith(QStringLiteral("lbl"))) {
+                quick = label;
+            }
+        }
+        ASSERT_NE(quick, nullptr);
+        EXPECT_NE(quick->text(), setting);
+        EXPECT_FALSE(quick->toolTip().isEmpty());
+    }
+}
+
 }  // namespace
 }  // namespace zul::test

@@ -90,8 +90,11 @@ void PageBase::SetBindings(std::vector<PageBinding> bindings, std::vector<PageVa
         } else {
             bound.control = findChild<QWidget*>(QStringLiteral("ctrl") + id);
         }
-        bound.caption = findChild<QLabel*>(QStringLiteral("lbl") + id);
-        bound.unit = findChild<QLabel*>(QStringLiteral("unit") + id);
+        // The measurement mode is captioned at its list, the control that offers every mode.
+        const QString captioned =
+            binding.kind == BindKind::kMeasureMode ? QString::number(kMeasureModeList) : id;
+        bound.caption = findChild<QLabel*>(QStringLiteral("lbl") + captioned);
+        bound.unit = findChild<QLabel*>(QStringLiteral("unit") + captioned);
         if (bound.control == nullptr) {
             continue;
         }
