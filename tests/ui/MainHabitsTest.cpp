@@ -40,7 +40,6 @@ TEST_F(MainWindowTest, F5ConnectsAndDisconnects) {
     EXPECT_EQ(main->LineState(), 1);
 }
 
-
 TEST_F(MainWindowTest, TitleAfterSaveAsAndOpenIsTheCaptionAndTheFileAlone) {
     const QString programName = QCoreApplication::applicationName();
     ui::SetApplicationIdentity();
@@ -80,7 +79,6 @@ TEST_F(MainWindowTest, TitleAfterSaveAsAndOpenIsTheCaptionAndTheFileAlone) {
     QCoreApplication::setApplicationName(programName);
 }
 
-
 TEST_F(MainWindowTest, TheViewToggleNamesTheViewItSwitchesTo) {
     ASSERT_NO_FATAL_FAILURE(StartProgram());
     auto* toggle = Control<QAbstractButton>(1015);
@@ -96,7 +94,6 @@ TEST_F(MainWindowTest, TheViewToggleNamesTheViewItSwitchesTo) {
     Click(1015);
     EXPECT_TRUE(toggle->text().contains(QStringLiteral("Compact")));
 }
-
 
 TEST_F(MainWindowTest, BankMismatchSaysWhoseBankIsWhich) {
     ASSERT_NO_FATAL_FAILURE(StartProgram());
@@ -121,7 +118,6 @@ TEST_F(MainWindowTest, BankMismatchSaysWhoseBankIsWhich) {
                              "memory bank 0."));
     EXPECT_TRUE(FramesWithPrefix(sim.ReceivedFrames(), "%EE#WIN").empty());
 }
-
 
 TEST_F(MainWindowTest, TheBankSelectorFollowsAnAssistiveToolsSelection) {
     ASSERT_NO_FATAL_FAILURE(StartProgram());
@@ -167,7 +163,6 @@ TEST_F(MainWindowTest, TheBankSelectorFollowsAnAssistiveToolsSelection) {
     EXPECT_EQ(entries->selectedRowCount(), 1);
 }
 
-
 // Child windows with no stored position open beside the main window or cascaded from it, on
 // its screen, each at a spot of its own; a stored position off every screen comes back onto one.
 TEST_F(MainWindowTest, WindowsWithoutAStoredPositionOpenBesideOrCascadedFromTheMainWindow) {
@@ -204,7 +199,6 @@ TEST_F(MainWindowTest, WindowsWithoutAStoredPositionOpenBesideOrCascadedFromTheM
     }
 }
 
-
 TEST_F(MainWindowTest, AStoredPositionOffEveryScreenComesBackOntoOne) {
     ASSERT_NO_FATAL_FAILURE(StartProgram());
     Store().SetInt<kMeasFormLeft>(9000);
@@ -235,6 +229,44 @@ TEST_F(MainWindowTest, AStoredPositionOffEveryScreenComesBackOntoOne) {
     EXPECT_EQ(wnd->pos(), QPoint(37, 29));
 }
 
+// The values the pages only show are read aloud under the caption beside them, with the value
+// as their text, also after a bank switch.
+TEST_F(MainWindowTest, ReadOnlyValuesOfThePagesAreReadWithTheirCaptions) {
+    ASSERT_NO_FATAL_FAILURE(StartProgram());
+    auto* tabs = Control<QTabWidget>(1620);
+    ASSERT_NE(tabs, nullptr);
+    const int32_t bank = Store().GetInt<kAppCurMemNo>();
+    const int32_t other = bank == 3 ? 4 : 3;
+    Store().SetDouble<kOutSCALING_VoltageValue1>(-5.0, bank, 0);
+    Store().SetDouble<kOutSCALING_VoltageValue1>(2.5, other, 0);
+    Store().SetDouble<kHeadCALIB_MeasureValue1>(0.125, bank, 0);
+    main->RefreshFromStore();
+    struct Shown {
+        int tab;
+        int id;
+    };
+    const std::vector<Shown> values = {{2, 1601}, {2, 1622}, {2, 1597}, {2, 1598}, {2, 1668},
+                                       {2, 1672}, {3, 1668}, {0, 1123}, {0, 1125}, {1, 1129}};
+    for (const Shown& shown : values) {
+        SCOPED_TRACE(shown.id);
+        QWidget* page = tabs->widget(shown.tab);
+        auto* label = page->findChild<QLabel*>(QStringLiteral("ctrl%1").arg(shown.id));
+        auto* caption = page->findChild<QLabel*>(QStringLiteral("lbl%1").arg(shown.id));
+        ASSERT_NE(label, nullptr);
+        ASSERT_NE(caption, nullptr);
+        ASSERT_FALSE(label->text().isEmpty());
+        EXPECT_FALSE(caption->text().isEmpty());
+        EXPECT_EQ(AccessibleText(label, QAccessible::Name), caption->text());
+        EXPECT_EQ(AccessibleText(label, QAccessible::Description), label->text());
+    }
+    auto* voltage = tabs->widget(2)->findChild<QLabel*>(QStringLiteral("ctrl1668"));
+    EXPECT_EQ(AccessibleText(voltage, QAccessible::Description), QStringLiteral("-5.000"));
+    auto* selector = Control<QComboBox>(1097);
+    selector->setCurrentIndex(selector->findData(other));
+    ASSERT_EQ(Store().GetInt<kAppCurMemNo>(), other);
+    EXPECT_EQ(voltage->text(), QStringLiteral("2.500"));
+    EXPECT_EQ(AccessibleText(voltage, QAccessible::Description), QStringLiteral("2.500"));
+}
 
 // The output page offers the measurement mode twice: four buttons for the modes used most and
 // the list with every mode. Each says what it is: the list under the setting's own caption,
