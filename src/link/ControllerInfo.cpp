@@ -67,8 +67,10 @@ int32_t SetBadIdentityText(ResultInfo* result, const RegisterBlock& job, uint32_
     return SetMalformedReply(result, command, reply);
 }
 
+// "%d %s" of the bank and its alias; without an alias the number alone, so that the text it goes
+// into has no blank before the punctuation that follows.
 std::string NumberAndAlias(int32_t bank, const std::string& alias) {
-    return std::to_string(bank) + " " + alias;
+    return alias.empty() ? std::to_string(bank) : std::to_string(bank) + " " + alias;
 }
 
 }  // namespace

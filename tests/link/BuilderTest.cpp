@@ -494,6 +494,18 @@ TEST(MemoryMatch, ComparesWithTheControllersBank) {
     EXPECT_EQ(gate.commands.size(), asked);
 }
 
+TEST(MemoryMatch, ABankWithoutAnAliasIsNamedByItsNumberAlone) {
+    class NoAliases : public FakeControllerState {
+    public:
+        std::string MemAlias(int32_t bank) override { return bank == 5 ? "Line B" : ""; }
+    } state;
+    ScriptedGate gate([&](const CommRequest&) { return Reply("%EE$RMC00005"); });
+    ResultInfo result;
+    EXPECT_EQ(CheckMemoryMatch(gate, &result, state), ZUL_ERR_CUR_MEM_NO_MATCH);
+    EXPECT_EQ(result.detail1, "2");
+    EXPECT_EQ(result.detail2, "5 Line B");
+}
+
 TEST(CommandCatalogue, ItemTableEndsWithMinusOne) {
     EXPECT_EQ(std::size(cmd::kItemCommands), 9u);
     EXPECT_EQ(cmd::kItemCommands[0].itemId, 104);

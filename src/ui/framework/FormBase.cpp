@@ -29,6 +29,45 @@ std::vector<FormBase*>& Registry() {
 // How many DisableAllWindows calls are not yet matched by EnableAllWindows.
 int32_t g_allDisabled = 0;
 
+// Room between a window and the one it is placed beside, and the step from one cascaded
+// window to the next (about the height of a title bar).
+constexpr int kPlacementGap = 8;
+constexpr int kCascadeStep = 28;
+
+// The top-left position nearest to position that keeps a window of this size inside area: the
+// whole window where it fits; a window larger than the area keeps its top-left (the title bar)
+// in the first quarter of it, so that cascaded windows still stand apart.
+QPoint KeptInside(const QPoint& position, const QSize& size, const QRect& area) {
+    auto room = [](int extent, int length) {
+        return length <= extent ? extent - length : extent / 4;
+    };
+    const int maxX = area.left() + room(area.width(), size.width());
+    const int maxY = area.top() + room(area.height(), size.height());
+    return {std::clamp(position.x(), area.left(), maxX),
+            std::clamp(position.y(), area.top(), maxY)};
+}
+
+// The screen nearest to a point that lies on none.
+QScreen* NearestScreen(const QPoint& point) {
+    QScreen* nearest = QGuiApplication::primaryScreen();
+    int64_t best = -1;
+    for (QScreen* screen : QGuiApplication::screens()) {
+        const QRect area = screen->geometry();
+        const int64_t dx = point.x() < area.left()    ? area.left() - point.x()
+                           : point.x() > area.right() ? point.x() - area.right()
+                                                      : 0;
+        const int64_t dy = point.y() < area.top()      ? area.top() - point.y()
+                           : point.y() > area.bottom() ? point.y() - area.bottom()
+                                                       : 0;
+        const int64_t distance = dx * dx + dy * dy;
+        if (best < 0 || distance < best) {
+            best = distance;
+            nearest = screen;
+        }
+    }
+    return nearest;
+}
+
 }  // namespace
 
 // Restores the position when the form is first shown and stores it when it is closed.
@@ -235,9 +274,17 @@ void FormBase::RestorePosition() {
     }
     if (items.top != 0 && items.left != 0) {
         const QPoint position(store->GetInt(items.left), store->GetInt(items.top));
-        // A position off every screen (a monitor removed since) keeps the default placement.
-        if (QGuiApplication::screenAt(position) != nullptr) {
+        if (position.isNull()) {
+            // Both items at their default: the window was never placed by the user.
+            PlaceUnpositioned();
+        } else if (QGuiApplication::screenAt(position) != nullptr) {
             widget_->move(position);
+        } else {
+            // Off every screen (a monitor removed since): onto the nearest one, whole if it fits.
+            const QScreen* screen = NearestScreen(position);
+            widget_->move(screen != nullptr ? KeptInside(position, widget_->frameGeometry().size(),
+                                                         screen->availableGeometry())
+                                            : QPoint());
         }
     }
     if (items.max != 0 && store->GetInt(items.max) != 0) {
@@ -246,6 +293,59 @@ void FormBase::RestorePosition() {
     if (items.mode != 0) {
         RestoreFormMode(store->GetInt(items.mode));
     }
+}
+
+QWidget* FormBase::PlacementAnchor() const {
+    for (const FormBase* form = parentForm_; form != nullptr; form = form->parentForm_) {
+        QWidget* window = form->widget_->window();
+        if (window != widget_ && window->isVisible()) {
+            return window;
+        }
+    }
+    QWidget* parent = widget_->parentWidget();
+    QWidget* window = parent != nullptr ? parent->window() : nullptr;
+    return window != nullptr && window->isVisible() ? window : nullptr;
+}
+
+void FormBase::PlaceUnpositioned() {
+    // A modal dialog is centred over its parent by Qt; the main window is left to the window
+    // manager. A window opened from another one goes beside it on the same screen, else
+    // cascaded from it, and never onto a spot another open window of the program takes.
+    QWidget* anchor = PlacementAnchor();
+    if (anchor == nullptr || widget_->isModal()) {
+        return;
+    }
+    const QScreen* screen = anchor->screen();
+    if (screen == nullptr) {
+        return;
+    }
+    const QRect area = screen->availableGeometry();
+    const QRect beside = anchor->frameGeometry();
+    const QSize size = widget_->frameGeometry().size();
+    QPoint candidate;
+    if (beside.right() + kPlacementGap + size.width() <= area.right()) {
+        candidate = QPoint(beside.right() + 1 + kPlacementGap, beside.top());
+    } else if (beside.left() - kPlacementGap - size.width() >= area.left()) {
+        candidate = QPoint(beside.left() - kPlacementGap - size.width(), beside.top());
+    } else {
+        candidate = beside.topLeft() + QPoint(kCascadeStep, kCascadeStep);
+    }
+    auto taken = [this](const QPoint& spot) {
+        for (const FormBase* form : Registry()) {
+            const QWidget* other = form->widget_;
+            if (other != widget_ && other->isWindow() && other->isVisible() &&
+                (other->frameGeometry().topLeft() - spot).manhattanLength() < kCascadeStep / 2) {
+                return true;
+            }
+        }
+        return false;
+    };
+    QPoint placed = KeptInside(candidate, size, area);
+    for (size_t step = 0; step < Registry().size() && taken(placed); ++step) {
+        candidate += QPoint(kCascadeStep, kCascadeStep);
+        placed = KeptInside(candidate, size, area);
+    }
+    widget_->move(placed);
 }
 
 void FormBase::StorePosition() {

@@ -21,7 +21,10 @@
 //     TakeControlValues()               -> OnTakeControlValues()
 // - Window positions: with SetPositionItems() the form restores FormLeft/FormTop (and
 //   FormWidth/FormHeight/FormMax where it has them) from the settings store when it is shown,
-//   and stores them when it is closed, hidden (not minimised) or destroyed. FormMode means
+//   and stores them when it is closed, hidden (not minimised) or destroyed. With both position
+//   items at their default 0 (never placed), a modeless window opened from another one goes
+//   beside that window on its screen, or cascaded from it, clear of the program's other open
+//   windows; a stored position off every screen is moved onto the nearest one. FormMode means
 //   something of its own per window: the base reads it for RestoreFormMode() and writes what
 //   FormModeToStore() returns.
 // - A registry of the open forms: DisableAllWindows()/EnableAllWindows() disable and enable
@@ -128,6 +131,10 @@ protected:
 private:
     class EventWatcher;
     void SetWidgetEnabledFromCount();
+    // The visible window this one was opened from: its parent form's, else its parent widget's.
+    QWidget* PlacementAnchor() const;
+    // Places a window that has no stored position (see above).
+    void PlaceUnpositioned();
 
     QWidget* widget_;
     FormContext context_;

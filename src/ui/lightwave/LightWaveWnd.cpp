@@ -133,7 +133,9 @@ void LightWaveWnd::BuildWidgets() {
     });
 
     startButton_ = u.start;
-    connect(startButton_, &QPushButton::clicked, this, [this](bool on) { SetCapture(on); });
+    // Toggled, not clicked: an assistive tool's toggle action switches the button without a
+    // click, and must start and stop capture as a click does.
+    connect(startButton_, &QPushButton::toggled, this, [this](bool on) { SetCapture(on); });
     playBackward_ = u.playBackward;
     connect(playBackward_, &QPushButton::clicked, this, &LightWaveWnd::PlayBackward);
     connect(u.pause, &QPushButton::clicked, this, &LightWaveWnd::StopPlayback);
@@ -630,6 +632,8 @@ void LightWaveWnd::UpdateControls() {
         const QStringList captions = CaptionList(start->caption);
         if (captions.size() >= 2) {
             startButton_->setText(captions[capturing ? 1 : 0]);
+            // Read aloud as shown, not as the caption it had when the records were applied.
+            startButton_->setAccessibleName(captions[capturing ? 1 : 0]);
         }
     }
     startButton_->setEnabled(Online() || capturing);

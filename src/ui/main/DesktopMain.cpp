@@ -13,7 +13,6 @@
 #include <QTimer>
 
 #include "app/Version.h"
-#include "ui/framework/FallbackTexts.h"
 #include "ui/framework/GuiStartGuard.h"
 #include "ui/main/CommandLine.h"
 #include "ui/main/DesktopProgram.h"
@@ -50,8 +49,7 @@ int RunDesktopProgram(int argc, char** argv, const ProgramStarted& started) {
     std::optional<GuiStartGuard> guard(std::in_place);
     QApplication application(qtArgc, qtArgv);
     guard.reset();
-    QApplication::setApplicationName(QStringLiteral("qvm8-zul"));
-    QApplication::setApplicationDisplayName(FallbackText(kResApplicationTitle));
+    SetApplicationIdentity();
     QApplication::setQuitOnLastWindowClosed(false);
 
     // SIGINT and SIGTERM end the program in its normal order, from the start on (a box of the
@@ -73,6 +71,13 @@ int RunDesktopProgram(int argc, char** argv, const ProgramStarted& started) {
         });
     }
     return program.Run();
+}
+
+void SetApplicationIdentity() {
+    // No display name of its own: the window system would append it to every window title
+    // that does not already end with it ("A.zul [folder] — QV-M8 ZuL"), and each window's
+    // title is its caption alone.
+    QApplication::setApplicationName(QStringLiteral("qvm8-zul"));
 }
 
 }  // namespace zul::ui

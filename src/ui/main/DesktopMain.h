@@ -17,4 +17,8 @@ using ProgramStarted = std::function<void(DesktopProgram& program)>;
 
 int RunDesktopProgram(int argc, char** argv, const ProgramStarted& started = {});
 
+// The names the running program gives itself towards Qt and the desktop (called once the
+// QApplication exists).
+void SetApplicationIdentity();
+
 }  // namespace zul::ui

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 
+#include <QAbstractItemView>
 #include <QAction>
 #include <QBoxLayout>
 #include <QCloseEvent>
@@ -15,11 +16,13 @@
 #include <QDropEvent>
 #include <QFileInfo>
 #include <QImage>
+#include <QItemSelectionModel>
 #include <QLayout>
 #include <QMimeData>
 #include <QMimeDatabase>
 #include <QPainter>
 #include <QPixmapCache>
+#include <QShortcut>
 #include <QStandardPaths>
 #include <QTimer>
 #include <QUrl>
@@ -129,9 +132,13 @@ MainWindow::MainWindow(Application& app, QtWindowSink& sink, QWidget* parent)
     ui_->action32772->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S));
     ui_->action32780->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
     ui_->action32787->setShortcut(QKeySequence(Qt::Key_F1));
-    ui_->ctrl1013->setShortcut(QKeySequence(Qt::Key_F5));
+    // F5 connects and disconnects. A shortcut of the window, not of the button: the button's
+    // caption sets its own mnemonic shortcut each time it is applied.
+    auto* connectKey = new QShortcut(QKeySequence(Qt::Key_F5), this);
+    connect(connectKey, &QShortcut::activated, ui_->ctrl1013, &QAbstractButton::click);
 
     ConnectCommands();
+    FollowAccessibleBankSelection();
     sink_.Attach(this, [this](Message& message) { OnWindowMessage(message); });
 
     recent_.Read(app_.DefaultSettingsFile());
@@ -350,6 +357,7 @@ void MainWindow::OnUiDefinitionApplied() {
     UpdateChildCommands();
     SetExpanded(expanded_);
     UpdateTitle();
+    ShowBankInSelectorList();  // the record refilled the selector
     DrawPictures();
 }
 
@@ -448,6 +456,46 @@ void MainWindow::FillBankSelector() {
     loadingBank_ = true;
     FillChoiceList(kBankSelectorId, ui_->ctrl1097, currentBank_, true);
     loadingBank_ = false;
+    ShowBankInSelectorList();
+}
+
+void MainWindow::FollowAccessibleBankSelection() {
+    QComboBox* box = ui_->ctrl1097;
+    QAbstractItemView* list = box->view();
+    connect(list->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            [this, box, list] {
+                // An open list is the user's to browse: its choice counts when it is taken.
+                if (showingBankInList_ || list->isVisible()) {
+                    return;
+                }
+                const QModelIndexList selected = list->selectionModel()->selectedIndexes();
+                if (selected.size() == 1 && selected.front().row() != box->currentIndex()) {
+                    box->setCurrentIndex(selected.front().row());
+                }
+                // A toggle that cleared the selection leaves the bank as it was, and shown so
+                // again.
+                QMetaObject::invokeMethod(
+                    this, [this] { ShowBankInSelectorList(); }, Qt::QueuedConnection);
+            });
+    connect(box, &QComboBox::currentIndexChanged, this, [this] { ShowBankInSelectorList(); });
+    ShowBankInSelectorList();
+}
+
+void MainWindow::ShowBankInSelectorList() {
+    QComboBox* box = ui_->ctrl1097;
+    QAbstractItemView* list = box->view();
+    if (list->isVisible() || list->selectionModel() == nullptr) {
+        return;
+    }
+    const QModelIndex current =
+        box->model()->index(box->currentIndex(), box->modelColumn(), box->rootModelIndex());
+    showingBankInList_ = true;
+    if (current.isValid()) {
+        list->selectionModel()->setCurrentIndex(current, QItemSelectionModel::ClearAndSelect);
+    } else {
+        list->selectionModel()->clearSelection();
+    }
+    showingBankInList_ = false;
 }
 
 void MainWindow::OnBankSelected(int /*index*/) {
@@ -783,6 +831,8 @@ void MainWindow::UpdateTitle() {
                  QDir::toNativeSeparators(file.absolutePath()) + QStringLiteral("]");
     }
     setWindowTitle(title);
+    // Read aloud as shown, file name included.
+    setAccessibleName(title);
 }
 
 void MainWindow::RefreshFromStore() {

@@ -154,6 +154,11 @@ private:
     void ShowControllerInfo();
     void FillBankSelector();
     void OnBankSelected(int index);
+    // An assistive tool chooses a bank by selecting an entry of the selector's list (table
+    // selection or the entry's toggle action) while the list is closed; the selector follows.
+    void FollowAccessibleBankSelection();
+    // The closed list's selection is the bank in force, so that a tool reads and toggles it.
+    void ShowBankInSelectorList();
     void UpdateTitle();
     void UpdateChildCommands();
     void RunTransfer(bool read);
@@ -197,6 +202,7 @@ private:
     QList<QAction*> recentActions_;
     QString assocTool_;
     bool loadingBank_ = false;
+    bool showingBankInList_ = false;
     bool linkLostShown_ = false;
     bool reapplyPending_ = false;
 };

@@ -50,6 +50,18 @@ int32_t RadioValue(const UiControlRecord& record) {
     return ParseDecimal(text);
 }
 
+// A caption as read aloud: mnemonic marks removed ("&&" stands for one ampersand).
+QString SpokenCaption(const QString& caption) {
+    QString spoken;
+    for (qsizetype i = 0; i < caption.size(); ++i) {
+        if (caption[i] == QLatin1Char('&') && ++i >= caption.size()) {
+            break;
+        }
+        spoken += caption[i];
+    }
+    return spoken.trimmed();
+}
+
 QString FormattedInt(const char* format, int32_t value) {
     char buffer[64];
     std::snprintf(buffer, sizeof buffer, format, static_cast<long>(value));
@@ -90,8 +102,11 @@ void PageBase::SetBindings(std::vector<PageBinding> bindings, std::vector<PageVa
         } else {
             bound.control = findChild<QWidget*>(QStringLiteral("ctrl") + id);
         }
-        bound.caption = findChild<QLabel*>(QStringLiteral("lbl") + id);
-        bound.unit = findChild<QLabel*>(QStringLiteral("unit") + id);
+        // The measurement mode is captioned at its list, the control that offers every mode.
+        const QString captioned =
+            binding.kind == BindKind::kMeasureMode ? QString::number(kMeasureModeList) : id;
+        bound.caption = findChild<QLabel*>(QStringLiteral("lbl") + captioned);
+        bound.unit = findChild<QLabel*>(QStringLiteral("unit") + captioned);
         if (bound.control == nullptr) {
             continue;
         }
@@ -321,14 +336,22 @@ void PageBase::RefreshValueLabels() {
         }
         const bool real = ItemOf(shown.item).valueType == kValueReal;
         const LengthScale scale = LengthScaleOf(app_, shown.captionCtrl);
+        QString text;
         if (real && scale.decimals >= 0) {
             const double value = store.GetDouble(shown.item, bank_, index_);
-            label->setText(QString::number(value * scale.factor, 'f', scale.decimals));
+            text = QString::number(value * scale.factor, 'f', scale.decimals);
         } else if (real) {
-            label->setText(Formatted(shown.format, store.GetDouble(shown.item, bank_, index_)));
+            text = Formatted(shown.format, store.GetDouble(shown.item, bank_, index_));
         } else {
-            label->setText(FormattedInt(shown.format, store.GetInt(shown.item, bank_, index_)));
+            text = FormattedInt(shown.format, store.GetInt(shown.item, bank_, index_));
         }
+        label->setText(text);
+        // A screen reader names the value by the caption beside it and reads the value itself.
+        const auto* caption = findChild<QLabel*>(QStringLiteral("lbl%1").arg(shown.ctrlId));
+        if (caption != nullptr && !caption->text().isEmpty()) {
+            label->setAccessibleName(SpokenCaption(caption->text()));
+        }
+        label->setAccessibleDescription(text);
     }
 }
 

@@ -176,6 +176,16 @@ void CMeasurementWnd::OnUiDefinitionApplied() {
     lampStates_ = states != nullptr ? CaptionList(states->caption) : QStringList{};
     UpdateDisplayMenu();
     RefreshDisplay();
+    // The records put the captions back into the value texts and the lamps off; a held output
+    // shows what it holds again (the refresh above leaves held outputs alone).
+    const bool connected = app_.Store().GetInt<kCtrlLineState>() != 0;
+    for (int o = 0; o < 2; ++o) {
+        const bool shown = o == 0 ? shown_.out1 : shown_.out2;
+        if (shown && held_[size_t(o)] && !writeRunning_) {
+            RefreshValues(o, connected);
+            RefreshLamps(o, connected);
+        }
+    }
 }
 
 void CMeasurementWnd::RestoreFormMode(int32_t /*mode*/) {
@@ -476,14 +486,23 @@ void CMeasurementWnd::RefreshValues(int output, bool connected) {
     // A live value carries its record's tooltip again (a failed cycle put its reason there).
     w.value->setToolTip(record != nullptr ? ToQString(record->tooltip) : QString());
     const MicronMode& micron = app_.Micron();
-    w.value->setText(
-        ToQString(FormatMeasuredValue(snap.values.MeasureValue, snap.dispDigit, micron)) +
-        UnitOf(CtrlIdOf(w.value)));
-    w.offset->setText(
-        ToQString(FormatMeasuredValue(snap.values.ZeroSetVal, snap.dispDigit, micron)) +
-        UnitOf(CtrlIdOf(w.offset)));
+    ShowValueText(w.value,
+                  ToQString(FormatMeasuredValue(snap.values.MeasureValue, snap.dispDigit, micron)) +
+                      UnitOf(CtrlIdOf(w.value)));
+    ShowValueText(w.offset,
+                  ToQString(FormatMeasuredValue(snap.values.ZeroSetVal, snap.dispDigit, micron)) +
+                      UnitOf(CtrlIdOf(w.offset)));
     w.alarm->setText(AlarmListEntry(alarmTexts_[size_t(output)], snap.values.AlarmCode));
     w.alarm->setToolTip(AlarmListEntry(alarmTips_[size_t(output)], snap.values.AlarmCode));
+}
+
+void CMeasurementWnd::ShowValueText(QLabel* label, const QString& text) {
+    label->setText(text);
+    // Named by its record's caption, the value is what a screen reader reads as its text.
+    if (const UiControlRecord* record = RecordOf(app_.Ui(), label)) {
+        label->setAccessibleName(CaptionText(record->caption));
+    }
+    label->setAccessibleDescription(text);
 }
 
 void CMeasurementWnd::PaintValueText(QLabel* value, bool live) {

@@ -123,6 +123,8 @@ private:
     void RefreshNotConnected();
     void RefreshValues(int output, bool connected);
     void RefreshLamps(int output, bool connected);
+    // Shows a value and gives it to assistive tools as the label's description.
+    void ShowValueText(QLabel* label, const QString& text);
     void PaintValueText(QLabel* value, bool live);
     void ShowNotConnectedLook();
     void RunWrites(const std::vector<std::pair<TargetCommand, int32_t>>& writes);

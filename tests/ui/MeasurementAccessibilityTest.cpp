@@ -1,0 +1,106 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// What a screen reader reads from the measurement window: each value under its caption, with
+// the value itself as the text that follows every cycle; a held output keeps showing (and
+// saying) what it holds when the window is laid out again.
+#include <QAccessible>
+#include <QAction>
+#include <QLabel>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTest>
+
+#include "MeasurementBufferingFixture.h"
+#include "app/ConnectSequence.h"
+#include "settings/UiDefinition.h"
+#include "ui/framework/QtText.h"
+#include "ui/measurement/MeasurementWnd.h"
+
+namespace zul::test {
+namespace {
+
+constexpr int kWaitMs = 5000;
+
+class MeasurementAccessibilityTest : public WindowEmulatorTest {
+protected:
+    void SetUp() override {
+        WindowEmulatorTest::SetUp();
+        app.Store().SetInt<kSoftMeasureCycle>(1);
+        wnd = std::make_unique<CMeasurementWnd>(app, nullptr);
+        wnd->show();
+    }
+    void CloseWindows() override { wnd.reset(); }
+
+    // Lets polling run until one more cycle has come back, then holds it still.
+    bool NextCycle() {
+        wnd->LockPolling(false);
+        QSignalSpy spy(wnd.get(), &CMeasurementWnd::cycleFinished);
+        const bool came = spy.wait(kWaitMs) && spy.wait(kWaitMs);
+        wnd->LockPolling(true);
+        return came;
+    }
+    QLabel* Label(int id) { return wnd->findChild<QLabel*>(QStringLiteral("ctrl%1").arg(id)); }
+    static QString Read(QLabel* label, QAccessible::Text what) {
+        QAccessibleInterface* iface = QAccessible::queryAccessibleInterface(label);
+        return iface != nullptr ? iface->text(what) : QStringLiteral("(no interface)");
+    }
+    QString Caption(int id) { return CaptionText(app.Ui().FindById(id)->caption); }
+
+    std::unique_ptr<CMeasurementWnd> wnd;
+};
+
+TEST_F(MeasurementAccessibilityTest, EachValueIsNamedByItsCaptionAndReadAsItsValue) {
+    sim.SetFixedDisplacement(0, 1.25);
+    wnd->LockPolling(true);
+    ASSERT_TRUE(NextCycle());
+    // Measured value and zero-set offset of both outputs.
+    std::map<int, QString> before;
+    for (int id : {1190, 1575, 1198, 1572}) {
+        QLabel* label = Label(id);
+        ASSERT_NE(label, nullptr) << id;
+        EXPECT_NE(label->text(), Caption(id)) << id;  // a value is shown, not the caption
+        EXPECT_EQ(Read(label, QAccessible::Name), Caption(id)) << id;
+        EXPECT_EQ(Read(label, QAccessible::Description), label->text()) << id;
+        before[id] = label->text();
+    }
+    // The next value is read as it is shown.
+    sim.SetFixedDisplacement(0, 2.5);
+    ASSERT_TRUE(NextCycle());
+    EXPECT_NE(Label(1190)->text(), before[1190]);
+    EXPECT_EQ(Read(Label(1190), QAccessible::Description), Label(1190)->text());
+    EXPECT_EQ(Read(Label(1190), QAccessible::Name), Caption(1190));
+}
+
+TEST_F(MeasurementAccessibilityTest, AHeldOutputKeepsItsValueAndLampsWhenTheLayoutChanges) {
+    sim.SetFixedDisplacement(0, 1.0);
+    wnd->LockPolling(true);
+    ASSERT_TRUE(NextCycle());
+    QTest::mouseClick(wnd->findChild<QPushButton*>(QStringLiteral("ctrl1202")), Qt::LeftButton);
+    ASSERT_TRUE(wnd->IsHeld(0));
+    const QString frozen = Label(1190)->text();
+    const QString offset = Label(1575)->text();
+    std::map<int, QColor> lamps;
+    for (int id : {1186, 1187, 1188, 1189, 1573}) {
+        lamps[id] = Label(id)->palette().color(QPalette::Window);
+    }
+    sim.SetFixedDisplacement(0, 2.5);
+    ASSERT_TRUE(NextCycle());
+    // OUT2 switched off and on again: the window is laid out twice.
+    wnd->findChild<QAction*>(QStringLiteral("ctrl32791"))->trigger();
+    ASSERT_FALSE(wnd->Shown().out2);
+    EXPECT_EQ(Label(1190)->text(), frozen);
+    EXPECT_EQ(Label(1575)->text(), offset);
+    EXPECT_EQ(Read(Label(1190), QAccessible::Description), frozen);
+    for (const auto& [id, colour] : lamps) {
+        EXPECT_EQ(Label(id)->palette().color(QPalette::Window), colour) << id;
+    }
+    wnd->findChild<QAction*>(QStringLiteral("ctrl32791"))->trigger();
+    ASSERT_TRUE(wnd->Shown().out2);
+    EXPECT_EQ(Label(1190)->text(), frozen);
+    // Released, it follows the controller again.
+    QTest::mouseClick(wnd->findChild<QPushButton*>(QStringLiteral("ctrl1202")), Qt::LeftButton);
+    ASSERT_TRUE(NextCycle());
+    EXPECT_NE(Label(1190)->text(), frozen);
+}
+
+}  // namespace
+}  // namespace zul::test
