@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // CPU cost of every process-statistics figure for a full buffering result: 2 x 65000 values
-// with both specification limits (summary, percentiles, within sigma, indices, shares,
+// with both tolerance limits (summary, percentiles, within sigma, indices, shares,
 // histogram, I-MR chart and the Nelson rules), once with moving ranges and once with
 // subgroups of 5.
 //   bench_quality_figures [repetitions]

@@ -80,12 +80,12 @@ private:
 
 struct Run {
     bool ok = false;
-    double wallS = 0;       // the whole process
-    double cpuS = 0;        // user + system, all threads
-    long switches = 0;      // voluntary + involuntary context switches, all threads
-    long voluntary = 0;     // of them: the thread waited (a wake-up follows each)
-    double spanS = 0;       // first request to last reply, at the emulator
-    double wireS = 0;       // the bytes exchanged at 10 bits each
+    double wallS = 0;    // the whole process
+    double cpuS = 0;     // user + system, all threads
+    long switches = 0;   // voluntary + involuntary context switches, all threads
+    long voluntary = 0;  // of them: the thread waited (a wake-up follows each)
+    double spanS = 0;    // first request to last reply, at the emulator
+    double wireS = 0;    // the bytes exchanged at 10 bits each
 };
 
 Run RunProgram(const std::string& program, const std::vector<std::string>& words, WireLog& log,
@@ -133,8 +133,7 @@ Run RunProgram(const std::string& program, const std::vector<std::string>& words
 
 // The same requests written and their replies read, one after the other, by a blocking
 // single-threaded client without any of the tool's threads.
-Run PlainClient(const std::string& device, const std::vector<std::string>& requests,
-                WireLog& log) {
+Run PlainClient(const std::string& device, const std::vector<std::string>& requests, WireLog& log) {
     Run run;
     int fd = ::open(device.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
     if (fd < 0) {

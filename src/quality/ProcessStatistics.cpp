@@ -86,10 +86,10 @@ int32_t CheckQualityOptions(const QualityOptions& options, ResultInfo* info) {
     const SpecLimits& limits = options.limits;
     if ((limits.lower && !std::isfinite(*limits.lower)) ||
         (limits.upper && !std::isfinite(*limits.upper))) {
-        return SetResult(info, ZUL_ERR_RANGE, 0, "specification limits", "a limit is no number");
+        return SetResult(info, ZUL_ERR_RANGE, 0, "tolerance limits", "a limit is no number");
     }
     if (limits.lower && limits.upper && !(*limits.lower < *limits.upper)) {
-        return SetResult(info, ZUL_ERR_RANGE, 0, "specification limits",
+        return SetResult(info, ZUL_ERR_RANGE, 0, "tolerance limits",
                          "the lower limit " + Text(*limits.lower) + " is not below the upper " +
                              Text(*limits.upper));
     }

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Process statistics of a sequence of measured values: location and spread, percentiles,
-// the within-subgroup spread, capability indices against specification limits, the shares
+// the within-subgroup spread, capability indices against tolerance limits, the shares
 // outside the limits, a histogram and the individuals and moving-range chart with the points
 // that break the Nelson rules.
 //
@@ -29,7 +29,7 @@ namespace zul {
 
 using Figure = std::optional<double>;
 
-// Lower and upper specification limits; either may be missing.
+// Lower and upper tolerance limits; either may be missing.
 struct SpecLimits {
     Figure lower;
     Figure upper;

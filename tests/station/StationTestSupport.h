@@ -5,8 +5,8 @@
 // look into the payloads.
 #pragma once
 
-#include <gtest/gtest.h>
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <mosquitto.h>
 #include <netinet/in.h>
 #include <poll.h>

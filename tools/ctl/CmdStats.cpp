@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // stats: process statistics of buffered values from a buffering data file or its CSV export,
 // without a controller: location and spread, percentiles, capability indices against
-// specification limits, a histogram, the individuals chart and the Nelson rules.
+// tolerance limits, a histogram, the individuals chart and the Nelson rules.
 #include <algorithm>
 #include <array>
 #include <cerrno>
