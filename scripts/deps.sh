@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: GPL-3.0-or-later
 # Installs the Debian packages the build and the tests need, only those that are missing
-# (poppler-utils: the GUI tests read printed PDF pages back with pdftotext).
+# (poppler-utils: the GUI tests read printed PDF pages back with pdftotext; libmosquitto-dev and
+# libsystemd-dev: the station program; mosquitto and mosquitto-clients: its tests start a real
+# broker on 127.0.0.1 and read what it publishes).
 # Works as root and through sudo. Usage: scripts/deps.sh [--packaging] [extra packages...]
 #   --packaging  also what building and checking the Debian package needs (scripts/package.sh,
 #                scripts/check-install.sh) and the file-type tests: dpkg-dev and file for the
@@ -11,7 +13,7 @@ set -euo pipefail
 
 packages=(cmake g++ make libgtest-dev libgmock-dev libbenchmark-dev pkg-config
           qt6-base-dev libqcustomplot-dev libgl-dev libxkbcommon-dev fonts-dejavu-core
-          poppler-utils)
+          poppler-utils libmosquitto-dev libsystemd-dev mosquitto mosquitto-clients)
 packaging=(dpkg-dev file desktop-file-utils appstream libxml2-utils lintian shared-mime-info)
 for arg in "$@"; do
   case "$arg" in
