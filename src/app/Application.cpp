@@ -3,6 +3,8 @@
 
 #include <strings.h>
 #include <cstdio>
+#include <filesystem>
+#include <system_error>
 
 #include "app/AppMessages.h"
 #include "app/DataFileTypes.h"
@@ -99,7 +101,21 @@ int32_t Application::Startup(const ApplicationOptions& options, ResultInfo* resu
 
     if (options_.loadSettings) {
         ResultInfo load;
-        if (store_.Load(&load) != ZUL_OK) {
+        SettingsLoadReport report;
+        // A file named on the command line that is there but holds no settings, or was cut
+        // short, is refused rather than shown under its name with default values; a missing
+        // one is a new file.
+        std::error_code exists;
+        const bool named =
+            !options_.commandLineFile.empty() && std::filesystem::exists(path, exists);
+        if (store_.Load(&load, {}, &report) == ZUL_OK && named) {
+            if (report.HoldsNoSettings()) {
+                SetResult(&load, ZUL_ERR_INI_FILE_READ, 0, path, std::string(kHoldsNoSettings));
+            } else if (report.CutShort()) {
+                SetResult(&load, ZUL_ERR_INI_FILE_READ, 0, path, CutShortReason(report));
+            }
+        }
+        if (!load.Ok()) {
             SetResult(info, ZUL_ERR_INI_FILE_READ, load.osError, FileNameWithExtension(path),
                       load.detail2);
             failureText_ = ResultText(ui_, *info);

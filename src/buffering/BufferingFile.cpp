@@ -2,11 +2,16 @@
 #include "buffering/BufferingFile.h"
 
 #include <algorithm>
-
-#include <cstdio>
+#include <array>
+#include <cerrno>
+#include <cmath>
+#include <cstring>
+#include <filesystem>
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "base/NumberText.h"
 #include "base/ProfileText.h"
 
 namespace zul {
@@ -106,38 +111,167 @@ CsvWriteLine ValueRowWriter(const BufferingData& data) {
     };
 }
 
-void DropValues(BufferingData& data) {
-    for (int output = 0; output < kBufferingOutputs; ++output) {
-        data.header[BufferingValueSet::FinalDataPoint(output)] = 0;
-        data.outputs[static_cast<size_t>(output)].cache.Clear();
-    }
+// The largest magnitude a stored value can have: the controller's values and its out-of-range
+// marks stay below 1000 mm. Anything beyond is not a value the controller gave.
+constexpr double kLargestFileValue = 1000.0;
+
+// What a load has learned about the value rows of one output.
+struct OutputRows {
+    int32_t declared = 0;     // the number of values the file states
+    int32_t placed = 0;       // distinct value numbers given a value so far
+    std::vector<bool> given;  // value number n (from 1) at n - 1
+};
+
+std::string OutputName(int output) {
+    return "OUT" + std::to_string(output + 1);
 }
 
-// Places one CSV row by its number into the outputs that hold that many values.
-void ReadValueRow(BufferingData& data, const std::string& line) {
+// Parses one value field as the file writes it: a plain fixed-point number (a decimal comma
+// when the file says so), finite and within the controller's range. Empty text, "nan", "abc" or
+// an exponent form are refused: no value is invented for a field that does not hold one.
+bool ParseFileValue(std::string text, bool decimalComma, double& value) {
+    if (decimalComma) {
+        std::replace(text.begin(), text.end(), ',', '.');
+    }
+    return ParseRealExact(text, value) && std::isfinite(value) &&
+           std::fabs(value) <= kLargestFileValue;
+}
+
+// Places one CSV row by its number into the outputs that hold that many values. Rows whose
+// first field is not a value number (the title row, text, numbers out of range) hold no value.
+// A value field that the row needs but that is missing or not a number fails the load.
+int32_t ReadValueRow(BufferingData& data, std::array<OutputRows, kBufferingOutputs>& rows,
+                     const std::string& line, ResultInfo& info) {
     const std::vector<std::string> fields =
         SplitCsvRow(line, CsvSeparatorChar(data.trailer.csvSeparator));
-    if (fields.empty() || fields[0].empty()) {
-        return;
-    }
-    const int32_t n = ParseLeadingInt(fields[0]);
-    if (n <= 0) {
-        return;
+    int32_t n = 0;
+    if (fields.empty() || !ParseDecimalExact(fields[0], n) || n <= 0) {
+        return ZUL_OK;
     }
     for (int output = 0; output < kBufferingOutputs; ++output) {
-        if (n > data.HeldCount(output)) {
+        OutputRows& out = rows[static_cast<size_t>(output)];
+        if (n > out.declared) {
             continue;
         }
+        const size_t column = static_cast<size_t>(output) + 1;
+        const std::string text = column < fields.size() ? fields[column] : std::string();
         double value = 0.0;
-        size_t column = static_cast<size_t>(output) + 1;
-        if (column < fields.size()) {
-            std::string text = fields[column];
-            if (data.trailer.csvUnderdigit == 1) {
-                std::replace(text.begin(), text.end(), ',', '.');
-            }
-            value = ParseLeadingDouble(text);
+        if (!ParseFileValue(text, data.trailer.csvUnderdigit == 1, value)) {
+            const std::string what =
+                text.empty() ? " is missing" : " is not a value: \"" + text.substr(0, 40) + "\"";
+            return SetResult(&info, ZUL_ERR_FILE_READ, 0, {},
+                             "value " + std::to_string(n) + " of " + OutputName(output) + what);
         }
         data.outputs[static_cast<size_t>(output)].values[static_cast<size_t>(n - 1)] = value;
+        if (!out.given[static_cast<size_t>(n - 1)]) {
+            out.given[static_cast<size_t>(n - 1)] = true;
+            ++out.placed;
+        }
+    }
+    return ZUL_OK;
+}
+
+// A buffering data file states the number of values of both outputs; a file without them
+// (empty, another kind of file, binary or in another encoding) holds no buffering data.
+bool DeclaresCounts(ProfileFile& file) {
+    std::vector<std::string> keys;
+    std::vector<std::string> values;
+    if (file.GetKeyValueLists(kSetting, kCommon, keys, values) != ZUL_OK) {
+        return false;
+    }
+    int found = 0;
+    for (size_t i = 0; i < keys.size(); ++i) {
+        for (std::string_view name : {"FinalDataPoint1", "FinalDataPoint2"}) {
+            int32_t count = 0;
+            if (EqualsNoCase(keys[i], name) && ParseDecimalExact(values[i], count)) {
+                ++found;
+            }
+        }
+    }
+    return found == kBufferingOutputs;
+}
+
+// Reads the file into data, which the caller owns alone.
+int32_t ReadFileInto(BufferingData& data, std::string_view path, const DataFileOptions& options,
+                     ResultInfo& info) {
+    ProfileFile& file = data.profile;
+    file.SetPath(path);
+    file.SetLayoutMode(kLayoutDataFile);
+    int32_t code = file.Begin(false, &info);
+    if (code != ZUL_OK) {
+        return code;
+    }
+    if (!DeclaresCounts(file) || file.EndsMidLine()) {
+        const bool cut = file.EndsMidLine() && DeclaresCounts(file);
+        ResultInfo ignored;
+        file.End(&ignored);
+        const bool missing = !std::filesystem::exists(std::string(path));
+        return SetResult(&info, ZUL_ERR_FILE_READ, missing ? ENOENT : 0, std::string(path),
+                         missing ? std::strerror(ENOENT)
+                         : cut   ? "the file stops inside a line: it was cut short"
+                                 : "the file holds no buffering data");
+    }
+
+    data.trailer.comment = UnescapeText(
+        file.GetString(kSetting, kCommon, "Comment", EscapeText(data.trailer.comment)));
+    for (const HeaderKey& key : kHeaderKeys) {
+        data.header[key.slot] = file.GetInt(kSetting, kCommon, key.key, data.header[key.slot]);
+    }
+    data.trailer.csvSeparator =
+        file.GetInt(kSetting, kCommon, "CsvSeparator", options.csvSeparator);
+    data.trailer.csvUnderdigit =
+        file.GetInt(kSetting, kCommon, "CsvUnderdigit", options.csvUnderdigit);
+
+    std::array<OutputRows, kBufferingOutputs> rows;
+    for (int output = 0; output < kBufferingOutputs; ++output) {
+        int32_t& count = data.header[BufferingValueSet::FinalDataPoint(output)];
+        count = std::clamp(count, 0, kMaxBufferedValues);
+        rows[static_cast<size_t>(output)].declared = count;
+        rows[static_cast<size_t>(output)].given.assign(static_cast<size_t>(count), false);
+        data.outputs[static_cast<size_t>(output)].cache.Clear();
+    }
+
+    code = file.ReadCsvBlocks(
+        kData, kCsv,
+        [&data, &rows](int64_t, int64_t, ResultInfo& rowInfo, int64_t&, bool& done,
+                       const std::string& line) {
+            if (ReadValueRow(data, rows, line, rowInfo) != ZUL_OK) {
+                done = true;
+            }
+        },
+        0, 0, &info);
+    ResultInfo endInfo;
+    const int32_t endCode = file.End(&endInfo);
+    if (code == ZUL_OK && endCode != ZUL_OK) {
+        code = endCode;
+        info = endInfo;
+    }
+    if (code != ZUL_OK) {
+        info.detail1 = std::string(path);
+        return code;
+    }
+    for (int output = 0; output < kBufferingOutputs; ++output) {
+        const OutputRows& out = rows[static_cast<size_t>(output)];
+        if (out.placed < out.declared) {
+            return SetResult(&info, ZUL_ERR_FILE_READ, 0, std::string(path),
+                             "the file states " + std::to_string(out.declared) + " values of " +
+                                 OutputName(output) + " but holds " + std::to_string(out.placed));
+        }
+    }
+    return ZUL_OK;
+}
+
+// Takes what a load read into the block shown: the settings of the run, the comment, the file
+// options and the values. The display records (measure lines, axes) stay.
+void TakeLoaded(BufferingData& shown, const BufferingData& loaded) {
+    shown.header = loaded.header;
+    shown.trailer = loaded.trailer;
+    shown.profile.SetPath(loaded.profile.Path());
+    for (int output = 0; output < kBufferingOutputs; ++output) {
+        const std::vector<double>& from = loaded.outputs[static_cast<size_t>(output)].values;
+        OutputBuffer& to = shown.outputs[static_cast<size_t>(output)];
+        std::copy_n(from.begin(), loaded.HeldCount(output), to.values.begin());
+        to.cache.Clear();
     }
 }
 
@@ -185,52 +319,25 @@ int32_t SaveBufferingFile(BufferingData& data, std::string_view path, bool expor
 int32_t LoadBufferingFile(BufferingData& data, std::string_view path,
                           const DataFileOptions& options, ResultInfo* info) {
     ClearResult(info);
-    std::lock_guard lock(data.mutex);
-    ProfileFile& file = data.profile;
-    file.SetPath(path);
-    file.SetLayoutMode(kLayoutDataFile);
-    int32_t code = file.Begin(false, info);
+    // The file is read into a block of its own, so a file that fails part-way leaves the values
+    // shown before exactly as they were. Keys the file lacks keep their present values.
+    auto loaded = std::make_unique<BufferingData>();
+    {
+        std::lock_guard lock(data.mutex);
+        loaded->header = data.header;
+        loaded->trailer = data.trailer;
+    }
+    ResultInfo result;
+    const int32_t code = ReadFileInto(*loaded, path, options, result);
     if (code != ZUL_OK) {
-        DropValues(data);
+        if (info) {
+            *info = result;
+        }
         return code;
     }
-
-    data.trailer.comment = UnescapeText(
-        file.GetString(kSetting, kCommon, "Comment", EscapeText(data.trailer.comment)));
-    for (const HeaderKey& key : kHeaderKeys) {
-        data.header[key.slot] = file.GetInt(kSetting, kCommon, key.key, data.header[key.slot]);
-    }
-    data.trailer.csvSeparator =
-        file.GetInt(kSetting, kCommon, "CsvSeparator", options.csvSeparator);
-    data.trailer.csvUnderdigit =
-        file.GetInt(kSetting, kCommon, "CsvUnderdigit", options.csvUnderdigit);
-
-    for (int output = 0; output < kBufferingOutputs; ++output) {
-        int32_t& count = data.header[BufferingValueSet::FinalDataPoint(output)];
-        count = std::clamp(count, 0, kMaxBufferedValues);
-        OutputBuffer& buffer = data.outputs[static_cast<size_t>(output)];
-        std::fill(buffer.values.begin(), buffer.values.begin() + count, 0.0);
-        buffer.cache.Clear();
-    }
-
-    code = file.ReadCsvBlocks(
-        kData, kCsv,
-        [&data](int64_t, int64_t, ResultInfo&, int64_t&, bool&, const std::string& line) {
-            ReadValueRow(data, line);
-        },
-        0, 0, info);
-    ResultInfo endInfo;
-    int32_t endCode = file.End(&endInfo);
-    if (code == ZUL_OK && endCode != ZUL_OK) {
-        code = endCode;
-        if (info) {
-            *info = endInfo;
-        }
-    }
-    if (code != ZUL_OK) {
-        DropValues(data);
-    }
-    return code;
+    std::lock_guard lock(data.mutex);
+    TakeLoaded(data, *loaded);
+    return ZUL_OK;
 }
 
 }  // namespace zul

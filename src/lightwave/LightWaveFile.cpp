@@ -1,12 +1,17 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "lightwave/LightWaveFile.h"
 
+#include <algorithm>
+#include <array>
 #include <cerrno>
 #include <cstdio>
 #include <filesystem>
+#include <memory>
+#include <span>
 #include <string>
 #include <vector>
 
+#include "base/NumberText.h"
 #include "base/ProfileText.h"
 #include "settings/SafeFile.h"
 
@@ -17,6 +22,7 @@ namespace {
 constexpr std::string_view kSetting = "Setting";
 constexpr std::string_view kCommon = "Common";
 constexpr std::string_view kCsv = "CSV";
+constexpr const char* kStopsInsideALine = "the file stops inside a line: it was cut short";
 constexpr std::string_view kHistorySections[kLightWaveHeads] = {"HeadAData", "HeadBData"};
 constexpr std::string_view kSnapshotSections[kLightWaveHeads][kSnapshotsPerHead] = {
     {"SnapA1", "SnapA2", "SnapA3"},
@@ -63,19 +69,166 @@ std::string SnapshotRow(const LightWaveSnapshot& snapshot, char separator) {
     return JoinCsvFields(fields, separator);
 }
 
-// Reads the stored frame fields of a row into a cleared frame; returns the index of the first
-// field after them. A missing field reads as 0, a missing field 1 as 1.
-size_t ReadFrameFields(const std::vector<std::string>& fields, LightWaveFrame& frame) {
+// Reads the stored frame fields of a row into a cleared frame and the fields after them into
+// tail (as many as tail holds; a missing one reads as 0). False when a stored field is missing
+// or not a whole number: such a row is not a frame this program wrote.
+bool ReadFrameRow(const std::vector<std::string>& fields, LightWaveFrame& frame,
+                  std::span<int32_t> tail) {
     frame = LightWaveFrame{};
-    for (size_t i = 0; i < kStoredFields.size(); ++i) {
-        int32_t missing = kStoredFields[i] == 1 ? 1 : 0;
-        frame.Field(kStoredFields[i]) = i < fields.size() ? ParseLeadingInt(fields[i]) : missing;
+    if (fields.size() < kStoredFields.size()) {
+        return false;
     }
-    return kStoredFields.size();
+    for (size_t i = 0; i < kStoredFields.size(); ++i) {
+        if (!ParseDecimalExact(fields[i], frame.Field(kStoredFields[i]))) {
+            return false;
+        }
+    }
+    for (size_t i = 0; i < tail.size(); ++i) {
+        const size_t index = kStoredFields.size() + i;
+        tail[i] = index < fields.size() ? ParseLeadingInt(fields[index]) : 0;
+    }
+    return true;
 }
 
-int32_t FieldOrZero(const std::vector<std::string>& fields, size_t index) {
-    return index < fields.size() ? ParseLeadingInt(fields[index]) : 0;
+std::string HeadName(int head) {
+    return head == 0 ? "Head A" : "Head B";
+}
+
+// A light-wave data file starts with its settings (comment, frame rate, frame counts); a file
+// without them (empty, a CSV export, binary or in another encoding) holds no light-wave data.
+bool HoldsLightWaveSettings(ProfileFile& file) {
+    std::vector<std::string> keys;
+    std::vector<std::string> values;
+    return file.GetKeyValueLists(kSetting, kCommon, keys, values) == ZUL_OK && !keys.empty();
+}
+
+int32_t ReadHistory(ProfileFile& file, int head, int32_t declared, const char separator,
+                    std::deque<LightWaveFrame>& history, ResultInfo& info) {
+    int32_t code = file.ReadCsvBlocks(
+        kHistorySections[head], kCsv,
+        [&history, separator, head](int64_t, int64_t, ResultInfo& rowInfo, int64_t&, bool& done,
+                                    const std::string& line) {
+            if (history.size() >= kMaxHistoryFrames) {
+                done = true;
+                return;
+            }
+            LightWaveFrame& frame = history.emplace_back();
+            std::array<int32_t, 2> tail{};
+            if (!ReadFrameRow(SplitCsvRow(line, separator), frame, tail)) {
+                SetResult(&rowInfo, ZUL_ERR_FILE_READ, 0, {},
+                          "frame " + std::to_string(history.size()) + " of " + HeadName(head) +
+                              " is damaged");
+                return;
+            }
+            frame.Field(kExtraWordField) = tail[1];
+        },
+        0, 0, &info);
+    if (code != ZUL_OK) {
+        return code;
+    }
+    const size_t expected = std::min(static_cast<size_t>(declared), kMaxHistoryFrames);
+    if (history.size() < expected) {
+        return SetResult(&info, ZUL_ERR_FILE_READ, 0, {},
+                         "the file states " + std::to_string(declared) + " frames of " +
+                             HeadName(head) + " but holds " + std::to_string(history.size()));
+    }
+    return ZUL_OK;
+}
+
+// A file this program wrote holds one row for each of the six snapshots, set or not; a file
+// that states its frame counts but lacks one was cut short.
+int32_t ReadSnapshot(ProfileFile& file, int head, int slot, const char separator, bool complete,
+                     LightWaveSnapshot& snapshot, ResultInfo& info) {
+    bool seen = false;
+    const int32_t code = file.ReadCsvBlocks(
+        kSnapshotSections[head][slot], kCsv,
+        [&snapshot, &seen, separator, head, slot](int64_t, int64_t, ResultInfo& rowInfo, int64_t&,
+                                                  bool& done, const std::string& line) {
+            done = true;
+            seen = true;
+            std::array<int32_t, 4> tail{};
+            if (!ReadFrameRow(SplitCsvRow(line, separator), snapshot.frame, tail)) {
+                SetResult(&rowInfo, ZUL_ERR_FILE_READ, 0, {},
+                          "snapshot " + std::to_string(slot + 1) + " of " + HeadName(head) +
+                              " is damaged");
+                return;
+            }
+            snapshot.stored = tail[0] != 0 ? 1 : 0;
+            snapshot.shown = tail[1] != 0 ? 1 : 0;
+            snapshot.frame.Field(kExtraWordField) = tail[3];
+        },
+        0, 0, &info);
+    if (code == ZUL_OK && complete && !seen) {
+        return SetResult(&info, ZUL_ERR_FILE_READ, 0, {},
+                         "snapshot " + std::to_string(slot + 1) + " of " + HeadName(head) +
+                             " is missing: the file was cut short");
+    }
+    return code;
+}
+
+// Reads the file into data, which the caller owns alone.
+int32_t ReadFileInto(LightWaveData& data, std::string_view path, const DataFileOptions& options,
+                     ResultInfo& info) {
+    ProfileFile& file = data.profile;
+    file.SetPath(path);
+    file.SetLayoutMode(kLayoutIndented);
+    int32_t code = file.Begin(false, &info);
+    if (code != ZUL_OK) {
+        return code;
+    }
+    if (!HoldsLightWaveSettings(file) || file.EndsMidLine()) {
+        const bool cut = file.EndsMidLine() && HoldsLightWaveSettings(file);
+        ResultInfo ignored;
+        file.End(&ignored);
+        return SetResult(&info, ZUL_ERR_FILE_READ, 0, {},
+                         cut ? kStopsInsideALine : "the file holds no light-wave data");
+    }
+    data.comment =
+        UnescapeText(file.GetString(kSetting, kCommon, "Comment", EscapeText(data.comment)));
+    data.frameRate = file.GetInt(kSetting, kCommon, "FrameRate", data.frameRate);
+    data.head1Count = file.GetInt(kSetting, kCommon, "Head1Count", 0);
+    data.head2Count = file.GetInt(kSetting, kCommon, "Head2Count", 0);
+    data.csvSeparator = file.GetInt(kSetting, kCommon, "CsvSeparator", options.csvSeparator);
+    data.csvUnderdigit = file.GetInt(kSetting, kCommon, "CsvUnderdigit", options.csvUnderdigit);
+    data.ClearHistoryAndSnapshotsLocked();
+
+    const char separator = CsvSeparatorChar(data.csvSeparator);
+    const int32_t declared[kLightWaveHeads] = {data.head1Count, data.head2Count};
+    const bool complete = file.GetString(kSetting, kCommon, "Head1Count", "") != "" &&
+                          file.GetString(kSetting, kCommon, "Head2Count", "") != "";
+    for (int head = 0; head < kLightWaveHeads && code == ZUL_OK; ++head) {
+        code = ReadHistory(file, head, declared[head], separator,
+                           data.heads[static_cast<size_t>(head)].history, info);
+    }
+    for (int head = 0; head < kLightWaveHeads && code == ZUL_OK; ++head) {
+        for (int slot = 0; slot < kSnapshotsPerHead && code == ZUL_OK; ++slot) {
+            code = ReadSnapshot(
+                file, head, slot, separator, complete,
+                data.heads[static_cast<size_t>(head)].snapshots[static_cast<size_t>(slot)], info);
+        }
+    }
+    ResultInfo endInfo;
+    const int32_t endCode = file.End(&endInfo);
+    if (code == ZUL_OK && endCode != ZUL_OK) {
+        code = endCode;
+        info = endInfo;
+    }
+    return code;
+}
+
+// Takes what a load read into the block shown; the current frames stay.
+void TakeLoaded(LightWaveData& shown, LightWaveData& loaded) {
+    shown.profile.SetPath(loaded.profile.Path());
+    shown.comment = loaded.comment;
+    shown.frameRate = loaded.frameRate;
+    shown.head1Count = loaded.head1Count;
+    shown.head2Count = loaded.head2Count;
+    shown.csvSeparator = loaded.csvSeparator;
+    shown.csvUnderdigit = loaded.csvUnderdigit;
+    for (size_t head = 0; head < kLightWaveHeads; ++head) {
+        std::swap(shown.heads[head].history, loaded.heads[head].history);
+        shown.heads[head].snapshots = loaded.heads[head].snapshots;
+    }
 }
 
 }  // namespace
@@ -144,81 +297,32 @@ int32_t SaveLightWaveFile(LightWaveData& data, std::string_view path, bool expor
 int32_t LoadLightWaveFile(LightWaveData& data, std::string_view path,
                           const DataFileOptions& options, ResultInfo* info) {
     ClearResult(info);
-    std::lock_guard lock(data.mutex);
-    ProfileFile& file = data.profile;
     // The profile reader takes a missing file for an empty one; a capture file that is not
     // there is a failed read, not an empty capture.
     std::error_code ec;
     if (!std::filesystem::exists(std::filesystem::path(path), ec)) {
-        data.ClearHistoryAndSnapshotsLocked();
         return SetFileResult(info, ZUL_ERR_FILE_READ, ec ? ec.value() : ENOENT, std::string(path));
     }
-    file.SetPath(path);
-    file.SetLayoutMode(kLayoutIndented);
-    int32_t code = file.Begin(false, info);
+    // The file is read into a block of its own, so a file that fails part-way leaves the frames
+    // shown before exactly as they were. Keys the file lacks keep their present values.
+    auto loaded = std::make_unique<LightWaveData>();
+    {
+        std::lock_guard lock(data.mutex);
+        loaded->comment = data.comment;
+        loaded->frameRate = data.frameRate;
+    }
+    ResultInfo result;
+    const int32_t code = ReadFileInto(*loaded, path, options, result);
     if (code != ZUL_OK) {
-        data.ClearHistoryAndSnapshotsLocked();
+        result.detail1 = std::string(path);
+        if (info) {
+            *info = result;
+        }
         return code;
     }
-
-    data.comment =
-        UnescapeText(file.GetString(kSetting, kCommon, "Comment", EscapeText(data.comment)));
-    data.frameRate = file.GetInt(kSetting, kCommon, "FrameRate", data.frameRate);
-    data.head1Count = file.GetInt(kSetting, kCommon, "Head1Count", 0);
-    data.head2Count = file.GetInt(kSetting, kCommon, "Head2Count", 0);
-    data.csvSeparator = file.GetInt(kSetting, kCommon, "CsvSeparator", options.csvSeparator);
-    data.csvUnderdigit = file.GetInt(kSetting, kCommon, "CsvUnderdigit", options.csvUnderdigit);
-    data.ClearHistoryAndSnapshotsLocked();
-
-    const char separator = CsvSeparatorChar(data.csvSeparator);
-    for (int head = 0; head < kLightWaveHeads && code == ZUL_OK; ++head) {
-        std::deque<LightWaveFrame>& history = data.heads[static_cast<size_t>(head)].history;
-        code = file.ReadCsvBlocks(
-            kHistorySections[head], kCsv,
-            [&history, separator](int64_t, int64_t, ResultInfo&, int64_t&, bool& done,
-                                  const std::string& line) {
-                if (history.size() >= kMaxHistoryFrames) {
-                    done = true;
-                    return;
-                }
-                std::vector<std::string> fields = SplitCsvRow(line, separator);
-                LightWaveFrame& frame = history.emplace_back();
-                size_t next = ReadFrameFields(fields, frame);
-                frame.Field(kExtraWordField) = FieldOrZero(fields, next + 1);
-            },
-            0, 0, info);
-    }
-    for (int head = 0; head < kLightWaveHeads && code == ZUL_OK; ++head) {
-        for (int slot = 0; slot < kSnapshotsPerHead && code == ZUL_OK; ++slot) {
-            LightWaveSnapshot& snapshot =
-                data.heads[static_cast<size_t>(head)].snapshots[static_cast<size_t>(slot)];
-            code = file.ReadCsvBlocks(
-                kSnapshotSections[head][slot], kCsv,
-                [&snapshot, separator](int64_t, int64_t, ResultInfo&, int64_t&, bool& done,
-                                       const std::string& line) {
-                    std::vector<std::string> fields = SplitCsvRow(line, separator);
-                    size_t next = ReadFrameFields(fields, snapshot.frame);
-                    snapshot.stored = FieldOrZero(fields, next) != 0 ? 1 : 0;
-                    snapshot.shown = FieldOrZero(fields, next + 1) != 0 ? 1 : 0;
-                    snapshot.frame.Field(kExtraWordField) = FieldOrZero(fields, next + 3);
-                    done = true;
-                },
-                0, 0, info);
-        }
-    }
-
-    ResultInfo endInfo;
-    int32_t endCode = file.End(&endInfo);
-    if (code == ZUL_OK && endCode != ZUL_OK) {
-        code = endCode;
-        if (info) {
-            *info = endInfo;
-        }
-    }
-    if (code != ZUL_OK) {
-        data.ClearHistoryAndSnapshotsLocked();
-    }
-    return code;
+    std::lock_guard lock(data.mutex);
+    TakeLoaded(data, *loaded);
+    return ZUL_OK;
 }
 
 }  // namespace zul

@@ -444,6 +444,10 @@ FieldRef ResolveField(SettingsImage& image, int32_t id, int32_t i1, int32_t i2) 
             return FieldRef::Of(image.formAnalogScaling.FormLeft);
         case 210:
             return FieldRef::Of(image.formMeasurement.TrendShown);
+        case 211:
+            return FieldRef::Of(image.formBuffering.AlwaysFit);
+        case 212:
+            return FieldRef::Of(image.formLightWave.AlwaysFit);
         default:
             return {};
     }

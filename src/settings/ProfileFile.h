@@ -97,6 +97,9 @@ public:
                              const std::vector<std::string>& keys,
                              const std::vector<std::string>& values, ResultInfo* info = nullptr);
 
+    // While cached: true when the file read has content and its last line has no line end.
+    bool EndsMidLine() const { return !content_.empty() && content_.back() != '\n'; }
+
     // The model while cached (for inspection by owners and tests).
     const ProfileModel& Model() const { return *model_; }
 

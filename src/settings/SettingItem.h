@@ -33,8 +33,8 @@ inline constexpr int32_t kHeadCount = 2;
 inline constexpr int32_t kOutputCount = 2;
 
 inline constexpr int32_t kFirstItemId = 1;
-inline constexpr int32_t kLastItemId = 210;
-inline constexpr int32_t kItemCount = 210;
+inline constexpr int32_t kLastItemId = 212;
+inline constexpr int32_t kItemCount = 212;
 
 // Control binding and default source.
 inline constexpr int32_t kControlNone = 1;         // default from defaultText
@@ -279,9 +279,11 @@ enum ItemId : int32_t {
     kScalingFormTop = 208,
     kScalingFormLeft = 209,
     kMeasTrendShown = 210,
+    kBufWndAlwaysFit = 211,
+    kLwWndAlwaysFit = 212,
 };
 
-// The 209 rows, row n holding id n, followed by the end row.
+// The 212 rows, row n holding id n, followed by the end row.
 inline constexpr SettingItem kSettingItems[] = {
     {0, 1, 1, 0, 0, "CONTROLLER", "LineState", 1, "", 0, 0, 0x0, 0x0, 0x0},
     {0, 3, 2, 0, 0, "CONTROLLER", "Version", 2, "", 0, 1, 0x440, 0x0, 0x0},
@@ -498,6 +500,9 @@ inline constexpr SettingItem kSettingItems[] = {
     {2, 1, 209, 0, 0, "FORM_ANALOGSCALING", "FormLeft", 1, "", 0, 0, 0x0, 0x0, 0x0},
     // The measurement window's trend strips (1 = shown); a view choice, never a change.
     {2, 1, 210, 0, 0, "FORM_MEASUREMENT", "TrendShown", 1, "0", 0, 0, 0x0, 0x0, 0x0},
+    // The graphs of the buffering and light-wave windows follow their data (1); view choices.
+    {2, 1, 211, 0, 0, "FORM_BUFFERING", "AlwaysFit", 1, "0", 0, 0, 0x0, 0x0, 0x0},
+    {2, 1, 212, 0, 0, "FORM_LIGHTWAVE", "AlwaysFit", 1, "0", 0, 0, 0x0, 0x0, 0x0},
     {0, kValueEnd, 0, 0, 0, "", "", 0, "", 0, 0, 0, 0, 0},
 };
 

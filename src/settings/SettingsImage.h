@@ -192,6 +192,7 @@ struct LightWaveWindowBlock {
     int32_t FormWidth = 0;
     int32_t FormHeight = 0;
     int32_t FormMax = 0;
+    int32_t AlwaysFit = 0;
     bool operator==(const LightWaveWindowBlock&) const = default;
 };
 
@@ -213,6 +214,7 @@ struct BufferingWindowBlock {
     int32_t FormHeight = 0;
     int32_t FormMax = 0;
     std::array<int32_t, 2> WaveDataChange{};
+    int32_t AlwaysFit = 0;
     bool operator==(const BufferingWindowBlock&) const = default;
 };
 

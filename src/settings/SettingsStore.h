@@ -41,7 +41,22 @@ struct SettingsLoadReport {
     int32_t bankValues = 0;
     int32_t systemValues = 0;
     int32_t otherValues = 0;
+    int32_t soughtValues = 0;  // the numeric values a complete file holds
+    bool endsMidLine = false;  // the last line has no line end, as in a file cut short
+
+    int32_t FoundValues() const { return bankValues + systemValues + otherValues; }
+    // A file that exists but holds none of the settings: empty, binary, in another encoding or
+    // another kind of file. It must not be taken for that file's settings.
+    bool HoldsNoSettings() const { return FoundValues() == 0; }
+    // A file that holds part of the settings and stops inside a line: cut short (a copy or a
+    // save that did not complete). The program writes every line with its line end.
+    bool CutShort() const { return endsMidLine && FoundValues() < soughtValues; }
 };
+
+// The reasons a settings file that is there is not taken as settings.
+inline constexpr std::string_view kHoldsNoSettings = "the file holds no settings";
+// "the file stops inside a line after N of its M settings: it was cut short"
+std::string CutShortReason(const SettingsLoadReport& report);
 
 // The name of the default settings file in the per-user application-data folder.
 inline constexpr std::string_view kDefaultSettingsFileName = "qv-m8.zul";

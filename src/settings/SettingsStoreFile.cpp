@@ -65,6 +65,11 @@ bool IsSystemItem(int32_t id) {
 
 }  // namespace
 
+std::string CutShortReason(const SettingsLoadReport& report) {
+    return "the file stops inside a line after " + std::to_string(report.FoundValues()) +
+           " of its " + std::to_string(report.soughtValues) + " settings: it was cut short";
+}
+
 int32_t SettingsStore::LoadItems(ResultInfo* info, SettingsLoadReport& report) {
     for (const SettingItem& item : kSettingItems) {
         if (item.valueType == kValueEnd) {
@@ -90,6 +95,7 @@ int32_t SettingsStore::LoadItems(ResultInfo* info, SettingsLoadReport& report) {
                 code = SetResult(info, ZUL_ERR);
                 return false;
             }
+            ++report.soughtValues;
             // A missing key or an empty value leaves the item as it is.
             const std::string text = profile_.GetString(section, "", key, "");
             if (text.empty()) {
@@ -154,6 +160,7 @@ int32_t SettingsStore::Load(ResultInfo* info, std::string_view path, SettingsLoa
     found = {};
     int32_t code = profile_.Begin(false, info);
     if (code == ZUL_OK) {
+        found.endsMidLine = profile_.EndsMidLine();
         code = LoadItems(info, found);
         if (code == ZUL_OK) {
             code = profile_.End(info);

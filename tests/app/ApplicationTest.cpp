@@ -274,6 +274,58 @@ TEST(ApplicationStartup, UnreadableSettingsFileIsReportedAndNotWritten) {
     EXPECT_EQ(again.Startup(DesktopOptions("broken.zul")), ZUL_OK);
 }
 
+// A settings file named on the command line that is there but is no settings file, or was cut
+// short, is refused with the reason and left as it was; nothing is shown under its name.
+TEST(ApplicationStartup, SettingsFilesThatHoldNoSettingsAreRefused) {
+    TestHome home;
+    const std::string folder = home.Path("config/Brantwick ORTA Sensor/QV-M8 ZuL/");
+    std::string complete;
+    {
+        Application app;
+        ASSERT_EQ(app.Startup(DesktopOptions("whole.zul")), ZUL_OK);
+        ASSERT_EQ(app.Store().Save(nullptr, folder + "whole.zul"), ZUL_OK);
+        complete = ReadFileText(folder + "whole.zul");
+    }
+    std::string utf16 = "\xff\xfe";
+    for (char c : complete.substr(0, 4000)) {
+        utf16 += c;
+        utf16 += '\0';
+    }
+    std::string binary(3000, '\0');
+    for (size_t i = 0; i < binary.size(); ++i) {
+        binary[i] = char((i * 131 + 7) % 256);
+    }
+    const struct {
+        const char* file;
+        std::string content;
+        const char* reason;
+    } cases[] = {
+        {"empty.zul", "", "holds no settings"},
+        {"binary.zul", binary, "holds no settings"},
+        {"utf16.zul", utf16, "holds no settings"},
+        {"cut.zul", complete.substr(0, complete.size() / 2 + 3), "cut short"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.file);
+        WriteFileText(folder + c.file, c.content);
+        Application app;
+        ResultInfo result;
+        EXPECT_EQ(app.Startup(DesktopOptions(c.file), &result), ZUL_ERR_INI_FILE_READ);
+        EXPECT_NE(app.StartupFailureText().find(c.file), std::string::npos);
+        EXPECT_NE(app.StartupFailureText().find(c.reason), std::string::npos)
+            << app.StartupFailureText();
+        app.Shutdown();
+        EXPECT_EQ(ReadFileText(folder + c.file), c.content);
+    }
+    // The whole file, and a file cut at a line end (as a hand-made file with a few keys is),
+    // open.
+    WriteFileText(folder + "lines.zul", complete.substr(0, complete.find("\r\n", 2000) + 2));
+    for (const char* file : {"whole.zul", "lines.zul"}) {
+        Application app;
+        EXPECT_EQ(app.Startup(DesktopOptions(file)), ZUL_OK) << app.StartupFailureText();
+    }
+}
+
 TEST(ApplicationStartup, FirmwareVersionChangeNotifiesTheWindowOnce) {
     TestHome home;
     RecordingWindow window;

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -199,33 +201,98 @@ TEST_F(BufferingFileTest, RowsBeyondTheStatedCountAreSkipped) {
     EXPECT_DOUBLE_EQ(data->outputs[0].values[2], 99.0);
 }
 
-TEST_F(BufferingFileTest, DamagedRowsAndCounts) {
-    std::string path = temp.File("damaged.bfd");
-    WriteWholeFile(path, HandWritten("x,1.0,1.0\n,2.0\n-1,3.0\n2\n3,abc,\n65001,5.0,5.0\n"
-                                     "65000,\"7.5\",8\n1,9.25",
-                                     999999, -3));
-    ASSERT_EQ(LoadBufferingFile(*data, path, DataFileOptions{}, nullptr), ZUL_OK);
+TEST_F(BufferingFileTest, CountsAreBoundedAndUnnumberedRowsSkipped) {
+    std::string path = temp.File("bounded.bfd");
+    std::string rows = "x,1.0,1.0\n-1,3.0\n65001,5.0,5.0\n2junk,4.0\n";
+    for (int n = 65000; n >= 1; --n) {
+        rows += std::to_string(n) + ",\"" + std::to_string(n % 7) + ".5\"\n";
+    }
+    rows += "1,9.25\n";  // a repeated number: the last row wins
+    WriteWholeFile(path, HandWritten(rows, 999999, -3));
+    ResultInfo info;
+    ASSERT_EQ(LoadBufferingFile(*data, path, DataFileOptions{}, &info), ZUL_OK) << info.detail2;
     EXPECT_EQ(data->header[kSlotFinalDataPoint1], 65000);
     EXPECT_EQ(data->header[kSlotFinalDataPoint1 + 1], 0);
-    EXPECT_DOUBLE_EQ(data->outputs[0].values[0], 9.25);  // truncated last row still counts
-    EXPECT_DOUBLE_EQ(data->outputs[0].values[1], 0.0);   // row without the field
-    EXPECT_DOUBLE_EQ(data->outputs[0].values[2], 0.0);   // unparsable text
-    EXPECT_DOUBLE_EQ(data->outputs[0].values[64999], 7.5);
+    EXPECT_DOUBLE_EQ(data->outputs[0].values[0], 9.25);
+    EXPECT_DOUBLE_EQ(data->outputs[0].values[1], 2.5);
+    EXPECT_DOUBLE_EQ(data->outputs[0].values[64999], 5.5);
 }
 
-TEST_F(BufferingFileTest, FailedLoadLeavesNoValues) {
-    Fill(*data, 0, {1.0, 2.0});
-    Fill(*data, 1, {3.0});
+std::string Utf16(const std::string& text) {
+    std::string wide = "\xff\xfe";
+    for (char c : text) {
+        wide += c;
+        wide += '\0';
+    }
+    return wide;
+}
+
+// Every kind of file that is not a complete data file fails with the file and the reason, and
+// the values, counts, settings and comment shown before stay exactly as they were.
+TEST_F(BufferingFileTest, BadFilesFailWithTheReasonAndKeepTheData) {
+    std::string random(5000, '\0');
+    uint32_t seed = 12345;
+    for (char& c : random) {
+        seed = seed * 1103515245u + 12345u;
+        c = static_cast<char>(seed >> 24);
+    }
+    const std::string good = HandWritten("1,1.5,2.5\n2,1.25,\n", 2, 1);
+    struct Case {
+        const char* name;
+        std::string content;
+        const char* reason;
+    };
+    const Case cases[] = {
+        {"empty", "", "holds no buffering data"},
+        {"random", random, "holds no buffering data"},
+        {"csv export", "0,Output1,Output2\r\n1,1.500000,2.500000\r\n", "holds no buffering data"},
+        {"utf-16", Utf16(good), "holds no buffering data"},
+        {"count not a number",
+         "[Setting]\n\t<Common>\n\t\tFinalDataPoint1=abc\n\t\tFinalDataPoint2=0\n",
+         "holds no buffering data"},
+        {"more declared than held", HandWritten("1,1.0,\n2,2.0,\n", 1000, 0),
+         "states 1000 values of OUT1 but holds 2"},
+        {"second output short", HandWritten("1,1.0,2.0\n2,2.0,\n", 2, 2),
+         "value 2 of OUT2 is missing"},
+        {"nan", HandWritten("1,nan,\n", 1, 0), "value 1 of OUT1 is not a value: \"nan\""},
+        {"text", HandWritten("1,1.0,abc\n", 1, 1), "value 1 of OUT2 is not a value: \"abc\""},
+        {"exponent", HandWritten("1,1e300,\n", 1, 0), "is not a value"},
+        {"out of range", HandWritten("1,-123456.000000,\n", 1, 0), "is not a value"},
+        {"whole rows cut", good.substr(0, good.size() - 8), "states 2 values of OUT1 but holds 1"},
+        {"cut inside a row", good.substr(0, good.size() - 2), "stops inside a line"},
+    };
+    Fill(*data, 0, {7.0, 8.0, 9.0});
+    Fill(*data, 1, {6.0});
     data->header[kSlotBufferRate] = 4;
-    data->outputs[1].cache.sortedAllValid = 1;
+    data->trailer.comment = "read from the controller";
+    const BufferingValueSet header = data->header;
+    const std::vector<double> values = data->outputs[0].values;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string path = temp.File("bad.bfd");
+        WriteWholeFile(path, c.content);
+        ResultInfo info;
+        EXPECT_EQ(LoadBufferingFile(*data, path, DataFileOptions{}, &info), ZUL_ERR_FILE_READ);
+        EXPECT_EQ(info.detail1, path);
+        EXPECT_NE(info.detail2.find(c.reason), std::string::npos) << info.detail2;
+        EXPECT_TRUE(data->header == header);
+        EXPECT_EQ(data->outputs[0].values, values);
+        EXPECT_EQ(data->outputs[1].values[0], 6.0);
+        EXPECT_EQ(data->trailer.comment, "read from the controller");
+    }
     ResultInfo info;
+    EXPECT_EQ(LoadBufferingFile(*data, temp.File("missing.bfd"), DataFileOptions{}, &info),
+              ZUL_ERR_FILE_READ);
+    EXPECT_EQ(info.detail2, std::strerror(ENOENT));
     // A folder cannot be read as a file.
     EXPECT_NE(LoadBufferingFile(*data, temp.File(""), DataFileOptions{}, &info), ZUL_OK);
-    EXPECT_FALSE(info.Ok());
-    EXPECT_EQ(data->HeldCount(0), 0);
-    EXPECT_EQ(data->HeldCount(1), 0);
-    EXPECT_EQ(data->outputs[1].cache.sortedAllValid, 0);
-    EXPECT_EQ(data->header[kSlotBufferRate], 4);
+    EXPECT_FALSE(info.detail2.empty());
+    EXPECT_EQ(data->HeldCount(0), 3);
+    // The same file made whole loads.
+    WriteWholeFile(temp.File("good.bfd"), good);
+    ASSERT_EQ(LoadBufferingFile(*data, temp.File("good.bfd"), DataFileOptions{}, &info), ZUL_OK);
+    EXPECT_EQ(data->HeldCount(0), 2);
+    EXPECT_EQ(data->outputs[0].values[1], 1.25);
 }
 
 TEST_F(BufferingFileTest, FailedSaveReportsFailure) {

@@ -35,8 +35,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size) {
     zul::SettingsStore store;
     store.SetInt<zul::kSoftRs232cBCC>(1);
     zul::ResultInfo info;
-    int32_t code = store.Load(&info, input.Path());
+    zul::SettingsLoadReport report;
+    int32_t code = store.Load(&info, input.Path(), &report);
     Check(code == info.code);
+    Check(code != zul::ZUL_OK || (report.FoundValues() <= report.soughtValues &&
+                                  report.HoldsNoSettings() == (report.FoundValues() == 0)));
     Check(store.GetInt<zul::kSoftRs232cBCC>() == 0);
     if (code != zul::ZUL_OK || store.Save(&info, saved.Path()) != zul::ZUL_OK) {
         return 0;

@@ -217,36 +217,83 @@ TEST_F(LightWaveFileTest, RowsSplitWithTheFilesOwnSeparator) {
     EXPECT_EQ(loaded->heads[0].history[1].Field(1040), 21040);
 }
 
-TEST_F(LightWaveFileTest, ShortRowsAndLongHistories) {
-    std::string rows = "\n5,6\n";  // an empty row and a row of two fields
-    for (int i = 0; i < 1030; ++i) {
-        rows += std::to_string(i) + "\n";
+std::string FullRow(int32_t first) {
+    std::string row = std::to_string(first);
+    for (int i = 1; i < 528; ++i) {
+        row += ",0";
     }
-    std::string path = temp.File("long.lwd");
-    WriteWholeFile(path, HandWritten(0, rows, "garbage\x01\xff\n"));
-    ASSERT_EQ(LoadLightWaveFile(*data, path, DataFileOptions{}, nullptr), ZUL_OK);
-    ASSERT_EQ(data->heads[0].history.size(), 1024u);
-    EXPECT_EQ(data->heads[0].history[0].Field(1), 1);  // missing field 1 reads as 1
-    EXPECT_EQ(data->heads[0].history[0].Field(2), 0);
-    EXPECT_EQ(data->heads[0].history[1].Field(1), 5);
-    EXPECT_EQ(data->heads[0].history[1].Field(2), 6);
-    EXPECT_EQ(data->heads[0].history[1023].Field(1), 1021);
-    EXPECT_EQ(data->heads[0].snapshots[0].stored, 0);
-    EXPECT_EQ(data->heads[0].snapshots[0].frame.Field(1), 0);
+    return row + "\n";
 }
 
-TEST_F(LightWaveFileTest, FailedLoadLeavesEmptyHistories) {
+TEST_F(LightWaveFileTest, LongHistoriesKeepTheFirst1024Frames) {
+    std::string rows;
+    for (int i = 0; i < 1030; ++i) {
+        rows += FullRow(i);
+    }
+    std::string path = temp.File("long.lwd");
+    WriteWholeFile(path, HandWritten(0, rows, ""));
+    ASSERT_EQ(LoadLightWaveFile(*data, path, DataFileOptions{}, nullptr), ZUL_OK);
+    ASSERT_EQ(data->heads[0].history.size(), 1024u);
+    EXPECT_EQ(data->heads[0].history[0].Field(1), 0);
+    EXPECT_EQ(data->heads[0].history[1023].Field(1), 1023);
+    EXPECT_EQ(data->heads[0].snapshots[0].stored, 0);
+}
+
+// Every file that is not a whole capture fails with the file and the reason, and the frames,
+// snapshots and comment shown before stay exactly as they were.
+TEST_F(LightWaveFileTest, BadFilesFailWithTheReasonAndKeepTheFrames) {
     AddHistory(0, 1);
+    AddHistory(1, 2);
     data->heads[1].snapshots[0].shown = 1;
     data->heads[1].snapshots[0].stored = 1;
     data->comment = "kept";
+    std::string saved = temp.File("whole.lwd");
+    ASSERT_EQ(SaveLightWaveFile(*data, saved, false, DataFileOptions{}, nullptr), ZUL_OK);
+    const std::string whole = ReadLines(saved);
+    std::string exported = temp.File("export.csv");
+    ASSERT_EQ(SaveLightWaveFile(*data, exported, true, DataFileOptions{}, nullptr), ZUL_OK);
+    std::string utf16 = "\xff\xfe";
+    for (char c : whole) {
+        utf16 += c;
+        utf16 += '\0';
+    }
+    const struct {
+        const char* name;
+        std::string content;
+        const char* reason;
+    } cases[] = {
+        {"empty", "", "holds no light-wave data"},
+        {"csv export", ReadLines(exported), "holds no light-wave data"},
+        {"utf-16", utf16, "holds no light-wave data"},
+        {"binary", std::string(4000, '\xa7'), "holds no light-wave data"},
+        {"short row", HandWritten(0, FullRow(1) + "5,6\n", ""), "frame 2 of Head A is damaged"},
+        {"text in a row", HandWritten(0, "x" + FullRow(1), ""), "frame 1 of Head A is damaged"},
+        {"bad snapshot", HandWritten(0, "", "garbage\x01\xff\n"),
+         "snapshot 1 of Head A is damaged"},
+        {"cut short", whole.substr(0, whole.size() / 2), "cut short"},
+        {"fewer than stated",
+         "[Setting]\n\t<Common>\n\t\tHead1Count=5\n[HeadAData]\n\t<CSV>\n" + FullRow(1),
+         "the file states 5 frames of Head A but holds 1"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string path = temp.File("bad.lwd");
+        WriteWholeFile(path, c.content);
+        ResultInfo info;
+        EXPECT_EQ(LoadLightWaveFile(*data, path, DataFileOptions{}, &info), ZUL_ERR_FILE_READ);
+        EXPECT_EQ(info.detail1, path);
+        EXPECT_NE(info.detail2.find(c.reason), std::string::npos) << info.detail2;
+        ASSERT_EQ(data->heads[0].history.size(), 1u);
+        EXPECT_EQ(data->heads[0].history[0].Field(2), Patterned(1).Field(2));
+        EXPECT_EQ(data->heads[1].history.size(), 1u);
+        EXPECT_EQ(data->heads[1].snapshots[0].stored, 1);
+        EXPECT_EQ(data->comment, "kept");
+    }
+    // A folder cannot be read as a file.
     ResultInfo info;
     EXPECT_NE(LoadLightWaveFile(*data, temp.File(""), DataFileOptions{}, &info), ZUL_OK);
-    EXPECT_FALSE(info.Ok());
-    EXPECT_TRUE(data->heads[0].history.empty());
-    EXPECT_EQ(data->heads[1].snapshots[0].shown, 0);
-    EXPECT_EQ(data->heads[1].snapshots[0].stored, 0);
-    EXPECT_EQ(data->comment, "kept");
+    EXPECT_FALSE(info.detail2.empty());
+    EXPECT_EQ(data->heads[0].history.size(), 1u);
 }
 
 TEST_F(LightWaveFileTest, MissingFileIsAFailedRead) {
@@ -258,8 +305,8 @@ TEST_F(LightWaveFileTest, MissingFileIsAFailedRead) {
     EXPECT_EQ(info.code, ZUL_ERR_FILE_READ);
     EXPECT_EQ(info.osError, ENOENT);
     EXPECT_NE(info.detail1.find("absent.lwd"), std::string::npos);
-    EXPECT_TRUE(data->heads[0].history.empty());
-    EXPECT_EQ(data->heads[0].snapshots[2].stored, 0);
+    EXPECT_EQ(data->heads[0].history.size(), 1u);
+    EXPECT_EQ(data->heads[0].snapshots[2].stored, 1);
 
     // The same path loads once a saved file is there.
     AddHistory(1, 2);

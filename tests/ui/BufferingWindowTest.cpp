@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The buffering window against the emulated controller: start, stop, read, the state loop,
 // files, statistics and the table's colours, and closing while the controller is busy.
+#include <cerrno>
+#include <cstring>
 #include <fstream>
 #include <mutex>
 
@@ -215,6 +217,14 @@ TEST_F(BufferingWindowTest, FullRunWithSelfStopThenReadInBlocksOf2900) {
     RunToCompletion(kBufferTypeOut1, 5801);
     EXPECT_EQ(wnd->Status()[BufferingValueSet::StateRead(0)], kOutputStateComplete);
     EXPECT_EQ(wnd->Status()[BufferingValueSet::FinalDataPoint(0)], 5801);
+    // The status line names the mode, the outputs and the states in words, and each item
+    // stays on one line.
+    const QString status = wnd->findChild<QLabel*>("lblStatus")->text();
+    for (const char* item : {"Mode: Stop when full", "Outputs: OUT1 only", "OUT1 state: Complete",
+                             "OUT1 last value: 5801", "OUT2 state: Idle"}) {
+        EXPECT_TRUE(status.contains(QString(item).replace(' ', QChar::Nbsp)))
+            << item << " in " << status.toStdString();
+    }
     ASSERT_TRUE(QTest::qWaitFor(
         [&] { return !FramesStartingWith(sim.ReceivedFrames(), "%EE#WBS000000").empty(); },
         kWaitMs));
@@ -284,14 +294,84 @@ TEST_F(BufferingWindowTest, StandardKeysSaveLoadAndClose) {
     EXPECT_FALSE(wnd->isVisible());
 }
 
-TEST_F(BufferingWindowTest, FailedLoadShowsReadErrorAndNoValues) {
+// File > Load of a file that is not a complete data file says which file and why, and the
+// values on screen (from the controller or a good load) stay.
+TEST_F(BufferingWindowTest, FailedLoadShowsTheReasonAndKeepsTheValues) {
     Open();
+    wnd->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(wnd.get()));
     Fill({1.0, 2.0});
-    const std::string path = home.Path("missing.bfd");
-    EXPECT_FALSE(wnd->LoadFromPath(QString::fromStdString(path)));
-    ASSERT_EQ(boxes.size(), 1u);
-    EXPECT_EQ(boxes[0].substr(0, 10), ErrorText(ZUL_ERR_FILE_READ).substr(0, 10));
-    EXPECT_EQ(wnd->TableModel(0).rowCount(), 0);
+    const QString before =
+        wnd->TableModel(0).data(wnd->TableModel(0).index(1, 1), Qt::DisplayRole).toString();
+    const struct {
+        const char* file;
+        std::string content;
+        const char* reason;
+    } cases[] = {
+        {"empty.bfd", "", "holds no buffering data"},
+        {"renamed.bfd", "0,Output1,Output2\r\n1,1.500000,\r\n", "holds no buffering data"},
+        {"short.bfd",
+         "[Setting]\n\t<Common>\n\t\tFinalDataPoint1=1000\n\t\tFinalDataPoint2=0\n"
+         "[Data]\n\t<CSV>\n1,0.5,\n2,0.25,\n",
+         "states 1000 values of OUT1 but holds 2"},
+        {"nan.bfd",
+         "[Setting]\n\t<Common>\n\t\tFinalDataPoint1=1\n\t\tFinalDataPoint2=0\n"
+         "[Data]\n\t<CSV>\n1,nan,\n",
+         "value 1 of OUT1 is not a value"},
+        {"missing.bfd", {}, "No such file"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.file);
+        const std::string path = home.Path(c.file);
+        if (std::string_view(c.file) != "missing.bfd") {
+            std::ofstream(path, std::ios::binary) << c.content;
+        }
+        boxes.clear();
+        const FileDialogAnswerer previous =
+            QtFileDialogHost::SetAnswerer([&](const FileDialogRequest&, QWidget*) {
+                return std::optional(FileDialogResult{QString::fromStdString(path), 0});
+            });
+        QTest::keyClick(wnd.get(), Qt::Key_O, Qt::ControlModifier);
+        QtFileDialogHost::SetAnswerer(previous);
+        ASSERT_EQ(boxes.size(), 1u);
+        EXPECT_EQ(boxes[0].substr(0, 10), ErrorText(ZUL_ERR_FILE_READ).substr(0, 10));
+        EXPECT_NE(boxes[0].find(path), std::string::npos) << boxes[0];
+        EXPECT_NE(boxes[0].find(c.reason), std::string::npos) << boxes[0];
+        EXPECT_EQ(wnd->TableModel(0).rowCount(), 2);
+        EXPECT_EQ(
+            wnd->TableModel(0).data(wnd->TableModel(0).index(1, 1), Qt::DisplayRole).toString(),
+            before);
+    }
+}
+
+// The value axis starts at -950..950; Display > Fit to data (Ctrl+F) shows the values, leaving
+// out the controller's out-of-range marks, and "Always fit" is remembered for the next window.
+TEST_F(BufferingWindowTest, FitToDataAndAlwaysFitFromTheDisplayMenu) {
+    Open();
+    wnd->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(wnd.get()));
+    wnd->findChild<QTabWidget*>("tabPages")->setCurrentIndex(0);
+    Fill({0.30, 0.32, 0.31, 999.999999});
+    EXPECT_DOUBLE_EQ(wnd->Chart(0).YUpper(), 950.0);
+    QTest::keyClick(wnd.get(), Qt::Key_F, Qt::ControlModifier);
+    EXPECT_GT(wnd->Chart(0).YLower(), 0.29);
+    EXPECT_LT(wnd->Chart(0).YLower(), 0.30);
+    EXPECT_GT(wnd->Chart(0).YUpper(), 0.32);
+    EXPECT_LT(wnd->Chart(0).YUpper(), 0.33);
+
+    auto* always = wnd->findChild<QAction*>("actAlwaysFit");
+    ASSERT_NE(always, nullptr);
+    EXPECT_FALSE(always->isChecked());
+    always->trigger();
+    EXPECT_EQ(app.Store().GetInt<kBufWndAlwaysFit>(), 1);
+    Fill({5.0, 6.0});
+    EXPECT_LT(wnd->Chart(0).YUpper(), 7.0);
+    EXPECT_GT(wnd->Chart(0).YLower(), 4.0);
+    wnd.reset();
+    Open();
+    EXPECT_TRUE(wnd->findChild<QAction*>("actAlwaysFit")->isChecked());
+    Fill({-2.0, -1.0});
+    EXPECT_LT(wnd->Chart(0).YUpper(), 0.0);
 }
 
 TEST_F(BufferingWindowTest, StatisticsWithAndWithoutTheBetweenRange) {
@@ -578,6 +658,16 @@ TEST_F(BufferingWindowTest, PrintsAndExportsTheShownGraph) {
     CBufferingWnd::SetPrintSetup(previous);
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(boxes[0].substr(0, 10), ErrorText(ZUL_ERR_FILE_WRITE).substr(0, 10));
+    EXPECT_NE(boxes[0].find(std::strerror(ENOENT)), std::string::npos) << boxes[0];
+
+    // An export that fails names the system's reason and leaves no file, nor replaces one.
+    ResultInfo why;
+    EXPECT_FALSE(wnd->ExportGraphs("/proc/graph.png", false, &why));
+    EXPECT_EQ(why.detail1, "/proc/graph.png");
+    EXPECT_FALSE(why.detail2.empty());
+    EXPECT_FALSE(QFileInfo::exists("/proc/graph.png"));
+    EXPECT_FALSE(wnd->ExportGraphs(QString::fromStdString(home.Path("")), false, &why));
+    EXPECT_EQ(why.detail2, std::strerror(EISDIR));
 }
 
 // Both outputs buffer in trigger mode; OUT2 is triggered (its timing input) and completes, OUT1

@@ -2,7 +2,10 @@
 // The light-wave window and its settings form driven through their controls against the
 // emulated controller: capture timing, firmware gating, the history limit, playback,
 // snapshots, stop/start while a capture is out, errors, files, and closing during a capture.
+#include <algorithm>
+#include <cerrno>
 #include <cmath>
+#include <cstring>
 
 #include <QAction>
 #include <QCheckBox>
@@ -373,15 +376,51 @@ TEST_F(LightWaveWindowTest, SavesAndLoadsDataAndCsvAndLoadsDuringPlayback) {
     }
     EXPECT_EQ(window->ShownIndex(), 2);
 
-    // A failed load leaves nothing behind and says so.
-    boxes.clear();
-    nextFile = QString::fromStdString(home.Path("docs/missing.lwd"));
-    EXPECT_EQ(form->Load(), ZUL_ERR_FILE_READ);
-    ASSERT_EQ(boxes.size(), 1u);
-    EXPECT_TRUE(boxes[0].text.contains("could not be opened"));
-    EXPECT_EQ(window->FrameCount(), 0);
-    EXPECT_EQ(window->Data().Snapshot(0, 0).stored, 0);
-    EXPECT_TRUE(window->Label1(0).isEmpty());
+    // A load of a file that is not a whole capture, through the form's Load button, says which
+    // file and why, and the frames and snapshots shown stay.
+    QFile good(lwd);
+    ASSERT_TRUE(good.open(QIODevice::ReadOnly));
+    const QByteArray goodBytes = good.readAll();
+    QFile csvAgain(csv);
+    ASSERT_TRUE(csvAgain.open(QIODevice::ReadOnly));
+    const QByteArray csvBytes = csvAgain.readAll();
+    QByteArray random(5000, '\0');
+    for (int i = 0; i < random.size(); ++i) {
+        random[i] = char((i * 7919 + 13) % 251);
+    }
+    const struct {
+        const char* file;
+        QByteArray content;
+        const char* reason;
+    } cases[] = {
+        {"docs/empty.lwd", QByteArray(), "holds no light-wave data"},
+        {"docs/random.lwd", random, "holds no light-wave data"},
+        {"docs/csv.lwd", csvBytes, "holds no light-wave data"},
+        {"docs/cut.lwd", goodBytes.left(goodBytes.size() * 2 / 3), "cut short"},
+        {"docs/missing.lwd", QByteArray(), "No such file"},
+    };
+    auto* loadButton = form->findChild<QPushButton*>("load");
+    ASSERT_NE(loadButton, nullptr);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.file);
+        nextFile = QString::fromStdString(home.Path(c.file));
+        if (!QByteArrayView(c.file).endsWith("missing.lwd")) {
+            QFile bad(nextFile);
+            ASSERT_TRUE(bad.open(QIODevice::WriteOnly));
+            bad.write(c.content);
+        }
+        boxes.clear();
+        QTest::mouseClick(loadButton, Qt::LeftButton);
+        ASSERT_EQ(boxes.size(), 1u);
+        EXPECT_TRUE(boxes[0].text.contains("could not be opened"));
+        EXPECT_TRUE(boxes[0].text.contains(nextFile)) << boxes[0].text.toStdString();
+        EXPECT_TRUE(boxes[0].text.contains(c.reason)) << boxes[0].text.toStdString();
+        EXPECT_EQ(window->FrameCount(), 3);
+        EXPECT_EQ(window->Data().Snapshot(0, 0).stored, 1);
+        LightWaveFrame kept;
+        ASSERT_TRUE(window->Data().HistoryFrame(0, 0, kept));
+        EXPECT_EQ(kept.Sample(100), firstA.Sample(100));
+    }
 }
 
 TEST_F(LightWaveWindowTest, ATabSeparatedFileLoadsWhateverTheCurrentSeparator) {
@@ -521,6 +560,38 @@ TEST_F(LightWaveWindowTest, ANewFrameIsDrawnOverTheSnapshotsKeptAsDrawn) {
     EXPECT_EQ(chart->PointCount(LightWaveWnd::kFirstSnapshotSeries), 0);
 }
 
+// Display > Fit to data (Ctrl+F) fits both graphs to the frame shown; "Always fit" is
+// remembered for the next window.
+TEST_F(LightWaveWindowTest, FitToDataAndAlwaysFitFromTheDisplayMenu) {
+    Open(100);
+    window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    QTest::mouseClick(window->StartButton(), Qt::LeftButton);
+    CaptureOnce();
+    QTest::mouseClick(window->StartButton(), Qt::LeftButton);
+    ASSERT_TRUE(window->ShownValid(0));
+    const LightWaveFrame& frame = window->ShownFrame(0);
+    int32_t highest = 0;
+    for (int cell = 1; cell <= 512; ++cell) {
+        highest = std::max(highest, frame.Sample(cell));
+    }
+    const double before = window->Chart(0)->YUpper();
+    QTest::keyClick(window.get(), Qt::Key_F, Qt::ControlModifier);
+    EXPECT_NE(window->Chart(0)->YUpper(), before);
+    EXPECT_GE(window->Chart(0)->YUpper(), highest);
+    EXPECT_LE(window->Chart(0)->YUpper(), highest * 1.2 + 1);
+
+    auto* always = window->findChild<QAction*>("actionAlwaysFit");
+    ASSERT_NE(always, nullptr);
+    always->trigger();
+    EXPECT_TRUE(window->Chart(1)->IsAlwaysFit());
+    EXPECT_EQ(app.Store().GetInt<kLwWndAlwaysFit>(), 1);
+    window.reset();
+    Open(100);
+    EXPECT_TRUE(window->findChild<QAction*>("actionAlwaysFit")->isChecked());
+    EXPECT_TRUE(window->Chart(0)->IsAlwaysFit());
+}
+
 TEST_F(LightWaveWindowTest, ExportsBothGraphsAsPngAndPdfThroughTheMenu) {
     Open(100);
     window->resize(900, 640);
@@ -570,6 +641,7 @@ TEST_F(LightWaveWindowTest, ExportsBothGraphsAsPngAndPdfThroughTheMenu) {
     exportGraphs->trigger();
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_TRUE(boxes[0].text.contains("none/w.png")) << boxes[0].text.toStdString();
+    EXPECT_TRUE(boxes[0].text.contains(std::strerror(ENOENT))) << boxes[0].text.toStdString();
     EXPECT_FALSE(QFileInfo::exists(QString::fromStdString(home.Path("none"))));
 }
 

@@ -57,6 +57,46 @@ TEST_F(MainWindowTest, FailedOpenKeepsTheSettingsAndTheReservation) {
     EXPECT_TRUE(other.ReserveSettingsFile(folder));                       // withdrawn
 }
 
+// File > Open (Ctrl+O) of a file that is no settings file, or was cut short, says why and keeps
+// the settings, the title and the file in force; the refused file is not written.
+TEST_F(MainWindowTest, OpenRefusesFilesThatHoldNoSettings) {
+    ASSERT_NO_FATAL_FAILURE(StartProgram());
+    main->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(main));
+    Store().SetInt<kHeadSetupMode>(1, 0, 0);
+    const std::string whole = home.Path("docs/whole.zul");
+    fs::create_directories(home.Path("docs"));
+    ASSERT_EQ(Store().Save(nullptr, whole), ZUL_OK);
+    const std::string complete = ReadFileText(whole);
+    const QString title = main->windowTitle();
+    const struct {
+        const char* file;
+        std::string content;
+        const char* reason;
+    } cases[] = {
+        {"empty.zul", "", "holds no settings"},
+        {"binary.zul", std::string(2000, '\x9c'), "holds no settings"},
+        {"cut.zul", complete.substr(0, complete.size() / 3 + 1), "cut short"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.file);
+        const std::string path = home.Path(std::string("docs/") + c.file);
+        WriteFileText(path, c.content);
+        boxes.shown.clear();
+        dialogs.paths = {path};
+        QTest::keyClick(main, Qt::Key_O, Qt::ControlModifier);
+        ASSERT_EQ(boxes.shown.size(), 1u);
+        const QString text = boxes.shown[0].text;
+        EXPECT_TRUE(text.startsWith(ErrorText(ZUL_ERR_INI_FILE_READ, c.file)))
+            << text.toStdString();
+        EXPECT_TRUE(text.contains(c.reason)) << text.toStdString();
+        EXPECT_EQ(Store().GetInt<kHeadSetupMode>(0, 0), 1);
+        EXPECT_EQ(Store().GetFilePath(), home.DefaultSettingsFile());
+        EXPECT_EQ(main->windowTitle(), title);
+        EXPECT_EQ(ReadFileText(path), c.content);
+    }
+}
+
 TEST_F(MainWindowTest, OpeningAFileAnotherInstanceHoldsIsRefused) {
     ASSERT_NO_FATAL_FAILURE(StartProgram());
     const std::string file = home.Path("docs/held.zul");

@@ -40,6 +40,7 @@
 #include "ui/framework/NumericEdit.h"
 #include "ui/framework/QtText.h"
 #include "ui/framework/QtWindowSink.h"
+#include "ui/framework/RenderedFile.h"
 #include "ui/framework/SyncCommand.h"
 #include "ui/framework/TChart.h"
 #include "ui/framework/UiApplier.h"
@@ -50,6 +51,7 @@ namespace zul {
 namespace {
 
 constexpr int kProgressTimerMs = 100;
+constexpr int kBufferModeRecord = 1272;
 constexpr int kBufferTypeRecord = 1274;
 constexpr int32_t kMaxStoreNumBoth = kMaxBufferedValues / 2;
 
@@ -204,6 +206,10 @@ void CBufferingWnd::BuildViews() {
     bothChart_->AddSeries(kSeriesColors[1]);
     bothChart_->SetWholeNumberXAxis();
     host(ui_->chartHostBoth, bothChart_);
+    // The controller's out-of-range marks take no part in fitting a graph to its values.
+    for (CTChart* chart : {charts_[0], charts_[1], bothChart_}) {
+        chart->SetFitValueLimits(-kValidValueLimit, kValidValueLimit);
+    }
     statisticsPage_ = new BufferingInfoView;
     host(ui_->statisticsHost, statisticsPage_);
     ui_->progressRead->setVisible(false);
@@ -229,6 +235,10 @@ void CBufferingWnd::ConnectCommands() {
     connect(u.actShowTable2, &QAction::triggered, this, [this](bool on) { ShowTable(1, on); });
     connect(u.actMeasureLines, &QAction::triggered, this, [this] { OpenMeasureLines(); });
     connect(u.actStatistics, &QAction::triggered, this, [this] { OpenInformation(); });
+    u.actFitToData->setShortcut(Qt::CTRL | Qt::Key_F);
+    connect(u.actFitToData, &QAction::triggered, this, [this] { ShownChart().FitToData(); });
+    connect(u.actAlwaysFit, &QAction::toggled, this, &CBufferingWnd::SetAlwaysFit);
+    u.actAlwaysFit->setChecked(app_.Store().GetInt<kBufWndAlwaysFit>() != 0);
     connect(u.actClose, &QAction::triggered, this, &QWidget::close);
     connect(u.actPrint, &QAction::triggered, this, [this] { PrintGraph(); });
     connect(u.btnReadSettings, &QPushButton::clicked, this,
@@ -243,8 +253,9 @@ void CBufferingWnd::ConnectCommands() {
             request.filters = {pdf ? "PDF (*.pdf)" : "PNG (*.png)"};
             if (auto chosen = files_.ChooseFile(request)) {
                 RememberFolder(chosen->path);
-                if (!ExportGraphs(chosen->path, pdf)) {
-                    ShowResultCode(ZUL_ERR_FILE_WRITE, ToStdString(chosen->path));
+                ResultInfo result;
+                if (!ExportGraphs(chosen->path, pdf, &result)) {
+                    ShowResultCode(ZUL_ERR_FILE_WRITE, ToStdString(chosen->path), result.detail2);
                 }
             }
         });
@@ -714,7 +725,7 @@ bool CBufferingWnd::SaveToPath(const QString& path) {
     const bool csv = path.endsWith(".csv", Qt::CaseInsensitive);
     ResultInfo result;
     if (SaveBufferingFile(*data_, ToStdString(path), csv, options, &result) != ZUL_OK) {
-        ShowResultCode(ZUL_ERR_FILE_WRITE, ToStdString(path));
+        ShowResultCode(ZUL_ERR_FILE_WRITE, ToStdString(path), result.detail2);
         return false;
     }
     return true;
@@ -726,11 +737,10 @@ bool CBufferingWnd::LoadFromPath(const QString& path) {
     options.csvSeparator = store.GetInt<kSoftCsvSeparator>();
     options.csvUnderdigit = store.GetInt<kSoftCsvUnderdigit>();
     ResultInfo result;
-    // A file that cannot be read is a failed load, not an empty one.
-    const bool ok = QFileInfo(path).isFile() && QFileInfo(path).isReadable() &&
-                    LoadBufferingFile(*data_, ToStdString(path), options, &result) == ZUL_OK;
-    if (!ok) {
-        data_->ClearValues();
+    // A failed load keeps the values shown: the file is read into a block of its own.
+    if (LoadBufferingFile(*data_, ToStdString(path), options, &result) != ZUL_OK) {
+        ShowResultCode(ZUL_ERR_FILE_READ, ToStdString(path), result.detail2);
+        return false;
     }
     {
         std::lock_guard lock(data_->mutex);
@@ -739,10 +749,15 @@ bool CBufferingWnd::LoadFromPath(const QString& path) {
     ApplyMeasureLines();
     RedrawAll();
     ComputeStatistics();
-    if (!ok) {
-        ShowResultCode(ZUL_ERR_FILE_READ, ToStdString(path));
+    return true;
+}
+
+void CBufferingWnd::SetAlwaysFit(bool on) {
+    for (CTChart* chart : {charts_[0], charts_[1], bothChart_}) {
+        chart->SetAlwaysFit(on);
     }
-    return ok;
+    ui_->actAlwaysFit->setChecked(on);
+    app_.Store().SetInt<kBufWndAlwaysFit>(on ? 1 : 0);
 }
 
 CTChart& CBufferingWnd::ShownChart() {
@@ -750,9 +765,14 @@ CTChart& CBufferingWnd::ShownChart() {
     return page == ui_->pageOut1 ? *charts_[0] : page == ui_->pageOut2 ? *charts_[1] : *bothChart_;
 }
 
-bool CBufferingWnd::ExportGraphs(const QString& path, bool pdf) {
+bool CBufferingWnd::ExportGraphs(const QString& path, bool pdf, ResultInfo* result) {
     CTChart& chart = ShownChart();
-    return pdf ? chart.SavePdf(path, 1000, 600) : chart.SavePng(path, 1000, 600);
+    return SaveRenderedFile(
+               path,
+               [&chart, pdf](const QString& file) {
+                   return pdf ? chart.SavePdf(file, 1000, 600) : chart.SavePng(file, 1000, 600);
+               },
+               result) == ZUL_OK;
 }
 
 CBufferingWnd::PrintSetup CBufferingWnd::SetPrintSetup(PrintSetup setup) {
@@ -777,9 +797,22 @@ bool CBufferingWnd::PrintGraph() {
     if (!accepted) {
         return false;
     }
-    if (!ShownChart().Print(printer)) {
-        const QString file = printer.outputFileName();
-        ShowResultCode(file.isEmpty() ? ZUL_ERR_NO_PRINTER : ZUL_ERR_FILE_WRITE, ToStdString(file));
+    // Printed to a file, the file appears whole or not at all.
+    const QString file = printer.outputFileName();
+    if (file.isEmpty()) {
+        if (!ShownChart().Print(printer)) {
+            ShowResultCode(ZUL_ERR_NO_PRINTER);
+            return false;
+        }
+        return true;
+    }
+    ResultInfo why;
+    const auto print = [&](const QString& scratch) {
+        printer.setOutputFileName(scratch);
+        return ShownChart().Print(printer);
+    };
+    if (SaveRenderedFile(file, print, &why) != ZUL_OK) {
+        ShowResultCode(ZUL_ERR_FILE_WRITE, ToStdString(file), why.detail2);
         return false;
     }
     return true;
@@ -794,9 +827,10 @@ void CBufferingWnd::ShowResult(const ResultInfo& result) {
     boxOpen_ = false;
 }
 
-void CBufferingWnd::ShowResultCode(int32_t code, const std::string& detail1) {
+void CBufferingWnd::ShowResultCode(int32_t code, const std::string& detail1,
+                                   const std::string& reason) {
     ResultInfo result;
-    SetResult(&result, code, 0, detail1);
+    SetResult(&result, code, 0, detail1, reason);
     ShowResult(result);
 }
 
@@ -821,25 +855,46 @@ void CBufferingWnd::UpdateCommands() {
     UpdatePageEnabled();
 }
 
-QString CBufferingWnd::StatusText() const {
-    const QStringList names = RecordCaptions(app_.Ui(), "Buffering_LblStatusItems");
-    const std::vector<int64_t> values = {status_[kSlotBufferMode],
-                                         status_[kSlotBufferType],
-                                         status_[kSlotSampleTriggerStoreNum],
-                                         status_[BufferingValueSet::StateRead(0)],
-                                         status_[BufferingValueSet::FinalDataPoint(0)],
-                                         status_[BufferingValueSet::TriggerCount(0)],
-                                         status_[BufferingValueSet::StateRead(1)],
-                                         status_[BufferingValueSet::FinalDataPoint(1)],
-                                         status_[BufferingValueSet::TriggerCount(1)]};
-    QStringList parts;
-    for (size_t i = 0; i < values.size(); ++i) {
-        const QString name = int(i) < names.size() ? names[int(i)] : QString();
-        parts << name + ": " + QString::number(values[i]);
+namespace {
+
+// The word of value in the choice list of the control ctrlId, or the number when the list has
+// no such entry.
+QString ChoiceWord(const UiDefinition& ui, int32_t ctrlId, int64_t value) {
+    for (const ChoiceEntry& entry : ui.FillChoiceList(ctrlId, -1).entries) {
+        if (entry.value == value) {
+            return ToQString(entry.text);
+        }
     }
-    if (reading_ && names.size() > int(values.size())) {
-        parts << names[int(values.size())] + ": " + QString::number(readDone_) + " / " +
-                     QString::number(readTotal_);
+    return QString::number(value);
+}
+
+// The word of an output's buffering state, from the list of state names.
+QString StateWord(const QStringList& names, int64_t state) {
+    return state >= 0 && state < names.size() ? names[int(state)] : QString::number(state);
+}
+
+}  // namespace
+
+QString CBufferingWnd::StatusText() const {
+    const UiDefinition& ui = app_.Ui();
+    const QStringList names = RecordCaptions(ui, "Buffering_LblStatusItems");
+    const QStringList states = RecordCaptions(ui, "Buffering_LblOutputStates");
+    QStringList values = {ChoiceWord(ui, kBufferModeRecord, status_[kSlotBufferMode]),
+                          ChoiceWord(ui, kBufferTypeRecord, status_[kSlotBufferType]),
+                          QString::number(status_[kSlotSampleTriggerStoreNum])};
+    for (int o = 0; o < kBufferingOutputs; ++o) {
+        values << StateWord(states, status_[BufferingValueSet::StateRead(o)])
+               << QString::number(status_[BufferingValueSet::FinalDataPoint(o)])
+               << QString::number(status_[BufferingValueSet::TriggerCount(o)]);
+    }
+    if (reading_) {
+        values << QString::number(readDone_) + " / " + QString::number(readTotal_);
+    }
+    // The line wraps between items only: the blanks inside an item do not break.
+    QStringList parts;
+    for (int i = 0; i < values.size(); ++i) {
+        const QString name = i < names.size() ? names[i] : QString();
+        parts << QString(name + ": " + values[i]).replace(QLatin1Char(' '), QChar::Nbsp);
     }
     return parts.join("   ");
 }
@@ -943,7 +998,6 @@ void CBufferingWnd::UpdatePageEnabled() {
     const int32_t storeNum = std::clamp(u.ctrl1280->IntValue().value_or(1), 1, storeMax);
     u.ctrl1867->SetRange(1, storeNum);
     u.ctrl1282->SetRange(1, storeNum);
-    (void)kBufferTypeRecord;
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -74,13 +74,15 @@ public:
     void Clear();
     void SetSelfStop(bool on);
     void ShowTable(int output, bool shown);
+    // Every graph follows its data (remembered); the value axis starts at -950..950 otherwise.
+    void SetAlwaysFit(bool on);
     void ReadSettingsFromController();
     // Fills the settings page from the store again (after the store's buffering settings or the
     // sampling cycle changed elsewhere); what the page held is dropped.
     void ReloadSettingsPage();
     CBufferingConfForm* OpenMeasureLines();
     CBufferingInfoForm* OpenInformation();
-    bool ExportGraphs(const QString& path, bool pdf);
+    bool ExportGraphs(const QString& path, bool pdf, ResultInfo* result = nullptr);
     // Prints the graph of the shown page (the OUT2 graph on its page, the graph of both outputs
     // on the other pages but the OUT1 one) on a printer or into a PDF file, both chosen in the
     // print dialog. False when the dialog was cancelled or printing failed (then shown).
@@ -149,7 +151,9 @@ private:
     void UpdateCommands();
     void ShowStatus();
     void ShowResult(const ResultInfo& result);
-    void ShowResultCode(int32_t code, const std::string& detail1 = {});
+    // Shows the message of code; for a file, detail1 is its path and reason why it failed.
+    void ShowResultCode(int32_t code, const std::string& detail1 = {},
+                        const std::string& reason = {});
     void Shutdown();
     bool Online() const;
     // Settings page.

@@ -21,6 +21,7 @@
 #include "ui/framework/FileDialogHost.h"
 #include "ui/framework/QtText.h"
 #include "ui/framework/RadioChoice.h"
+#include "ui/framework/RenderedFile.h"
 #include "ui/framework/UiApplier.h"
 #include "ui_ConfigPrintForm.h"
 
@@ -159,12 +160,16 @@ ConfigPrintHeader ConfigPrintForm::Header() const {
 
 int32_t ConfigPrintForm::PrintToPdf(const QString& path, ResultInfo* result) {
     app_.Store().SetInt<kCfgPrintOutputDivision>(static_cast<int32_t>(Division()));
-    QPrinter printer(QPrinter::HighResolution);
-    printer.setOutputFormat(QPrinter::PdfFormat);
-    printer.setOutputFileName(path);
-    printer.setDocName(QFileInfo(path).completeBaseName());
-    if (ConfigPrintPages(printer, rows_, rows_.RowsOf(Division()), Header()) == 0) {
-        return SetResult(result, ZUL_ERR_FILE_WRITE, 0, ToStdString(path));
+    const auto print = [&](const QString& scratch) {
+        QPrinter printer(QPrinter::HighResolution);
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(scratch);
+        printer.setDocName(QFileInfo(path).completeBaseName());
+        return ConfigPrintPages(printer, rows_, rows_.RowsOf(Division()), Header()) != 0;
+    };
+    ResultInfo why;
+    if (SaveRenderedFile(path, print, &why) != ZUL_OK) {
+        return SetResult(result, ZUL_ERR_FILE_WRITE, why.osError, ToStdString(path), why.detail2);
     }
     return SetResult(result, ZUL_OK);
 }

@@ -16,6 +16,7 @@
 #include "ui/framework/FileDialogHost.h"
 #include "ui/framework/QtText.h"
 #include "ui/framework/RadioChoice.h"
+#include "ui/framework/RenderedFile.h"
 #include "ui/framework/UiApplier.h"
 #include "ui_ImageCaptureForm.h"
 
@@ -175,8 +176,15 @@ int32_t ImageCaptureForm::SaveTo(const QString& path, ResultInfo* result) {
     } else if (suffix == "png") {
         format = CaptureFormat::kPng;
     }
-    if (image.isNull() || !image.save(path, FormatName(format))) {
-        return SetResult(result, ZUL_ERR_FILE_WRITE, 0, ToStdString(path));
+    if (image.isNull()) {
+        return SetResult(result, ZUL_ERR_FILE_WRITE, 0, ToStdString(path),
+                         "there is no picture to save");
+    }
+    ResultInfo why;
+    if (SaveRenderedFile(
+            path, [&](const QString& scratch) { return image.save(scratch, FormatName(format)); },
+            &why) != ZUL_OK) {
+        return SetResult(result, ZUL_ERR_FILE_WRITE, why.osError, ToStdString(path), why.detail2);
     }
     return SetResult(result, ZUL_OK);
 }

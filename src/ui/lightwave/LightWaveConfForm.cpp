@@ -175,7 +175,8 @@ int32_t LightWaveConfForm::Save() {
     if (SaveLightWaveFile(window_.Data(), ToStdString(chosen->path), csv, CurrentFileOptions(store),
                           &result) != ZUL_OK) {
         ResultInfo shown;
-        SetResult(&shown, ZUL_ERR_FILE_WRITE, result.osError, ToStdString(chosen->path));
+        SetResult(&shown, ZUL_ERR_FILE_WRITE, result.osError, ToStdString(chosen->path),
+                  result.detail2);
         ReportResult(boxes_, window_.App().Ui(), shown);
         return ZUL_ERR_FILE_WRITE;
     }
@@ -205,7 +206,8 @@ int32_t LightWaveConfForm::Load() {
     ShowWorkInformation();
     if (code != ZUL_OK) {
         ResultInfo shown;
-        SetResult(&shown, ZUL_ERR_FILE_READ, result.osError, ToStdString(chosen->path));
+        SetResult(&shown, ZUL_ERR_FILE_READ, result.osError, ToStdString(chosen->path),
+                  result.detail2);
         ReportResult(boxes_, window_.App().Ui(), shown);
         return ZUL_ERR_FILE_READ;
     }

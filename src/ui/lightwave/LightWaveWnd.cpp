@@ -20,6 +20,7 @@
 #include "ui/framework/FileDialogHost.h"
 #include "ui/framework/QtText.h"
 #include "ui/framework/QtWindowSink.h"
+#include "ui/framework/RenderedFile.h"
 #include "ui/framework/Slider.h"
 #include "ui/framework/SyncCommand.h"
 #include "ui/framework/TChart.h"
@@ -117,9 +118,11 @@ void LightWaveWnd::BuildWidgets() {
         request.filters = {"PNG (*.png)", "PDF (*.pdf)"};
         request.defaultSuffix = "png";
         if (auto chosen = files.ChooseFile(request)) {
-            if (!ExportGraphs(chosen->path)) {
+            ResultInfo why;
+            if (!ExportGraphs(chosen->path, &why)) {
                 ResultInfo result;
-                SetResult(&result, ZUL_ERR_FILE_WRITE, 0, ToStdString(chosen->path));
+                SetResult(&result, ZUL_ERR_FILE_WRITE, why.osError, ToStdString(chosen->path),
+                          why.detail2);
                 ReportResult(boxes_, app_.Ui(), result);
             }
         }
@@ -131,6 +134,13 @@ void LightWaveWnd::BuildWidgets() {
             head.chart->ResetView();
         }
     });
+    u.actionFitToData->setShortcut(Qt::CTRL | Qt::Key_F);
+    connect(u.actionFitToData, &QAction::triggered, this, [this] {
+        for (HeadControls& head : heads_) {
+            head.chart->FitToData();
+        }
+    });
+    connect(u.actionAlwaysFit, &QAction::toggled, this, &LightWaveWnd::SetAlwaysFit);
 
     startButton_ = u.start;
     // Toggled, not clicked: an assistive tool's toggle action switches the button without a
@@ -171,6 +181,15 @@ void LightWaveWnd::BuildWidgets() {
     for (int head = 0; head < kLightWaveHeads; ++head) {
         SetUpHead(head);
     }
+    u.actionAlwaysFit->setChecked(app_.Store().GetInt<kLwWndAlwaysFit>() != 0);
+}
+
+void LightWaveWnd::SetAlwaysFit(bool on) {
+    for (HeadControls& head : heads_) {
+        head.chart->SetAlwaysFit(on);
+    }
+    ui_->actionAlwaysFit->setChecked(on);
+    app_.Store().SetInt<kLwWndAlwaysFit>(on ? 1 : 0);
 }
 
 void LightWaveWnd::SetUpHead(int head) {
@@ -693,19 +712,23 @@ void LightWaveWnd::OpenSettings() {
     settingsForm_->show();
 }
 
-bool LightWaveWnd::ExportGraphs(const QString& path) {
+bool LightWaveWnd::ExportGraphs(const QString& path, ResultInfo* result) {
     const QFileInfo info(path);
     const bool pdf = info.suffix().compare("pdf", Qt::CaseInsensitive) == 0;
     const QString base = info.path() + "/" + info.completeBaseName();
     const QString suffix = pdf ? ".pdf" : ".png";
-    bool ok = true;
     for (int head = 0; head < kLightWaveHeads; ++head) {
         const QString file = base + (head == 0 ? "-A" : "-B") + suffix;
         CTChart& chart = *heads_[head].chart;
         chart.RedrawNow();
-        ok = (pdf ? chart.SavePdf(file) : chart.SavePng(file)) && ok;
+        const auto draw = [&chart, pdf](const QString& scratch) {
+            return pdf ? chart.SavePdf(scratch) : chart.SavePng(scratch);
+        };
+        if (SaveRenderedFile(file, draw, result) != ZUL_OK) {
+            return false;
+        }
     }
-    return ok;
+    return true;
 }
 
 void LightWaveWnd::RestoreFormMode(int32_t mode) {

@@ -86,7 +86,10 @@ public:
     void OpenSettings();
     // Writes both graphs (side by side for PNG: one file per head "<base>-A.png"/"-B.png";
     // PDF likewise). False when a file could not be written.
-    bool ExportGraphs(const QString& path);
+    // Both heads' graphs as <name>-A and <name>-B; result names the file that failed and why.
+    bool ExportGraphs(const QString& path, ResultInfo* result = nullptr);
+    // Both graphs follow their data (remembered).
+    void SetAlwaysFit(bool on);
 
     // One timer tick (the 100 ms timer calls it; tests with the timer off call it directly).
     void Tick();

@@ -4,6 +4,10 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <system_error>
 
 #include <QAbstractItemView>
 #include <QAction>
@@ -655,7 +659,7 @@ bool MainWindow::SaveCurrentFile() {
     if (store.Save(&saved) != ZUL_OK) {
         ResultInfo result;
         SetResult(&result, ZUL_ERR_INI_FILE_WRITE, saved.osError,
-                  FileNameWithExtension(store.GetFilePath()), saved.detail1);
+                  FileNameWithExtension(store.GetFilePath()), saved.detail2);
         ReportFailure(result);
         return false;
     }
@@ -731,7 +735,10 @@ void MainWindow::ReportChosenFileFailure(int32_t code, const std::string& path,
         app_.ReleaseSettingsFile(path);
     }
     ResultInfo result;
-    SetResult(&result, code, cause.osError, FileNameWithExtension(path), cause.detail1);
+    const std::string reason = !cause.detail2.empty() ? cause.detail2
+                               : cause.osError != 0   ? std::strerror(cause.osError)
+                                                      : std::string();
+    SetResult(&result, code, cause.osError, FileNameWithExtension(path), reason);
     ReportFailure(result);
 }
 
@@ -744,7 +751,18 @@ bool MainWindow::LoadSettingsFile(const std::string& path) {
     // Read into a private copy: a failed or partial read leaves the settings in force untouched.
     auto copy = std::make_unique<SettingsStore>(app_.Store());
     ResultInfo loaded;
-    if (copy->Load(&loaded, path) != ZUL_OK) {
+    SettingsLoadReport report;
+    std::error_code ec;
+    if (!std::filesystem::exists(path, ec)) {
+        SetResult(&loaded, ZUL_ERR_INI_FILE_READ, ENOENT, path, std::strerror(ENOENT));
+    } else if (copy->Load(&loaded, path, &report) == ZUL_OK) {
+        if (report.HoldsNoSettings()) {
+            SetResult(&loaded, ZUL_ERR_INI_FILE_READ, 0, path, std::string(kHoldsNoSettings));
+        } else if (report.CutShort()) {
+            SetResult(&loaded, ZUL_ERR_INI_FILE_READ, 0, path, CutShortReason(report));
+        }
+    }
+    if (!loaded.Ok()) {
         ReportChosenFileFailure(ZUL_ERR_INI_FILE_READ, path, loaded, current);
         recent_.Remove(path);
         UpdateRecentMenu();

@@ -1,0 +1,47 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "ui/framework/RenderedFile.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+
+#include "settings/SafeFile.h"
+#include "ui/framework/QtText.h"
+
+namespace zul {
+
+int32_t SaveRenderedFile(const QString& path, const std::function<bool(const QString&)>& render,
+                         ResultInfo* info) {
+    ClearResult(info);
+    const std::string target = ToStdString(path);
+    // Refusals that need no drawing first: a folder, a socket, a folder that does not exist.
+    if (int32_t code = CheckWriteTarget(target, ZUL_ERR_FILE_WRITE, info); code != ZUL_OK) {
+        return code;
+    }
+    QTemporaryDir scratchFolder;
+    if (!scratchFolder.isValid()) {
+        return SetResult(info, ZUL_ERR_FILE_WRITE, 0, target,
+                         "no temporary folder: " + ToStdString(scratchFolder.errorString()));
+    }
+    const QString scratch = scratchFolder.filePath("new." + QFileInfo(path).suffix());
+    QFile drawn(scratch);
+    if (!render(scratch) || !drawn.open(QIODevice::ReadOnly)) {
+        return SetResult(info, ZUL_ERR_FILE_WRITE, 0, target, "the file could not be drawn");
+    }
+    const QByteArray content = drawn.readAll();
+    FileWriteLock lock;
+    AtomicFileWriter writer;
+    int32_t code = lock.Acquire(target, ZUL_ERR_FILE_WRITE, info);
+    if (code == ZUL_OK) {
+        code = writer.Open(lock, info);
+    }
+    if (code != ZUL_OK) {
+        return code;
+    }
+    if (!writer.Append(std::string_view(content.constData(), size_t(content.size())))) {
+        return SetFileResult(info, ZUL_ERR_OS_FILE_WRITE, writer.Error(), target);
+    }
+    return writer.Commit(info);
+}
+
+}  // namespace zul
