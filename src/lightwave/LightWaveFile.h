@@ -23,10 +23,10 @@ int32_t SaveLightWaveFile(LightWaveData& data, std::string_view path, bool expor
 // Reads a data file into data: at most 1024 history frames per head and the six snapshots.
 // Rows are split with the file's own separator. The file must hold its settings section, as
 // many frames as it states for each head, and only whole frames (every stored field a whole
-// number); a frame or snapshot row that is cut short or holds text fails the load. A path that does not
-// exist gives ZUL_ERR_FILE_READ (with ENOENT and the path); any other failure ZUL_ERR_FILE_READ
-// (or the system's code) with the path in detail1 and the reason in detail2. On any failure
-// data stays exactly as it was.
+// number); a frame or snapshot row that is cut short or holds text fails the load. A path that
+// does not exist gives ZUL_ERR_FILE_READ (with ENOENT and the path); any other failure
+// ZUL_ERR_FILE_READ (or the system's code) with the path in detail1 and the reason in detail2.
+// On any failure data stays exactly as it was.
 int32_t LoadLightWaveFile(LightWaveData& data, std::string_view path,
                           const DataFileOptions& options, ResultInfo* info);
 
