@@ -31,11 +31,9 @@ namespace {
 using namespace zul;
 using namespace zul::bench;
 
-constexpr int32_t kBanks = 16;
-
 // Values that differ from bank to bank on each of the five pages.
 void FillBanks(SettingsStore& store) {
-    for (int32_t bank = 0; bank < kBanks; ++bank) {
+    for (int32_t bank = 0; bank < kBankCount; ++bank) {
         for (int32_t head = 0; head < 2; ++head) {
             store.SetInt<kHeadSetupMode>(bank % 2, bank, head);
             store.SetInt<kHeadPeakLevel>(100 + bank, bank, head);
@@ -96,7 +94,7 @@ int main(int argc, char** argv) {
         QCoreApplication::processEvents();
         auto* selector = main.findChild<QComboBox*>(QStringLiteral("ctrl1097"));
         auto* tabs = main.findChild<QTabWidget*>(QStringLiteral("ctrl1620"));
-        if (selector == nullptr || tabs == nullptr || selector->count() < kBanks) {
+        if (selector == nullptr || tabs == nullptr || selector->count() < kBankCount) {
             std::fprintf(stderr, "main window without its bank selector or pages\n");
             return 1;
         }
@@ -109,7 +107,7 @@ int main(int argc, char** argv) {
             // Every page in turn is the one on screen.
             tabs->setCurrentIndex(i % 5);
             QCoreApplication::processEvents();
-            const int bank = (selector->currentIndex() + 1 + i % 7) % kBanks;
+            const int bank = (selector->currentIndex() + 1 + i % 7) % kBankCount;
             const Stamp start = Now();
             selector->setCurrentIndex(bank);
             switchOnly.push_back(Between(start, Now()));

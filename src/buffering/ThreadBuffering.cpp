@@ -3,6 +3,7 @@
 
 #include <utility>
 
+#include "base/DiagnosticLog.h"
 #include "buffering/ReadDataRules.h"
 #include "link/Commands.h"
 #include "link/Event.h"
@@ -98,7 +99,7 @@ void CThreadBuffering::OnTick() {
     }
     if (countdown_ == 0) {
         SetState(kStatePoll);
-        step_ = 0;
+        step_ = Step::kReadBufferMode;
         Run();
     }
 }
@@ -177,7 +178,7 @@ void CThreadBuffering::OnSubmit(std::unique_ptr<BufferingRequest> request) {
     working_ = BufferingValueSet{};
     raw_ = BufferingValueSet{};
     selfStop_ = 0;
-    step_ = 0;
+    step_ = start == kStateReadState ? Step::kReadTriggerType : Step::kReadBufferMode;
     SetState(start);
     if (start != kStateMonitoring) {
         Run();
@@ -205,8 +206,11 @@ void CThreadBuffering::Send(std::string_view command, int32_t target, int slot, 
 }
 
 void CThreadBuffering::OnReply(std::unique_ptr<CommRequest> reply) {
-    if (!reply || reply.get() != pending_ || !current_) {
+    if (!reply || reply.get() != pending_) {
         return;  // not the outstanding command: dropped
+    }
+    if (!ExpectState(current_ != nullptr, "buffering", "outstanding reply without a request")) {
+        return;
     }
     pending_ = nullptr;
     if (reply->result.code != ZUL_OK) {
@@ -237,7 +241,7 @@ void CThreadBuffering::OnReply(std::unique_ptr<CommRequest> reply) {
         }
         case Field::kValues: {
             ResultInfo info;
-            if (data_ == nullptr || StoreValueBlock(*data_, transferOutput_, next_, blockCount_,
+            if (data_ == nullptr || StoreValueBlock(*data_, output_, next_, blockCount_,
                                                     reply->reply, &info) != ZUL_OK) {
                 if (data_ == nullptr) {
                     SetResult(&info, ZUL_ERR);
@@ -257,7 +261,7 @@ void CThreadBuffering::OnReply(std::unique_ptr<CommRequest> reply) {
 void CThreadBuffering::Fail(const ResultInfo& result) {
     std::unique_ptr<BufferingRequest> request = std::move(current_);
     SetState(kStateIdle);
-    if (!request) {
+    if (!ExpectState(request != nullptr, "buffering", "failure without a request")) {
         return;
     }
     request->result = result;
@@ -272,7 +276,7 @@ void CThreadBuffering::Fail(const ResultInfo& result) {
 void CThreadBuffering::Finish(int32_t code) {
     std::unique_ptr<BufferingRequest> request = std::move(current_);
     SetState(kStateIdle);
-    if (!request) {
+    if (!ExpectState(request != nullptr, "buffering", "end without a request")) {
         return;
     }
     SetResult(&request->result, code);
@@ -318,62 +322,106 @@ void CThreadBuffering::Run() {
     }
 }
 
-bool CThreadBuffering::RunPoll() {
-    int32_t type = working_[kSlotBufferType];
+void CThreadBuffering::SendAndGo(Step next, std::string_view command, int32_t target, int slot,
+                                 Field field) {
+    step_ = next;
+    Send(command, target, slot, field);
+}
+
+bool CThreadBuffering::SendOrAssume(Step next, std::string_view command, int32_t target, int slot,
+                                    Field field, int32_t oldValue) {
+    step_ = next;
+    if (IsOldBufferingFirmware(environment_)) {
+        // Old firmware has no such command: the slot takes the value it implies.
+        working_[slot] = raw_[slot] = oldValue;
+        return false;
+    }
+    Send(command, target, slot, field);
+    return true;
+}
+
+void CThreadBuffering::ReadTriggerTypeThenOutputs() {
+    output_ = 0;
+    SendAndGo(Step::kReadOutputState, cmd::kReadTriggerType, kCommon, kSlotBufferType,
+              Field::kWord);
+}
+
+void CThreadBuffering::NextOutputOr(Step after) {
+    if (output_ == 0) {
+        output_ = 1;
+        step_ = Step::kReadOutputState;
+    } else {
+        step_ = after;
+    }
+}
+
+bool CThreadBuffering::ReadOutputStates(Step after, bool withTriggerCount) {
+    const int output = output_;
+    const int32_t target = output == 0 ? kOut1 : kOut2;
     switch (step_) {
-        case 0:
+        case Step::kReadOutputState:
+            if (!OutputInvolved(working_[kSlotBufferType], output)) {
+                NextOutputOr(after);
+                return false;
+            }
+            SendAndGo(Step::kReadFinalDataPoint, cmd::kReadTriggerState, target,
+                      BufferingValueSet::StateRead(output), Field::kWord);
+            return true;
+        case Step::kReadFinalDataPoint:
+            if (withTriggerCount) {
+                step_ = Step::kReadTriggerCount;
+            } else {
+                NextOutputOr(after);
+            }
+            Send(cmd::kReadFinalDataPoint, target, BufferingValueSet::FinalDataPoint(output),
+                 Field::kWord);
+            return true;
+        case Step::kReadTriggerCount:
+            NextOutputOr(after);
+            return SendOrAssume(step_, cmd::kReadTriggerCount, target,
+                                BufferingValueSet::TriggerCount(output), Field::kWord, 0);
+        default:
+            ExpectState(false, "buffering", "output step outside the output reads");
+            Finish(ZUL_ERR);
+            return false;
+    }
+}
+
+bool CThreadBuffering::RunPoll() {
+    switch (step_) {
+        case Step::kReadBufferMode:
             if (IsOldBufferingFirmware(environment_)) {
                 bool veryOld = IsVeryOldBufferingFirmware(environment_);
                 working_[kSlotBufferMode] = raw_[kSlotBufferMode] = veryOld ? 0 : 2;
                 selfStop_ = veryOld ? 1 : 0;
-                step_ = 2;
+                step_ = Step::kReadTriggerType;
                 return false;
             }
-            step_ = 1;
-            Send(cmd::kReadBufferingData, kCommon, kSlotBufferMode, Field::kWord);
+            SendAndGo(Step::kReadSelfStop, cmd::kReadBufferingData, kCommon, kSlotBufferMode,
+                      Field::kWord);
             return true;
-        case 1:
-            step_ = 2;
+        case Step::kReadSelfStop:
             if (working_[kSlotBufferMode] == 2) {
-                selfStop_ = 0;
+                selfStop_ = 0;  // continuous buffering never stops by itself
+                step_ = Step::kReadTriggerType;
                 return false;
             }
-            Send(cmd::kReadStoreStop, kController, kNoSlot, Field::kSelfStop);
+            SendAndGo(Step::kReadTriggerType, cmd::kReadStoreStop, kController, kNoSlot,
+                      Field::kSelfStop);
             return true;
-        case 2:
-            step_ = 3;
-            Send(cmd::kReadTriggerType, kCommon, kSlotBufferType, Field::kWord);
+        case Step::kReadTriggerType:
+            ReadTriggerTypeThenOutputs();
             return true;
-        case 3:
-            if (type == kBufferTypeOut2) {
-                step_ = 5;
-                return false;
-            }
-            step_ = 4;
-            Send(cmd::kReadTriggerState, kOut1, BufferingValueSet::StateRead(0), Field::kWord);
-            return true;
-        case 4:
-            step_ = 5;
-            Send(cmd::kReadFinalDataPoint, kOut1, BufferingValueSet::FinalDataPoint(0),
-                 Field::kWord);
-            return true;
-        case 5:
-            if (type == kBufferTypeOut1) {
-                step_ = 7;
-                return false;
-            }
-            step_ = 6;
-            Send(cmd::kReadTriggerState, kOut2, BufferingValueSet::StateRead(1), Field::kWord);
-            return true;
-        case 6:
-            step_ = 7;
-            Send(cmd::kReadFinalDataPoint, kOut2, BufferingValueSet::FinalDataPoint(1),
-                 Field::kWord);
-            return true;
+        case Step::kEvaluatePoll:
+            EvaluatePoll();
+            return false;
         default:
-            break;
+            return ReadOutputStates(Step::kEvaluatePoll, false);
     }
-    // Evaluate the cycle.
+}
+
+void CThreadBuffering::EvaluatePoll() {
+    const int32_t type = working_[kSlotBufferType];
     bool complete = (type == kBufferTypeOut2 ||
                      working_[BufferingValueSet::StateRead(0)] == kOutputStateComplete) &&
                     (type == kBufferTypeOut1 ||
@@ -384,166 +432,109 @@ bool CThreadBuffering::RunPoll() {
     if (complete && selfStop) {
         current_->kind = kMonitoringComplete;
         Finish(ZUL_OK);
-        return false;
+        return;
     }
     SendUpdate();
     countdown_ = current_->pollInterval;
     SetState(kStateMonitoring);
-    return false;
 }
 
 bool CThreadBuffering::RunReadState() {
-    int32_t type = working_[kSlotBufferType];
     switch (step_) {
-        case 0:
-            step_ = 1;
-            Send(cmd::kReadTriggerType, kCommon, kSlotBufferType, Field::kWord);
+        case Step::kReadTriggerType:
+            ReadTriggerTypeThenOutputs();
             return true;
-        case 1:
-            if (type == kBufferTypeOut2) {
-                step_ = 3;
-                return false;
-            }
-            step_ = 2;
-            Send(cmd::kReadTriggerState, kOut1, BufferingValueSet::StateRead(0), Field::kWord);
-            return true;
-        case 2:
-            step_ = 3;
-            Send(cmd::kReadFinalDataPoint, kOut1, BufferingValueSet::FinalDataPoint(0),
-                 Field::kWord);
-            return true;
-        case 3:
-            if (type == kBufferTypeOut1) {
-                step_ = 5;
-                return false;
-            }
-            step_ = 4;
-            Send(cmd::kReadTriggerState, kOut2, BufferingValueSet::StateRead(1), Field::kWord);
-            return true;
-        case 4:
-            step_ = 5;
-            Send(cmd::kReadFinalDataPoint, kOut2, BufferingValueSet::FinalDataPoint(1),
-                 Field::kWord);
-            return true;
-        default:
+        case Step::kDone:
             Finish(ZUL_OK);
             return false;
+        default:
+            return ReadOutputStates(Step::kDone, false);
     }
 }
 
 bool CThreadBuffering::RunReadData() {
-    bool old = IsOldBufferingFirmware(environment_);
-    int32_t type = working_[kSlotBufferType];
-    // Without the command on old firmware, the slot takes the given value.
-    auto sendOrSet = [&](int32_t next, std::string_view command, int32_t target, int slot,
-                         Field field, int32_t oldValue) {
-        step_ = next;
-        if (old) {
-            working_[slot] = raw_[slot] = oldValue;
-            return false;
-        }
-        Send(command, target, slot, field);
-        return true;
-    };
     switch (step_) {
-        case 0:
-            step_ = 1;
-            Send(cmd::kReadBufferingData, kCommon, kSlotBufferMode, Field::kWord);
+        case Step::kReadBufferMode:
+            SendAndGo(Step::kReadSamplingRate, cmd::kReadBufferingData, kCommon, kSlotBufferMode,
+                      Field::kWord);
             return true;
-        case 1:
-            return sendOrSet(2, cmd::kReadSamplingRate, kCommon, kSlotSampleTriggerStoreNum,
-                             Field::kWord, 1);
-        case 2:
-            step_ = 3;
-            Send(cmd::kReadBufferingRate, kCommon, kSlotBufferRate, Field::kWord);
+        case Step::kReadSamplingRate:
+            return SendOrAssume(Step::kReadBufferingRate, cmd::kReadSamplingRate, kCommon,
+                                kSlotSampleTriggerStoreNum, Field::kWord, 1);
+        case Step::kReadBufferingRate:
+            SendAndGo(Step::kReadStoreCount, cmd::kReadBufferingRate, kCommon, kSlotBufferRate,
+                      Field::kWord);
             return true;
-        case 3:
-            step_ = 4;
-            Send(cmd::kReadBufferingCount, kCommon, kSlotStoreNum, Field::kWord);
+        case Step::kReadStoreCount:
+            SendAndGo(Step::kReadTriggerPoint, cmd::kReadBufferingCount, kCommon, kSlotStoreNum,
+                      Field::kWord);
             return true;
-        case 4:
-            return sendOrSet(5, cmd::kReadTriggerPoint, kCommon, kSlotTriggerPoint, Field::kWord,
-                             10000);
-        case 5:
-            return sendOrSet(6, cmd::kReadTriggerDelay, kCommon, kSlotTriggerDelay,
-                             Field::kSigned11, 0);
-        case 6:
-            return sendOrSet(7, cmd::kReadEventCondition, kOut1,
-                             BufferingValueSet::EventCondition(0), Field::kWord, 0);
-        case 7:
-            return sendOrSet(8, cmd::kReadEventCondition, kOut2,
-                             BufferingValueSet::EventCondition(1), Field::kWord, 0);
-        case 8:
-            step_ = 9;
-            Send(cmd::kReadTriggerType, kCommon, kSlotBufferType, Field::kWord);
+        case Step::kReadTriggerPoint:
+            return SendOrAssume(Step::kReadTriggerDelay, cmd::kReadTriggerPoint, kCommon,
+                                kSlotTriggerPoint, Field::kWord, 10000);
+        case Step::kReadTriggerDelay:
+            return SendOrAssume(Step::kReadOut1EventCondition, cmd::kReadTriggerDelay, kCommon,
+                                kSlotTriggerDelay, Field::kSigned11, 0);
+        case Step::kReadOut1EventCondition:
+            return SendOrAssume(Step::kReadOut2EventCondition, cmd::kReadEventCondition, kOut1,
+                                BufferingValueSet::EventCondition(0), Field::kWord, 0);
+        case Step::kReadOut2EventCondition:
+            return SendOrAssume(Step::kReadTriggerType, cmd::kReadEventCondition, kOut2,
+                                BufferingValueSet::EventCondition(1), Field::kWord, 0);
+        case Step::kReadTriggerType:
+            ReadTriggerTypeThenOutputs();
             return true;
-        case 9:
-        case 12: {
-            int output = step_ == 9 ? 0 : 1;
-            if (!OutputInvolved(type, output)) {
-                step_ += 3;
-                return false;
-            }
-            step_ += 1;
-            Send(cmd::kReadTriggerState, output == 0 ? kOut1 : kOut2,
-                 BufferingValueSet::StateRead(output), Field::kWord);
-            return true;
-        }
-        case 10:
-        case 13: {
-            int output = step_ == 10 ? 0 : 1;
-            step_ += 1;
-            Send(cmd::kReadFinalDataPoint, output == 0 ? kOut1 : kOut2,
-                 BufferingValueSet::FinalDataPoint(output), Field::kWord);
-            return true;
-        }
-        case 11:
-        case 14: {
-            int output = step_ == 11 ? 0 : 1;
-            return sendOrSet(step_ + 1, cmd::kReadTriggerCount, output == 0 ? kOut1 : kOut2,
-                             BufferingValueSet::TriggerCount(output), Field::kWord, 0);
-        }
-        case 15:
-            SanitiseReadDataSet(working_);
-            if (!HasBufferedData(working_)) {
-                Finish(ZUL_ERR_NO_BUFF_DATA);
-                return false;
-            }
-            if (data_ == nullptr) {
-                Finish(ZUL_ERR);  // nowhere to put the values
-                return false;
-            }
-            BeginDataRead(*data_, working_);
-            transferOutput_ = 0;
-            step_ = 16;
+        case Step::kPrepareTransfer:
+            PrepareTransfer();
             return false;
-        case 16:
-            if (transferOutput_ >= kBufferingOutputs) {
-                step_ = 18;
-                return false;
-            }
-            if (!OutputInvolved(type, transferOutput_)) {
-                ++transferOutput_;
-                return false;
-            }
-            BeginOutputTransfer(*data_, transferOutput_);
-            next_ = 1;
-            step_ = 17;
+        case Step::kStartOutputTransfer:
+            StartOutputTransfer();
             return false;
-        case 17:
-            return RunTransfer(transferOutput_);
-        default:
+        case Step::kTransferBlock:
+            return RunTransfer(output_);
+        case Step::kDone:
             Finish(ZUL_OK);
             return false;
+        default:
+            return ReadOutputStates(Step::kPrepareTransfer, true);
     }
+}
+
+void CThreadBuffering::PrepareTransfer() {
+    SanitiseReadDataSet(working_);
+    if (!HasBufferedData(working_)) {
+        Finish(ZUL_ERR_NO_BUFF_DATA);
+        return;
+    }
+    if (data_ == nullptr) {
+        Finish(ZUL_ERR);  // nowhere to put the values
+        return;
+    }
+    BeginDataRead(*data_, working_);
+    output_ = 0;
+    step_ = Step::kStartOutputTransfer;
+}
+
+void CThreadBuffering::StartOutputTransfer() {
+    if (output_ >= kBufferingOutputs) {
+        step_ = Step::kDone;
+        return;
+    }
+    if (!OutputInvolved(working_[kSlotBufferType], output_)) {
+        ++output_;
+        return;
+    }
+    BeginOutputTransfer(*data_, output_);
+    next_ = 1;
+    step_ = Step::kTransferBlock;
 }
 
 bool CThreadBuffering::RunTransfer(int output) {
     int32_t last = working_[BufferingValueSet::FinalDataPoint(output)];
     int32_t count = NextBlockCount(last, next_);
     if (count <= 0) {
-        ++transferOutput_;
-        step_ = 16;
+        ++output_;
+        step_ = Step::kStartOutputTransfer;
         return false;
     }
     blockCount_ = count;

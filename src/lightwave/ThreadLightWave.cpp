@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "lightwave/ThreadLightWave.h"
 
+#include "base/DiagnosticLog.h"
+
 #include "link/Event.h"
 #include "link/FieldCodec.h"
 #include "link/Frame.h"
@@ -127,8 +129,11 @@ void CThreadLightWave::SendRead() {
 void CThreadLightWave::OnReply(std::unique_ptr<CommRequest> reply) {
     bool waiting =
         state_ == LightWaveState::kTriggerSent || state_ == LightWaveState::kReadOutstanding;
-    if (!reply || reply.get() != pending_ || !waiting || !current_) {
+    if (!reply || reply.get() != pending_) {
         return;  // not the outstanding command: dropped
+    }
+    if (!ExpectState(waiting && current_, "lightwave", "outstanding reply outside a capture")) {
+        return;
     }
     pending_ = nullptr;
     if (reply->result.code != ZUL_OK) {
@@ -157,7 +162,9 @@ void CThreadLightWave::OnReply(std::unique_ptr<CommRequest> reply) {
     SetState(LightWaveState::kAllReadsDone);
     LightWaveFrame headA;
     LightWaveFrame headB;
-    if (readList_.FillFrames(headA, headB) && data_ != nullptr) {
+    const bool filled = readList_.FillFrames(headA, headB);
+    ExpectState(filled, "lightwave", "frames not filled after the last read");
+    if (filled && data_ != nullptr) {
         data_->StoreCurrentFrames(headA, headB);
     }
     Finish(info);
@@ -167,7 +174,7 @@ void CThreadLightWave::Finish(const ResultInfo& result) {
     std::unique_ptr<LightWaveRequest> request = std::move(current_);
     readList_.Clear();
     SetState(LightWaveState::kIdle);
-    if (!request) {
+    if (!ExpectState(request != nullptr, "lightwave", "capture finished without a request")) {
         return;
     }
     request->result = result;

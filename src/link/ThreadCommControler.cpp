@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "link/ThreadCommControler.h"
 
+#include "base/DiagnosticLog.h"
 #include "link/Event.h"
 #include "link/Frame.h"
 #include "link/LinkMessages.h"
@@ -208,7 +209,11 @@ void CThreadCommControler::Transmit() {
 }
 
 void CThreadCommControler::OnSent(std::unique_ptr<LinkRecord> record) {
-    if (state_ != CommState::kTransmitting || record.get() != linkInFlight_ || !current_) {
+    if (!record || record.get() != linkInFlight_) {
+        return;  // a transmission given up meanwhile
+    }
+    if (!ExpectState(state_ == CommState::kTransmitting && current_, "link",
+                     "transmission report outside a transmission")) {
         return;
     }
     linkInFlight_ = nullptr;
@@ -305,6 +310,10 @@ void CThreadCommControler::OnTimeout(std::string_view what) {
     current_->result.detail2 = discards_.last;
     Diagnose("TIMEOUT",
              std::string(what) + (discards_.Total() > 0 ? ";" : "") + current_->result.detail1);
+    // The log file has the trace line above; the stderr copy shows it without logging on.
+    LogToStderr(LogLevel::kWarn, "link",
+                "reply time-out for " + EscapeTraceBytes(current_->command) + ": " +
+                    std::string(what) + current_->result.detail1);
 }
 
 void CThreadCommControler::Diagnose(std::string_view event, std::string_view text) {
@@ -412,6 +421,9 @@ void CThreadCommControler::OnReconnectModeTick() {
             linkInFlight_ = nullptr;
             SetLostDevice(current_->result);
             Diagnose("TIMEOUT", "not transmitted within " + limit + " in reconnect mode");
+            LogToStderr(LogLevel::kError, "link",
+                        "reconnect given up: " + EscapeTraceBytes(current_->command) +
+                            " not transmitted within " + limit);
         }
         resend_ = false;
         Complete();

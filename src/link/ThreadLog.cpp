@@ -14,6 +14,7 @@
 #include <shared_mutex>
 #include <system_error>
 
+#include "base/DiagnosticLog.h"
 #include "base/Paths.h"
 
 namespace zul {
@@ -98,6 +99,7 @@ CThreadLog::~CThreadLog() {
         std::unique_lock lock(gRegistrationMutex);
         if (gLogThread == this) {
             gLogThread = nullptr;
+            SetLogLineSink(nullptr);
         }
     }
     Stop();
@@ -160,6 +162,8 @@ void CThreadLog::WriteLine(const LogLineRecord& record) {
 void SetLogThread(CThreadLog* thread) {
     std::unique_lock lock(gRegistrationMutex);
     gLogThread = thread;
+    // The diagnostic log's file copy travels the same way as every other line.
+    SetLogLineSink(thread != nullptr ? &LogLine : nullptr);
 }
 
 void LogLine(std::string_view text) {

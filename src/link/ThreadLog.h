@@ -81,7 +81,8 @@ private:
 };
 
 // Registers the log thread that LogLine posts to (null: none). The previous registration ends
-// before this returns, so a log thread can be destroyed safely after it was unregistered.
+// before this returns, so a log thread can be destroyed safely after it was unregistered. A
+// registered thread also receives the diagnostic log's lines (base/DiagnosticLog.h).
 void SetLogThread(CThreadLog* thread);
 
 // Callable on any thread: stamps the text and posts it to the registered log thread. Without a

@@ -6,6 +6,7 @@
 
 #include <system_error>
 
+#include "base/DiagnosticLog.h"
 #include "link/Event.h"
 #include "link/Frame.h"
 #include "link/FrameDiscards.h"
@@ -412,8 +413,9 @@ void CThreadRawComm::ReconnectTick() {
 
 void CThreadRawComm::GiveUp() {
     reconnecting_ = false;
-    Diagnose("GIVEUP", lastRequest_,
-             std::to_string(environment_.ReconnectRetry()) + " attempts failed");
+    const std::string attempts = std::to_string(environment_.ReconnectRetry()) + " attempts failed";
+    Diagnose("GIVEUP", lastRequest_, attempts);
+    LogToStderr(LogLevel::kError, "link", "reconnect given up: " + attempts);
     NotifyWindow(settings_.communicationType == kCommunicationRs232c ? ZUL_ERR_RS_DEVICE
                                                                      : ZUL_ERR_USB_DEVICE);
 }

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "measurement/ThreadMeasurement.h"
 
+#include "base/DiagnosticLog.h"
 #include "link/Commands.h"
 #include "link/Event.h"
 #include "link/FieldCodec.h"
@@ -59,9 +60,8 @@ int32_t ZeroSetCount(const RegisterBlock& block, uint32_t lowAddress) {
 
 }  // namespace
 
-CThreadMeasurement::CThreadMeasurement(CommGate& gate, SettingsStore& store,
-                                       const LinkEnvironment& environment)
-    : MessageThread("Measurement"), gate_(gate), store_(store), environment_(environment) {}
+CThreadMeasurement::CThreadMeasurement(CommGate& gate, SettingsStore& store)
+    : MessageThread("Measurement"), gate_(gate), store_(store) {}
 
 CThreadMeasurement::~CThreadMeasurement() {
     Stop();
@@ -223,8 +223,12 @@ int32_t CThreadMeasurement::TakeRegisterReply(const CommRequest& reply) {
 }
 
 void CThreadMeasurement::OnReply(std::unique_ptr<CommRequest> reply) {
-    if (!reply || reply.get() != pending_ || !IsWaitingState(state_) || !cycle_) {
+    if (!reply || reply.get() != pending_) {
         return;  // not the request this cycle waits for: dropped
+    }
+    if (!ExpectState(IsWaitingState(state_) && cycle_, "measurement",
+                     "outstanding reply outside a waiting state")) {
+        return;
     }
     pending_ = nullptr;
     int32_t waiting = state_;
@@ -316,6 +320,7 @@ bool CThreadMeasurement::Decode(int32_t waitingState, const CommRequest& reply) 
             store_.SetInt<kMeasAlarmCode>(value, waitingState == 24 ? 0 : 1);
             break;
         default:
+            ExpectState(false, "measurement", "reply of a state that stores nothing");
             break;
     }
     return true;

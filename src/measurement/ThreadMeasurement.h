@@ -42,7 +42,11 @@ bool DecodeMeasurementBlock(std::string_view reply, MeasurementBlock& block);
 class CThreadMeasurement : public MessageThread {
 public:
     // The references must outlive the thread.
-    CThreadMeasurement(CommGate& gate, SettingsStore& store, const LinkEnvironment& environment);
+    CThreadMeasurement(CommGate& gate, SettingsStore& store);
+    // The cycle does not depend on the firmware version: the environment is not kept. For
+    // callers that still hand it over.
+    CThreadMeasurement(CommGate& gate, SettingsStore& store, const LinkEnvironment&)
+        : CThreadMeasurement(gate, store) {}
     ~CThreadMeasurement() override;
 
     // Starts a cycle. A request that cannot be posted is destroyed without callback; one that
@@ -77,7 +81,6 @@ private:
 
     CommGate& gate_;
     SettingsStore& store_;
-    [[maybe_unused]] const LinkEnvironment& environment_;
 
     // Touched on this thread only.
     std::unique_ptr<MeasurementCycleRequest> cycle_;

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "settings/MessageBox.h"
 
+#include "base/DiagnosticLog.h"
 #include "settings/MessageTexts.h"
 #include "settings/UiDefinition.h"
 
@@ -14,6 +15,8 @@ void ReportResult(MessageBoxHost& host, const UiDefinition& ui, const ResultInfo
     if (result.code == ZUL_OK) {
         return;
     }
+    // The box goes away; the log keeps what it said.
+    LogFailure(LogLevel::kError, "message", "error box", result);
     host.ShowMessageBox(ResultText(ui, result), kMbError);
 }
 

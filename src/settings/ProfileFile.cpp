@@ -8,6 +8,7 @@
 #include <climits>
 #include <cstdio>
 
+#include "base/DiagnosticLog.h"
 #include "base/NumberText.h"
 #include "settings/DirectProfile.h"
 #include "settings/SafeFile.h"
@@ -130,7 +131,9 @@ int32_t ProfileFile::SetString(std::string_view section, std::string_view subSec
         model_->SetValue(section, subSection, key, value);
         return ZUL_OK;
     }
-    return WriteDirectValue(path_, DirectSectionName(section, subSection), key, value, info);
+    return LogIfFails("settings", "value not written", info, [&](ResultInfo* result) {
+        return WriteDirectValue(path_, DirectSectionName(section, subSection), key, value, result);
+    });
 }
 
 int32_t ProfileFile::GetInt(std::string_view section, std::string_view subSection,
@@ -152,6 +155,11 @@ int32_t ProfileFile::SetDouble(std::string_view section, std::string_view subSec
 
 int32_t ProfileFile::Begin(bool forWrite, ResultInfo* info) {
     ClearResult(info);
+    return LogIfFails("settings", forWrite ? "file not opened for writing" : "file not read", info,
+                      [&](ResultInfo* result) { return EnterCache(forWrite, result); });
+}
+
+int32_t ProfileFile::EnterCache(bool forWrite, ResultInfo* info) {
     if (cached_) {
         if (forWrite && (!lock_ || !lock_->Held())) {
             auto lock = std::make_unique<FileWriteLock>();
@@ -197,7 +205,9 @@ int32_t ProfileFile::BeginRewrite(ResultInfo* info) {
     model_->Clear();
     content_.clear();
     auto lock = std::make_unique<FileWriteLock>();
-    int32_t rc = lock->Acquire(path_, ZUL_ERR_FILE_READ, info);
+    int32_t rc = LogIfFails(
+        "settings", "file not opened for writing", info,
+        [&](ResultInfo* result) { return lock->Acquire(path_, ZUL_ERR_FILE_READ, result); });
     if (rc != ZUL_OK) {
         return rc;
     }
@@ -213,7 +223,9 @@ int32_t ProfileFile::End(ResultInfo* info) {
     if (!cached_) {
         return ZUL_OK;
     }
-    int32_t rc = forWrite_ ? WriteCache(info) : ZUL_OK;
+    int32_t rc = forWrite_ ? LogIfFails("settings", "file not written", info,
+                                        [this](ResultInfo* result) { return WriteCache(result); })
+                           : ZUL_OK;
     LeaveCache();
     return rc;
 }

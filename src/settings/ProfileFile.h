@@ -104,6 +104,8 @@ public:
     const ProfileModel& Model() const { return *model_; }
 
 private:
+    // Begin without its log line on failure.
+    int32_t EnterCache(bool forWrite, ResultInfo* info);
     int32_t WriteCache(ResultInfo* info);
     void LeaveCache();
 

@@ -141,6 +141,12 @@ std::span<const RegisterMapEntry> SystemRegisterMap() {
 std::span<const SystemCommandRow> SystemCommandTable() {
     return kSystemCommands;
 }
+bool IsReadRow(const SystemCommandRow& row) {
+    return row.kind == 0 && !row.readCommand.empty();
+}
+bool IsWrittenRow(const SystemCommandRow& row) {
+    return row.kind == 0 && !row.writeCommand.empty();
+}
 
 int32_t TransferredWords(const RegisterMapEntry& entry) {
     return entry.encoding == kEncUntouched ? 0 : entry.wordCount;

@@ -75,7 +75,7 @@ constexpr uint32_t CommonBlockAddress(uint32_t bankBase) {
     return bankBase + 600u;
 }
 
-// One individual system command row: kind 0 rows are read and written, kind 1 rows only read.
+// One individual system command row. Every row has kind 0: it is read and written.
 struct SystemCommandRow {
     int32_t kind;
     int32_t itemId;
@@ -83,6 +83,10 @@ struct SystemCommandRow {
     std::string_view writeCommand;
 };
 std::span<const SystemCommandRow> SystemCommandTable();
+// A row that is read from the controller: kind 0 with a read command.
+bool IsReadRow(const SystemCommandRow& row);
+// A row that is written to the controller: kind 0 with a write command.
+bool IsWrittenRow(const SystemCommandRow& row);
 
 // Conversions. A real is made integer as sign(v) * trunc(|v * scale| + 0.01), limited to the
 // 32-bit range, so 1.5 -> 1 and -2.999999 -> -3 at scale 1.

@@ -41,8 +41,7 @@ std::set<int32_t> ReadItemIds(const ControllerReadScope& scope) {
     }
     if (scope.systemSettings) {
         for (const SystemCommandRow& row : SystemCommandTable()) {
-            if ((row.kind == 0 || row.kind == 1) && !row.readCommand.empty() &&
-                supported(row.itemId)) {
+            if (IsReadRow(row) && supported(row.itemId)) {
                 ids.insert(row.itemId);
             }
         }

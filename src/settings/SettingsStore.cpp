@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "base/Paths.h"
+#include "base/ProfileText.h"
 #include "settings/ImageField.h"
 #include "settings/ItemInstances.h"
 #include "settings/UsbDeviceLister.h"
@@ -22,6 +23,12 @@ bool ValidBank(int32_t bank) {
 }
 
 }  // namespace
+
+bool IsSettingsFileName(std::string_view name) {
+    constexpr std::string_view kSuffix = ".zul";
+    return name.size() >= kSuffix.size() &&
+           EqualsNoCase(name.substr(name.size() - kSuffix.size()), kSuffix);
+}
 
 SettingsStore::SettingsStore()
     : live_(std::make_unique<SettingsImage>()), snapshot_(std::make_unique<SettingsImage>()) {

@@ -60,6 +60,9 @@ std::string CutShortReason(const SettingsLoadReport& report);
 
 // The name of the default settings file in the per-user application-data folder.
 inline constexpr std::string_view kDefaultSettingsFileName = "qv-m8.zul";
+// True when the name ends in ".zul", in any case: the test every front end applies to a
+// settings-file name given to it.
+bool IsSettingsFileName(std::string_view name);
 inline constexpr std::string_view kAliasSection = "CtrlAlias";
 inline constexpr std::string_view kAliasSubSection = "ARRAY";
 

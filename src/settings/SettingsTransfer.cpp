@@ -480,7 +480,7 @@ int32_t SettingsTransfer::ReadSystem() {
                          store_.GetInt<kSoftCommunicationType>() != kCommunicationRs232c;
     std::vector<const SystemCommandRow*> rows;
     for (const SystemCommandRow& row : SystemCommandTable()) {
-        if ((row.kind == 0 || row.kind == 1) && !row.readCommand.empty() && Supported(row.itemId)) {
+        if (IsReadRow(row) && Supported(row.itemId)) {
             rows.push_back(&row);
         }
     }
@@ -520,7 +520,7 @@ int32_t SettingsTransfer::ReadSystem() {
 int32_t SettingsTransfer::WriteSystem() {
     std::vector<const SystemCommandRow*> rows;
     for (const SystemCommandRow& row : SystemCommandTable()) {
-        if (row.kind == 0 && !row.writeCommand.empty() && Supported(row.itemId)) {
+        if (IsWrittenRow(row) && Supported(row.itemId)) {
             rows.push_back(&row);
         }
     }

@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "base/DiagnosticLog.h"
 #include "base/NumberText.h"
 #include "base/ProfileText.h"
 #include "settings/MessageTexts.h"
@@ -180,6 +181,12 @@ std::string FolderOf(const std::string& path) {
 
 int32_t UiDefinition::Load(std::string_view path, ResultInfo* info) {
     ClearResult(info);
+    const int32_t code = LogIfFails("settings", "UI definition not loaded", info,
+                                    [&](ResultInfo* result) { return LoadRecords(path, result); });
+    return code;
+}
+
+int32_t UiDefinition::LoadRecords(std::string_view path, ResultInfo* info) {
     records_.clear();
     byId_.clear();
     byName_.clear();

@@ -91,6 +91,8 @@ public:
     static std::string DefaultPath();
 
 private:
+    // Load without its log line on failure.
+    int32_t LoadRecords(std::string_view path, ResultInfo* info);
     UiControlRecord* FindMutable(int32_t ctrlId);
     void Index();
     int32_t CheckCompleteness(ResultInfo* info) const;

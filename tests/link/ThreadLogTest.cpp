@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "base/DiagnosticLog.h"
 #include "link/ThreadLog.h"
 #include "link/TraceEscape.h"
 
@@ -408,6 +409,34 @@ TEST(TraceTap, LinesReachTheLogAndTheTap) {
     }
     EXPECT_NE(all.find(", RS, TIMEOUT, %EE#RMC0\\r, no reply\r\n"), std::string::npos) << all;
     EXPECT_EQ(all.find("OPEN"), std::string::npos);  // not for the log
+}
+
+// The diagnostic log reaches the file through the registered log thread, subject to
+// LogEnableFlag like every other line, and stops with the registration.
+TEST(DiagnosticLog, LinesGoThroughTheRegisteredLogThread) {
+    TempHome home;
+    FakeLogSettings settings;
+    settings.SetFolder("");
+    settings.QueueFlags({1, 0});
+    {
+        CThreadLog log(settings);
+        ASSERT_TRUE(log.Start());
+        SetLogThread(&log);
+        LogError("link", "reconnect given up: 3 attempts failed");
+        LogWarn("settings", "dropped: logging is off for this line");
+        SetLogThread(nullptr);
+        LogError("link", "after unregistering");
+        log.Stop();
+    }
+    std::string all;
+    for (const auto& entry : fs::directory_iterator(home.ProductFolder())) {
+        all += ReadAll(entry.path().string());
+    }
+    EXPECT_NE(all.find(", ERROR, link, reconnect given up: 3 attempts failed\r\n"),
+              std::string::npos)
+        << all;
+    EXPECT_EQ(all.find("dropped"), std::string::npos);
+    EXPECT_EQ(all.find("after unregistering"), std::string::npos);
 }
 
 }  // namespace

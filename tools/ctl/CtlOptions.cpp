@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "CtlOptions.h"
 
-#include <strings.h>
 #include <filesystem>
 
 #include "CtlCommand.h"
@@ -21,10 +20,6 @@ bool ParseRange(const std::string& text, int32_t low, int32_t high, int32_t& val
     }
     value = parsed;
     return true;
-}
-
-bool EndsWithZul(const std::string& name) {
-    return name.size() >= 4 && strcasecmp(name.c_str() + name.size() - 4, ".zul") == 0;
 }
 
 }  // namespace
@@ -94,7 +89,7 @@ bool ParseGlobalOptions(int argc, char** argv, GlobalOptions& options, std::stri
             if (!value(arg, text)) {
                 return false;
             }
-            if (!EndsWithZul(text)) {
+            if (!IsSettingsFileName(text)) {
                 error = "--settings needs a file ending in .zul";
                 return false;
             }

@@ -24,11 +24,11 @@
 #include <vector>
 
 #include "base/ResultInfo.h"
+#include "settings/SettingItem.h"  // kBankCount
 
 namespace zul::sim {
 
 inline constexpr uint32_t kMemoryWords = 20000;
-inline constexpr int kBankCount = 16;
 
 inline constexpr uint32_t kLightAmountA = 44;
 inline constexpr uint32_t kNameFirst = 118;  // 6 words

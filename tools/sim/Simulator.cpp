@@ -408,17 +408,43 @@ char NoiseByte(uint64_t& state) {
 
 }  // namespace
 
-void Simulator::Run() {
-    // Paced replies leave byte by byte on deadlines; the default 50 us timer slack would add
-    // to every exchange what a real line does not.
-    ::prctl(PR_SET_TIMERSLACK, 1UL, 0UL, 0UL, 0UL);
+// What the server does with the line between two waits.
+enum class ServerPhase {
+    kIdle,      // no reply on its way: the next request may be taken in
+    kSending,   // a reply leaves, byte by byte when paced
+    kDraining,  // the reply has left; the line drops once the client has taken it in
+    kOffline,   // the line is down until it is opened again
+};
+
+// The server thread's state and its steps. One pass of the loop: bring the line back, end a
+// restart, take in a request, send what is due, drop a drained line, hand the trace lines on,
+// then wait for input, the stop pipe or the next deadline.
+struct Simulator::Server {
+    explicit Server(Simulator& simulator) : sim(simulator), line(*simulator.line_) {}
+
+    void Run();
+    void ReopenWhenDue(int64_t now);
+    void EndRestartWhenDue(int64_t now);
+    void TakeInRequest(int64_t now);
+    void Reply(const Pending& request, int64_t now, bool drop);  // needs sim.mutex_
+    std::string ReplyBytes(SimReply& reply, bool accepted);      // needs sim.mutex_
+    void SendDueBytes(int64_t now);
+    void FinishReply(int64_t now);
+    void DropWhenDrained(int64_t now);
+    void FlushTraces();
+    int64_t NextDeadline() const;
+    bool WaitForLine();  // false: stop
+    void ReadRequests();
+    void DropLine(int64_t now, int64_t forNs);
+
+    Simulator& sim;
+    Line& line;
+    ServerPhase phase = ServerPhase::kIdle;
     std::string input;
     std::deque<Pending> pending;
     int64_t lastArrivalNs = 0;
-    bool replying = false;
     Outgoing out;
     bool writeBlocked = false;
-    bool offline = false;
     int64_t backOnlineNs = 0;
     // A restart keeps the line (a serial line does not hang up when the controller behind it
     // restarts): until restartEndNs (0 when not restarting) every request is taken in and left
@@ -426,302 +452,369 @@ void Simulator::Run() {
     int64_t restartEndNs = 0;
     uint64_t noiseState = 0x9E3779B97F4A7C15ULL;
     std::vector<std::string> traces;
+    Trace trace;
+};
 
-    auto dropLine = [&](int64_t now, int64_t forNs) {
-        {
-            // Offline before the client can see the hang-up, so that a client that waits for
-            // the line to come back never sees the old one.
-            std::lock_guard lock(mutex_);
-            online_ = false;
-            Notify();
-        }
-        line_->RemoveLink();
-        line_->Close();
-        input.clear();
-        pending.clear();
-        replying = false;
-        writeBlocked = false;
-        offline = true;
-        backOnlineNs = now + forNs;
-    };
+void Simulator::Run() {
+    // Paced replies leave byte by byte on deadlines; the default 50 us timer slack would add
+    // to every exchange what a real line does not.
+    ::prctl(PR_SET_TIMERSLACK, 1UL, 0UL, 0UL, 0UL);
+    Server server(*this);
+    server.Run();
+}
 
+void Simulator::Server::Run() {
     for (;;) {
-        int64_t now = SteadyNs();
-        Trace trace;
-
-        if (offline && now >= backOnlineNs) {
-            if (line_->Open(nullptr) == ZUL_OK) {
-                offline = false;
-                std::lock_guard lock(mutex_);
-                devicePath_ = line_->path;
-                online_ = true;
-                Notify();
-            } else {
-                backOnlineNs = now + kReopenRetryNs;
-            }
-        }
-
-        if (restartEndNs != 0 && now >= restartEndNs) {
-            restartEndNs = 0;
-            traces.push_back("   (restarted)");
-            std::lock_guard lock(mutex_);
-            online_ = true;
-            Notify();
-        }
-        while (restartEndNs != 0 && !pending.empty() && pending.front().dueNs <= now) {
-            traces.push_back("<- " + Printable(pending.front().frame) +
-                             "   (restarting: no reply)");
-            std::lock_guard lock(mutex_);
-            received_.push_back(std::move(pending.front().frame));
-            pending.pop_front();
-            Notify();
-        }
-
-        // Take in the next request once the previous reply has left.
-        if (!offline && !replying && !pending.empty() && pending.front().dueNs <= now) {
-            Pending request = std::move(pending.front());
-            pending.pop_front();
-            std::lock_guard lock(mutex_);
-            trace = trace_;
-            received_.push_back(request.frame);
-            Notify();
-            traces.push_back("<- " + Printable(request.frame));
-            bool drop = false;
-            if (faults_.hangupAfter > 0 && --faults_.hangupAfter == 0) {
-                drop = true;
-            }
-            const bool quiet = faults_.quiet;
-            if (faults_.quietAfter > 0 && --faults_.quietAfter == 0) {
-                faults_.quiet = true;  // this request is the last one answered
-            }
-            if (quiet || faults_.silent > 0) {
-                if (!quiet) {
-                    --faults_.silent;
-                }
-                traces.push_back("   (no reply)");
-                if (drop) {
-                    replying = true;
-                    out = Outgoing{};
-                    out.startNs = now;
-                    out.dropAfter = true;
-                    out.dropNs = faults_.hangupMs * 1000000LL;
-                }
-            } else {
-                SimReply reply;
-                const std::string& f = request.frame;
-                if (f.size() + 1 > kMaxRequestBytes) {
-                    reply.text = "%EE!43";
-                } else if (f.size() < 9) {
-                    reply.text = "%EE!41";
-                } else if (bcc_ && !BlockCheckMatches(f)) {
-                    reply.text = "%EE!40";
-                } else {
-                    reply = controller_.Handle(std::string_view(f).substr(0, f.size() - 2),
-                                               ControllerNowUs());
-                }
-                std::string& text = reply.text;
-                bool accepted = std::string_view(text).starts_with("%EE$");
-                if (faults_.wrongEcho > 0 && accepted && text.size() >= 6) {
-                    --faults_.wrongEcho;
-                    bool twoLetters = text.size() < 7 || text.compare(4, 2, "RD") == 0 ||
-                                      text.compare(4, 2, "WD") == 0;
-                    char& letter = text[twoLetters ? 5 : 6];
-                    letter = letter == 'X' ? 'Y' : 'X';
-                }
-                // Replies always carry their block check; the switch only decides whether
-                // requests are checked.
-                std::string framed = FrameReply(text);
-                if (faults_.badBcc > 0) {
-                    --faults_.badBcc;
-                    // The last block-check digit, just before the terminator.
-                    char& c = framed[framed.size() - 2];
-                    c = c == '0' ? '1' : '0';
-                }
-                std::string bytes;
-                if (faults_.noise > 0) {
-                    --faults_.noise;
-                    for (int i = 0; i < 6; ++i) {
-                        bytes.push_back(NoiseByte(noiseState));
-                    }
-                }
-                bytes += framed;
-                int64_t delayNs =
-                    std::chrono::duration_cast<std::chrono::nanoseconds>(latency_).count();
-                if (faults_.delayed > 0) {
-                    --faults_.delayed;
-                    delayNs += faults_.delayMs * 1000000LL;
-                }
-                out = Outgoing{};
-                out.bytes = std::move(bytes);
-                out.startNs = std::max(now, request.dueNs) + delayNs;
-                out.characterNs = pace_ ? line_->CharacterNs(paceBaud_) : 0;
-                out.chunk = faults_.splitBytes > 0 ? static_cast<size_t>(faults_.splitBytes) : 0;
-                out.pauseNs = faults_.splitPauseMs * 1000000LL;
-                if (reply.restart) {
-                    // Not ready from here on: a client that waits for the controller to be
-                    // back never sees it before the restart.
-                    online_ = false;
-                    Notify();
-                    out.restartNs =
-                        std::chrono::duration_cast<std::chrono::nanoseconds>(restartTime_).count();
-                }
-                if (drop) {
-                    out.dropAfter = true;
-                    out.dropNs = faults_.hangupMs * 1000000LL;
-                }
-                replying = true;
-                traces.push_back("-> " + Printable(out.bytes.substr(0, out.bytes.size() - 1)));
-                std::string_view m = std::string_view(f).substr(4, 3);
-                if (accepted && !statePath_.empty() && (m == "WMC" || m == "WWR" || m == "WIN")) {
-                    controller_.Memory().Save(statePath_, nullptr);
-                }
-            }
-        }
-
-        // Send what is due of the reply.
-        if (replying && !writeBlocked && now >= out.startNs) {
-            size_t until = out.sent;
-            while (until < out.bytes.size() && out.DueNs(until) <= now) {
-                ++until;
-            }
-            while (out.sent < until) {
-                ssize_t n = ::write(line_->fd, out.bytes.data() + out.sent, until - out.sent);
-                if (n > 0) {
-                    out.sent += static_cast<size_t>(n);
-                    continue;
-                }
-                if (n < 0 && errno == EINTR) {
-                    continue;
-                }
-                if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
-                    writeBlocked = true;
-                } else {
-                    // The line is gone (a device unplugged); try to get it back.
-                    dropLine(now, kReopenRetryNs);
-                }
-                break;
-            }
-            if (replying && out.sent == out.bytes.size()) {
-                if (out.restartNs >= 0 && !out.dropAfter) {
-                    replying = false;
-                    restartEndNs = std::max<int64_t>(1, now + out.restartNs);
-                    traces.push_back("   (restarting)");
-                } else if (!out.dropAfter) {
-                    replying = false;
-                } else if (out.drainStartNs == 0) {
-                    out.drainStartNs = now;
-                }
-            }
-        }
-        // Before the line drops, the client gets the time to take in the last reply: closing a
-        // pseudo-terminal discards what its slave has not read yet.
-        if (replying && out.dropAfter && out.drainStartNs != 0) {
-            int unread = 0;
-            if (line_->keeper >= 0 && ::ioctl(line_->keeper, FIONREAD, &unread) != 0) {
-                unread = 0;
-            }
-            bool settled = now - out.drainStartNs >= kDrainSettleNs && unread == 0;
-            if (settled || now - out.drainStartNs >= kDrainLimitNs) {
-                replying = false;
-                dropLine(now, out.dropNs);
-                traces.push_back("   (line dropped)");
-            }
-        }
-
-        if (!traces.empty()) {
-            if (!trace) {
-                std::lock_guard lock(mutex_);
-                trace = trace_;
-            }
-            if (trace) {
-                for (const std::string& t : traces) {
-                    trace(t);
-                }
-            }
-            traces.clear();
-        }
-
-        // Wait for input, the stop pipe or the next deadline.
-        int64_t deadline = INT64_MAX;
-        if (offline) {
-            deadline = backOnlineNs;
-        } else if (replying && out.drainStartNs != 0) {
-            deadline = SteadyNs() + kDrainPollNs;
-        } else if (replying && !writeBlocked) {
-            deadline = std::max(out.startNs,
-                                out.sent < out.bytes.size() ? out.DueNs(out.sent) : out.startNs);
-        } else if (!replying && !pending.empty()) {
-            deadline = pending.front().dueNs;
-        }
-        if (restartEndNs != 0) {
-            deadline = std::min(deadline, restartEndNs);
-        }
-        pollfd fds[2] = {{stopPipe_[0], POLLIN, 0}, {-1, 0, 0}};
-        nfds_t count = 1;
-        if (!offline && line_->fd >= 0) {
-            fds[1].fd = line_->fd;
-            fds[1].events = static_cast<short>(POLLIN | (writeBlocked ? POLLOUT : 0));
-            count = 2;
-        }
-        timespec ts{};
-        timespec* tsp = nullptr;
-        if (deadline != INT64_MAX) {
-            int64_t wait = std::max<int64_t>(0, deadline - SteadyNs());
-            ts.tv_sec = static_cast<time_t>(wait / 1000000000);
-            ts.tv_nsec = static_cast<long>(wait % 1000000000);
-            tsp = &ts;
-        }
-        int ready = ::ppoll(fds, count, tsp, nullptr);
-        if (ready < 0 && errno != EINTR) {
-            break;
-        }
-        if (fds[0].revents & POLLIN) {
-            break;
-        }
-        if (count < 2) {
-            continue;
-        }
-        if (fds[1].revents & POLLOUT) {
-            writeBlocked = false;
-        }
-        if (fds[1].revents & POLLIN) {
-            char buffer[4096];
-            ssize_t n = ::read(line_->fd, buffer, sizeof buffer);
-            if (n > 0) {
-                int64_t readNs = SteadyNs();
-                int64_t characterNs = 0;
-                {
-                    std::lock_guard lock(mutex_);
-                    characterNs = pace_ ? line_->CharacterNs(paceBaud_) : 0;
-                }
-                for (ssize_t i = 0; i < n; ++i) {
-                    lastArrivalNs = std::max(lastArrivalNs, readNs) + characterNs;
-                    char c = buffer[i];
-                    if (c != kFrameEnd) {
-                        if (input.size() < kMaxPendingInput) {
-                            input.push_back(c);
-                        }
-                        continue;
-                    }
-                    // A frame starts at its last "%EE#": noise before it may hold a "%" too.
-                    size_t start = input.rfind("%EE#");
-                    if (start == std::string::npos) {
-                        start = input.find('%');
-                    }
-                    if (start != std::string::npos) {
-                        pending.push_back(Pending{input.substr(start), lastArrivalNs});
-                    }
-                    input.clear();
-                }
-            } else if (n < 0 && errno != EAGAIN && errno != EINTR && errno != EIO) {
-                dropLine(SteadyNs(), kReopenRetryNs);
-            }
-        } else if (fds[1].revents & (POLLHUP | POLLERR | POLLNVAL)) {
-            if (!line_->pty) {
-                dropLine(SteadyNs(), kReopenRetryNs);
-            }
+        const int64_t now = SteadyNs();
+        trace = nullptr;
+        ReopenWhenDue(now);
+        EndRestartWhenDue(now);
+        TakeInRequest(now);
+        SendDueBytes(now);
+        DropWhenDrained(now);
+        FlushTraces();
+        if (!WaitForLine()) {
+            return;
         }
     }
+}
+
+void Simulator::Server::ReopenWhenDue(int64_t now) {
+    if (phase != ServerPhase::kOffline || now < backOnlineNs) {
+        return;
+    }
+    if (line.Open(nullptr) != ZUL_OK) {
+        backOnlineNs = now + kReopenRetryNs;
+        return;
+    }
+    phase = ServerPhase::kIdle;
+    std::lock_guard lock(sim.mutex_);
+    sim.devicePath_ = line.path;
+    sim.online_ = true;
+    sim.Notify();
+}
+
+void Simulator::Server::EndRestartWhenDue(int64_t now) {
+    if (restartEndNs != 0 && now >= restartEndNs) {
+        restartEndNs = 0;
+        traces.push_back("   (restarted)");
+        std::lock_guard lock(sim.mutex_);
+        sim.online_ = true;
+        sim.Notify();
+    }
+    // Requests that arrive while the controller restarts are received and left unanswered.
+    while (restartEndNs != 0 && !pending.empty() && pending.front().dueNs <= now) {
+        traces.push_back("<- " + Printable(pending.front().frame) + "   (restarting: no reply)");
+        std::lock_guard lock(sim.mutex_);
+        sim.received_.push_back(std::move(pending.front().frame));
+        pending.pop_front();
+        sim.Notify();
+    }
+}
+
+void Simulator::Server::TakeInRequest(int64_t now) {
+    // The next request is taken in once the previous reply has left.
+    if (phase != ServerPhase::kIdle || pending.empty() || pending.front().dueNs > now) {
+        return;
+    }
+    Pending request = std::move(pending.front());
+    pending.pop_front();
+    std::lock_guard lock(sim.mutex_);
+    trace = sim.trace_;
+    sim.received_.push_back(request.frame);
+    sim.Notify();
+    traces.push_back("<- " + Printable(request.frame));
+    SimFaults& faults = sim.faults_;
+    const bool drop = faults.hangupAfter > 0 && --faults.hangupAfter == 0;
+    const bool quiet = faults.quiet;
+    if (faults.quietAfter > 0 && --faults.quietAfter == 0) {
+        faults.quiet = true;  // this request is the last one answered
+    }
+    if (!quiet && faults.silent == 0) {
+        Reply(request, now, drop);
+        return;
+    }
+    if (!quiet) {
+        --faults.silent;
+    }
+    traces.push_back("   (no reply)");
+    if (drop) {
+        out = Outgoing{};
+        out.startNs = now;
+        out.dropAfter = true;
+        out.dropNs = faults.hangupMs * 1000000LL;
+        phase = ServerPhase::kSending;
+    }
+}
+
+void Simulator::Server::Reply(const Pending& request, int64_t now, bool drop) {
+    SimReply reply;
+    const std::string& f = request.frame;
+    if (f.size() + 1 > kMaxRequestBytes) {
+        reply.text = "%EE!43";
+    } else if (f.size() < 9) {
+        reply.text = "%EE!41";
+    } else if (sim.bcc_ && !BlockCheckMatches(f)) {
+        reply.text = "%EE!40";
+    } else {
+        reply = sim.controller_.Handle(std::string_view(f).substr(0, f.size() - 2),
+                                       sim.ControllerNowUs());
+    }
+    const bool accepted = std::string_view(reply.text).starts_with("%EE$");
+    SimFaults& faults = sim.faults_;
+    int64_t delayNs = std::chrono::duration_cast<std::chrono::nanoseconds>(sim.latency_).count();
+    if (faults.delayed > 0) {
+        --faults.delayed;
+        delayNs += faults.delayMs * 1000000LL;
+    }
+    out = Outgoing{};
+    out.bytes = ReplyBytes(reply, accepted);
+    out.startNs = std::max(now, request.dueNs) + delayNs;
+    out.characterNs = sim.pace_ ? line.CharacterNs(sim.paceBaud_) : 0;
+    out.chunk = faults.splitBytes > 0 ? static_cast<size_t>(faults.splitBytes) : 0;
+    out.pauseNs = faults.splitPauseMs * 1000000LL;
+    if (reply.restart) {
+        // Not ready from here on: a client that waits for the controller to be back never sees
+        // it before the restart.
+        sim.online_ = false;
+        sim.Notify();
+        out.restartNs =
+            std::chrono::duration_cast<std::chrono::nanoseconds>(sim.restartTime_).count();
+    }
+    if (drop) {
+        out.dropAfter = true;
+        out.dropNs = faults.hangupMs * 1000000LL;
+    }
+    phase = ServerPhase::kSending;
+    traces.push_back("-> " + Printable(out.bytes.substr(0, out.bytes.size() - 1)));
+    // Only an accepted request has a mnemonic (an accepted frame has at least nine bytes).
+    const std::string_view m = accepted ? std::string_view(f).substr(4, 3) : std::string_view();
+    if (accepted && !sim.statePath_.empty() && (m == "WMC" || m == "WWR" || m == "WIN")) {
+        sim.controller_.Memory().Save(sim.statePath_, nullptr);
+    }
+}
+
+std::string Simulator::Server::ReplyBytes(SimReply& reply, bool accepted) {
+    SimFaults& faults = sim.faults_;
+    std::string& text = reply.text;
+    if (faults.wrongEcho > 0 && accepted && text.size() >= 6) {
+        --faults.wrongEcho;
+        bool twoLetters =
+            text.size() < 7 || text.compare(4, 2, "RD") == 0 || text.compare(4, 2, "WD") == 0;
+        char& letter = text[twoLetters ? 5 : 6];
+        letter = letter == 'X' ? 'Y' : 'X';
+    }
+    // Replies always carry their block check; the switch only decides whether requests are
+    // checked.
+    std::string framed = FrameReply(text);
+    if (faults.badBcc > 0) {
+        --faults.badBcc;
+        // The last block-check digit, just before the terminator.
+        char& c = framed[framed.size() - 2];
+        c = c == '0' ? '1' : '0';
+    }
+    std::string bytes;
+    if (faults.noise > 0) {
+        --faults.noise;
+        for (int i = 0; i < 6; ++i) {
+            bytes.push_back(NoiseByte(noiseState));
+        }
+    }
+    bytes += framed;
+    return bytes;
+}
+
+void Simulator::Server::SendDueBytes(int64_t now) {
+    if (phase != ServerPhase::kSending || writeBlocked || now < out.startNs) {
+        return;
+    }
+    size_t until = out.sent;
+    while (until < out.bytes.size() && out.DueNs(until) <= now) {
+        ++until;
+    }
+    while (out.sent < until) {
+        ssize_t n = ::write(line.fd, out.bytes.data() + out.sent, until - out.sent);
+        if (n > 0) {
+            out.sent += static_cast<size_t>(n);
+            continue;
+        }
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
+            writeBlocked = true;
+        } else {
+            // The line is gone (a device unplugged); try to get it back.
+            DropLine(now, kReopenRetryNs);
+        }
+        break;
+    }
+    if (phase == ServerPhase::kSending && out.sent == out.bytes.size()) {
+        FinishReply(now);
+    }
+}
+
+void Simulator::Server::FinishReply(int64_t now) {
+    if (out.dropAfter) {
+        phase = ServerPhase::kDraining;
+        out.drainStartNs = now;
+        return;
+    }
+    phase = ServerPhase::kIdle;
+    if (out.restartNs >= 0) {
+        restartEndNs = std::max<int64_t>(1, now + out.restartNs);
+        traces.push_back("   (restarting)");
+    }
+}
+
+void Simulator::Server::DropWhenDrained(int64_t now) {
+    // Before the line drops, the client gets the time to take in the last reply: closing a
+    // pseudo-terminal discards what its slave has not read yet.
+    if (phase != ServerPhase::kDraining) {
+        return;
+    }
+    int unread = 0;
+    if (line.keeper >= 0 && ::ioctl(line.keeper, FIONREAD, &unread) != 0) {
+        unread = 0;
+    }
+    bool settled = now - out.drainStartNs >= kDrainSettleNs && unread == 0;
+    if (settled || now - out.drainStartNs >= kDrainLimitNs) {
+        DropLine(now, out.dropNs);
+        traces.push_back("   (line dropped)");
+    }
+}
+
+void Simulator::Server::FlushTraces() {
+    if (traces.empty()) {
+        return;
+    }
+    if (!trace) {
+        std::lock_guard lock(sim.mutex_);
+        trace = sim.trace_;
+    }
+    if (trace) {
+        for (const std::string& t : traces) {
+            trace(t);
+        }
+    }
+    traces.clear();
+}
+
+int64_t Simulator::Server::NextDeadline() const {
+    int64_t deadline = INT64_MAX;
+    switch (phase) {
+        case ServerPhase::kOffline:
+            deadline = backOnlineNs;
+            break;
+        case ServerPhase::kDraining:
+            deadline = SteadyNs() + kDrainPollNs;
+            break;
+        case ServerPhase::kSending:
+            if (!writeBlocked) {
+                deadline = std::max(
+                    out.startNs, out.sent < out.bytes.size() ? out.DueNs(out.sent) : out.startNs);
+            }
+            break;
+        case ServerPhase::kIdle:
+            if (!pending.empty()) {
+                deadline = pending.front().dueNs;
+            }
+            break;
+    }
+    if (restartEndNs != 0) {
+        deadline = std::min(deadline, restartEndNs);
+    }
+    return deadline;
+}
+
+bool Simulator::Server::WaitForLine() {
+    const int64_t deadline = NextDeadline();
+    pollfd fds[2] = {{sim.stopPipe_[0], POLLIN, 0}, {-1, 0, 0}};
+    nfds_t count = 1;
+    if (phase != ServerPhase::kOffline && line.fd >= 0) {
+        fds[1].fd = line.fd;
+        fds[1].events = static_cast<short>(POLLIN | (writeBlocked ? POLLOUT : 0));
+        count = 2;
+    }
+    timespec ts{};
+    timespec* tsp = nullptr;
+    if (deadline != INT64_MAX) {
+        int64_t wait = std::max<int64_t>(0, deadline - SteadyNs());
+        ts.tv_sec = static_cast<time_t>(wait / 1000000000);
+        ts.tv_nsec = static_cast<long>(wait % 1000000000);
+        tsp = &ts;
+    }
+    int ready = ::ppoll(fds, count, tsp, nullptr);
+    if ((ready < 0 && errno != EINTR) || (fds[0].revents & POLLIN)) {
+        return false;
+    }
+    if (count < 2) {
+        return true;
+    }
+    if (fds[1].revents & POLLOUT) {
+        writeBlocked = false;
+    }
+    if (fds[1].revents & POLLIN) {
+        ReadRequests();
+    } else if (fds[1].revents & (POLLHUP | POLLERR | POLLNVAL)) {
+        if (!line.pty) {
+            DropLine(SteadyNs(), kReopenRetryNs);
+        }
+    }
+    return true;
+}
+
+void Simulator::Server::ReadRequests() {
+    char buffer[4096];
+    ssize_t n = ::read(line.fd, buffer, sizeof buffer);
+    if (n <= 0) {
+        if (n < 0 && errno != EAGAIN && errno != EINTR && errno != EIO) {
+            DropLine(SteadyNs(), kReopenRetryNs);
+        }
+        return;
+    }
+    int64_t readNs = SteadyNs();
+    int64_t characterNs = 0;
+    {
+        std::lock_guard lock(sim.mutex_);
+        characterNs = sim.pace_ ? line.CharacterNs(sim.paceBaud_) : 0;
+    }
+    for (ssize_t i = 0; i < n; ++i) {
+        lastArrivalNs = std::max(lastArrivalNs, readNs) + characterNs;
+        char c = buffer[i];
+        if (c != kFrameEnd) {
+            if (input.size() < kMaxPendingInput) {
+                input.push_back(c);
+            }
+            continue;
+        }
+        // A frame starts at its last "%EE#": noise before it may hold a "%" too.
+        size_t start = input.rfind("%EE#");
+        if (start == std::string::npos) {
+            start = input.find('%');
+        }
+        if (start != std::string::npos) {
+            pending.push_back(Pending{input.substr(start), lastArrivalNs});
+        }
+        input.clear();
+    }
+}
+
+void Simulator::Server::DropLine(int64_t now, int64_t forNs) {
+    {
+        // Offline before the client can see the hang-up, so that a client that waits for the
+        // line to come back never sees the old one.
+        std::lock_guard lock(sim.mutex_);
+        sim.online_ = false;
+        sim.Notify();
+    }
+    line.RemoveLink();
+    line.Close();
+    input.clear();
+    pending.clear();
+    writeBlocked = false;
+    phase = ServerPhase::kOffline;
+    backOnlineNs = now + forNs;
 }
 
 }  // namespace zul::sim

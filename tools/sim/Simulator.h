@@ -135,6 +135,7 @@ public:
 
 private:
     struct Line;
+    struct Server;  // the server thread's loop and its state
 
     int64_t ControllerNowUs() const;  // needs mutex_
     void AdvanceLocked();

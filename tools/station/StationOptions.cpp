@@ -1,8 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "StationOptions.h"
 
-#include <strings.h>
-
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -13,6 +11,7 @@
 #include "base/NumberText.h"
 #include "base/Paths.h"
 #include "base/ProfileText.h"
+#include "settings/SettingsStore.h"
 
 namespace zul::station {
 
@@ -88,10 +87,6 @@ bool ParseSwitch(const std::string& text, bool& value) {
         }
     }
     return false;
-}
-
-bool EndsWithZul(const std::string& name) {
-    return name.size() >= 4 && strcasecmp(name.c_str() + name.size() - 4, ".zul") == 0;
 }
 
 // A path relative to base (the folder of the configuration file, or the working folder).
@@ -211,7 +206,7 @@ bool Apply(const std::string& option, const std::string& value, const std::strin
         }
         o.timeout = number;
     } else if (option == "settings") {
-        if (!EndsWithZul(value)) {
+        if (!IsSettingsFileName(value)) {
             return fail("needs a file ending in .zul");
         }
         o.settingsFile = Absolute(value, base);
@@ -226,7 +221,7 @@ bool Apply(const std::string& option, const std::string& value, const std::strin
         }
         o.cycleMs = number;
     } else if (option == "reference") {
-        if (!EndsWithZul(value)) {
+        if (!IsSettingsFileName(value)) {
             return fail("needs a settings file ending in .zul");
         }
         o.referenceGiven = value;
