@@ -10,7 +10,7 @@
 //   - the latency from the emulator's reply that ends a cycle to the subscriber's receipt of
 //     that cycle's message (median, 99th percentile, maximum).
 //
-//   build/bench/bench_station_fleet [STATIONS [SECONDS [QVM8_STATION]]]
+//   build/bench/bench_station_fleet [--unpaced] [STATIONS [SECONDS [QVM8_STATION]]]
 //
 // The default program is ../tools/station/qvm8-station beside this benchmark's folder.
 #include <fcntl.h>
@@ -205,16 +205,29 @@ struct Observations {
 }  // namespace
 
 int main(int argc, char** argv) {
-    const int stations = argc > 1 ? std::atoi(argv[1]) : 16;
-    const int seconds = argc > 2 ? std::atoi(argv[2]) : 30;
-    std::string program = argc > 3 ? argv[3] : std::string();
+    // --unpaced: the emulators answer as fast as the pseudo-terminal takes it (a reply arrives
+    // in one piece, as from a USB bridge that hands on at the carriage return), instead of one
+    // character at a time at the line speed.
+    bool paced = true;
+    std::vector<std::string> args;
+    for (int i = 1; i < argc; ++i) {
+        if (std::string(argv[i]) == "--unpaced") {
+            paced = false;
+        } else {
+            args.emplace_back(argv[i]);
+        }
+    }
+    const int stations = args.size() > 0 ? std::atoi(args[0].c_str()) : 16;
+    const int seconds = args.size() > 1 ? std::atoi(args[1].c_str()) : 30;
+    std::string program = args.size() > 2 ? args[2] : std::string();
     if (program.empty()) {
         program = (fs::canonical("/proc/self/exe").parent_path().parent_path() / "tools" /
                    "station" / "qvm8-station")
                       .string();
     }
     if (stations < 1 || seconds < 1 || !fs::exists(program)) {
-        std::fprintf(stderr, "usage: bench_station_fleet [STATIONS [SECONDS [QVM8_STATION]]]\n");
+        std::fprintf(stderr,
+                     "usage: bench_station_fleet [--unpaced] [STATIONS [SECONDS [QVM8_STATION]]]\n");
         return 64;
     }
     std::string root = (fs::temp_directory_path() / "zul-fleet-XXXXXX").string();
@@ -292,7 +305,7 @@ int main(int argc, char** argv) {
     std::vector<std::unique_ptr<zul::sim::Simulator>> sims;
     for (int k = 0; k < stations; ++k) {
         auto sim = std::make_unique<zul::sim::Simulator>();
-        sim->SetPace(true);
+        sim->SetPace(paced);
         sim->SetFixedDisplacement(0, 1.0 + 0.01 * k);
         auto lastWasCycleEnd = std::make_shared<bool>(false);
         sim->SetTrace([&seen, k, lastWasCycleEnd](std::string_view line) {
@@ -433,8 +446,8 @@ int main(int argc, char** argv) {
             fastest = std::max(fastest, rate);
         }
     }
-    std::printf("%d stations, 500 ms cycle, 115200 bit/s paced lines, %.1f s window\n", stations,
-                window);
+    std::printf("%d stations, 500 ms cycle, 115200 bit/s %s lines, %.1f s window\n", stations,
+                paced ? "paced" : "unpaced", window);
     std::printf(
         "  stations' CPU: %.3f s in total = %.1f %% of one core (%.2f %% per station, "
         "busiest %.2f %%)\n",
