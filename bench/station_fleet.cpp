@@ -226,8 +226,8 @@ int main(int argc, char** argv) {
                       .string();
     }
     if (stations < 1 || seconds < 1 || !fs::exists(program)) {
-        std::fprintf(stderr,
-                     "usage: bench_station_fleet [--unpaced] [STATIONS [SECONDS [QVM8_STATION]]]\n");
+        std::fprintf(
+            stderr, "usage: bench_station_fleet [--unpaced] [STATIONS [SECONDS [QVM8_STATION]]]\n");
         return 64;
     }
     std::string root = (fs::temp_directory_path() / "zul-fleet-XXXXXX").string();
