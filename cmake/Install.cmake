@@ -4,10 +4,10 @@
 #   cmake --install build --prefix /usr/local         (or DESTDIR=... cmake --install build)
 #   cd build && cpack -G DEB                          (scripts/package.sh does both steps)
 #
-# Layout under the prefix: the four programs in bin/; default.frs and the pictures in
+# Layout under the prefix: the five programs in bin/; default.frs and the pictures in
 # share/qvm8-zul/ (the programs look there, relative to their own folder, when the files are
 # not beside them); desktop entry, AppStream metadata, MIME package, icons, manual pages, udev
-# rule and documentation where the desktop and the system expect them.
+# rule, the station's systemd unit and documentation where the desktop and the system expect them.
 include(GNUInstallDirs)
 
 set(QVM8_APP_ID com.brantwick.qvm8zul)
@@ -36,6 +36,9 @@ configure_file(${PROJECT_SOURCE_DIR}/data/changelog.in ${packaging_dir}/changelo
 
 find_program(QVM8_GZIP gzip REQUIRED)
 set(man_pages qvm8ctl qvm8-sim qvm8-assoc)
+if(TARGET qvm8-station)
+  list(APPEND man_pages qvm8-station)
+endif()
 if(TARGET qvm8-zul)
   list(APPEND man_pages qvm8-zul)
 endif()
@@ -57,7 +60,7 @@ list(APPEND compressed ${packaging_dir}/changelog.gz)
 add_custom_target(packaging_files ALL DEPENDS ${compressed})
 
 # Programs.
-foreach(program qvm8-zul qvm8ctl qvm8-sim qvm8-assoc)
+foreach(program qvm8-zul qvm8ctl qvm8-sim qvm8-assoc qvm8-station)
   if(TARGET ${program})
     install(TARGETS ${program} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
   endif()
@@ -96,6 +99,14 @@ endif()
 # the package).
 install(FILES ${PROJECT_SOURCE_DIR}/data/60-qvm8-zul.rules DESTINATION lib/udev/rules.d)
 
+# The station's systemd template unit, beside the udev rule (/usr/lib/systemd/system for the
+# package); it runs the installed program.
+if(TARGET qvm8-station)
+  configure_file(${PROJECT_SOURCE_DIR}/data/systemd/qvm8-station@.service.in
+                 ${packaging_dir}/qvm8-station@.service @ONLY)
+  install(FILES ${packaging_dir}/qvm8-station@.service DESTINATION lib/systemd/system)
+endif()
+
 # Manual pages, documentation, licence.
 foreach(page IN LISTS man_pages)
   install(FILES ${packaging_dir}/man1/${page}.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
@@ -120,13 +131,15 @@ states, reads back buffered values and the received-light waveform, and runs
 the controller's scaling, calibration and flood-light adjustments.
 
 The package holds the desktop program qvm8-zul, the command-line companion
-qvm8ctl for scripts and test rigs, the emulated controller qvm8-sim and the
-file association tool qvm8-assoc.")
+qvm8ctl for scripts and test rigs, the emulated controller qvm8-sim, the
+file association tool qvm8-assoc and qvm8-station, which publishes a
+controller's status and values to an MQTT broker (systemd unit
+qvm8-station@.service).")
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION science)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "libftdi1-2")
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "libftdi1-2, mosquitto-clients")
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "${QVM8_WEB_URL}")
 set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS OFF)
 set(CPACK_STRIP_FILES ON)

@@ -400,8 +400,11 @@ public:
 
     bool Start() {
         const std::string config = folder_ + "/mosquitto.conf";
-        WriteFileText(config, "listener " + std::to_string(port_) + " 127.0.0.1\n" + settings_ +
-                                  "persistence true\npersistence_location " + folder_ +
+        // Started as root, mosquitto would change to its own user, which cannot write the
+        // store into the test's folder.
+        const std::string user = ::geteuid() == 0 ? "user root\n" : "";
+        WriteFileText(config, "listener " + std::to_string(port_) + " 127.0.0.1\n" + user +
+                                  settings_ + "persistence true\npersistence_location " + folder_ +
                                   "/\nlog_dest stderr\nlog_type error\nlog_type warning\n"
                                   "log_type notice\nlog_type information\n");
         process_ = std::make_unique<ChildProcess>();
@@ -423,6 +426,21 @@ public:
             EXPECT_EQ(process_->Wait(10s), 0) << process_->Output();
             log_ += process_->Output();
             process_.reset();
+        }
+    }
+    // Ends it at once, as a crash or a power loss would: it saves nothing.
+    void Kill() {
+        if (process_) {
+            process_->Signal(SIGKILL);
+            EXPECT_EQ(process_->Wait(10s), 128 + SIGKILL);
+            log_ += process_->Output();
+            process_.reset();
+        }
+    }
+    // SIGSTOP freezes it: connections stay open, nothing is read or answered.
+    void Signal(int signal) {
+        if (process_) {
+            process_->Signal(signal);
         }
     }
     int Port() const { return port_; }

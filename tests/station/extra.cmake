@@ -7,3 +7,5 @@ add_dependencies(test_station qvm8-station qvm8ctl)
 target_compile_definitions(test_station PRIVATE
   QVM8_STATION_PROGRAM="$<TARGET_FILE:qvm8-station>"
   QVM8CTL_PROGRAM="$<TARGET_FILE:qvm8ctl>")
+
+target_include_directories(test_station PRIVATE ${PROJECT_SOURCE_DIR}/tools/sim)

@@ -143,8 +143,13 @@ void MqttClient::OnLog(mosquitto*, void* self, int level, const char* text) {
         return;
     }
     auto* client = static_cast<MqttClient*>(self);
-    std::lock_guard lock(client->logMutex_);
-    client->lastLogError_ = text;
+    {
+        std::lock_guard lock(client->logMutex_);
+        client->lastLogError_ = text;
+    }
+    if ((level & MOSQ_LOG_ERR) != 0 && client->events_.logError) {
+        client->events_.logError(text);
+    }
 }
 
 }  // namespace zul::station

@@ -33,6 +33,8 @@ struct MqttEvents {
     std::function<void(int code)> disconnected;
     // A message published with QoS 1 was acknowledged; a QoS 0 message has left.
     std::function<void(int mid)> published;
+    // libmosquitto logged an error (a TLS handshake that fails reports nothing else).
+    std::function<void(const std::string& text)> logError;
 };
 
 class MqttClient {

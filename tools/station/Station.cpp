@@ -16,6 +16,7 @@
 #include "link/Commands.h"
 #include "link/LinkMessages.h"
 #include "link/RequestBuilders.h"
+#include "link/SerialPortName.h"
 #include "link/ThreadCommControler.h"
 #include "measurement/MeasurementCycleRequest.h"
 #include "settings/MessageBox.h"
@@ -151,8 +152,17 @@ void Station::OnMessage(Message& message) {
             break;
         }
         case kMsgDeviceError: {
+            // The details the message text names: the port and its device, or the USB
+            // controller.
+            const int32_t code = static_cast<int32_t>(message.wParam);
+            const SettingsStore& store = app_.Store();
             ResultInfo why;
-            SetResult(&why, static_cast<int32_t>(message.wParam));
+            if (code == ZUL_ERR_USB_DEVICE) {
+                SetResult(&why, code, 0, store.GetText<kSoftUsbConnect>());
+            } else {
+                const int32_t port = store.GetInt<kSoftRs232cPort>();
+                SetResult(&why, code, 0, SerialDisplayName(port), SerialDevicePath(port));
+            }
             ControllerLost(why);
             break;
         }
@@ -221,12 +231,11 @@ void Station::OnTick() {
     if (--cycleCountdown_ <= 0) {
         cycleCountdown_ = cycleTicks_;
         if (cycleRunning_) {
-            // The last cycle is still running: this one is left out.
-            if (lateCycles_++ == 0) {
-                Log(LogLevel::kWarning, "a measurement cycle takes longer than the cycle time of " +
-                                            std::to_string(options_.cycleMs) +
-                                            " ms; cycles are left out");
-            }
+            // The last cycle is still running: this one is left out. Said once a late cycle
+            // has come back whole (one that waits for a controller that has gone quiet is a
+            // lost controller, not a slow one).
+            ++lateCycles_;
+            cycleLate_ = true;
         } else {
             StartCycle();
         }
@@ -450,12 +459,20 @@ void Station::StartCycle() {
 
 void Station::OnCycleDone(std::unique_ptr<MeasurementCycleRequest> request) {
     cycleRunning_ = false;
+    const bool late = cycleLate_;
+    cycleLate_ = false;
     if (link_ != Link::kConnected || finishing_) {
         return;
     }
     const auto now = std::chrono::system_clock::now();
     if (request->result.code == ZUL_OK) {
         errorReplies_ = 0;
+        if (late && !lateSaid_) {
+            lateSaid_ = true;
+            Log(LogLevel::kWarning, "a measurement cycle takes longer than the cycle time of " +
+                                        std::to_string(options_.cycleMs) +
+                                        " ms; cycles are left out");
+        }
         PublishMeasure(MeasurePayload(++seq_, now, ctl::MeasureJson(app_.Store())));
         return;
     }

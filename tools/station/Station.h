@@ -138,6 +138,8 @@ private:
     bool cycleRunning_ = false;
     uint64_t seq_ = 0;
     uint64_t lateCycles_ = 0;
+    bool cycleLate_ = false;  // the running cycle has outlasted its cycle time
+    bool lateSaid_ = false;
     int32_t bankCountdown_ = 0;
     bool bankRunning_ = false;
     bool driftDue_ = false;

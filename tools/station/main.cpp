@@ -10,6 +10,7 @@
 // reached or whose TLS fails, 73 for a state folder that cannot be used, 77 for a refused login,
 // and the result code (1..35) of a core that cannot start.
 #include <fcntl.h>
+#include <mosquitto.h>
 #include <poll.h>
 #include <signal.h>
 #include <sys/eventfd.h>
@@ -266,7 +267,9 @@ int main(int argc, char** argv) {
     Station station(options, app, mqtt, outbox, state, reference.get());
     sink.Attach(&station);
     const int gateFd = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
-    std::atomic<int> firstOutcome{-1};  // CONNACK code, or 1000 + the code of a lost connection
+    // CONNACK code, 1000 + the code of a lost connection, or kLoggedError.
+    constexpr int kLoggedError = 2000;
+    std::atomic<int> firstOutcome{-1};
     auto settle = [&](int outcome) {
         int none = -1;
         if (firstOutcome.compare_exchange_strong(none, outcome)) {
@@ -285,6 +288,7 @@ int main(int argc, char** argv) {
         station.OnMqttDisconnected(code);
     };
     events.published = [&](int mid) { station.OnMqttPublished(mid); };
+    events.logError = [&](const std::string&) { settle(kLoggedError); };
     MqttSettings settings;
     settings.host = options.brokerHost;
     settings.port = options.BrokerPort();
@@ -321,7 +325,8 @@ int main(int argc, char** argv) {
     if (outcome >= 1000) {
         std::string why = mqtt.LastLogError();
         if (why.empty()) {
-            why = MqttClient::ErrorText(outcome - 1000);
+            why =
+                MqttClient::ErrorText(outcome == kLoggedError ? MOSQ_ERR_UNKNOWN : outcome - 1000);
         }
         return abandon(
             kExitUnavailable,
