@@ -34,7 +34,9 @@ DESTDIR="$root" cmake --install "$build" --prefix /usr >/dev/null
 usr="$root/usr"
 
 expected=(
-  bin/qvm8ctl bin/qvm8-sim bin/qvm8-assoc
+  bin/qvm8ctl bin/qvm8-sim bin/qvm8-assoc bin/qvm8-station
+  lib/systemd/system/qvm8-station@.service share/man/man1/qvm8-station.1.gz
+  share/doc/qvm8-zul/station.md
   share/qvm8-zul/default.frs
   share/mime/packages/qvm8-zul.xml
   lib/udev/rules.d/60-qvm8-zul.rules
@@ -141,6 +143,8 @@ else
     done
   fi
   grep -q libftdi1-2 <<<"$(dpkg-deb -f "$deb" Recommends)" || fail "libftdi1-2 not recommended"
+  grep -q mosquitto-clients <<<"$(dpkg-deb -f "$deb" Recommends)" ||
+    fail "mosquitto-clients not recommended"
   lintian_out="$scratch/lintian.txt"
   set +e
   lintian --fail-on error "$deb" >"$lintian_out" 2>&1; lintian_rc=$?
