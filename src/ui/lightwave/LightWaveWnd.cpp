@@ -12,6 +12,7 @@
 #include <QPushButton>
 
 #include "app/Application.h"
+#include "base/DiagnosticLog.h"
 #include "lightwave/LightWaveRequest.h"
 #include "lightwave/ThreadLightWave.h"
 #include "settings/MessageBox.h"
@@ -408,6 +409,9 @@ void LightWaveWnd::OnCaptureReturned(std::unique_ptr<LightWaveRequest> request) 
         UpdateControls();  // the toggle shows that capture stopped, message or not
         if (IsFormEnabled() && isVisible() && isActiveWindow()) {
             ReportResult(boxes_, app_.Ui(), result);
+        } else {
+            // No box for a window in the background: the log keeps why capture stopped.
+            LogFailure(LogLevel::kWarn, "lightwave", "capture stopped", result);
         }
         return;
     }

@@ -13,6 +13,7 @@
 #include <QVBoxLayout>
 
 #include "app/Application.h"
+#include "base/DiagnosticLog.h"
 #include "link/RequestBuilders.h"
 #include "link/ThreadCommControler.h"
 #include "measurement/FormatMeasuredValue.h"
@@ -551,14 +552,20 @@ void CMeasurementWnd::RunWrites(const std::vector<std::pair<TargetCommand, int32
     writeRunning_ = true;
     SetButtonsEnabled(false);
     CThreadCommControler* comm = app_.CommControler();
-    // A failed write is not reported: the next cycle shows the state the controller has.
-    RunSynchronous([comm, writes](ResultInfo* info) {
-        int32_t code = ZUL_OK;
-        for (const auto& [command, value] : writes) {
-            code = WriteWord(*comm, info, command.command, command.target, value);
-        }
-        return code;
-    });
+    // A failed write shows no box: the next cycle shows the state the controller has. The log
+    // keeps why.
+    ResultInfo result;
+    if (RunSynchronous(
+            [comm, writes](ResultInfo* info) {
+                int32_t code = ZUL_OK;
+                for (const auto& [command, value] : writes) {
+                    code = WriteWord(*comm, info, command.command, command.target, value);
+                }
+                return code;
+            },
+            &result) != ZUL_OK) {
+        LogFailure(LogLevel::kWarn, "measurement", "write from the measurement window", result);
+    }
     writeRunning_ = false;
     SetButtonsEnabled(true);
     RefreshDisplay();
