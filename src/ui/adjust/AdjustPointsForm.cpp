@@ -130,8 +130,7 @@ void AdjustPointsForm::OnUiDefinitionApplied() {
     ApplyAccessibleNames(this);
     const bool online = app_.Store().GetInt<kCtrlLineState>() != 0;
     for (QPushButton* take : {ui_->take0, ui_->take1}) {
-        const UiControlRecord* record = app_.Ui().FindById(CtrlIdOf(take));
-        take->setEnabled(online && (record == nullptr || record->enable == 0));
+        take->setEnabled(online && RecordAllowsEnabling(app_.Ui(), CtrlIdOf(take)));
     }
 }
 

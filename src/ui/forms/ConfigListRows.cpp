@@ -13,7 +13,6 @@ namespace zul::ui {
 
 namespace {
 
-constexpr int32_t kBanks = 16;
 constexpr int32_t kBankListCtrl = 0x449;
 
 bool StartsWith(std::string_view text, std::string_view prefix) {
@@ -81,7 +80,7 @@ void ConfigListRows::Build() {
         }
     }
     const SettingsStore& store = app_.Store();
-    for (int32_t bank = 0; bank < kBanks; ++bank) {
+    for (int32_t bank = 0; bank < kBankCount; ++bank) {
         QString bankText = bank < bankNames.size() ? bankNames[bank] : QString::number(bank);
         const std::string alias = store.GetText<kSoftMemAlias>(bank);
         if (!alias.empty()) {

@@ -19,6 +19,7 @@
 #include "ui/forms/SerialPortLinks.h"
 #include "ui/framework/QtMessageBoxHost.h"
 #include "ui/framework/QtText.h"
+#include "ui/framework/RadioChoice.h"
 #include "ui/framework/UiApplier.h"
 #include "ui_SoftwareSettingsForm.h"
 
@@ -30,7 +31,6 @@ constexpr int32_t kPortListId = 1023;
 constexpr int32_t kUsbListId = 1025;
 constexpr int32_t kAliasTableId = 2108;
 constexpr int32_t kPortDeviceFormatId = 2109;  // "%1 (%2)": port name and device
-constexpr int32_t kBankCount = 16;
 
 // The value of a group of radio buttons: the SelectVal of the checked one's record.
 int32_t CheckedRadioValue(const UiDefinition& ui, std::initializer_list<QRadioButton*> radios,
@@ -38,7 +38,7 @@ int32_t CheckedRadioValue(const UiDefinition& ui, std::initializer_list<QRadioBu
     for (QRadioButton* radio : radios) {
         if (radio->isChecked()) {
             if (const UiControlRecord* record = ui.FindById(CtrlIdOf(radio))) {
-                return std::atoi(record->selectValues.c_str());
+                return RadioValue(*record, fallback);
             }
         }
     }
@@ -51,7 +51,7 @@ void CheckRadioWithValue(const UiDefinition& ui, std::initializer_list<QRadioBut
     for (QRadioButton* radio : radios) {
         first = first != nullptr ? first : radio;
         const UiControlRecord* record = ui.FindById(CtrlIdOf(radio));
-        if (record != nullptr && std::atoi(record->selectValues.c_str()) == value) {
+        if (record != nullptr && RadioValue(*record, -1) == value) {
             radio->setChecked(true);
             return;
         }
@@ -148,8 +148,7 @@ void SoftwareSettingsForm::ShowValues() {
 }
 
 bool SoftwareSettingsForm::RecordAllowsEnable(int32_t ctrlId) const {
-    const UiControlRecord* record = app_.Ui().FindById(ctrlId);
-    return record == nullptr || record->enable == 0;
+    return RecordAllowsEnabling(app_.Ui(), ctrlId);
 }
 
 void SoftwareSettingsForm::FillSerialPorts(int32_t selected) {

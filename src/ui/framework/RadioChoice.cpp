@@ -6,14 +6,15 @@
 
 namespace zul {
 
+int32_t RadioValue(const UiControlRecord& record, int32_t fallback) {
+    bool ok = false;
+    const int value = CaptionText(record.selectValues).trimmed().toInt(&ok);
+    return ok ? value : fallback;
+}
+
 int32_t RadioValue(const UiDefinition& ui, int32_t ctrlId, int32_t position) {
     const UiControlRecord* record = ui.FindById(ctrlId);
-    if (record == nullptr || record->selectValues.empty()) {
-        return position;
-    }
-    bool ok = false;
-    const int value = CaptionText(record->selectValues).toInt(&ok);
-    return ok ? value : position;
+    return record != nullptr ? RadioValue(*record, position) : position;
 }
 
 }  // namespace zul

@@ -150,6 +150,14 @@ void SetCtrlId(QObject* object, int32_t ctrlId) {
     object->setObjectName(QStringLiteral("ctrl%1").arg(ctrlId));
 }
 
+bool RecordAllowsEnabling(const UiControlRecord* record) {
+    return record == nullptr || record->enable == 0;
+}
+
+bool RecordAllowsEnabling(const UiDefinition& ui, int32_t ctrlId) {
+    return RecordAllowsEnabling(ui.FindById(ctrlId));
+}
+
 const UiControlRecord* RecordOf(const UiDefinition& ui, const QObject* object) {
     if (const int32_t id = CtrlIdOf(object); id != 0) {
         return ui.FindById(id);

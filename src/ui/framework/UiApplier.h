@@ -30,6 +30,12 @@ void SetCtrlId(QObject* object, int32_t ctrlId);
 // The record of an object: by "ctrlId", else by "uiName"; null when there is none.
 const UiControlRecord* RecordOf(const UiDefinition& ui, const QObject* object);
 
+// Whether the UI definition lets the control be enabled: no record, or a record whose enable
+// field is 0 (a non-zero field disables the control for this controller). A window's own rule
+// (online, running...) comes on top.
+bool RecordAllowsEnabling(const UiControlRecord* record);
+bool RecordAllowsEnabling(const UiDefinition& ui, int32_t ctrlId);
+
 // Applies one record to one widget or action:
 // - caption (unquoted; with CaptionCnt > 1 the caption is a list of state texts and the first
 //   is shown until the window picks another): window title of a top-level widget, text of labels,

@@ -346,11 +346,7 @@ void CMeasurementWnd::ShowCycleFailure(const ResultInfo& result) {
 // Display
 
 bool CMeasurementWnd::RecordEnables(const QWidget* widget) const {
-    if (widget == nullptr) {
-        return true;
-    }
-    const UiControlRecord* record = RecordOf(app_.Ui(), widget);
-    return record == nullptr || record->enable == 0;
+    return widget == nullptr || RecordAllowsEnabling(RecordOf(app_.Ui(), widget));
 }
 
 QString CMeasurementWnd::UnitOf(int32_t ctrlId) const {
