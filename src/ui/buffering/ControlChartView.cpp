@@ -218,6 +218,15 @@ void CControlChartView::Show(const CapabilityResult& result, const MicronMode& m
         }
         k = next;
     }
+    // Many flagged points (a drifting process breaks rules at most of its points) are marked
+    // with small squares without antialiasing: circles at every one of thousands of points
+    // would cost far more than the rest of the chart.
+    const bool few = flaggedKeys.size() <= kMaxRuleMarks;
+    impl_->flagged->setScatterStyle(
+        few ? QCPScatterStyle(QCPScatterStyle::ssCircle, QPen(QColor(200, 0, 0), 1.5), Qt::NoBrush,
+                              7)
+            : QCPScatterStyle(QCPScatterStyle::ssSquare, QColor(200, 0, 0), 3));
+    impl_->flagged->setAntialiasedScatters(few);
     impl_->flagged->setData(flaggedKeys, flaggedValues, true);
     const int marks = std::min<int>(int(flaggedKeys.size()), kMaxRuleMarks);
     for (int k = 0; k < marks; ++k) {
