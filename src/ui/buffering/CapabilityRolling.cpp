@@ -1,0 +1,203 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "ui/buffering/CapabilityRolling.h"
+
+#include <algorithm>
+#include <cmath>
+#include <vector>
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QSpinBox>
+
+#include "buffering/BufferingStatistics.h"
+#include "quality/ControlConstants.h"
+#include "settings/UiDefinition.h"
+#include "ui/buffering/CapabilityPanel.h"
+#include "ui/framework/FallbackTexts.h"
+#include "ui/framework/UiApplier.h"
+
+namespace zul {
+
+RollingCapability::RollingCapability(int32_t window)
+    : values_(size_t(std::clamp(window, kMinWindow, kMaxWindow))) {}
+
+void RollingCapability::SetWindow(int32_t window) {
+    window = std::clamp(window, kMinWindow, kMaxWindow);
+    if (size_t(window) == values_.Capacity()) {
+        return;
+    }
+    const std::span<const double> held = values_.Values();
+    const std::vector<double> kept(held.end() - std::min(held.size(), size_t(window)), held.end());
+    values_ = RollingWindow(size_t(window));
+    for (double value : kept) {
+        values_.Push(value);
+    }
+    Rebuild();
+}
+
+void RollingCapability::Clear() {
+    values_.Clear();
+    Rebuild();
+}
+
+bool RollingCapability::Push(double value) {
+    if (!std::isfinite(value) || !IsValidBufferedValue(value)) {
+        return false;
+    }
+    const std::span<const double> held = values_.Values();
+    if (held.empty()) {
+        reference_ = value;
+    } else {
+        if (held.size() == values_.Capacity()) {
+            // The oldest value and its range to the next one drop out.
+            const double oldest = held[0] - reference_;
+            sum_.Add(-oldest);
+            squares_.Add(-oldest * oldest);
+            const double range = std::fabs(held[1] - held[0]);
+            ranges_.Add(-range);
+            nonZeroRanges_ -= range != 0.0 ? 1 : 0;
+        }
+        const double range = std::fabs(value - held.back());
+        ranges_.Add(range);
+        nonZeroRanges_ += range != 0.0 ? 1 : 0;
+    }
+    values_.Push(value);
+    const double deviation = value - reference_;
+    sum_.Add(deviation);
+    squares_.Add(deviation * deviation);
+    if (++sinceRebuild_ >= int64_t(values_.Capacity())) {
+        Rebuild();
+    }
+    return true;
+}
+
+void RollingCapability::Rebuild() {
+    const std::span<const double> held = values_.Values();
+    if (!held.empty()) {
+        reference_ = *Mean();
+    }
+    sum_ = {};
+    squares_ = {};
+    ranges_ = {};
+    nonZeroRanges_ = 0;
+    sinceRebuild_ = 0;
+    for (size_t i = 0; i < held.size(); ++i) {
+        const double deviation = held[i] - reference_;
+        sum_.Add(deviation);
+        squares_.Add(deviation * deviation);
+        if (i > 0) {
+            const double range = std::fabs(held[i] - held[i - 1]);
+            ranges_.Add(range);
+            nonZeroRanges_ += range != 0.0 ? 1 : 0;
+        }
+    }
+}
+
+Figure RollingCapability::Mean() const {
+    const int64_t n = Count();
+    if (n < 1) {
+        return std::nullopt;
+    }
+    return reference_ + sum_.Value() / double(n);
+}
+
+Figure RollingCapability::StdDev() const {
+    const int64_t n = Count();
+    if (n < 2) {
+        return std::nullopt;
+    }
+    if (nonZeroRanges_ == 0) {
+        return 0.0;
+    }
+    const double sum = sum_.Value();
+    const double spread = squares_.Value() - sum * sum / double(n);
+    return std::sqrt(std::max(0.0, spread) / double(n - 1));
+}
+
+Figure RollingCapability::StdDevWithin() const {
+    const int64_t n = Count();
+    if (n < 2) {
+        return std::nullopt;
+    }
+    if (nonZeroRanges_ == 0) {
+        return 0.0;
+    }
+    return std::max(0.0, ranges_.Value()) / double(n - 1) / kD2MovingRange;
+}
+
+Figure RollingCapability::Cpk() const {
+    return ComputeCapability(limits_, Mean(), StdDev(), StdDevWithin()).cpk;
+}
+
+CapabilityRollingView::CapabilityRollingView(const UiDefinition& ui, QWidget* parent)
+    : QWidget(parent), windowBox_(new QSpinBox) {
+    undefined_ = CapabilityText(ui, "Capability_TxtUndefined");
+    auto* layout = new QHBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    auto* windowLabel = new QLabel;
+    windowLabel->setProperty(kUiNameProperty, QStringLiteral("Capability_LblRollingWindow"));
+    if (const UiControlRecord* record = ui.FindByName("Capability_LblRollingWindow")) {
+        ApplyRecord(ui, *record, windowLabel);
+    } else {
+        windowLabel->setText(FallbackNoStringData());
+    }
+    windowLabel->setBuddy(windowBox_);
+    windowBox_->setRange(RollingCapability::kMinWindow, RollingCapability::kMaxWindow);
+    windowBox_->setValue(model_.Window());
+    windowBox_->setToolTip(windowLabel->toolTip());
+    layout->addWidget(windowLabel);
+    layout->addWidget(windowBox_);
+    const QStringList titles = CapabilityTexts(ui, "Capability_TxtRollingItems");
+    for (int k = 0; k < 4; ++k) {
+        titles_[k] = new QLabel(k < titles.size() ? titles[k] : FallbackNoStringData());
+        figures_[k] = new QLabel;
+        figures_[k]->setTextInteractionFlags(Qt::TextSelectableByMouse);
+        layout->addSpacing(8);
+        layout->addWidget(titles_[k]);
+        layout->addWidget(figures_[k]);
+    }
+    layout->addStretch(1);
+    ApplyAccessibleNames(this);
+    connect(windowBox_, &QSpinBox::valueChanged, this, [this](int window) {
+        model_.SetWindow(window);
+        ShowFigures();
+    });
+    ShowFigures();
+}
+
+void CapabilityRollingView::SetLimits(const SpecLimits& limits) {
+    model_.SetLimits(limits);
+    ShowFigures();
+}
+
+void CapabilityRollingView::SetMicronMode(double factor, int32_t decimals) {
+    factor_ = factor;
+    decimals_ = decimals;
+    ShowFigures();
+}
+
+void CapabilityRollingView::Push(double value) {
+    model_.Push(value);
+    ShowFigures();
+}
+
+void CapabilityRollingView::Clear() {
+    model_.Clear();
+    ShowFigures();
+}
+
+QString CapabilityRollingView::FigureText(int k) const {
+    return k >= 0 && k < 4 ? figures_[k]->text() : QString();
+}
+
+void CapabilityRollingView::ShowFigures() {
+    auto length = [this](const Figure& figure) {
+        return figure ? QString::number(*figure * factor_, 'f', decimals_) : undefined_;
+    };
+    figures_[0]->setText(QString::number(model_.Count()));
+    figures_[1]->setText(length(model_.Mean()));
+    figures_[2]->setText(length(model_.StdDev()));
+    figures_[3]->setText(IndexFigureText(model_.Cpk(), undefined_));
+}
+
+}  // namespace zul

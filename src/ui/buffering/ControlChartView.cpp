@@ -1,0 +1,300 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "ui/buffering/ControlChartView.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+
+#include <QVBoxLayout>
+
+#ifndef QCUSTOMPLOT_USE_LIBRARY
+#define QCUSTOMPLOT_USE_LIBRARY
+#endif
+#include <qcustomplot.h>
+
+#include "ui/buffering/CapabilityFigures.h"
+
+namespace zul {
+
+namespace {
+
+constexpr double kMargin = 0.05;
+constexpr int kSmoothPointLimit = 500;
+constexpr int kLineCount = 5;
+
+}  // namespace
+
+class CControlChartView::Impl {
+public:
+    struct LineItem {
+        QCPItemStraightLine* line = nullptr;
+        QCPItemText* mark = nullptr;
+        bool shown = false;
+        double position = 0.0;
+    };
+
+    QCustomPlot* plot = nullptr;
+    QCPAxisRect* individualsRect = nullptr;
+    QCPAxisRect* rangeRect = nullptr;
+    QCPGraph* individuals = nullptr;
+    QCPGraph* ranges = nullptr;
+    QCPGraph* flagged = nullptr;
+    std::array<LineItem, kLineCount> lines;
+    std::vector<QCPItemText*> ruleMarks;  // created as needed, hidden when unused
+    int ruleMarksUsed = 0;
+    QStringList ruleTexts;
+    QList<int> ruleNumbers;
+
+    QCPItemText* RuleMark(int k) {
+        while (int(ruleMarks.size()) <= k) {
+            auto* mark = new QCPItemText(plot);
+            mark->setClipAxisRect(individualsRect);
+            mark->position->setAxes(individualsRect->axis(QCPAxis::atBottom),
+                                    individualsRect->axis(QCPAxis::atLeft));
+            mark->setPositionAlignment(Qt::AlignHCenter | Qt::AlignBottom);
+            mark->setColor(QColor(200, 0, 0));
+            ruleMarks.push_back(mark);
+        }
+        return ruleMarks[size_t(k)];
+    }
+
+    void PlaceLine(Line which, bool shown, double position) {
+        LineItem& item = lines[size_t(which)];
+        item.shown = shown;
+        item.position = position;
+        item.line->setVisible(shown);
+        item.mark->setVisible(shown);
+        item.line->point1->setCoords(0.0, position);
+        item.line->point2->setCoords(1.0, position);
+        item.mark->position->setCoords(1.0, position);
+    }
+};
+
+CControlChartView::CControlChartView(QWidget* parent)
+    : QWidget(parent), impl_(std::make_unique<Impl>()) {
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    impl_->plot = new QCustomPlot(this);
+    layout->addWidget(impl_->plot);
+    QCustomPlot* plot = impl_->plot;
+    plot->setAutoAddPlottableToLegend(false);
+    plot->setPlottingHint(QCP::phFastPolylines, true);
+    plot->plotLayout()->clear();
+    impl_->individualsRect = new QCPAxisRect(plot);
+    impl_->rangeRect = new QCPAxisRect(plot);
+    plot->plotLayout()->addElement(0, 0, impl_->individualsRect);
+    plot->plotLayout()->addElement(1, 0, impl_->rangeRect);
+    plot->plotLayout()->setRowStretchFactor(0, 2.0);
+    plot->plotLayout()->setRowStretchFactor(1, 1.0);
+    auto* margins = new QCPMarginGroup(plot);
+    impl_->individualsRect->setMarginGroup(QCP::msLeft | QCP::msRight, margins);
+    impl_->rangeRect->setMarginGroup(QCP::msLeft | QCP::msRight, margins);
+    QCPAxis* topX = impl_->individualsRect->axis(QCPAxis::atBottom);
+    QCPAxis* bottomX = impl_->rangeRect->axis(QCPAxis::atBottom);
+    connect(topX, qOverload<const QCPRange&>(&QCPAxis::rangeChanged), bottomX,
+            qOverload<const QCPRange&>(&QCPAxis::setRange));
+
+    auto graphOf = [plot](QCPAxisRect* rect, const QColor& color) {
+        QCPGraph* graph =
+            plot->addGraph(rect->axis(QCPAxis::atBottom), rect->axis(QCPAxis::atLeft));
+        graph->setPen(QPen(color));
+        return graph;
+    };
+    impl_->individuals = graphOf(impl_->individualsRect, QColor(30, 60, 160));
+    impl_->ranges = graphOf(impl_->rangeRect, QColor(30, 120, 60));
+    impl_->flagged = graphOf(impl_->individualsRect, QColor(200, 0, 0));
+    impl_->flagged->setLineStyle(QCPGraph::lsNone);
+    impl_->flagged->setScatterStyle(
+        QCPScatterStyle(QCPScatterStyle::ssCircle, QPen(QColor(200, 0, 0), 1.5), Qt::NoBrush, 7));
+
+    for (int k = 0; k < kLineCount; ++k) {
+        const auto which = Line(k);
+        QCPAxisRect* rect = which == Line::RangeCenter || which == Line::RangeUpper
+                                ? impl_->rangeRect
+                                : impl_->individualsRect;
+        const bool center = which == Line::Center || which == Line::RangeCenter;
+        Impl::LineItem& item = impl_->lines[size_t(k)];
+        item.line = new QCPItemStraightLine(plot);
+        item.line->setClipAxisRect(rect);
+        item.line->setPen(center ? QPen(QColor(0, 140, 0), 1.5)
+                                 : QPen(QColor(200, 0, 0), 1.5, Qt::DashLine));
+        for (QCPItemPosition* point : {item.line->point1, item.line->point2}) {
+            point->setAxes(rect->axis(QCPAxis::atBottom), rect->axis(QCPAxis::atLeft));
+        }
+        item.mark = new QCPItemText(plot);
+        item.mark->setClipToAxisRect(false);
+        item.mark->position->setAxisRect(rect);
+        item.mark->position->setAxes(rect->axis(QCPAxis::atBottom), rect->axis(QCPAxis::atLeft));
+        item.mark->position->setTypeX(QCPItemPosition::ptAxisRectRatio);
+        item.mark->setPositionAlignment(Qt::AlignRight | Qt::AlignBottom);
+        item.mark->setColor(item.line->pen().color());
+        impl_->PlaceLine(which, false, 0.0);
+    }
+}
+
+CControlChartView::~CControlChartView() = default;
+
+void CControlChartView::SetTexts(const QString& numberTitle, const QString& individualsTitle,
+                                 const QString& rangeTitle, const QStringList& lineMarks) {
+    impl_->rangeRect->axis(QCPAxis::atBottom)->setLabel(numberTitle);
+    impl_->individualsRect->axis(QCPAxis::atLeft)->setLabel(individualsTitle);
+    impl_->rangeRect->axis(QCPAxis::atLeft)->setLabel(rangeTitle);
+    auto mark = [&lineMarks](int k) { return k < lineMarks.size() ? lineMarks[k] : QString(); };
+    impl_->lines[size_t(Line::Center)].mark->setText(mark(0));
+    impl_->lines[size_t(Line::Upper)].mark->setText(mark(1));
+    impl_->lines[size_t(Line::Lower)].mark->setText(mark(2));
+    impl_->lines[size_t(Line::RangeCenter)].mark->setText(mark(0));
+    impl_->lines[size_t(Line::RangeUpper)].mark->setText(mark(1));
+    impl_->plot->replot(QCustomPlot::rpQueuedReplot);
+}
+
+void CControlChartView::Show(const CapabilityResult& result, const MicronMode& micron) {
+    const double scale = micron.active ? micron.factor : 1.0;
+    const std::vector<double>& values = result.sample.values;
+    const std::vector<int32_t>& numbers = result.sample.numbers;
+    const size_t n = values.size();
+    QVector<double> keys(static_cast<qsizetype>(n));
+    QVector<double> shown(static_cast<qsizetype>(n));
+    QVector<double> rangeKeys;
+    QVector<double> rangeValues;
+    rangeKeys.reserve(qsizetype(n));
+    rangeValues.reserve(qsizetype(n));
+    double low = 0.0;
+    double high = 0.0;
+    double highestRange = 0.0;
+    for (size_t i = 0; i < n; ++i) {
+        keys[qsizetype(i)] = numbers[i];
+        shown[qsizetype(i)] = values[i] * scale;
+        low = i == 0 ? shown[0] : std::min(low, shown[qsizetype(i)]);
+        high = i == 0 ? shown[0] : std::max(high, shown[qsizetype(i)]);
+        if (i > 0) {
+            const double range = std::fabs(values[i] - values[i - 1]) * scale;
+            rangeKeys.push_back(numbers[i]);
+            rangeValues.push_back(range);
+            highestRange = std::max(highestRange, range);
+        }
+    }
+    for (QCPGraph* graph : {impl_->individuals, impl_->ranges}) {
+        graph->setAntialiased(n <= size_t(kSmoothPointLimit));
+    }
+    impl_->individuals->setData(keys, shown, true);
+    impl_->ranges->setData(rangeKeys, rangeValues, true);
+
+    const IndividualsChart& imr = result.figures.imr;
+    auto place = [&](Line which, const Figure& figure) {
+        impl_->PlaceLine(which, bool(figure), figure ? *figure * scale : 0.0);
+        if (figure && which != Line::RangeCenter && which != Line::RangeUpper) {
+            low = std::min(low, *figure * scale);
+            high = std::max(high, *figure * scale);
+        }
+    };
+    place(Line::Center, imr.center);
+    place(Line::Upper, imr.ucl);
+    place(Line::Lower, imr.lcl);
+    place(Line::RangeCenter, imr.mrBar);
+    place(Line::RangeUpper, imr.mrUcl);
+    if (imr.mrUcl) {
+        highestRange = std::max(highestRange, *imr.mrUcl * scale);
+    }
+
+    // Flagged points: one mark per point, the rules it breaks joined in order.
+    QVector<double> flaggedKeys;
+    QVector<double> flaggedValues;
+    impl_->ruleTexts.clear();
+    impl_->ruleNumbers.clear();
+    const std::vector<RuleViolation>& violations = result.figures.violations;
+    for (size_t k = 0; k < violations.size();) {
+        const int64_t index = violations[k].index;
+        QString rules;
+        size_t next = k;
+        for (; next < violations.size() && violations[next].index == index; ++next) {
+            rules += (rules.isEmpty() ? "" : ",") + QString::number(violations[next].rule);
+        }
+        if (index >= 0 && size_t(index) < n) {
+            flaggedKeys.push_back(numbers[size_t(index)]);
+            flaggedValues.push_back(values[size_t(index)] * scale);
+            impl_->ruleTexts.push_back(rules);
+            impl_->ruleNumbers.push_back(numbers[size_t(index)]);
+        }
+        k = next;
+    }
+    // Many flagged points (a drifting process breaks rules at most of its points) are marked
+    // with small squares without antialiasing: circles at every one of thousands of points
+    // would cost far more than the rest of the chart.
+    const bool few = flaggedKeys.size() <= kMaxRuleMarks;
+    impl_->flagged->setScatterStyle(
+        few ? QCPScatterStyle(QCPScatterStyle::ssCircle, QPen(QColor(200, 0, 0), 1.5), Qt::NoBrush,
+                              7)
+            : QCPScatterStyle(QCPScatterStyle::ssSquare, QColor(200, 0, 0), 3));
+    impl_->flagged->setAntialiasedScatters(few);
+    impl_->flagged->setData(flaggedKeys, flaggedValues, true);
+    const int marks = std::min<int>(int(flaggedKeys.size()), kMaxRuleMarks);
+    for (int k = 0; k < marks; ++k) {
+        QCPItemText* mark = impl_->RuleMark(k);
+        mark->setText(impl_->ruleTexts[k]);
+        mark->position->setCoords(flaggedKeys[k], flaggedValues[k]);
+        mark->setVisible(true);
+    }
+    for (int k = marks; k < impl_->ruleMarksUsed; ++k) {
+        impl_->ruleMarks[size_t(k)]->setVisible(false);
+    }
+    impl_->ruleMarksUsed = marks;
+
+    const double first = n > 0 ? keys.front() : 0.0;
+    const double last = n > 0 ? keys.back() : 1.0;
+    const double numberSpan = last > first ? last - first : 1.0;
+    impl_->individualsRect->axis(QCPAxis::atBottom)
+        ->setRange(first - kMargin * numberSpan, last + kMargin * numberSpan);
+    const double valueSpan = high > low ? high - low : 1.0;
+    impl_->individualsRect->axis(QCPAxis::atLeft)
+        ->setRange(low - kMargin * valueSpan, high + 2.0 * kMargin * valueSpan);
+    impl_->rangeRect->axis(QCPAxis::atLeft)
+        ->setRange(0.0, highestRange > 0.0 ? highestRange * (1.0 + 2.0 * kMargin) : 1.0);
+    impl_->plot->replot(QCustomPlot::rpQueuedReplot);
+}
+
+int CControlChartView::IndividualCount() const {
+    return impl_->individuals->data()->size();
+}
+
+int CControlChartView::RangeCount() const {
+    return impl_->ranges->data()->size();
+}
+
+int CControlChartView::FlaggedCount() const {
+    return impl_->flagged->data()->size();
+}
+
+QStringList CControlChartView::RuleMarkTexts() const {
+    return impl_->ruleTexts.mid(0, kMaxRuleMarks);
+}
+
+QList<int> CControlChartView::RuleMarkNumbers() const {
+    return impl_->ruleNumbers.mid(0, kMaxRuleMarks);
+}
+
+bool CControlChartView::IsLineShown(Line line) const {
+    return impl_->lines[size_t(line)].shown;
+}
+
+double CControlChartView::LinePosition(Line line) const {
+    return impl_->lines[size_t(line)].position;
+}
+
+double CControlChartView::NumberLower() const {
+    return impl_->individualsRect->axis(QCPAxis::atBottom)->range().lower;
+}
+
+double CControlChartView::NumberUpper() const {
+    return impl_->individualsRect->axis(QCPAxis::atBottom)->range().upper;
+}
+
+void CControlChartView::RedrawNow() {
+    impl_->plot->replot(QCustomPlot::rpImmediateRefresh);
+}
+
+void CControlChartView::Render(QCPPainter* painter, int width, int height) {
+    impl_->plot->toPainter(painter, width, height);
+}
+
+}  // namespace zul
