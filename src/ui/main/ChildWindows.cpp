@@ -46,13 +46,14 @@ ChildWindowSlots::ChildWindowSlots(CMainWindow& main, QtWindowSink& sink,
         Slot& slot = slots_[static_cast<size_t>(i)];
         slot.commands = commands[static_cast<size_t>(i)];
         if (slot.commands.button != nullptr) {
-            QObject::connect(slot.commands.button, &QPushButton::clicked, &main_,
+            QObject::connect(slot.commands.button, &QPushButton::clicked, &context_,
                              [this, kind] { Open(kind); });
         }
-        QObject::connect(slot.commands.action, &QAction::triggered, &main_,
+        QObject::connect(slot.commands.action, &QAction::triggered, &context_,
                          [this, kind] { Open(kind); });
     }
-    QObject::connect(captureButton_, &QPushButton::clicked, &main_, [this] { RunImageCapture(); });
+    QObject::connect(captureButton_, &QPushButton::clicked, &context_,
+                     [this] { RunImageCapture(); });
 }
 
 QWidget* ChildWindowSlots::Window(ChildWindow kind) const {
@@ -79,7 +80,8 @@ void ChildWindowSlots::Open(ChildWindow kind) {
     // The closed message reaches the main window through the message queue, as the child's own
     // notice would, after the child has run its close steps.
     const uint32_t closed = kWmChildClosedFirst + static_cast<uint32_t>(index);
-    QObject::connect(window, &QObject::destroyed, &main_, [this, closed] { sink_.Post(closed); });
+    QObject::connect(window, &QObject::destroyed, &context_,
+                     [this, closed] { sink_.Post(closed); });
     slot.window = window;
     UpdateCommands();
     window->show();
@@ -113,6 +115,8 @@ void ChildWindowSlots::DestroyAll() {
     for (Slot& slot : slots_) {
         if (QWidget* window = slot.window) {
             slot.window.clear();
+            // Its end no longer reaches the main window: the main window is going.
+            window->disconnect(&context_);
             window->disconnect(&main_);
             window->close();  // its close steps
             delete window;    // WA_DeleteOnClose may already have queued it; delete now

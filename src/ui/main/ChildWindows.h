@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <functional>
 
+#include <QObject>
 #include <QPointer>
 #include <QWidget>
 
@@ -81,6 +82,8 @@ private:
     QtWindowSink& sink_;
     std::array<Slot, kChildWindowCount> slots_{};
     QPushButton* captureButton_;
+    // The receiver of the commands and of the children's ends: they end with the slots.
+    QObject context_;
 };
 
 }  // namespace zul::ui

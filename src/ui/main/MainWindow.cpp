@@ -5,13 +5,11 @@
 
 #include <algorithm>
 
-#include <QAbstractItemView>
 #include <QAction>
 #include <QBoxLayout>
 #include <QCloseEvent>
 #include <QDragEnterEvent>
 #include <QDropEvent>
-#include <QItemSelectionModel>
 #include <QLayout>
 #include <QShortcut>
 #include <QTimer>
@@ -40,6 +38,7 @@
 #include "ui/framework/UiApplier.h"
 #include "ui/lightwave/LightWaveWnd.h"
 #include "ui/main/AssociationTool.h"
+#include "ui/main/BankSelector.h"
 #include "ui/main/ControlRecords.h"
 #include "ui/main/MainMessages.h"
 #include "ui/main/PageBase.h"
@@ -55,7 +54,6 @@ namespace {
 
 constexpr int32_t kConnectButtonId = 1013;
 constexpr int32_t kExpandButtonId = 1015;
-constexpr int32_t kBankSelectorId = 1097;
 
 }  // namespace
 
@@ -91,19 +89,18 @@ CMainWindow::CMainWindow(Application& app, QtWindowSink& sink, QWidget* parent)
     connect(connectKey, &QShortcut::activated, ui_->ctrl1013, &QAbstractButton::click);
 
     ConnectCommands();
-    FollowAccessibleBankSelection();
     sink_.Attach(this, [this](Message& message) { OnWindowMessage(message); });
 
     {
         SettingsStore& store = app_.Store();
         auto lock = store.Lock();
-        currentBank_ = std::clamp(store.GetInt<kAppCurMemNo>(), 0, kBankCount - 1);
+        bank_->ReadFromStore();
         ui_->ctrl1101->setChecked(store.GetInt<kMainChkAll>() != 0);
     }
     app_.SetConnectionState(0);
     ApplyUiDefinition();
     CreatePages();
-    FillBankSelector();
+    bank_->Fill();
     ShowControllerInfo();
     files_->UpdateRecentMenu();
     UpdateTitle();
@@ -124,6 +121,7 @@ void CMainWindow::CreateParts() {
     pictures.captions = {ui_->ctrl1102, ui_->ctrl1104, ui_->ctrl1106};
     pictures.column = ui_->pictureArea;
     pictures_ = std::make_unique<OutputPicturePanel>(app_.Ui(), pictures);
+    bank_ = std::make_unique<BankSelector>(*this, app_.Store(), ui_->ctrl1097);
 
     children_ = std::make_unique<ChildWindowSlots>(
         *this, sink_,
@@ -222,7 +220,6 @@ void CMainWindow::ConnectCommands() {
     connect(ui_->ctrl1630, &QPushButton::clicked, this, &CMainWindow::SaveMemoryBank);
     connect(ui_->ctrl1631, &QPushButton::clicked, this, &CMainWindow::InitialiseMemory);
     connect(ui_->ctrl1015, &QPushButton::clicked, this, &CMainWindow::ToggleExpandedView);
-    connect(ui_->ctrl1097, &QComboBox::currentIndexChanged, this, &CMainWindow::OnBankSelected);
 
     connect(ui_->action32771, &QAction::triggered, this, &CMainWindow::OpenSettingsFile);
     connect(ui_->action32772, &QAction::triggered, this, &CMainWindow::SaveSettingsFileAs);
@@ -311,14 +308,14 @@ void CMainWindow::OnUiDefinitionApplied() {
     children_->UpdateCommands();
     SetExpanded(expanded_);
     UpdateTitle();
-    ShowBankInSelectorList();  // the record refilled the selector
+    bank_->ShowInList();  // the record refilled the selector
     DrawPictures();
 }
 
 void CMainWindow::OnTakeControlValues() {
     SettingsStore& store = app_.Store();
     auto lock = store.Lock();
-    store.SetInt<kAppCurMemNo>(currentBank_);
+    store.SetInt<kAppCurMemNo>(bank_->Bank());
     store.SetInt<kMainChkAll>(ui_->ctrl1101->isChecked() ? 1 : 0);
 }
 
@@ -411,76 +408,6 @@ void CMainWindow::ShowControllerInfo() {
     ui_->ctrl1090->setText(ToQString(store.GetText<kCtrlType>()));
     ui_->ctrl1092->setText(ToQString(store.GetText<kCtrlSensorA>()));
     ui_->ctrl1094->setText(ToQString(store.GetText<kCtrlSensorB>()));
-}
-
-// ---------------------------------------------------------------------------------------------
-// Memory bank selector
-
-void CMainWindow::FillBankSelector() {
-    loadingBank_ = true;
-    FillChoiceList(kBankSelectorId, ui_->ctrl1097, currentBank_, true);
-    loadingBank_ = false;
-    ShowBankInSelectorList();
-}
-
-void CMainWindow::FollowAccessibleBankSelection() {
-    QComboBox* box = ui_->ctrl1097;
-    QAbstractItemView* list = box->view();
-    connect(list->selectionModel(), &QItemSelectionModel::selectionChanged, this,
-            [this, box, list] {
-                // An open list is the user's to browse: its choice counts when it is taken.
-                if (showingBankInList_ || list->isVisible()) {
-                    return;
-                }
-                const QModelIndexList selected = list->selectionModel()->selectedIndexes();
-                if (selected.size() == 1 && selected.front().row() != box->currentIndex()) {
-                    box->setCurrentIndex(selected.front().row());
-                }
-                // A toggle that cleared the selection leaves the bank as it was, and shown so
-                // again.
-                QMetaObject::invokeMethod(
-                    this, [this] { ShowBankInSelectorList(); }, Qt::QueuedConnection);
-            });
-    connect(box, &QComboBox::currentIndexChanged, this, [this] { ShowBankInSelectorList(); });
-    ShowBankInSelectorList();
-}
-
-void CMainWindow::ShowBankInSelectorList() {
-    QComboBox* box = ui_->ctrl1097;
-    QAbstractItemView* list = box->view();
-    if (list->isVisible() || list->selectionModel() == nullptr) {
-        return;
-    }
-    const QModelIndex current =
-        box->model()->index(box->currentIndex(), box->modelColumn(), box->rootModelIndex());
-    showingBankInList_ = true;
-    if (current.isValid()) {
-        list->selectionModel()->setCurrentIndex(current, QItemSelectionModel::ClearAndSelect);
-    } else {
-        list->selectionModel()->clearSelection();
-    }
-    showingBankInList_ = false;
-}
-
-void CMainWindow::OnBankSelected(int /*index*/) {
-    if (loadingBank_) {
-        return;
-    }
-    const int32_t newBank = SelectedChoiceValue(ui_->ctrl1097, currentBank_);
-    const int32_t oldBank = currentBank_;
-    if (newBank == oldBank || newBank < 0 || newBank >= kBankCount) {
-        return;
-    }
-    // The pages keep their values in the bank they showed; then every window shows the new one.
-    TakeControlValues();
-    currentBank_ = newBank;
-    {
-        SettingsStore& store = app_.Store();
-        auto lock = store.Lock();
-        store.SetInt<kAppCurMemNo>(newBank);
-        store.SetInt<kCtrlCurMemNo>(newBank);
-    }
-    MemoryBankChanged(oldBank, newBank);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -582,8 +509,8 @@ int32_t CMainWindow::RunMemoryCommandFlow(int32_t commandValue) {
     const int32_t done = command == MemoryCommand::kSaveBank ? kMsgSaveMemDone : kMsgInitMemDone;
     // The questions name the bank concerned by its number, and by its alias when it has one.
     const SettingsStore& store = app_.Store();
-    const std::string bank = std::to_string(currentBank_);
-    const std::string alias = store.GetText<kSoftMemAlias>(currentBank_);
+    const std::string bank = std::to_string(bank_->Bank());
+    const std::string alias = store.GetText<kSoftMemAlias>(bank_->Bank());
     const std::string named = alias.empty() ? std::string() : " " + alias;
     return ConfirmThenAct(
         boxes_, app_.Ui(), question, done,
@@ -607,24 +534,24 @@ void CMainWindow::UpdateTitle() {
 }
 
 void CMainWindow::RefreshFromStore() {
-    const int32_t oldBank = currentBank_;
+    const int32_t oldBank = bank_->Bank();
     {
         const SettingsStore& store = app_.Store();
         auto lock = store.Lock();
-        currentBank_ = std::clamp(store.GetInt<kAppCurMemNo>(), 0, kBankCount - 1);
+        bank_->ReadFromStore();
         ui_->ctrl1101->setChecked(store.GetInt<kMainChkAll>() != 0);
     }
-    FillBankSelector();
+    bank_->Fill();
     ShowControllerInfo();
     UpdateTitle();
     // Every page and child window shows the store's values again.
-    MemoryBankChanged(oldBank, currentBank_);
+    MemoryBankChanged(oldBank, bank_->Bank());
 }
 
 void CMainWindow::DrawPictures() {
     // The tab titles of the outputs name them in the combination picture's description.
     QTabWidget* tabs = ui_->ctrl1620;
-    pictures_->Draw(app_.Store(), currentBank_, tabs->tabText(2), tabs->tabText(3));
+    pictures_->Draw(app_.Store(), bank_->Bank(), tabs->tabText(2), tabs->tabText(3));
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -2,8 +2,8 @@
 // The main window: controller identity, memory bank, the five settings pages, and the
 // commands of the tool (connect, transfers, memory banks, file association). It keeps the
 // session and wires its parts: the settings-file commands (SettingsFileCommands.h), the output
-// pictures (OutputPicturePanel.h) and the child windows (ChildWindows.h). Its life is the
-// program's life.
+// pictures (OutputPicturePanel.h), the child windows (ChildWindows.h) and the memory-bank
+// selector (BankSelector.h). Its life is the program's life.
 //
 // The connection state has one source, LineState of the store, which the Application keeps;
 // the window reads it through LineState() and redraws on the line-state notification.
@@ -25,6 +25,7 @@
 #include "ui/framework/FileDialogHost.h"
 #include "ui/framework/FormBase.h"
 #include "ui/framework/QtMessageBoxHost.h"
+#include "ui/main/BankSelector.h"
 #include "ui/main/ChildWindows.h"
 #include "ui/main/OutputPicturePanel.h"
 #include "ui/main/RecentFiles.h"
@@ -94,7 +95,7 @@ public:
     void RefreshFromStore();
     void DrawPictures();
     // Fills the bank selector again (the bank aliases changed).
-    void RefreshBankAliases() { FillBankSelector(); }
+    void RefreshBankAliases() { bank_->Fill(); }
 
 signals:
     // Emitted when the progress form of a transfer has been shown.
@@ -131,13 +132,6 @@ private:
     void ShowConnectionState();
     void ShowConnectCaption(bool connected);
     void ShowControllerInfo();
-    void FillBankSelector();
-    void OnBankSelected(int index);
-    // An assistive tool chooses a bank by selecting an entry of the selector's list (table
-    // selection or the entry's toggle action) while the list is closed; the selector follows.
-    void FollowAccessibleBankSelection();
-    // The closed list's selection is the bank in force, so that a tool reads and toggles it.
-    void ShowBankInSelectorList();
     void UpdateTitle();
     void RunTransfer(bool read);
     // The transfer in its progress form; on success its settings become the store's.
@@ -154,13 +148,11 @@ private:
     std::unique_ptr<SettingsFileCommands> files_;
     std::unique_ptr<OutputPicturePanel> pictures_;
     std::unique_ptr<ChildWindowSlots> children_;
-    int32_t currentBank_ = 0;
+    std::unique_ptr<BankSelector> bank_;
     bool expanded_ = true;
     bool exitConfirmed_ = false;
     QPointer<QWidget> progressForm_;
     QString assocTool_;
-    bool loadingBank_ = false;
-    bool showingBankInList_ = false;
     bool linkLostShown_ = false;
     bool reapplyPending_ = false;
 };

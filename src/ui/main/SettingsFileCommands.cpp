@@ -141,7 +141,7 @@ void SettingsFileCommands::Drop(QDropEvent* event) {
     event->acceptProposedAction();
     // Opened after the drop has ended, so that the source is not held by the questions.
     QMetaObject::invokeMethod(
-        host_.fileMenu, [this, path] { OpenPath(path); }, Qt::QueuedConnection);
+        &context_, [this, path] { OpenPath(path); }, Qt::QueuedConnection);
 }
 
 QString SettingsFileCommands::Title() const {
@@ -300,7 +300,7 @@ void SettingsFileCommands::UpdateRecentMenu() {
     for (const std::string& path : recent_.Paths()) {
         auto* action = new QAction(ToQString(path), host_.fileMenu);
         action->setData(ToQString(path));
-        QObject::connect(action, &QAction::triggered, host_.fileMenu,
+        QObject::connect(action, &QAction::triggered, &context_,
                          [this, action] { OpenPath(action->data().toString()); });
         host_.fileMenu->insertAction(host_.recentAnchor, action);
         recentActions_.push_back(action);

@@ -13,6 +13,7 @@
 #include <string>
 
 #include <QList>
+#include <QObject>
 #include <QString>
 
 #include "base/ResultInfo.h"
@@ -95,6 +96,8 @@ private:
     SettingsFileHost host_;
     RecentFiles recent_;
     QList<QAction*> recentActions_;
+    // The receiver of the recent entries and of a queued drop: they end with the commands.
+    QObject context_;
 };
 
 }  // namespace zul::ui
