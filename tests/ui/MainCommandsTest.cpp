@@ -25,7 +25,7 @@ TEST_F(MainWindowTest, ReadAllShowsProgressAndTakesTheControllersValues) {
     Store().SetInt<kHeadSetupMode>(3, 0, 0);
     const int32_t fromController = 0;  // the emulator's factory value
     std::vector<int> percents;
-    QObject::connect(main, &ui::MainWindow::TransferStarted, main, [&] {
+    QObject::connect(main, &ui::CMainWindow::TransferStarted, main, [&] {
         auto* bar = main->ProgressForm()->findChild<QProgressBar*>();
         ASSERT_NE(bar, nullptr);
         // It shows the progress and takes no input but its Cancel (and Escape): the bar takes
@@ -53,7 +53,7 @@ TEST_F(MainWindowTest, ClosingTheProgressFormCancelsAndLeavesTheStoreAlone) {
     Connect();
     sim.SetLatency(std::chrono::milliseconds(5));
     Store().SetInt<kHeadSetupMode>(3, 0, 0);
-    QObject::connect(main, &ui::MainWindow::TransferStarted, main,
+    QObject::connect(main, &ui::CMainWindow::TransferStarted, main,
                      [&] { main->ProgressForm()->close(); });
     Click(1628);
     ASSERT_EQ(boxes.shown.size(), 1u);

@@ -134,7 +134,7 @@ TEST_F(MainWindowTest, SaveQuestionAtExitCancelNoAndYes) {
     const std::string file = UserFile("user.zul");
     WriteSettings(file, 0);
     ASSERT_NO_FATAL_FAILURE(StartProgram("user.zul"));
-    QSignalSpy closed(main, &ui::MainWindow::Closed);
+    QSignalSpy closed(main, &ui::CMainWindow::Closed);
 
     Store().SetInt<kHeadSetupMode>(1, 0, 0);
     boxes.answers = {kAnswerCancel};
@@ -157,7 +157,7 @@ TEST_F(MainWindowTest, FailingSaveKeepsTheProgramRunning) {
     const std::string file = UserFile("user.zul");
     WriteSettings(file, 0);
     ASSERT_NO_FATAL_FAILURE(StartProgram("user.zul"));
-    QSignalSpy closed(main, &ui::MainWindow::Closed);
+    QSignalSpy closed(main, &ui::CMainWindow::Closed);
     Store().SetInt<kHeadSetupMode>(1, 0, 0);
     // The file turns into a folder: writing it fails.
     fs::remove(file);
@@ -188,7 +188,7 @@ TEST_F(MainWindowTest, FailingSaveKeepsTheProgramRunning) {
 
 TEST_F(MainWindowTest, NoQuestionOnTheDefaultFile) {
     ASSERT_NO_FATAL_FAILURE(StartProgram());
-    QSignalSpy closed(main, &ui::MainWindow::Closed);
+    QSignalSpy closed(main, &ui::CMainWindow::Closed);
     Store().SetInt<kHeadSetupMode>(1, 0, 0);
     main->close();
     EXPECT_TRUE(boxes.shown.empty());
@@ -258,7 +258,7 @@ TEST_F(MainWindowTest, MainWindowPositionComesFromTheFileAndMovingItAsksNothing)
     Store().MarkSaved();  // the fixture's link settings are no user change
     ASSERT_TRUE(main->isVisible());
     EXPECT_EQ(main->pos(), QPoint(71, 43));
-    QSignalSpy closed(main, &ui::MainWindow::Closed);
+    QSignalSpy closed(main, &ui::CMainWindow::Closed);
     main->move(120, 90);
     main->close();
     EXPECT_EQ(closed.count(), 1);

@@ -87,7 +87,7 @@ TEST(AssociationTool, LaunchFailureAndCrashGiveTheReservedCodes) {
               ui::kAssocLaunchError);
 }
 
-ui::SoftwareSettingsForm* OpenSoftwareForm(ui::MainWindow* main) {
+ui::SoftwareSettingsForm* OpenSoftwareForm(ui::CMainWindow* main) {
     main->OpenChild(ui::ChildWindow::kSoftwareSettings);
     return qobject_cast<ui::SoftwareSettingsForm*>(main->Child(ui::ChildWindow::kSoftwareSettings));
 }
@@ -297,7 +297,7 @@ TEST_F(MainWindowTest, AWindowThatCannotBeCreatedIsReported) {
     ASSERT_NO_FATAL_FAILURE(StartProgram());
     // The next start registers the real window again.
     ui::RegisterChildWindow(ui::ChildWindow::kSoftwareSettings,
-                            [](ui::MainWindow&) -> QWidget* { return nullptr; });
+                            [](ui::CMainWindow&) -> QWidget* { return nullptr; });
     main->OpenChild(ui::ChildWindow::kSoftwareSettings);
     ASSERT_EQ(boxes.shown.size(), 1u);
     EXPECT_EQ(boxes.shown[0].text, ErrorText(ZUL_ERR_DIALOG_CREATE));

@@ -41,7 +41,7 @@ public:
             if (QWidget* modal = QApplication::activeModalWidget()) {
                 modal->close();
             }
-            if (ui::MainWindow* main = program_.Main()) {
+            if (ui::CMainWindow* main = program_.Main()) {
                 main->close();
             }
         });
@@ -93,7 +93,7 @@ protected:
     // Runs read all; act is called once the form shows and the first request has reached the
     // controller.
     void ReadAllActingOnTheForm(const std::function<void()>& act) {
-        QObject::connect(main, &ui::MainWindow::TransferStarted, main, [&] {
+        QObject::connect(main, &ui::CMainWindow::TransferStarted, main, [&] {
             ASSERT_TRUE(QTest::qWaitFor([&] { return !sim.ReceivedFrames().empty(); }, 5000));
             act();
         });
@@ -177,7 +177,7 @@ TEST_F(TransferEndTest, WriteAllToAControllerThatGoesQuietIsReportedAndTakesNoth
     sim.ClearReceivedFrames();
     int lastPercent = -1;
     int reconnectMode = 0;
-    QObject::connect(main, &ui::MainWindow::TransferStarted, main, [&] {
+    QObject::connect(main, &ui::CMainWindow::TransferStarted, main, [&] {
         auto* bar = main->ProgressForm()->findChild<QProgressBar*>();
         ASSERT_NE(bar, nullptr);
         QObject::connect(bar, &QProgressBar::valueChanged, main, [&](int value) {
@@ -252,7 +252,7 @@ TEST_F(TerminationTest, SigtermCancelsARunningTransferAndEndsTheProgram) {
     Store().SetInt<kHeadSetupMode>(3, 0, 0);
     QuietControllerWithLongTimeOut();
     bool formOpen = false;
-    QObject::connect(main, &ui::MainWindow::TransferStarted, main, [&] {
+    QObject::connect(main, &ui::CMainWindow::TransferStarted, main, [&] {
         ASSERT_TRUE(QTest::qWaitFor([&] { return !sim.ReceivedFrames().empty(); }, 5000));
         formOpen = main->ProgressForm() != nullptr && main->ProgressForm()->isVisible();
         ::raise(SIGTERM);

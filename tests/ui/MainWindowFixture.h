@@ -176,7 +176,7 @@ protected:
     BoxRecorder boxes;
     DialogRecorder dialogs;
     std::unique_ptr<ui::DesktopProgram> program;
-    ui::MainWindow* main = nullptr;
+    ui::CMainWindow* main = nullptr;
 };
 
 }  // namespace zul::test

@@ -1,10 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/main/DesktopProgram.h"
 
+#include <string>
+#include <string_view>
+
 #include <QApplication>
 #include <QEventLoop>
 
 #include "app/ConnectSequence.h"
+#include "base/DiagnosticLog.h"
 #include "link/LinkSettings.h"
 #include "link/SerialPortName.h"
 #include "link/ThreadCommControler.h"
@@ -27,7 +31,10 @@ namespace zul::ui {
 
 namespace {
 
-void ShowStopBox(const QString& text) {
+// A failure of the program's start or end, which no window is there to report: logged, then
+// shown in a top-most stop box.
+void ShowStopBox(std::string_view what, const QString& text) {
+    LogError("desktop", std::string(what) + ": " + ToStdString(text));
     QtMessageBoxHost host;
     host.ShowTopMost(text, kMbError);
 }
@@ -70,29 +77,63 @@ void DesktopProgram::RequestQuit() {
 
 int32_t DesktopProgram::Start(const DesktopStartOptions& options) {
     started_ = true;
-    // From here on SIGINT and SIGTERM end the program in its normal order; a box of the
-    // start-up is closed as well.
-    if (!terminationConnection_) {
-        TerminationRequest& termination = TerminationRequest::Instance();
-        termination.WatchSignals();
-        terminationConnection_ = QObject::connect(&termination, &TerminationRequest::Requested,
-                                                  &termination, [this] { RequestQuit(); });
-    }
+    WatchTermination();
     if (commandLine_.screenshots) {
         unattended_.emplace();
     }
-    if (simulation_) {
-        ResultInfo info;
-        if (simulation_->Start(&info) != ZUL_OK) {
-            ShowStopBox(ToQString(SimulatedSession::FailureText(info)));
-            simulation_.reset();
-            return info.code != ZUL_OK ? info.code : ZUL_ERR;
-        }
+    int32_t code = ZUL_OK;
+    if (simulation_ && !StartSimulation(&code)) {
+        return code;
     }
     if (commandLine_.device) {
         SetSerialDeviceOverride(*commandLine_.device);
     }
+    ResultInfo result;
+    if (app_.Startup(MakeApplicationOptions(options), &result) != ZUL_OK) {
+        const std::string& text = app_.StartupFailureText();
+        ShowStopBox("start-up failed",
+                    text.empty() ? FallbackText(kResUiDefinitionReadError) : ToQString(text));
+        app_.Shutdown();
+        finished_ = true;
+        return result.code != ZUL_OK ? result.code : ZUL_ERR;
+    }
 
+    RegisterDesktopWindows();
+    FetchDefaultPrinter();
+    // The splash covers the building of the main window.
+    if (options.showSplash && !commandLine_.screenshots) {
+        ShowSplash();
+    }
+    main_ = std::make_unique<CMainWindow>(app_, sink_);
+    main_->show();
+    return ZUL_OK;
+}
+
+void DesktopProgram::WatchTermination() {
+    // From here on SIGINT and SIGTERM end the program in its normal order; a box of the
+    // start-up is closed as well.
+    if (terminationConnection_) {
+        return;
+    }
+    TerminationRequest& termination = TerminationRequest::Instance();
+    termination.WatchSignals();
+    terminationConnection_ = QObject::connect(&termination, &TerminationRequest::Requested,
+                                              &termination, [this] { RequestQuit(); });
+}
+
+bool DesktopProgram::StartSimulation(int32_t* code) {
+    ResultInfo info;
+    if (simulation_->Start(&info) == ZUL_OK) {
+        return true;
+    }
+    ShowStopBox("simulated controller did not start",
+                ToQString(SimulatedSession::FailureText(info)));
+    simulation_.reset();
+    *code = info.code != ZUL_OK ? info.code : ZUL_ERR;
+    return false;
+}
+
+ApplicationOptions DesktopProgram::MakeApplicationOptions(const DesktopStartOptions& options) {
     ApplicationOptions appOptions;
     appOptions.uiDefinitionPath = options.uiDefinitionPath;
     appOptions.commandLineFile = commandLine_.settingsFile;
@@ -108,29 +149,15 @@ int32_t DesktopProgram::Start(const DesktopStartOptions& options) {
             store.SetInt<kSoftCommunicationType>(kCommunicationRs232c);
         }
     };
-    ResultInfo result;
-    if (app_.Startup(appOptions, &result) != ZUL_OK) {
-        const std::string& text = app_.StartupFailureText();
-        ShowStopBox(text.empty() ? FallbackText(kResUiDefinitionReadError) : ToQString(text));
-        app_.Shutdown();
-        finished_ = true;
-        return result.code != ZUL_OK ? result.code : ZUL_ERR;
-    }
+    return appOptions;
+}
 
-    RegisterDesktopWindows();
-    FetchDefaultPrinter();
-    // The splash covers the building of the main window.
-    const bool splash = options.showSplash && !commandLine_.screenshots;
-    if (splash) {
-        const QPixmap picture = SplashScreen::LoadPicture(
-            ToQString(ResolveImageFolder(app_.Store().GetText<kAppImageFolder>())));
-        if (!picture.isNull()) {
-            (new SplashScreen(picture))->ShowCentred();
-        }
+void DesktopProgram::ShowSplash() {
+    const QPixmap picture = SplashScreen::LoadPicture(
+        ToQString(ResolveImageFolder(app_.Store().GetText<kAppImageFolder>())));
+    if (!picture.isNull()) {
+        (new SplashScreen(picture))->ShowCentred();
     }
-    main_ = std::make_unique<MainWindow>(app_, sink_);
-    main_->show();
-    return ZUL_OK;
 }
 
 int DesktopProgram::Run() {
@@ -142,7 +169,7 @@ int DesktopProgram::Run() {
         status = WriteScreenshots(*main_, ToQString(*commandLine_.screenshots));
     } else if (!quitRequested_) {
         QEventLoop loop;
-        QObject::connect(main_.get(), &MainWindow::Closed, &loop, &QEventLoop::quit);
+        QObject::connect(main_.get(), &CMainWindow::Closed, &loop, &QEventLoop::quit);
         loop_ = &loop;
         loop.exec();
         loop_ = nullptr;
@@ -174,7 +201,7 @@ int32_t DesktopProgram::Finish() {
     ResultInfo result;
     const int32_t code = app_.Shutdown(&result);
     if (code != ZUL_OK) {
-        ShowStopBox(ToQString(ResultText(app_.Ui(), result)));
+        ShowStopBox("shut-down failed", ToQString(ResultText(app_.Ui(), result)));
     } else if (app_.SavedAtExit()) {
         recent.Write(app_.DefaultSettingsFile());
     }

@@ -21,7 +21,7 @@ class QEventLoop;
 
 namespace zul::ui {
 
-class MainWindow;
+class CMainWindow;
 class SimulatedSession;
 
 struct DesktopStartOptions {
@@ -54,7 +54,7 @@ public:
     void RequestQuit();
 
     Application& App() { return app_; }
-    MainWindow* Main() { return main_.get(); }
+    CMainWindow* Main() { return main_.get(); }
     SimulatedSession* Simulation() { return simulation_.get(); }
 
 private:
@@ -63,7 +63,7 @@ private:
     std::unique_ptr<SimulatedSession> simulation_;  // before app_: it chooses the folders
     QtWindowSink sink_;
     Application app_;
-    std::unique_ptr<MainWindow> main_;
+    std::unique_ptr<CMainWindow> main_;
     std::optional<int32_t> fileCommunicationType_;  // restored before the exit save (--device)
     QEventLoop* loop_ = nullptr;                    // Run's loop while it runs
     QMetaObject::Connection terminationConnection_;
@@ -72,6 +72,12 @@ private:
     bool finished_ = false;
 
     void StopWatchingTermination();
+    // SIGINT and SIGTERM end the program in its normal order from here on.
+    void WatchTermination();
+    // Starts the emulated controller of --simulate; false (reason shown) when it cannot run.
+    bool StartSimulation(int32_t* code);
+    ApplicationOptions MakeApplicationOptions(const DesktopStartOptions& options);
+    void ShowSplash();
 };
 
 }  // namespace zul::ui

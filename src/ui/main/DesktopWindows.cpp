@@ -14,7 +14,7 @@ namespace zul::ui {
 void RegisterDesktopWindows() {
     // The main window's pictures come first, while no child window is open.
     RegisterMainScreenshots();
-    RegisterChildWindow(ChildWindow::kSoftwareSettings, [](MainWindow& main) -> QWidget* {
+    RegisterChildWindow(ChildWindow::kSoftwareSettings, [](CMainWindow& main) -> QWidget* {
         return new SoftwareSettingsForm(main.App(), &main, &main,
                                         [&main] { main.RefreshBankAliases(); });
     });
@@ -23,8 +23,9 @@ void RegisterDesktopWindows() {
     RegisterLightWaveAndAuxiliaryWindows();
 
     for (PageScreenshot& shot : PageScreenshots()) {
-        RegisterScreenshot(shot.fileName,
-                           [grab = shot.grab](MainWindow& main) { return grab(main, main.App()); });
+        RegisterScreenshot(shot.fileName, [grab = shot.grab](CMainWindow& main) {
+            return grab(main, main.App());
+        });
     }
     RegisterLightWaveAndAuxiliaryScreenshots([] { return ScreenshotFolder(); });
 }

@@ -1,7 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The main window: controller identity, memory bank, the five settings pages, the output
-// pictures, and every command of the tool (connect, transfers, memory banks, settings files,
-// child windows, file association). Its life is the program's life.
+// The main window: controller identity, memory bank, the five settings pages, and the
+// commands of the tool (connect, transfers, memory banks, file association). It keeps the
+// session and wires its parts: the settings-file commands (SettingsFileCommands.h), the output
+// pictures (OutputPicturePanel.h), the child windows (ChildWindows.h) and the memory-bank
+// selector (BankSelector.h). Its life is the program's life.
+//
+// The connection state has one source, LineState of the store, which the Application keeps;
+// the window reads it through LineState() and redraws on the line-state notification.
 //
 // Controller commands run through RunSynchronous (ui/framework/SyncCommand.h): the GUI thread
 // waits in a local event loop with every window disabled, so painting goes on while nothing can
@@ -9,12 +14,8 @@
 // tests answer.
 #pragma once
 
-#include <array>
 #include <cstdint>
-#include <functional>
 #include <memory>
-#include <optional>
-#include <string>
 
 #include <QComboBox>
 #include <QMainWindow>
@@ -24,7 +25,11 @@
 #include "ui/framework/FileDialogHost.h"
 #include "ui/framework/FormBase.h"
 #include "ui/framework/QtMessageBoxHost.h"
+#include "ui/main/BankSelector.h"
+#include "ui/main/ChildWindows.h"
+#include "ui/main/OutputPicturePanel.h"
 #include "ui/main/RecentFiles.h"
+#include "ui/main/SettingsFileCommands.h"
 
 class QAction;
 class QLabel;
@@ -42,39 +47,13 @@ struct Message;
 
 namespace zul::ui {
 
-struct OutputPictureInputs;
-
-// The child windows the main window opens, each at most once, in the order of their closed
-// messages (1025 + index).
-enum class ChildWindow : int32_t {
-    kMeasurement = 0,         // 1010 / 32781, closed message 1025
-    kLightWave = 1,           // 1011 / 32788, 1026
-    kBuffering = 2,           // 1012 / 32782, 1027
-    kSoftwareSettings = 3,    // 32786, 1028
-    kControllerSettings = 4,  // 32785, 1029
-    kConfigList = 5,          // 1770 / 32784, 1030
-    kVersionInfo = 6,         // 32787, 1031
-};
-inline constexpr int32_t kChildWindowCount = 7;
-
-class MainWindow;
-
-// Creates a child window (a top-level form whose parent form is the main window); null when it
-// cannot be created (ZUL_ERR_DIALOG_CREATE is shown then). The window is deleted when it
-// closes. Windows of later parts of the program register their factory before the main window
-// is built; a command without a factory is unavailable.
-using ChildWindowFactory = std::function<QWidget*(MainWindow& main)>;
-void RegisterChildWindow(ChildWindow kind, ChildWindowFactory factory);
-// Runs the image capture form modally (button 1461); unavailable while none is registered.
-void RegisterImageCapture(std::function<void(MainWindow& main)> run);
-
-class MainWindow : public QMainWindow, public FormBase {
+class CMainWindow : public QMainWindow, public FormBase {
     Q_OBJECT
 
 public:
     // The sink is the one the Application posts through; the window attaches to it.
-    MainWindow(Application& app, QtWindowSink& sink, QWidget* parent = nullptr);
-    ~MainWindow() override;
+    CMainWindow(Application& app, QtWindowSink& sink, QWidget* parent = nullptr);
+    ~CMainWindow() override;
 
     Application& App() { return app_; }
     QtMessageBoxHost& Boxes() { return boxes_; }
@@ -87,24 +66,26 @@ public:
     void InitialiseMemory();  // button 1631: one bank, or all with the all-banks box ticked
     void InitialiseMemoryBank();
     void InitialiseAllMemoryBanks();
-    void OpenSettingsFile();
-    bool OpenSettingsFilePath(const QString& path);  // open without the dialog (recent, drop)
-    void SaveSettingsFileAs();
+    void OpenSettingsFile() { files_->Open(); }
+    // Opens without the dialog (a recent entry, a dropped file).
+    bool OpenSettingsFilePath(const QString& path) { return files_->OpenPath(path); }
+    void SaveSettingsFileAs() { files_->SaveAs(); }
     void ChangeFileAssociation(bool registerIt);
     void ToggleExpandedView();
-    void OpenChild(ChildWindow kind);
-    void RunImageCapture();
+    void OpenChild(ChildWindow kind) { children_->Open(kind); }
+    void RunImageCapture() { children_->RunImageCapture(); }
 
     // Answer of the save question (kAnswerYes/No/Cancel); a failed save counts as Cancel.
-    int32_t AskToSave();
+    int32_t AskToSave() { return files_->AskToSave(); }
 
     // --- State for tests and pictures ---
     bool IsExpanded() const { return expanded_; }
-    int32_t LineState() const { return lineState_; }
-    QWidget* Child(ChildWindow kind) const;
-    const RecentFiles& Recent() const { return recent_; }
+    // The connection state in force: LineState of the store, which the Application keeps.
+    int32_t LineState() const;
+    QWidget* Child(ChildWindow kind) const { return children_->Window(kind); }
+    const RecentFiles& Recent() const { return files_->Recent(); }
     // The picture control of 1103, 1105 or 1107 and the file it shows (empty when hidden).
-    QString PictureFile(int32_t ctrlId) const;
+    QString PictureFile(int32_t ctrlId) const { return pictures_->PictureFile(ctrlId); }
     // The association tool (default: qvm8-assoc beside the executable, else on PATH).
     void SetAssociationTool(const QString& program) { assocTool_ = program; }
     // The transfer progress form of the running transfer (null otherwise).
@@ -114,7 +95,7 @@ public:
     void RefreshFromStore();
     void DrawPictures();
     // Fills the bank selector again (the bank aliases changed).
-    void RefreshBankAliases() { FillBankSelector(); }
+    void RefreshBankAliases() { bank_->Fill(); }
 
 signals:
     // Emitted when the progress form of a transfer has been shown.
@@ -134,77 +115,49 @@ protected:
     void OnMemoryBankChanged(int32_t oldBank, int32_t newBank) override;
 
 private:
-    struct ChildSlot {
-        QPushButton* button = nullptr;
-        QAction* action = nullptr;
-        QPointer<QWidget> window;
-    };
-
+    // The settings-file commands, the output pictures and the child-window slots.
+    void CreateParts();
     void CreatePages();
     // The tab control takes the height of the page it shows; the window follows.
     void FitTabsToPage();
-    // The settings pages mark the values that differ from the file (after a save or a load).
-    void RefreshChangeMarks();
     void ConnectCommands();
     void OnWindowMessage(Message& message);
+    // A re-apply notification of the UI definition; waits while a transfer holds the windows.
+    void OnReapply(bool records);
     void OnLinkLost(int32_t code);
-    void OnChildClosed(int32_t index);
+    // Sets the connection state: the Application's, then this window and every child form.
     void SetConnectionState(int32_t state);
+    // Sets the connection state to 0 and closes the link.
+    void Disconnect();
     void ShowConnectionState();
+    void ShowConnectCaption(bool connected);
     void ShowControllerInfo();
-    void FillBankSelector();
-    void OnBankSelected(int index);
-    // An assistive tool chooses a bank by selecting an entry of the selector's list (table
-    // selection or the entry's toggle action) while the list is closed; the selector follows.
-    void FollowAccessibleBankSelection();
-    // The closed list's selection is the bank in force, so that a tool reads and toggles it.
-    void ShowBankInSelectorList();
     void UpdateTitle();
-    void UpdateChildCommands();
     void RunTransfer(bool read);
+    // The transfer in its progress form; on success its settings become the store's.
+    int32_t RunTransferForm(bool read, ResultInfo* result);
     int32_t RunMemoryCommandFlow(int32_t command);
     void ReportFailure(const ResultInfo& result);
-    bool SaveCurrentFile();
-    bool LoadSettingsFile(const std::string& path);
-    bool SaveSettingsFile(const std::string& path);
-    bool ReserveChosenFile(const std::string& path, bool* held);
-    void ReportChosenFileFailure(int32_t code, const std::string& path, const ResultInfo& cause,
-                                 bool held);
-    void RememberFolder(const std::string& path);
-    FileDialogRequest SettingsFileDialog(FileDialogRequest::Mode mode) const;
-    void UpdateRecentMenu();
-    void ShowPicture(int slot, QLabel* label, const QString& folder,
-                     const std::optional<std::string>& name, const QString& description);
-    // The text of the entry of ctrlId's choice list whose value is value (empty when none).
-    QString ChoiceText(int32_t ctrlId, int32_t value) const;
-    QString PictureDescription(const OutputPictureInputs& out, bool withHead) const;
-    // True when the control's record (if any) does not disable / hide it.
-    bool RecordAllows(int32_t ctrlId) const;
-    bool RecordShows(int32_t ctrlId) const;
-    QWidget* PictureCaption(int slot) const;
     void SetExpanded(bool expanded);
-    void DestroyChildren();
 
     Application& app_;
     QtWindowSink& sink_;
     std::unique_ptr<Ui::MainWindow> ui_;
     QtMessageBoxHost boxes_;
-    QtFileDialogHost files_;
-    int32_t lineState_ = 0;
-    int32_t currentBank_ = 0;
+    QtFileDialogHost dialogs_;
+    std::unique_ptr<SettingsFileCommands> files_;
+    std::unique_ptr<OutputPicturePanel> pictures_;
+    std::unique_ptr<ChildWindowSlots> children_;
+    std::unique_ptr<BankSelector> bank_;
     bool expanded_ = true;
     bool exitConfirmed_ = false;
-    int compactHeightDelta_ = 0;
-    std::array<ChildSlot, kChildWindowCount> children_{};
     QPointer<QWidget> progressForm_;
-    std::array<QString, 3> pictureFiles_;
-    RecentFiles recent_;
-    QList<QAction*> recentActions_;
     QString assocTool_;
-    bool loadingBank_ = false;
-    bool showingBankInList_ = false;
     bool linkLostShown_ = false;
     bool reapplyPending_ = false;
 };
+
+// The former name of the main window class, for the registrations of the other windows.
+using MainWindow = CMainWindow;
 
 }  // namespace zul::ui

@@ -18,6 +18,7 @@
 #include "ui/framework/NumericEdit.h"
 #include "ui/framework/QtText.h"
 #include "ui/framework/UiApplier.h"
+#include "ui/main/ControlRecords.h"
 #include "ui/main/PageMicron.h"
 
 namespace zul::ui {
@@ -411,8 +412,7 @@ bool PageBase::IsMarkedChanged(int32_t ctrlId) const {
 }
 
 bool PageBase::RecordAllows(int32_t ctrlId) const {
-    const UiControlRecord* record = app_.Ui().FindById(ctrlId);
-    return record == nullptr || record->enable == 0;
+    return RecordAllowsEnabling(app_.Ui(), ctrlId);
 }
 
 void PageBase::SetRuleEnabled(int32_t ctrlId, bool rule) {

@@ -78,19 +78,19 @@ QImage GrabWindow(QWidget* window) {
 }
 
 void RegisterMainScreenshots() {
-    RegisterScreenshot("main.png", [](MainWindow& main) {
+    RegisterScreenshot("main.png", [](CMainWindow& main) {
         if (!main.IsExpanded()) {
             main.ToggleExpandedView();
         }
         return GrabWindow(&main);
     });
-    RegisterScreenshot("main-compact.png", [](MainWindow& main) {
+    RegisterScreenshot("main-compact.png", [](CMainWindow& main) {
         main.ToggleExpandedView();
         QImage image = GrabWindow(&main);
         main.ToggleExpandedView();
         return image;
     });
-    RegisterScreenshot("software-settings.png", [](MainWindow& main) {
+    RegisterScreenshot("software-settings.png", [](CMainWindow& main) {
         main.OpenChild(ChildWindow::kSoftwareSettings);
         QWidget* form = main.Child(ChildWindow::kSoftwareSettings);
         QImage image = GrabWindow(form);
@@ -99,7 +99,7 @@ void RegisterMainScreenshots() {
         }
         return image;
     });
-    RegisterScreenshot("transfer-progress.png", [](MainWindow& main) {
+    RegisterScreenshot("transfer-progress.png", [](CMainWindow& main) {
         TransferProgressForm form(main.Context(), &main, &main);
         form.SetPercent(kPicturePercent);
         form.show();
@@ -107,14 +107,14 @@ void RegisterMainScreenshots() {
         form.close();
         return image;
     });
-    RegisterScreenshot("splash.png", [](MainWindow& main) {
+    RegisterScreenshot("splash.png", [](CMainWindow& main) {
         const std::string folder =
             ResolveImageFolder(main.App().Store().GetText<kAppImageFolder>());
         return SplashScreen::LoadPicture(ToQString(folder)).toImage();
     });
 }
 
-int WriteScreenshots(MainWindow& main, const QString& folder) {
+int WriteScreenshots(CMainWindow& main, const QString& folder) {
     if (!QDir().mkpath(folder)) {
         std::fprintf(stderr, "qvm8-zul: cannot create %s\n", qPrintable(folder));
         return 1;

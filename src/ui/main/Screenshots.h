@@ -14,11 +14,11 @@
 
 namespace zul::ui {
 
-class MainWindow;
+class CMainWindow;
 
 // Produces the picture of one window (null image: the step failed). The step may open and
 // close windows; message boxes are answered automatically while the steps run.
-using ScreenshotStep = std::function<QImage(MainWindow& main)>;
+using ScreenshotStep = std::function<QImage(CMainWindow& main)>;
 
 // Adds a step writing DIR/<fileName>. A later step with the same file name replaces it.
 void RegisterScreenshot(const std::string& fileName, ScreenshotStep step);
@@ -30,7 +30,7 @@ void RegisterMainScreenshots();
 
 // Connects, reads the controller's settings, then runs every step and writes its picture.
 // Returns 0 when every picture was written; otherwise 1 with the failures on stderr.
-int WriteScreenshots(MainWindow& main, const QString& folder);
+int WriteScreenshots(CMainWindow& main, const QString& folder);
 
 // The folder WriteScreenshots writes into (empty outside it), for steps that write files of
 // their own beside their picture.
