@@ -22,11 +22,14 @@
 namespace zul {
 
 // The pages after the graphs and the settings page, in tab order. A new view is one line here:
-// AddView(new MyView(...), "pageMyView", "Buffering_TabMyView").
+//     AddView(new MyView(app_), "pageMyView", "Buffering_TabMyView");
+// (the tab's title comes from the tab control's list while it has one for the page, else from
+// the record named last; the window then hands the view its texts and the values shown).
 void CBufferingWnd::AddViews() {
     AddView(new BufferingInfoView, "pageStatistics");
 }
 
+// The page takes view->Widget() (and with it the view, which is that widget or owned by it).
 void CBufferingWnd::AddView(BufferingView* view, const char* pageName, const char* titleRecord) {
     auto* page = new QWidget;
     page->setObjectName(pageName);
