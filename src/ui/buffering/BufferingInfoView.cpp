@@ -1,24 +1,18 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/buffering/BufferingInfoView.h"
 
+#include <mutex>
+
 #include <QHeaderView>
 #include <QVBoxLayout>
 
 #include "settings/UiDefinition.h"
 #include "ui/buffering/BufferingFormat.h"
+#include "ui/buffering/BufferingTexts.h"
 #include "ui/framework/GridCtrl.h"
 #include "ui/framework/QtText.h"
 
 namespace zul {
-
-namespace {
-
-QStringList RecordList(const UiDefinition& ui, const char* name) {
-    const UiControlRecord* record = ui.FindByName(name);
-    return record != nullptr ? CaptionList(record->caption) : QStringList{};
-}
-
-}  // namespace
 
 BufferingInfoView::BufferingInfoView(QWidget* parent) : QWidget(parent), grid_(new CGridCtrl) {
     auto* layout = new QVBoxLayout(this);
@@ -30,8 +24,8 @@ BufferingInfoView::BufferingInfoView(QWidget* parent) : QWidget(parent), grid_(n
 }
 
 void BufferingInfoView::ApplyTitles(const UiDefinition& ui) {
-    grid_->Model().SetColumnTitles(RecordList(ui, "Buffering_GrdInfoCols"));
-    const QStringList rows = RecordList(ui, "Buffering_GrdInfoRows");
+    grid_->Model().SetColumnTitles(RecordCaptions(ui, "Buffering_GrdInfoCols"));
+    const QStringList rows = RecordCaptions(ui, "Buffering_GrdInfoRows");
     for (int r = 0; r < kRowCount; ++r) {
         grid_->SetCellText(r, 0, r < rows.size() ? rows[r] : QString());
     }
@@ -70,6 +64,15 @@ void BufferingInfoView::Show(const std::array<OutputStatistics, 2>& statistics,
         }
     }
     model.EndUpdate();
+}
+
+void BufferingInfoView::ShowValues(const BufferingData& data, const MicronMode& micron) {
+    std::array<OutputStatistics, 2> statistics;
+    {
+        std::lock_guard lock(data.mutex);
+        statistics = {data.outputs[0].statistics, data.outputs[1].statistics};
+    }
+    Show(statistics, micron);
 }
 
 QSize BufferingInfoView::sizeHint() const {

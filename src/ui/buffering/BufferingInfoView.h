@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The statistics of both outputs as a table: one row per quantity, one column per output.
-// Shown on the buffering window's statistics page and in the information form.
+// Shown on the buffering window's statistics page (as a BufferingView) and in the information
+// form.
 #pragma once
 
 #include <array>
@@ -9,13 +10,14 @@
 
 #include "buffering/BufferingData.h"
 #include "settings/MicronMode.h"
+#include "ui/buffering/BufferingView.h"
 
 namespace zul {
 
 class CGridCtrl;
 class UiDefinition;
 
-class BufferingInfoView : public QWidget {
+class BufferingInfoView : public QWidget, public BufferingView {
     Q_OBJECT
 public:
     static constexpr int kRowCount = 21;
@@ -29,6 +31,11 @@ public:
     QString CellText(int row, int output) const;
     // Tall enough for the title row and every quantity without scrolling.
     QSize sizeHint() const override;
+
+    // As the statistics page of the window.
+    QWidget* Widget() override { return this; }
+    void ApplyTexts(const UiDefinition& ui) override { ApplyTitles(ui); }
+    void ShowValues(const BufferingData& data, const MicronMode& micron) override;
 
 private:
     CGridCtrl* grid_;

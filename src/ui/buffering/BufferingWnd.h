@@ -3,16 +3,24 @@
 // the stored values of both outputs and shows them as graphs, tables and statistics; saves
 // and loads them as buffering data files or CSV.
 //
+// The window keeps the session (what is out at the buffering thread, the status record, the
+// blocks) and the commands; its parts are panels of their own: the settings page
+// (BufferingSettingsPage), the graphs and tables with their measure lines
+// (BufferingGraphPanel) and the views on pages of their own (BufferingView, added in AddViews).
+//
 // All controller traffic goes through CThreadBuffering (requests come back as window messages
-// through the window's sink) and the synchronous buffering procedures (RunSynchronous). The
+// through a WorkerRequest) and the synchronous buffering procedures (RunSynchronous). The
 // window owns two BufferingData blocks: the one it shows (graphs, tables, statistics, files)
 // and the one a read fills, which is attached to the thread while the window is open. Only a
 // read that completes hands its values over to the block shown, so a read that is cancelled
 // (Stop, the read's cancel button, closing) or fails leaves the values shown before it.
 //
+// The connection state is the application's (LineState in the settings store); the window asks
+// it when it needs it and re-runs its rules on the line-state notification.
+//
 // Lifetime: closing cancels whatever request the thread holds (a state read, a read, or a
 // running monitoring) and detaches the block, so that nothing can post to the window or write
-// into the block afterwards; messages still queued are destroyed with the window's sink.
+// into the block afterwards; results still on their way are destroyed unread.
 #pragma once
 
 #include <array>
@@ -20,22 +28,23 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <vector>
 
 #include <QMainWindow>
 #include <QPointer>
-#include <QStringList>
 #include <QTimer>
 
 #include "base/ResultInfo.h"
 #include "buffering/BufferingData.h"
 #include "buffering/BufferingRequest.h"
 #include "ui/buffering/BufferingConfForm.h"
+#include "ui/buffering/BufferingIds.h"
 #include "ui/buffering/BufferingInfoForm.h"
 #include "ui/framework/FileDialogHost.h"
 #include "ui/framework/FormBase.h"
 #include "ui/framework/QtMessageBoxHost.h"
+#include "ui/framework/WorkerRequest.h"
 
-class QComboBox;
 class QPrinter;
 class QTableView;
 
@@ -46,16 +55,20 @@ class BufferingWnd;
 namespace zul {
 
 class Application;
-class BufferingInfoView;
+class BufferingGraphPanel;
+class BufferingSettingsPage;
 class BufferingTableModel;
-class CNumericEdit;
+class BufferingView;
 class CTChart;
-class QtWindowSink;
-struct Message;
 
-// A buffering request came back from the thread.
-inline constexpr uint32_t kWmBufferingReturned = 1024 + 30;
-inline constexpr int kBufferingStateLoopMs = 500;
+// What the window waits for at the buffering thread.
+enum class BufferingWndState : int32_t {
+    kIdle = 0,       // nothing of the window's is out (a Stop may still be on its way)
+    kStateRead = 1,  // a ReadState request of the state display loop is out
+    kRunning = 2,    // buffering runs: the monitoring request is out
+    kReading = 3,    // a ReadData request is out
+    kClosed = 4,     // the window has let go of the thread; nothing is sent any more
+};
 
 class CBufferingWnd : public QMainWindow, public FormBase {
     Q_OBJECT
@@ -96,15 +109,16 @@ public:
     bool LoadFromPath(const QString& path);
 
     // --- State (tests, pictures, benchmarks) ---
-    bool IsRunning() const { return running_; }
-    bool IsReading() const { return reading_; }
-    bool IsStateReadOutstanding() const { return stateRead_; }
+    BufferingWndState State() const { return state_; }
+    bool IsRunning() const { return state_ == BufferingWndState::kRunning; }
+    bool IsReading() const { return state_ == BufferingWndState::kReading; }
+    bool IsStateReadOutstanding() const { return state_ == BufferingWndState::kStateRead; }
     const BufferingValueSet& Status() const { return status_; }
     BufferingData& Data() { return *data_; }
-    CTChart& Chart(int output) { return *charts_[size_t(output)]; }
-    CTChart& BothChart() { return *bothChart_; }
-    QTableView& Table(int output) { return *tables_[size_t(output)]; }
-    BufferingTableModel& TableModel(int output) { return *models_[size_t(output)]; }
+    CTChart& Chart(int output);
+    CTChart& BothChart();
+    QTableView& Table(int output);
+    BufferingTableModel& TableModel(int output);
     CBufferingInfoForm* InformationForm() const { return infoForm_; }
     CBufferingConfForm* MeasureLinesForm() const { return confForm_; }
     QString StatusText() const;
@@ -118,7 +132,7 @@ public:
     void MoveMeasureLine(int output, int line, double position);
     // The chart's number of a measure line: 0 upper value line, 1 lower, 2 left number line,
     // 3 right.
-    int MeasureLineOf(int output, int which) const { return lines_[size_t(output)][size_t(which)]; }
+    int MeasureLineOf(int output, int which) const;
 
 signals:
     void closed();
@@ -135,74 +149,73 @@ protected:
     std::optional<int32_t> FormModeToStore() const override;
 
 private:
+    // A view on a tab page of its own (see AddViews).
+    struct ViewPage {
+        QWidget* page;
+        const char* titleRecord;  // caption of the tab when the tab list has no title for it
+        BufferingView* view;      // owned by the page through its widget
+    };
+
     CBufferingWnd(Application& app, std::unique_ptr<BufferingData> data,
                   std::unique_ptr<BufferingData> incoming, FormBase* parentForm, QWidget* parent);
 
-    void BuildViews();
+    // Construction.
+    void BuildPanels();
+    void AddViews();
+    void AddView(BufferingView* view, const char* pageName, const char* titleRecord = nullptr);
     void ConnectCommands();
-    void OnWindowMessage(Message& message);
+    void ConnectFileCommands();
+    void RestoreChoices();
+    void StartTimers();
+    void ApplyTabTitles();
+    // Requests out at the thread and their results.
+    void Submit(int32_t kind);
     void OnReturned(std::unique_ptr<BufferingRequest> request);
-    void Submit(int32_t kind, int64_t userData = 0);
+    void OnMonitoringEnded(const BufferingRequest& request);
+    void OnReadReturned(const BufferingRequest& request);
+    void OnMonitoringComplete(const BufferingRequest& request);
     void TakeReadResult();
     void CancelStateRead();
     void OnStateTimer();
     void OnProgressTimer();
+    void ShowReadProgress(bool shown);
     void CopyState(const BufferingValueSet& raw);
+    // Display.
     void UpdateCommands();
     void ShowStatus();
     void ShowResult(const ResultInfo& result);
     // Shows the message of code; for a file, detail1 is its path and reason why it failed.
     void ShowResultCode(int32_t code, const std::string& detail1 = {},
                         const std::string& reason = {});
+    bool ViewsShown() const;
+    void ShowStatistics();
+    CTChart& ShownChart();
+    // Files.
+    FileDialogRequest FileRequest(FileDialogRequest::Mode mode, const QStringList& filters,
+                                  const QString& suffix) const;
+    void RememberFolder(const QString& path);
+    void ExportShownGraph(bool pdf);
     void Shutdown();
     bool Online() const;
-    // Settings page.
-    void FillPage(int32_t bank);
-    void PageToStore(int32_t bank);
-    void UpdatePageEnabled();
-    bool RecordAllows(const QWidget* widget) const;
-    // Graphs.
-    void DrawOutput(int output);
-    void DrawMeasureLines(int output);
-    void ShowStatistics();
-    bool StatisticsShown() const;
-    double ValueFactor() const;
-    QString ValueUnit() const;
-    FileDialogRequest FileRequest(FileDialogRequest::Mode mode) const;
-    void RememberFolder(const QString& path);
-    CTChart& ShownChart();
 
     Application& app_;
     std::unique_ptr<BufferingData> data_;      // the values shown
     std::unique_ptr<BufferingData> incoming_;  // the values a read brings
     std::unique_ptr<Ui::BufferingWnd> ui_;
-    std::unique_ptr<QtWindowSink> sink_;
     QtMessageBoxHost boxes_;
     QtFileDialogHost files_;
+    WorkerRequest<BufferingRequest> requests_;
     QTimer stateTimer_;
     QTimer progressTimer_;
-    std::array<CTChart*, 2> charts_{};
-    CTChart* bothChart_ = nullptr;
-    std::array<QTableView*, 2> tables_{};
-    std::array<BufferingTableModel*, 2> models_{};
-    std::array<std::array<int, 4>, 2>
-        lines_{};  // measure lines per chart: top, bottom, left, right
-    BufferingInfoView* statisticsPage_ = nullptr;
+    BufferingSettingsPage* page_ = nullptr;
+    BufferingGraphPanel* graphs_ = nullptr;
+    std::vector<ViewPage> views_;
     QPointer<CBufferingInfoForm> infoForm_;
     QPointer<CBufferingConfForm> confForm_;
-    std::array<QString, 2> pointText_;
     BufferingValueSet status_;
-    bool running_ = false;
-    bool reading_ = false;
-    bool stateRead_ = false;
-    bool boxOpen_ = false;
-    bool shutDown_ = false;
-    bool fillingPage_ = false;
-    int32_t lineState_ = 0;
-    int32_t pageBank_ = 0;
+    BufferingWndState state_ = BufferingWndState::kIdle;
     int64_t readTotal_ = 0;
     int64_t readDone_ = 0;
-    int64_t readSerial_ = 0;  // number of the read last sent
 };
 
 }  // namespace zul
