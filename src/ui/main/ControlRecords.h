@@ -7,13 +7,12 @@
 #include <cstdint>
 
 #include "settings/UiDefinition.h"
+#include "ui/framework/UiApplier.h"
 
 namespace zul::ui {
 
-inline bool RecordAllowsEnabling(const UiDefinition& ui, int32_t ctrlId) {
-    const UiControlRecord* record = ui.FindById(ctrlId);
-    return record == nullptr || record->enable == 0;
-}
+// The framework's rule, used by every window.
+using zul::RecordAllowsEnabling;
 
 inline bool RecordAllowsShowing(const UiDefinition& ui, int32_t ctrlId) {
     const UiControlRecord* record = ui.FindById(ctrlId);
