@@ -470,4 +470,20 @@ void AtomicFileWriter::Abort() {
     buffer_.clear();
 }
 
+int32_t WriteWholeFileAtomically(const std::string& path, std::string_view content,
+                                 ResultInfo* info) {
+    ClearResult(info);
+    FileWriteLock lock;
+    AtomicFileWriter writer;
+    int32_t code = lock.Acquire(path, ZUL_ERR_FILE_WRITE, info);
+    if (code == ZUL_OK) {
+        code = writer.Open(lock, info);
+    }
+    if (code != ZUL_OK) {
+        return code;
+    }
+    writer.Append(content);  // a failed append is reported by Commit with its error number
+    return writer.Commit(info);
+}
+
 }  // namespace zul

@@ -38,6 +38,12 @@ int32_t ReadRegularFile(const std::string& path, std::string& content, bool& mis
 // itself checks again.
 int32_t CheckWriteTarget(const std::string& path, int32_t failCode, ResultInfo* info);
 
+// Writes content as the whole new file at path: the file is locked against a second writer and
+// replaced only once the new content is on disk. ZUL_ERR_FILE_WRITE (refused at the start) or
+// ZUL_ERR_OS_FILE_WRITE (a failed write), with the path and the reason.
+int32_t WriteWholeFileAtomically(const std::string& path, std::string_view content,
+                                 ResultInfo* info);
+
 // How a save reaches the file at its path.
 enum class WriteTarget {
     kNone,     // nothing acquired

@@ -247,19 +247,7 @@ int32_t SaveCapabilityStatistics(const QString& path,
     const std::string target = ToStdString(path);
     const std::string content =
         HasJsonSuffix(path) ? CapabilityJson(results) : CapabilityCsv(results);
-    FileWriteLock lock;
-    AtomicFileWriter writer;
-    int32_t code = lock.Acquire(target, ZUL_ERR_FILE_WRITE, info);
-    if (code == ZUL_OK) {
-        code = writer.Open(lock, info);
-    }
-    if (code != ZUL_OK) {
-        return code;
-    }
-    if (!writer.Append(content)) {
-        return SetFileResult(info, ZUL_ERR_OS_FILE_WRITE, writer.Error(), target);
-    }
-    return writer.Commit(info);
+    return WriteWholeFileAtomically(target, content, info);
 }
 
 }  // namespace zul

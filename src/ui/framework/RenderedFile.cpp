@@ -29,19 +29,8 @@ int32_t SaveRenderedFile(const QString& path, const std::function<bool(const QSt
         return SetResult(info, ZUL_ERR_FILE_WRITE, 0, target, "the file could not be drawn");
     }
     const QByteArray content = drawn.readAll();
-    FileWriteLock lock;
-    AtomicFileWriter writer;
-    int32_t code = lock.Acquire(target, ZUL_ERR_FILE_WRITE, info);
-    if (code == ZUL_OK) {
-        code = writer.Open(lock, info);
-    }
-    if (code != ZUL_OK) {
-        return code;
-    }
-    if (!writer.Append(std::string_view(content.constData(), size_t(content.size())))) {
-        return SetFileResult(info, ZUL_ERR_OS_FILE_WRITE, writer.Error(), target);
-    }
-    return writer.Commit(info);
+    return WriteWholeFileAtomically(
+        target, std::string_view(content.constData(), size_t(content.size())), info);
 }
 
 }  // namespace zul
