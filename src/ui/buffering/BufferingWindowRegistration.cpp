@@ -3,6 +3,7 @@
 
 #include <QComboBox>
 #include <QEventLoop>
+#include <QTabWidget>
 #include <QTimer>
 
 #include "app/Application.h"
@@ -73,6 +74,18 @@ void RegisterBufferingWindow() {
         }
         RunAndRead(main, *wnd);
         return GrabWindow(wnd);
+    });
+    RegisterScreenshot("buffering-capability.png", [](MainWindow& main) {
+        CBufferingWnd* wnd = Open(main);
+        if (wnd == nullptr) {
+            return QImage();
+        }
+        auto* tabs = wnd->findChild<QTabWidget*>("tabPages");
+        const int shown = tabs->currentIndex();
+        tabs->setCurrentWidget(wnd->findChild<QWidget*>("pageCapability1"));
+        QImage image = GrabWindow(wnd);
+        tabs->setCurrentIndex(shown);
+        return image;
     });
     RegisterScreenshot("buffering-settings.png", [](MainWindow& main) {
         CBufferingWnd* wnd = Open(main);

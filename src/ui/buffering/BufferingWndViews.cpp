@@ -16,6 +16,7 @@
 #include "ui/buffering/BufferingTexts.h"
 #include "ui/buffering/BufferingView.h"
 #include "ui/buffering/BufferingWnd.h"
+#include "ui/buffering/CapabilityView.h"
 #include "ui/framework/QtText.h"
 #include "ui_BufferingWnd.h"
 
@@ -27,6 +28,15 @@ namespace zul {
 // the record named last; the window then hands the view its texts and the values shown).
 void CBufferingWnd::AddViews() {
     AddView(new BufferingInfoView, "pageStatistics");
+    for (int o = 0; o < 2; ++o) {
+        capability_[size_t(o)] = new CapabilityView(app_.Ui(), app_.Store(), o);
+        AddView(capability_[size_t(o)], o == 0 ? "pageCapability1" : "pageCapability2",
+                o == 0 ? "Buffering_TabCapability1" : "Buffering_TabCapability2");
+    }
+}
+
+CapabilityPanel& CBufferingWnd::Capability(int output) const {
+    return capability_[size_t(output)]->Panel();
 }
 
 // The page takes view->Widget() (and with it the view, which is that widget or owned by it).

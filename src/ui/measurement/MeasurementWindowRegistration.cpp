@@ -15,16 +15,18 @@ namespace {
 constexpr int kCycleWaitMs = 5000;
 
 // Opens the window (or finds it open) and waits for one cycle so that it shows live values.
-CMeasurementWnd* OpenWithValues(MainWindow& main) {
+CMeasurementWnd* OpenWithValues(MainWindow& main, int cycles = 1) {
     main.OpenChild(ChildWindow::kMeasurement);
     auto* wnd = qobject_cast<CMeasurementWnd*>(main.Child(ChildWindow::kMeasurement));
     if (wnd == nullptr) {
         return nullptr;
     }
-    QEventLoop loop;
-    QObject::connect(wnd, &CMeasurementWnd::cycleFinished, &loop, &QEventLoop::quit);
-    QTimer::singleShot(kCycleWaitMs, &loop, &QEventLoop::quit);
-    loop.exec();
+    for (int k = 0; k < cycles; ++k) {
+        QEventLoop loop;
+        QObject::connect(wnd, &CMeasurementWnd::cycleFinished, &loop, &QEventLoop::quit);
+        QTimer::singleShot(kCycleWaitMs, &loop, &QEventLoop::quit);
+        loop.exec();
+    }
     return wnd;
 }
 
@@ -39,6 +41,20 @@ void RegisterMeasurementWindow() {
     RegisterScreenshot("measurement.png", [](MainWindow& main) {
         CMeasurementWnd* wnd = OpenWithValues(main);
         return GrabWindow(wnd);
+    });
+    RegisterScreenshot("measurement-rolling.png", [](MainWindow& main) {
+        constexpr int kRollingCycles = 12;
+        main.OpenChild(ChildWindow::kMeasurement);
+        auto* wnd = qobject_cast<CMeasurementWnd*>(main.Child(ChildWindow::kMeasurement));
+        if (wnd == nullptr) {
+            return QImage();
+        }
+        const bool before = wnd->IsRollingShown();
+        wnd->SetRollingShown(true);
+        OpenWithValues(main, kRollingCycles);
+        QImage image = GrabWindow(wnd);
+        wnd->SetRollingShown(before);  // the user's choice is what the settings keep
+        return image;
     });
     RegisterScreenshot("measurement-out1.png", [](MainWindow& main) {
         CMeasurementWnd* wnd = OpenWithValues(main);

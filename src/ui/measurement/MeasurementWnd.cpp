@@ -10,6 +10,7 @@
 #include <QFontMetrics>
 #include <QLabel>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QVBoxLayout>
 
 #include "app/Application.h"
@@ -21,6 +22,8 @@
 #include "settings/MessageBox.h"
 #include "settings/SettingItem.h"
 #include "settings/UiDefinition.h"
+#include "ui/buffering/CapabilityFigures.h"
+#include "ui/buffering/CapabilityRolling.h"
 #include "ui/framework/QtText.h"
 #include "ui/framework/QtWindowSink.h"
 #include "ui/framework/SyncCommand.h"
@@ -36,6 +39,7 @@ constexpr int kValuePointSize = 28;
 constexpr int kLampHeight = 12;    // pixels at 96 dpi
 constexpr int kLampCharWidth = 7;  // average character width in pixels at 96 dpi
 constexpr const char* kLampStatesName = "Measurement_LampStates";
+constexpr int32_t kRollingDecimals = 6;  // millimetres, as the values are written
 
 // The cycle request of this window: it carries a token whose expiry tells the window that the
 // request was destroyed without coming back (a refused or failed post).
@@ -77,6 +81,7 @@ CMeasurementWnd::CMeasurementWnd(Application& app, FormBase* parentForm, QWidget
     ApplyUiDefinition();
     ApplyLayout();
     SetTrendShown(app_.Store().GetInt<kMeasTrendShown>() != 0);
+    SetRollingShown(app_.Store().GetInt<kMeasRollingShown>() != 0);
     timer_.setInterval(kMeasurementTimerMs);
     connect(&timer_, &QTimer::timeout, this, &CMeasurementWnd::Tick);
     timer_.start();
@@ -102,6 +107,7 @@ void CMeasurementWnd::BuildWidgets() {
                u.ctrl1574, u.outputPanel2};
     lasers_ = {u.ctrl1950, u.ctrl1951};
     std::array<QWidget*, 2> hosts = {u.trendHost1, u.trendHost2};
+    std::array<QWidget*, 2> rollingHosts = {u.rollingHost1, u.rollingHost2};
     const int dpiX = logicalDpiX();
     const int dpiY = logicalDpiY();
     for (size_t o = 0; o < 2; ++o) {
@@ -110,6 +116,12 @@ void CMeasurementWnd::BuildWidgets() {
         trend_[o] = new TrendStrip(hosts[o]);
         layout->addWidget(trend_[o]);
         hosts[o]->setVisible(false);
+        auto* rollingLayout = new QVBoxLayout(rollingHosts[o]);
+        rollingLayout->setContentsMargins(0, 0, 0, 0);
+        rolling_[o] = new CapabilityRollingView(app_.Ui(), rollingHosts[o]);
+        rollingLayout->addWidget(rolling_[o]);
+        rolling_[o]->WindowBox()->setValue(app_.Store().GetInt<kMeasRollingWindow>());
+        rollingHosts[o]->setVisible(false);
         QFont valueFont = font();
         valueFont.setPointSize(kValuePointSize);
         out_[o].value->setFont(valueFont);
@@ -148,6 +160,16 @@ void CMeasurementWnd::ConnectCommands() {
     connect(ui_->ctrl32790, &QAction::triggered, this, [this] { ToggleOutputShown(0); });
     connect(ui_->ctrl32791, &QAction::triggered, this, [this] { ToggleOutputShown(1); });
     connect(ui_->actionTrend, &QAction::toggled, this, &CMeasurementWnd::SetTrendShown);
+    connect(ui_->actionRolling, &QAction::toggled, this, &CMeasurementWnd::SetRollingShown);
+    for (CapabilityRollingView* rolling : rolling_) {
+        connect(rolling->WindowBox(), &QSpinBox::valueChanged, this, [this](int window) {
+            // Both outputs use the same number of values; remembered as a view choice.
+            app_.Store().SetInt<kMeasRollingWindow>(window);
+            for (CapabilityRollingView* each : rolling_) {
+                each->WindowBox()->setValue(window);
+            }
+        });
+    }
     connect(ui_->ctrl1183, &QPushButton::clicked, this, [this] {
         emit imageCaptureRequested();
         if (imageCapture_) {
@@ -238,6 +260,7 @@ void CMeasurementWnd::UpdateDisplayMenu() {
     ui_->ctrl32790->setEnabled(shown_.out2 && RecordEnables(nullptr));
     ui_->ctrl32791->setEnabled(shown_.out1 && RecordEnables(nullptr));
     ui_->actionTrend->setChecked(trendShown_);
+    ui_->actionRolling->setChecked(rollingShown_);
 }
 
 void CMeasurementWnd::SetTrendShown(bool shown) {
@@ -248,6 +271,40 @@ void CMeasurementWnd::SetTrendShown(bool shown) {
     ui_->trendHost2->setVisible(shown);
     ui_->actionTrend->setChecked(shown);
     adjustSize();
+}
+
+void CMeasurementWnd::SetRollingShown(bool shown) {
+    rollingShown_ = shown;
+    app_.Store().SetInt<kMeasRollingShown>(shown ? 1 : 0);
+    ui_->rollingHost1->setVisible(shown);
+    ui_->rollingHost2->setVisible(shown);
+    ui_->actionRolling->setChecked(shown);
+    adjustSize();
+}
+
+// The rolling figures of one bank's limits: values of another bank's process start afresh.
+void CMeasurementWnd::OnMemoryBankChanged(int32_t /*oldBank*/, int32_t /*newBank*/) {
+    for (CapabilityRollingView* rolling : rolling_) {
+        rolling->Clear();
+    }
+}
+
+// The latest value of each output that is not held joins its trend strip and rolling figures,
+// the figures against the judgement limits of the current bank (they may have been edited).
+void CMeasurementWnd::AddCycleValues() {
+    const MicronMode& micron = app_.Micron();
+    for (size_t o = 0; o < 2; ++o) {
+        if (held_[o]) {
+            continue;
+        }
+        const double value = snapshot_[o].values.MeasureValue;
+        trend_[o]->AddValue(value);
+        CapabilityRollingView& rolling = *rolling_[o];
+        rolling.Model().SetLimits(BankJudgementLimits(app_.Store(), int(o)));
+        rolling.SetMicronMode(micron.active ? micron.factor : 1.0,
+                              micron.active ? micron.decimals : kRollingDecimals);
+        rolling.Push(value);
+    }
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -319,11 +376,7 @@ void CMeasurementWnd::OnCycleDone(const ResultInfo& result) {
     } else {
         ++cyclesCompleted_;
         RefreshDisplay();
-        for (size_t o = 0; o < 2; ++o) {
-            if (!held_[o]) {
-                trend_[o]->AddValue(snapshot_[o].values.MeasureValue);
-            }
-        }
+        AddCycleValues();
     }
     emit cycleFinished(code);
 }

@@ -1,0 +1,35 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The process-capability page of one output in the buffering window: a CapabilityPanel fed
+// with the output's values and horizontal measure lines whenever the window shows new values,
+// with its limits taken from the current memory bank's judgement limits.
+#pragma once
+
+#include <vector>
+
+#include "ui/buffering/BufferingView.h"
+
+namespace zul {
+
+class CapabilityPanel;
+class SettingsStore;
+
+class CapabilityView : public BufferingView {
+public:
+    // output: 0 OUT1, 1 OUT2. The UI definition and the store must outlive the view.
+    CapabilityView(const UiDefinition& ui, const SettingsStore& store, int output);
+
+    CapabilityPanel& Panel() const { return *panel_; }
+    // The judgement limits of the store's current bank replace the limits shown.
+    void LoadBankLimits();
+
+    QWidget* Widget() override;
+    void ApplyTexts(const UiDefinition& ui) override;
+    void ShowValues(const BufferingData& data, const MicronMode& micron) override;
+
+private:
+    const SettingsStore& store_;
+    CapabilityPanel* panel_;      // owned by the page it is put on
+    std::vector<double> values_;  // the output's values, copied under the block's lock
+};
+
+}  // namespace zul
