@@ -2,13 +2,12 @@
 #include "ui/buffering/BufferingWindowRegistration.h"
 
 #include <QComboBox>
-#include <QEventLoop>
 #include <QTabWidget>
-#include <QTimer>
 
 #include "app/Application.h"
 #include "settings/SettingItem.h"
 #include "ui/buffering/BufferingWnd.h"
+#include "ui/framework/EventWait.h"
 #include "ui/main/MainWindow.h"
 #include "ui/main/Screenshots.h"
 
@@ -21,16 +20,11 @@ constexpr int32_t kPictureStoreNum = 2000;
 
 // Waits until the window has handled a request of the kind (or the time is up).
 bool WaitHandled(CBufferingWnd& wnd, int kind) {
-    QEventLoop loop;
     bool seen = false;
-    QObject::connect(&wnd, &CBufferingWnd::requestHandled, &loop, [&](int handled, int) {
-        if (handled == kind) {
-            seen = true;
-            loop.quit();
-        }
-    });
-    QTimer::singleShot(kRequestWaitMs, &loop, &QEventLoop::quit);
-    loop.exec();
+    const QMetaObject::Connection handled = QObject::connect(
+        &wnd, &CBufferingWnd::requestHandled, [&](int done, int) { seen |= done == kind; });
+    RunEventsUntil([&] { return seen; }, kRequestWaitMs);
+    QObject::disconnect(handled);
     return seen;
 }
 

@@ -2,16 +2,14 @@
 #include "ui/lightwave/LightWaveRegistration.h"
 
 #include <QApplication>
-#include <QDeadlineTimer>
 #include <QDir>
-#include <QEventLoop>
-#include <QTimer>
 
 #include "ui/forms/ConfigListForm.h"
 #include "ui/forms/ConfigPrintForm.h"
 #include "ui/forms/ControllerSettingsForm.h"
 #include "ui/forms/ImageCaptureForm.h"
 #include "ui/forms/VersionForm.h"
+#include "ui/framework/EventWait.h"
 #include "ui/lightwave/LightWaveConfForm.h"
 #include "ui/lightwave/LightWaveWnd.h"
 #include "ui/main/MainWindow.h"
@@ -23,21 +21,6 @@ namespace {
 
 constexpr int kScreenshotCaptures = 20;
 constexpr int kCaptureWaitMs = 30000;
-
-// Runs the event loop until done() holds or the time is up.
-bool RunUntil(const std::function<bool()>& done, int limitMs) {
-    QDeadlineTimer deadline(limitMs);
-    // Wakes the waiting event loop now and then, so that the deadline is seen without spinning.
-    QTimer heartbeat;
-    heartbeat.start(50);
-    while (!done()) {
-        if (deadline.hasExpired()) {
-            return false;
-        }
-        QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
-    }
-    return true;
-}
 
 QImage PictureOfChild(MainWindow& main, ChildWindow kind) {
     main.OpenChild(kind);
@@ -80,7 +63,7 @@ void RegisterLightWaveAndAuxiliaryScreenshots(std::function<QString()> outputFol
         }
         window->SetInterval(100);
         window->SetCapture(true);
-        const bool captured = RunUntil(
+        const bool captured = RunEventsUntil(
             [window] {
                 return window->FrameCount() >= kScreenshotCaptures ||
                        window->State() == LightWaveCapture::kStopped;

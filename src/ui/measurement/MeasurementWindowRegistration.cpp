@@ -1,9 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/measurement/MeasurementWindowRegistration.h"
 
-#include <QEventLoop>
-#include <QTimer>
-
+#include "ui/framework/EventWait.h"
 #include "ui/main/MainWindow.h"
 #include "ui/main/Screenshots.h"
 #include "ui/measurement/MeasurementWnd.h"
@@ -21,12 +19,11 @@ CMeasurementWnd* OpenWithValues(MainWindow& main, int cycles = 1) {
     if (wnd == nullptr) {
         return nullptr;
     }
-    for (int k = 0; k < cycles; ++k) {
-        QEventLoop loop;
-        QObject::connect(wnd, &CMeasurementWnd::cycleFinished, &loop, &QEventLoop::quit);
-        QTimer::singleShot(kCycleWaitMs, &loop, &QEventLoop::quit);
-        loop.exec();
-    }
+    int finished = 0;
+    const QMetaObject::Connection counted =
+        QObject::connect(wnd, &CMeasurementWnd::cycleFinished, [&finished] { ++finished; });
+    RunEventsUntil([&] { return finished >= cycles; }, cycles * kCycleWaitMs);
+    QObject::disconnect(counted);
     return wnd;
 }
 
