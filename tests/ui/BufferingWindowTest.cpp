@@ -34,6 +34,7 @@
 #include "ui/buffering/BufferingFormat.h"
 #include "ui/buffering/BufferingInfoForm.h"
 #include "ui/buffering/BufferingInfoView.h"
+#include "ui/buffering/BufferingStatisticsView.h"
 #include "ui/buffering/BufferingTableModel.h"
 #include "ui/buffering/BufferingWnd.h"
 #include "ui/buffering/CapabilityPanel.h"
@@ -722,6 +723,13 @@ TEST_F(BufferingWindowTest, CapabilityOfAReadBufferIsShownSavedAndPrinted) {
     EXPECT_EQ(panel.CellText(CapabilityPanel::kRowCp), QString::number(cp, 'f', 3));
     EXPECT_EQ(panel.CellText(CapabilityPanel::kRowCpk), QString::number(cpk, 'f', 3));
     EXPECT_EQ(panel.CellText(CapabilityPanel::kRowLsl), "-1.500000");
+    // The statistics page shows the main figures beside the statistics.
+    tabs->setCurrentWidget(wnd->findChild<QWidget*>("pageStatistics"));
+    auto* statistics = wnd->findChild<BufferingStatisticsView*>();
+    ASSERT_NE(statistics, nullptr);
+    EXPECT_EQ(statistics->CapabilityCellText(0, 0), "300");
+    EXPECT_EQ(statistics->CapabilityCellText(7, 0), QString::number(cpk, 'f', 3));  // Cpk
+    EXPECT_EQ(statistics->CapabilityCellText(0, 1), "0");
     // The histogram holds every value; asked for 12 bins, it shows 12 bars.
     const int autoBars = panel.Histogram().BarCount();
     EXPECT_GE(autoBars, 5);

@@ -55,6 +55,21 @@ void RunAndRead(MainWindow& main, CBufferingWnd& wnd) {
     }
 }
 
+// The window with one of its pages shown (the values of the last run), then the page shown
+// before.
+QImage PictureOfPage(MainWindow& main, const char* pageName) {
+    CBufferingWnd* wnd = Open(main);
+    if (wnd == nullptr) {
+        return QImage();
+    }
+    auto* tabs = wnd->findChild<QTabWidget*>("tabPages");
+    const int shown = tabs->currentIndex();
+    tabs->setCurrentWidget(wnd->findChild<QWidget*>(pageName));
+    QImage image = GrabWindow(wnd);
+    tabs->setCurrentIndex(shown);
+    return image;
+}
+
 }  // namespace
 
 void RegisterBufferingWindow() {
@@ -69,18 +84,10 @@ void RegisterBufferingWindow() {
         RunAndRead(main, *wnd);
         return GrabWindow(wnd);
     });
-    RegisterScreenshot("buffering-capability.png", [](MainWindow& main) {
-        CBufferingWnd* wnd = Open(main);
-        if (wnd == nullptr) {
-            return QImage();
-        }
-        auto* tabs = wnd->findChild<QTabWidget*>("tabPages");
-        const int shown = tabs->currentIndex();
-        tabs->setCurrentWidget(wnd->findChild<QWidget*>("pageCapability1"));
-        QImage image = GrabWindow(wnd);
-        tabs->setCurrentIndex(shown);
-        return image;
-    });
+    RegisterScreenshot("buffering-statistics.png",
+                       [](MainWindow& main) { return PictureOfPage(main, "pageStatistics"); });
+    RegisterScreenshot("buffering-capability.png",
+                       [](MainWindow& main) { return PictureOfPage(main, "pageCapability1"); });
     RegisterScreenshot("buffering-settings.png", [](MainWindow& main) {
         CBufferingWnd* wnd = Open(main);
         return wnd != nullptr ? GrabWindow(wnd->OpenMeasureLines()) : QImage();
