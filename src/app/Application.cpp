@@ -243,6 +243,24 @@ void Application::SetConnectionState(int32_t state) {
     }
 }
 
+void Application::ReplaceSettings(const SettingsStore& values) {
+    if (&values == &store_) {
+        return;
+    }
+    auto lock = store_.Lock();
+    const int32_t lineState = store_.GetInt<kCtrlLineState>();
+    const std::string type = store_.GetText<kCtrlType>();
+    const std::string version = store_.GetText<kCtrlVersion>();
+    const std::string sensorA = store_.GetText<kCtrlSensorA>();
+    const std::string sensorB = store_.GetText<kCtrlSensorB>();
+    store_ = values;
+    store_.SetInt<kCtrlLineState>(lineState);
+    store_.SetText<kCtrlType>(type);
+    store_.SetText<kCtrlVersion>(version);
+    store_.SetText<kCtrlSensorA>(sensorA);
+    store_.SetText<kCtrlSensorB>(sensorB);
+}
+
 bool Application::ReserveSettingsFile(const std::string& path) {
     if (!registry_) {
         registry_ = std::make_unique<SettingsFileRegistry>(options_.registryFolder);
@@ -296,8 +314,8 @@ void Application::StartWorkerThreads() {
     lightWave_->Start();
     buffering_ = std::make_unique<CThreadBuffering>(*comm_, environment_);
     buffering_->Start();
-    buffering_->SetLineState(store_.GetInt<kCtrlLineState>());
-    lightWave_->SetLineState(store_.GetInt<kCtrlLineState>());
+    buffering_->SetLineState(LineState());
+    lightWave_->SetLineState(LineState());
     threadsStarted_ = true;
 }
 

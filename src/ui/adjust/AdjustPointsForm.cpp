@@ -128,7 +128,7 @@ void AdjustPointsForm::OnUiDefinitionApplied() {
         edits_[row]->setMinimumWidth(metrics.horizontalAdvance(QString(12, QLatin1Char('0'))));
     }
     ApplyAccessibleNames(this);
-    const bool online = app_.Store().GetInt<kCtrlLineState>() != 0;
+    const bool online = app_.Online();
     for (QPushButton* take : {ui_->take0, ui_->take1}) {
         take->setEnabled(online && RecordAllowsEnabling(app_.Ui(), CtrlIdOf(take)));
     }
@@ -159,7 +159,7 @@ void AdjustPointsForm::SetBusy(bool busy) {
 
 void AdjustPointsForm::TakeCurrentValue(int point) {
     CThreadCommControler* comm = app_.CommControler();
-    if (busy_ || comm == nullptr || app_.Store().GetInt<kCtrlLineState>() == 0) {
+    if (busy_ || comm == nullptr || !app_.Online()) {
         return;
     }
     SetBusy(true);

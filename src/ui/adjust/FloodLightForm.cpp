@@ -97,7 +97,7 @@ void FloodLightForm::Shutdown() {
 }
 
 void FloodLightForm::OnUiDefinitionApplied() {
-    ui_->ctrl2158->setEnabled(search_ != nullptr && app_.Store().GetInt<kCtrlLineState>() != 0);
+    ui_->ctrl2158->setEnabled(search_ != nullptr && app_.Online());
 }
 
 FloodLightState FloodLightForm::State() const {
@@ -178,7 +178,7 @@ void FloodLightForm::Finish() {
         ShowResult(search_->Value());
     }
     // The form is usable again whatever the outcome.
-    ui_->ctrl2158->setEnabled(app_.Store().GetInt<kCtrlLineState>() != 0);
+    ui_->ctrl2158->setEnabled(app_.Online());
     if (search_->Result().code != ZUL_OK && search_->Result().code != ZUL_ERR_ABORT) {
         ReportResult(boxes_, app_.Ui(), search_->Result());
     }

@@ -244,7 +244,7 @@ void LightWaveWnd::OnUiDefinitionApplied() {
 }
 
 bool LightWaveWnd::Online() const {
-    return app_.Store().GetInt<kCtrlLineState>() != 0;
+    return app_.Online();
 }
 
 int32_t LightWaveWnd::SelectedSpeed() const {

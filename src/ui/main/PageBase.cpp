@@ -422,7 +422,7 @@ void PageBase::SetRuleEnabled(int32_t ctrlId, bool rule) {
 }
 
 bool PageBase::IsOnline() const {
-    return app_.Store().GetInt<kCtrlLineState>() != 0;
+    return app_.Online();
 }
 
 void PageBase::ApplyOnlineEnabling() {

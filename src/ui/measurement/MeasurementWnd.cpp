@@ -179,7 +179,7 @@ void CMeasurementWnd::OnUiDefinitionApplied() {
     RefreshDisplay();
     // The records put the captions back into the value texts and the lamps off; a held output
     // shows what it holds again (the refresh above leaves held outputs alone).
-    const bool connected = app_.Store().GetInt<kCtrlLineState>() != 0;
+    const bool connected = app_.Online();
     for (int o = 0; o < 2; ++o) {
         const bool shown = o == 0 ? shown_.out1 : shown_.out2;
         if (shown && held_[size_t(o)] && !writeRunning_) {
@@ -267,7 +267,7 @@ void CMeasurementWnd::Tick() {
         return;
     }
     ticks_ = 0;
-    if (app_.Store().GetInt<kCtrlLineState>() != 0 && app_.Measurement() != nullptr) {
+    if (app_.Online() && app_.Measurement() != nullptr) {
         StartCycle();
     } else {
         RefreshDisplay();
@@ -396,7 +396,7 @@ void CMeasurementWnd::RefreshDisplay() {
     bool connected = false;
     {
         auto lock = store.Lock();
-        connected = store.GetInt<kCtrlLineState>() != 0;
+        connected = app_.Online();
         bank = store.GetInt<kAppCurMemNo>();
         if (connected) {
             RefreshConnected(bank);
