@@ -22,7 +22,6 @@
 #include "settings/SettingItem.h"
 #include "settings/UiDefinition.h"
 #include "ui/framework/QtText.h"
-#include "ui/framework/QtWindowSink.h"
 #include "ui/framework/SyncCommand.h"
 #include "ui/framework/UiApplier.h"
 #include "ui/measurement/TrendStrip.h"
@@ -36,12 +35,6 @@ constexpr int kValuePointSize = 28;
 constexpr int kLampHeight = 12;    // pixels at 96 dpi
 constexpr int kLampCharWidth = 7;  // average character width in pixels at 96 dpi
 constexpr const char* kLampStatesName = "Measurement_LampStates";
-
-// The cycle request of this window: it carries a token whose expiry tells the window that the
-// request was destroyed without coming back (a refused or failed post).
-struct WindowCycleRequest final : MeasurementCycleRequest {
-    std::shared_ptr<int> token = std::make_shared<int>(0);
-};
 
 int32_t LampItemValue(const MeasurementOutputValues& v, size_t lamp) {
     switch (lamp) {
@@ -68,10 +61,17 @@ CMeasurementWnd::CMeasurementWnd(Application& app, FormBase* parentForm, QWidget
     : QMainWindow(parent),
       FormBase(this, FormContext{&app.Ui(), &app.Store()}, parentForm),
       app_(app),
-      ui_(std::make_unique<Ui::MeasurementWnd>()) {
+      ui_(std::make_unique<Ui::MeasurementWnd>()),
+      cycles_(
+          this, kWmMeasurementCycleDone,
+          [this](std::unique_ptr<MeasurementCycleRequest> done) { OnCycleDone(done->result); },
+          [this] {
+              if (CThreadMeasurement* thread = app_.Measurement()) {
+                  thread->CancelMeasurementCycle();
+              }
+          }) {
     ui_->setupUi(this);
     BuildWidgets();
-    sink_ = std::make_unique<QtWindowSink>(this, [this](Message& m) { OnWindowMessage(m); });
     SetPositionItems({kMeasFormTop, kMeasFormLeft, 0, 0, 0, kMeasFormMode});
     ConnectCommands();
     ApplyUiDefinition();
@@ -83,11 +83,10 @@ CMeasurementWnd::CMeasurementWnd(Application& app, FormBase* parentForm, QWidget
 }
 
 CMeasurementWnd::~CMeasurementWnd() {
-    CancelCycle();
+    // Before the widgets go: a cycle out is withdrawn, messages still queued are destroyed.
+    cycles_.Close();
     timer_.stop();
     app_.Store().SetInt<kMeasFormMode>(FormModeFromOutputs(shown_));
-    // The sink goes before the widgets: messages still queued for this window are destroyed.
-    sink_.reset();
 }
 
 void CMeasurementWnd::BuildWidgets() {
@@ -254,11 +253,8 @@ void CMeasurementWnd::SetTrendShown(bool shown) {
 // Timer and cycles
 
 void CMeasurementWnd::Tick() {
-    if (cycleOutstanding_ && cycleToken_.expired()) {
-        // The request was destroyed without coming back (its post failed or was refused).
-        cycleOutstanding_ = false;
-    }
-    if (closing_ || IsPollingLocked() || !isVisible() || cycleOutstanding_ ||
+    // A cycle destroyed without coming back (its post failed or was refused) is no longer out.
+    if (closing_ || IsPollingLocked() || !isVisible() || cycles_.IsOut() ||
         IsSynchronousCommandRunning()) {
         return;
     }
@@ -275,45 +271,13 @@ void CMeasurementWnd::Tick() {
 }
 
 void CMeasurementWnd::StartCycle() {
-    auto request = std::make_unique<WindowCycleRequest>();
-    cycleToken_ = request->token;
-    QtWindowSink* sink = sink_.get();
-    request->onDone = [sink](int64_t, std::unique_ptr<MeasurementCycleRequest> done) {
-        std::unique_ptr<MessagePayload> payload = std::move(done);
-        // A failed post leaves the request in payload, destroyed here.
-        sink->PostWindowMessage(kWmMeasurementCycleDone, 0, 0, payload);
-    };
-    cycleOutstanding_ = true;
-    app_.Measurement()->StartMeasurementCycle(std::move(request));
-    if (cycleToken_.expired()) {
-        // The post failed and the request is gone: no answer will come.
-        cycleOutstanding_ = false;
-    }
-}
-
-void CMeasurementWnd::CancelCycle() {
-    if (cycleOutstanding_ && app_.Measurement() != nullptr) {
-        app_.Measurement()->CancelMeasurementCycle();
-    }
-    cycleOutstanding_ = false;
-    cycleToken_.reset();
-}
-
-void CMeasurementWnd::OnWindowMessage(Message& message) {
-    if (message.id != kWmMeasurementCycleDone) {
-        return;
-    }
-    std::unique_ptr<MeasurementCycleRequest> done = message.Take<MeasurementCycleRequest>();
-    if (done == nullptr || !cycleOutstanding_) {
-        return;  // a request of a cancelled cycle: discarded
-    }
-    OnCycleDone(done->result);
+    // A cycle the thread cannot take is destroyed there, and is then no longer out: the next
+    // period tries again.
+    app_.Measurement()->StartMeasurementCycle(cycles_.Make());
 }
 
 void CMeasurementWnd::OnCycleDone(const ResultInfo& result) {
     const int32_t code = result.code;
-    cycleOutstanding_ = false;
-    cycleToken_.reset();
     if (code != ZUL_OK) {
         ShowCycleFailure(result);
     } else {
@@ -628,7 +592,7 @@ void CMeasurementWnd::closeEvent(QCloseEvent* event) {
         return;
     }
     closing_ = true;
-    CancelCycle();
+    cycles_.Cancel();
     timer_.stop();
     TakeControlValues();
     app_.Store().SetInt<kMeasFormMode>(FormModeFromOutputs(shown_));
