@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/Application.h"
 
-#include <strings.h>
 #include <cstdio>
 #include <filesystem>
 #include <system_error>
@@ -22,10 +21,6 @@
 namespace zul {
 
 namespace {
-
-bool EndsWithZul(const std::string& name) {
-    return name.size() >= 4 && strcasecmp(name.c_str() + name.size() - 4, ".zul") == 0;
-}
 
 std::string FormatFullVersion() {
     char text[64];
@@ -77,7 +72,7 @@ int32_t Application::Startup(const ApplicationOptions& options, ResultInfo* resu
         std::lock_guard lock(usbMutex_);
         store_.PromoteUsbDevice(lister, usbControllers_, false);
     }
-    if (!options_.commandLineFile.empty() && EndsWithZul(options_.commandLineFile)) {
+    if (!options_.commandLineFile.empty() && IsSettingsFileName(options_.commandLineFile)) {
         store_.SetFilePath(AppDataPath(options_.commandLineFile));
     }
 
@@ -308,7 +303,7 @@ void Application::StartWorkerThreads() {
 
     // The data threads start after the communication threads: measurement, light-wave,
     // buffering.
-    measurement_ = std::make_unique<CThreadMeasurement>(*comm_, store_, environment_);
+    measurement_ = std::make_unique<CThreadMeasurement>(*comm_, store_);
     measurement_->Start();
     lightWave_ = std::make_unique<CThreadLightWave>(*comm_, environment_);
     lightWave_->Start();
