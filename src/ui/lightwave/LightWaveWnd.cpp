@@ -118,12 +118,9 @@ void LightWaveWnd::BuildWidgets() {
     connect(u.actionSettings, &QAction::triggered, this, &LightWaveWnd::OpenSettings);
     connect(u.actionExport, &QAction::triggered, this, [this] {
         QtFileDialogHost files(this);
-        FileDialogRequest request;
-        request.mode = FileDialogRequest::Mode::Save;
-        request.startFolder = ToQString(app_.Store().GetText<kLwConfCurFolder>());
-        request.filters = {"PNG (*.png)", "PDF (*.pdf)"};
-        request.defaultSuffix = "png";
-        if (auto chosen = files.ChooseFile(request)) {
+        if (auto chosen = files.ChooseFile(MakeFileDialogRequest(
+                FileDialogRequest::Mode::Save, app_.Store().GetText<kLwConfCurFolder>(),
+                {"PNG (*.png)", "PDF (*.pdf)"}, "png"))) {
             ResultInfo why;
             if (!ExportGraphs(chosen->path, &why)) {
                 ResultInfo result;

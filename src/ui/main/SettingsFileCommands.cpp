@@ -278,17 +278,12 @@ void SettingsFileCommands::RememberFolder(const std::string& path) {
 }
 
 FileDialogRequest SettingsFileCommands::Dialog(FileDialogRequest::Mode mode) const {
-    FileDialogRequest request;
-    request.mode = mode;
-    const std::string folder = app_.Store().GetText<kMainCurFolder>();
-    request.startFolder = ToQString(DocumentsPath(folder));
     QString description;
     if (const UiControlRecord* record = app_.Ui().FindByName(kSettingsFilterRecord)) {
         description = CaptionText(record->caption);
     }
-    request.filters = {description + QStringLiteral(" (*.zul)")};
-    request.defaultSuffix = QStringLiteral("zul");
-    return request;
+    return MakeFileDialogRequest(mode, DocumentsPath(app_.Store().GetText<kMainCurFolder>()),
+                                 {description + QStringLiteral(" (*.zul)")}, QStringLiteral("zul"));
 }
 
 void SettingsFileCommands::UpdateRecentMenu() {
