@@ -5,6 +5,8 @@
 #include <utility>
 #include <vector>
 
+#include <QAction>
+#include <QCheckBox>
 #include <QCloseEvent>
 #include <QFont>
 #include <QFontMetrics>
@@ -91,15 +93,31 @@ CMeasurementWnd::~CMeasurementWnd() {
 
 void CMeasurementWnd::BuildWidgets() {
     Ui::MeasurementWnd& u = *ui_;
-    out_[0] = {u.ctrl1184, {u.ctrl1186, u.ctrl1187, u.ctrl1188, u.ctrl1189, u.ctrl1573},
-               u.ctrl1190, u.ctrl1575,
-               u.ctrl2055, {u.ctrl1191, u.ctrl1192, u.ctrl1193},
-               u.ctrl1202, u.outputPanel1};
-    out_[1] = {u.ctrl1185, {u.ctrl1194, u.ctrl1195, u.ctrl1196, u.ctrl1197, u.ctrl1571},
-               u.ctrl1198, u.ctrl1572,
-               u.ctrl2056, {u.ctrl1199, u.ctrl1200, u.ctrl1201},
-               u.ctrl1574, u.outputPanel2};
-    lasers_ = {u.ctrl1950, u.ctrl1951};
+    const std::array<QWidget*, 2> panels = {u.outputPanel1, u.outputPanel2};
+    for (size_t o = 0; o < 2; ++o) {
+        const MeasOutputIds& ids = kMeasOutputIds[o];
+        OutputWidgets& w = out_[o];
+        w.title = FindControl<QLabel>(this, ids.title);
+        for (size_t l = 0; l < w.lamps.size(); ++l) {
+            w.lamps[l] = FindControl<QLabel>(this, ids.lamps[l]);
+        }
+        w.value = FindControl<QLabel>(this, ids.value);
+        w.offset = FindControl<QLabel>(this, ids.offset);
+        w.alarm = FindControl<QLabel>(this, ids.alarm);
+        for (size_t k = 0; k < w.inputs.size(); ++k) {
+            w.inputs[k] = FindControl<QPushButton>(this, ids.inputs[k]);
+        }
+        w.hold = FindControl<QPushButton>(this, ids.hold);
+        w.panel = panels[o];
+    }
+    lasers_ = {FindControl<QPushButton>(this, kMeasLaserAButton),
+               FindControl<QPushButton>(this, kMeasLaserBButton)};
+    controls_ = {.close = FindControl<QPushButton>(this, kMeasCloseButton),
+                 .imageCapture = FindControl<QPushButton>(this, kMeasImageCaptureButton),
+                 .linkOutputs = FindControl<QCheckBox>(this, kMeasLinkOutputsCheck),
+                 .closeMenu = FindControl<QAction>(this, kMeasCloseMenu),
+                 .showOutputMenu = {FindControl<QAction>(this, kMeasShowOut1Menu),
+                                    FindControl<QAction>(this, kMeasShowOut2Menu)}};
     std::array<QWidget*, 2> hosts = {u.trendHost1, u.trendHost2};
     const int dpiX = logicalDpiX();
     const int dpiY = logicalDpiY();
@@ -142,12 +160,14 @@ void CMeasurementWnd::ConnectCommands() {
         connect(out_[size_t(o)].hold, &QPushButton::clicked, this, [this, o] { PressHold(o); });
         connect(lasers_[size_t(o)], &QPushButton::clicked, this, [this, o] { PressLaser(o); });
     }
-    connect(ui_->ctrl1947, &QPushButton::clicked, this, &QWidget::close);
-    connect(ui_->ctrl32789, &QAction::triggered, this, &QWidget::close);
-    connect(ui_->ctrl32790, &QAction::triggered, this, [this] { ToggleOutputShown(0); });
-    connect(ui_->ctrl32791, &QAction::triggered, this, [this] { ToggleOutputShown(1); });
+    connect(controls_.close, &QPushButton::clicked, this, &QWidget::close);
+    connect(controls_.closeMenu, &QAction::triggered, this, &QWidget::close);
+    for (int o = 0; o < 2; ++o) {
+        connect(controls_.showOutputMenu[size_t(o)], &QAction::triggered, this,
+                [this, o] { ToggleOutputShown(o); });
+    }
     connect(ui_->actionTrend, &QAction::toggled, this, &CMeasurementWnd::SetTrendShown);
-    connect(ui_->ctrl1183, &QPushButton::clicked, this, [this] {
+    connect(controls_.imageCapture, &QPushButton::clicked, this, [this] {
         emit imageCaptureRequested();
         if (imageCapture_) {
             imageCapture_();
@@ -231,11 +251,11 @@ void CMeasurementWnd::ApplyLayout() {
 }
 
 void CMeasurementWnd::UpdateDisplayMenu() {
-    ui_->ctrl32790->setChecked(shown_.out1);
-    ui_->ctrl32791->setChecked(shown_.out2);
+    controls_.showOutputMenu[0]->setChecked(shown_.out1);
+    controls_.showOutputMenu[1]->setChecked(shown_.out2);
     // Switching an output off must leave one shown.
-    ui_->ctrl32790->setEnabled(shown_.out2 && RecordEnables(nullptr));
-    ui_->ctrl32791->setEnabled(shown_.out1 && RecordEnables(nullptr));
+    controls_.showOutputMenu[0]->setEnabled(shown_.out2 && RecordEnables(nullptr));
+    controls_.showOutputMenu[1]->setEnabled(shown_.out1 && RecordEnables(nullptr));
     ui_->actionTrend->setChecked(trendShown_);
 }
 
@@ -552,7 +572,7 @@ void CMeasurementWnd::PressInput(InputKind kind, int output) {
     const int32_t value = ToggledInputValue(present);
     std::vector<std::pair<TargetCommand, int32_t>> writes = {
         {InputWriteCommand(kind, output), value}};
-    if (ui_->ctrl1938->isChecked()) {
+    if (controls_.linkOutputs->isChecked()) {
         writes.push_back({InputWriteCommand(kind, 1 - output), value});
     }
     RunWrites(writes);
@@ -574,7 +594,7 @@ void CMeasurementWnd::PressLaser(int head) {
 void CMeasurementWnd::PressHold(int output) {
     const size_t o = size_t(output);
     held_[o] = !held_[o];
-    if (ui_->ctrl1938->isChecked()) {
+    if (controls_.linkOutputs->isChecked()) {
         held_[1 - o] = held_[o];
     }
     for (size_t i = 0; i < 2; ++i) {

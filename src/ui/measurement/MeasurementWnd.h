@@ -30,6 +30,8 @@
 #include "ui/measurement/MeasurementIds.h"
 #include "ui/measurement/MeasurementRules.h"
 
+class QAction;
+class QCheckBox;
 class QLabel;
 class QPushButton;
 
@@ -98,6 +100,14 @@ private:
         QPushButton* hold = nullptr;
         QWidget* panel = nullptr;
     };
+    // The window's other controls (numbers in MeasurementIds.h).
+    struct Controls {
+        QPushButton* close = nullptr;
+        QPushButton* imageCapture = nullptr;
+        QCheckBox* linkOutputs = nullptr;  // a command on one output runs on both
+        QAction* closeMenu = nullptr;
+        std::array<QAction*, 2> showOutputMenu{};
+    };
     struct Snapshot {
         MeasurementOutputValues values;
         int32_t bank = 0;
@@ -132,6 +142,7 @@ private:
     WorkerRequest<MeasurementCycleRequest> cycles_;
     QTimer timer_;
     std::array<OutputWidgets, 2> out_{};
+    Controls controls_;
     std::array<QPushButton*, 2> lasers_{};
     std::array<TrendStrip*, 2> trend_{};
     std::array<Snapshot, 2> snapshot_{};
