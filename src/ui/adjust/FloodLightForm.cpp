@@ -12,13 +12,13 @@
 #include "settings/UiDefinition.h"
 #include "ui/framework/QtText.h"
 #include "ui/framework/SyncCommand.h"
+#include "ui/framework/UiApplier.h"
 #include "ui_FloodLightForm.h"
 
 namespace zul::ui {
 
 namespace {
 
-constexpr int32_t kFloodLightListId = 1948;
 constexpr int kTickMs = 100;
 
 }  // namespace
@@ -44,8 +44,10 @@ FloodLightForm::FloodLightForm(Application& app, int32_t head, QWidget* parent)
     if (CThreadCommControler* comm = app_.CommControler()) {
         search_ = std::make_unique<FloodLightSearch>(*comm, app_.Store(), head_, polls_.Poster());
     }
-    connect(ui_->ctrl2158, &QPushButton::clicked, this, &FloodLightForm::Start);
-    connect(ui_->ctrl2159, &QPushButton::clicked, this, &FloodLightForm::reject);
+    startButton_ = FindControl<QPushButton>(this, kFloodLightStartButton);
+    connect(startButton_, &QPushButton::clicked, this, &FloodLightForm::Start);
+    connect(FindControl<QPushButton>(this, kFloodLightCloseButton), &QPushButton::clicked, this,
+            &FloodLightForm::reject);
     ui_->valueHead->setText(QString(QChar(static_cast<char16_t>(u'A' + head_))));
     ApplyUiDefinition();
     {
@@ -66,7 +68,7 @@ void FloodLightForm::Shutdown() {
 }
 
 void FloodLightForm::OnUiDefinitionApplied() {
-    ui_->ctrl2158->setEnabled(search_ != nullptr && app_.Online());
+    startButton_->setEnabled(search_ != nullptr && app_.Online());
 }
 
 FloodLightState FloodLightForm::State() const {
@@ -74,7 +76,7 @@ FloodLightState FloodLightForm::State() const {
 }
 
 void FloodLightForm::ShowResult(int32_t value) {
-    const ChoiceList list = app_.Ui().FillChoiceList(kFloodLightListId, value);
+    const ChoiceList list = app_.Ui().FillChoiceList(kFloodLightChoicesList, value);
     QString text = QString::number(value);
     if (list.selected >= 0 && list.entries[size_t(list.selected)].value == value) {
         text = ToQString(list.entries[size_t(list.selected)].text);
@@ -90,7 +92,7 @@ void FloodLightForm::Start() {
     if (state != FloodLightState::kIdle && state != FloodLightState::kEnded) {
         return;
     }
-    ui_->ctrl2158->setEnabled(false);
+    startButton_->setEnabled(false);
     syncRunning_ = true;
     FloodLightSearch* search = search_.get();
     RunSynchronous([search](ResultInfo*) { return search->Start(); });
@@ -139,7 +141,7 @@ void FloodLightForm::Finish() {
         ShowResult(search_->Value());
     }
     // The form is usable again whatever the outcome.
-    ui_->ctrl2158->setEnabled(app_.Online());
+    startButton_->setEnabled(app_.Online());
     if (search_->Result().code != ZUL_OK && search_->Result().code != ZUL_ERR_ABORT) {
         ReportResult(boxes_, app_.Ui(), search_->Result());
     }

@@ -18,6 +18,8 @@
 #include "ui/framework/QtMessageBoxHost.h"
 #include "ui/framework/WorkerRequest.h"
 
+class QPushButton;
+
 namespace Ui {
 class FloodLightForm;
 }
@@ -58,6 +60,7 @@ private:
     Application& app_;
     int32_t head_;
     std::unique_ptr<Ui::FloodLightForm> ui_;
+    QPushButton* startButton_ = nullptr;
     QtMessageBoxHost boxes_;
     // Where the controller thread hands the finished polls (before search_, which posts
     // through it).
