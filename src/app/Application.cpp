@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/Application.h"
 
-#include <strings.h>
 #include <cstdio>
 #include <filesystem>
 #include <system_error>
@@ -22,10 +21,6 @@
 namespace zul {
 
 namespace {
-
-bool EndsWithZul(const std::string& name) {
-    return name.size() >= 4 && strcasecmp(name.c_str() + name.size() - 4, ".zul") == 0;
-}
 
 std::string FormatFullVersion() {
     char text[64];
@@ -77,7 +72,7 @@ int32_t Application::Startup(const ApplicationOptions& options, ResultInfo* resu
         std::lock_guard lock(usbMutex_);
         store_.PromoteUsbDevice(lister, usbControllers_, false);
     }
-    if (!options_.commandLineFile.empty() && EndsWithZul(options_.commandLineFile)) {
+    if (!options_.commandLineFile.empty() && IsSettingsFileName(options_.commandLineFile)) {
         store_.SetFilePath(AppDataPath(options_.commandLineFile));
     }
 
@@ -243,6 +238,24 @@ void Application::SetConnectionState(int32_t state) {
     }
 }
 
+void Application::ReplaceSettings(const SettingsStore& values) {
+    if (&values == &store_) {
+        return;
+    }
+    auto lock = store_.Lock();
+    const int32_t lineState = store_.GetInt<kCtrlLineState>();
+    const std::string type = store_.GetText<kCtrlType>();
+    const std::string version = store_.GetText<kCtrlVersion>();
+    const std::string sensorA = store_.GetText<kCtrlSensorA>();
+    const std::string sensorB = store_.GetText<kCtrlSensorB>();
+    store_ = values;
+    store_.SetInt<kCtrlLineState>(lineState);
+    store_.SetText<kCtrlType>(type);
+    store_.SetText<kCtrlVersion>(version);
+    store_.SetText<kCtrlSensorA>(sensorA);
+    store_.SetText<kCtrlSensorB>(sensorB);
+}
+
 bool Application::ReserveSettingsFile(const std::string& path) {
     if (!registry_) {
         registry_ = std::make_unique<SettingsFileRegistry>(options_.registryFolder);
@@ -290,14 +303,14 @@ void Application::StartWorkerThreads() {
 
     // The data threads start after the communication threads: measurement, light-wave,
     // buffering.
-    measurement_ = std::make_unique<CThreadMeasurement>(*comm_, store_, environment_);
+    measurement_ = std::make_unique<CThreadMeasurement>(*comm_, store_);
     measurement_->Start();
     lightWave_ = std::make_unique<CThreadLightWave>(*comm_, environment_);
     lightWave_->Start();
     buffering_ = std::make_unique<CThreadBuffering>(*comm_, environment_);
     buffering_->Start();
-    buffering_->SetLineState(store_.GetInt<kCtrlLineState>());
-    lightWave_->SetLineState(store_.GetInt<kCtrlLineState>());
+    buffering_->SetLineState(LineState());
+    lightWave_->SetLineState(LineState());
     threadsStarted_ = true;
 }
 

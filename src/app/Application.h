@@ -22,6 +22,7 @@
 #include "link/WindowPost.h"
 #include "measurement/ThreadMeasurement.h"
 #include "settings/MicronMode.h"
+#include "settings/SettingItem.h"
 #include "settings/SettingsStore.h"
 #include "settings/UiDefinition.h"
 
@@ -123,6 +124,16 @@ public:
 
     // LineState := state, and the data threads that follow the connection are told.
     void SetConnectionState(int32_t state);
+    // The connection state (the store's LineState: 0 not connected, 1 connected). The one
+    // place front ends read it; SetConnectionState is the one place it changes.
+    int32_t LineState() const { return store_.GetInt<kCtrlLineState>(); }
+    bool Online() const { return LineState() != 0; }
+
+    // The main store takes the settings of values (a settings file read into a copy, the
+    // result of a settings transfer). The run-time values of the connection stay as they are:
+    // the line state and the identity of the connected controller (type, version, sensors),
+    // which no file holds and which may have changed since the copy was taken.
+    void ReplaceSettings(const SettingsStore& values);
 
     // The settings-file registry of this instance.
     bool ReserveSettingsFile(const std::string& path);

@@ -44,7 +44,9 @@ std::unique_ptr<SettingsTransfer> MakeSettingsTransfer(Application& app,
 void ApplySettingsTransfer(Application& app, SettingsTransfer& transfer) {
     SettingsStore& main = app.Store();
     if (transfer.Operation() == TransferOperation::kReadAll) {
-        main = transfer.Store();
+        // The connection may have changed while the transfer ran: its run-time values stay.
+        auto lock = main.Lock();
+        app.ReplaceSettings(transfer.Store());
         main.SetInt<kAppCurMemNo>(main.GetInt<kCtrlCurMemNo>());
     } else if (transfer.Operation() == TransferOperation::kReadSystem) {
         main.SetSystemBlock(transfer.Store().GetSystemBlock());

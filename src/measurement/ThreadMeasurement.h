@@ -12,7 +12,6 @@
 
 #include "link/CommGate.h"
 #include "link/CommRequest.h"
-#include "link/LinkEnvironment.h"
 #include "link/MessageThread.h"
 #include "link/RegisterBlock.h"
 #include "measurement/MeasurementCycleRequest.h"
@@ -43,10 +42,6 @@ class CThreadMeasurement : public MessageThread {
 public:
     // The references must outlive the thread.
     CThreadMeasurement(CommGate& gate, SettingsStore& store);
-    // The cycle does not depend on the firmware version: the environment is not kept. For
-    // callers that still hand it over.
-    CThreadMeasurement(CommGate& gate, SettingsStore& store, const LinkEnvironment&)
-        : CThreadMeasurement(gate, store) {}
     ~CThreadMeasurement() override;
 
     // Starts a cycle. A request that cannot be posted is destroyed without callback; one that

@@ -9,7 +9,6 @@
 
 #include "FuzzGate.h"
 #include "link/Event.h"
-#include "link/LinkEnvironment.h"
 #include "measurement/ThreadMeasurement.h"
 #include "settings/SettingsStore.h"
 
@@ -25,12 +24,11 @@ void Check(bool condition) {
 constexpr size_t kCycleCommands = 13;
 
 struct Harness {
-    Harness() : thread(gate, store, environment) { Check(thread.Start()); }
+    Harness() : thread(gate, store) { Check(thread.Start()); }
     ~Harness() { thread.Stop(); }
 
     zul::fuzz::FuzzGate gate{{}};
     zul::SettingsStore store;
-    zul::LinkEnvironment environment;
     zul::CThreadMeasurement thread;
 };
 

@@ -67,12 +67,11 @@ protected:
     std::string failOn_;
     ScriptedGate gate{[this](const std::string& c) { return Answer(c); }};
     SettingsStore store;
-    LinkEnvironment environment;
     test::Returned<MeasurementCycleRequest> returned;
 };
 
 TEST_F(MeasurementCycleTest, OneCycleDecodesEveryField) {
-    CThreadMeasurement thread(gate, store, environment);
+    CThreadMeasurement thread(gate, store);
     ASSERT_TRUE(thread.Start());
     thread.StartMeasurementCycle(NewRequest());
     auto done = returned.Wait();
@@ -116,7 +115,7 @@ TEST_F(MeasurementCycleTest, OneCycleDecodesEveryField) {
 TEST_F(MeasurementCycleTest, ErrorReplyEndsTheCycleAndKeepsEarlierValues) {
     store.SetInt<kMeasZeroSet>(9, 1);
     FailOn("%EE#RZS3");
-    CThreadMeasurement thread(gate, store, environment);
+    CThreadMeasurement thread(gate, store);
     ASSERT_TRUE(thread.Start());
     thread.StartMeasurementCycle(NewRequest());
     auto done = returned.Wait();
@@ -131,7 +130,7 @@ TEST_F(MeasurementCycleTest, ErrorReplyEndsTheCycleAndKeepsEarlierValues) {
 TEST_F(MeasurementCycleTest, RegisterFailureSkipsTheOffsetsAndEndsTheCycle) {
     store.SetDouble<kMeasZeroSetVal>(2.5, 0);
     FailOn("%EE#RDD0300703008");
-    CThreadMeasurement thread(gate, store, environment);
+    CThreadMeasurement thread(gate, store);
     ASSERT_TRUE(thread.Start());
     thread.StartMeasurementCycle(NewRequest());
     auto done = returned.Wait();
@@ -148,7 +147,7 @@ TEST_F(MeasurementCycleTest, ShortRegisterReplyFailsInsteadOfReadingZero) {
         std::lock_guard lock(mutex_);
         replies_["%EE#RDD0280702808"] = "%EE$RD" + FormatHexWord(0x1234);
     }
-    CThreadMeasurement thread(gate, store, environment);
+    CThreadMeasurement thread(gate, store);
     ASSERT_TRUE(thread.Start());
     thread.StartMeasurementCycle(NewRequest());
     auto done = returned.Wait();
@@ -178,7 +177,7 @@ TEST_F(MeasurementCycleTest, MalformedMeasurementBlockStoresNothingAndEndsTheCyc
             replies_["%EE#RMB5"] = "%EE$RMB" + data;
         }
         ScriptedGate local{[this](const std::string& c) { return Answer(c); }};
-        CThreadMeasurement thread(local, store, environment);
+        CThreadMeasurement thread(local, store);
         ASSERT_TRUE(thread.Start());
         thread.StartMeasurementCycle(NewRequest());
         auto done = returned.Wait();
@@ -201,7 +200,7 @@ TEST_F(MeasurementCycleTest, MalformedFiveDigitRepliesStoreNothing) {
             replies_["%EE#ROA4"] = std::string("%EE$ROA") + data;
         }
         ScriptedGate local{[this](const std::string& c) { return Answer(c); }};
-        CThreadMeasurement thread(local, store, environment);
+        CThreadMeasurement thread(local, store);
         ASSERT_TRUE(thread.Start());
         thread.StartMeasurementCycle(NewRequest());
         auto done = returned.Wait();
@@ -217,7 +216,7 @@ TEST_F(MeasurementCycleTest, MalformedFiveDigitRepliesStoreNothing) {
         replies_["%EE#RZS3"] = "%EE$RZS0000";
     }
     ScriptedGate local{[this](const std::string& c) { return Answer(c); }};
-    CThreadMeasurement thread(local, store, environment);
+    CThreadMeasurement thread(local, store);
     ASSERT_TRUE(thread.Start());
     thread.StartMeasurementCycle(NewRequest());
     auto done = returned.Wait();
@@ -235,7 +234,7 @@ TEST_F(MeasurementCycleTest, MalformedRegisterWordsStoreNoOffsets) {
             replies_["%EE#RDD0280702808"] = "%EE$RD" + data;
         }
         ScriptedGate local{[this](const std::string& c) { return Answer(c); }};
-        CThreadMeasurement thread(local, store, environment);
+        CThreadMeasurement thread(local, store);
         ASSERT_TRUE(thread.Start());
         thread.StartMeasurementCycle(NewRequest());
         auto done = returned.Wait();
@@ -258,7 +257,7 @@ TEST(MeasurementBlock, DecodesBothOutputs) {
 
 TEST_F(MeasurementCycleTest, LaserOffGoesToTheBankCurrentWhenTheReplyArrives) {
     gate.SetHold(true);
-    CThreadMeasurement thread(gate, store, environment);
+    CThreadMeasurement thread(gate, store);
     ASSERT_TRUE(thread.Start());
     thread.StartMeasurementCycle(NewRequest());
     while (auto held = gate.TakeHeld(std::chrono::seconds(5))) {
@@ -279,7 +278,7 @@ TEST_F(MeasurementCycleTest, LaserOffGoesToTheBankCurrentWhenTheReplyArrives) {
 
 TEST_F(MeasurementCycleTest, SecondStartWhileRunningIsDroppedWithoutCallback) {
     gate.SetHold(true);
-    CThreadMeasurement thread(gate, store, environment);
+    CThreadMeasurement thread(gate, store);
     ASSERT_TRUE(thread.Start());
     thread.StartMeasurementCycle(NewRequest());
     auto first = gate.TakeHeld(std::chrono::seconds(5));
@@ -297,7 +296,7 @@ TEST_F(MeasurementCycleTest, SecondStartWhileRunningIsDroppedWithoutCallback) {
 
 TEST_F(MeasurementCycleTest, CancelWithdrawsTheCommandAndDiscardsTheLateReply) {
     gate.SetHold(true);
-    CThreadMeasurement thread(gate, store, environment);
+    CThreadMeasurement thread(gate, store);
     ASSERT_TRUE(thread.Start());
     thread.StartMeasurementCycle(NewRequest());
     auto held = gate.TakeHeld(std::chrono::seconds(5));
@@ -324,7 +323,7 @@ TEST_F(MeasurementCycleTest, StopReturnsARunningCycleAsAborted) {
     gate.SetHold(true);
     std::unique_ptr<CommRequest> held;
     {
-        CThreadMeasurement thread(gate, store, environment);
+        CThreadMeasurement thread(gate, store);
         ASSERT_TRUE(thread.Start());
         thread.StartMeasurementCycle(NewRequest());
         held = gate.TakeHeld(std::chrono::seconds(5));
@@ -337,7 +336,7 @@ TEST_F(MeasurementCycleTest, StopReturnsARunningCycleAsAborted) {
 }
 
 TEST_F(MeasurementCycleTest, StartAfterStopDestroysTheRequest) {
-    CThreadMeasurement thread(gate, store, environment);
+    CThreadMeasurement thread(gate, store);
     ASSERT_TRUE(thread.Start());
     thread.Stop();
     thread.StartMeasurementCycle(NewRequest());

@@ -218,7 +218,7 @@ TEST_F(AdjustTest, FormsOpenOfflineWithoutARequest) {
     app.SetConnectionState(0);
     bool takeEnabled = true;
     forms.drive = [&takeEnabled](QDialog& form) {
-        takeEnabled = Ctrl(&form, 2148)->isEnabled();
+        takeEnabled = Ctrl(&form, ui::kScalingTake1Button)->isEnabled();
         form.reject();
         return form.result();
     };
@@ -346,7 +346,7 @@ TEST_F(AdjustTest, FloodLightSearchRunsToItsResult) {
         RunSearch(form, sim);
         polls = static_cast<int>(WithPrefix(Frames(), "%EE#RFC1").size());
         EXPECT_EQ(form.State(), FloodLightState::kEnded);
-        EXPECT_TRUE(form.findChild<QPushButton*>(QStringLiteral("ctrl2158"))->isEnabled());
+        EXPECT_TRUE(FindControl<QPushButton>(&form, ui::kFloodLightStartButton)->isEnabled());
         form.reject();
         return form.result();
     };
@@ -358,7 +358,7 @@ TEST_F(AdjustTest, FloodLightSearchRunsToItsResult) {
     EXPECT_GT(result, 0);
     EXPECT_TRUE(boxes.shown.empty()) << LastBox().toStdString();
     // The page shows the result; automatic light is off, so the peak-search cells are disabled.
-    EXPECT_EQ(SelectedChoiceValue(Ctrl<QComboBox>(head.get(), 1948)), result);
+    EXPECT_EQ(SelectedChoiceValue(Ctrl<QComboBox>(head.get(), ui::kFloodLightChoicesList)), result);
     EXPECT_FALSE(Ctrl(head.get(), 2059)->isEnabled());
 }
 
@@ -372,13 +372,14 @@ TEST_F(AdjustTest, FloodLightResultZeroIsStoredShownAndReported) {
         form.Start();
         RunSearch(form, sim);
         shown = form.findChild<QLabel*>(QStringLiteral("valueResult"))->text();
-        EXPECT_TRUE(form.findChild<QPushButton*>(QStringLiteral("ctrl2158"))->isEnabled());
+        EXPECT_TRUE(FindControl<QPushButton>(&form, ui::kFloodLightStartButton)->isEnabled());
         form.reject();
         return form.result();
     };
     head->OpenFloodLight();
     EXPECT_EQ(Store().GetInt<kHeadFloodLightAjust>(bank, 0), 0);
-    EXPECT_EQ(shown, QString::fromStdString(app.Ui().FillChoiceList(1948, 0).entries[0].text));
+    EXPECT_EQ(shown, QString::fromStdString(
+                         app.Ui().FillChoiceList(ui::kFloodLightChoicesList, 0).entries[0].text));
     ASSERT_EQ(boxes.shown.size(), 1u);
     EXPECT_EQ(boxes.shown[0].text, ErrorText(ZUL_ERR_FLOOD_LIGHT_SEARCH));
     EXPECT_TRUE(Ctrl(head.get(), 2059)->isEnabled());
@@ -393,7 +394,7 @@ TEST_F(AdjustTest, FloodLightFailedPollEndsTheSearch) {
         sim.SetFaults(faults);
         RunSearch(form, sim);
         EXPECT_EQ(form.State(), FloodLightState::kEnded);
-        EXPECT_TRUE(form.findChild<QPushButton*>(QStringLiteral("ctrl2158"))->isEnabled());
+        EXPECT_TRUE(FindControl<QPushButton>(&form, ui::kFloodLightStartButton)->isEnabled());
         form.reject();
         return form.result();
     };

@@ -24,6 +24,7 @@
 #include "settings/UiDefinition.h"
 #include "ui/framework/FileDialogHost.h"
 #include "ui/framework/QtMessageBoxHost.h"
+#include "ui/framework/UiApplier.h"
 #include "ui/main/DesktopProgram.h"
 #include "ui/main/MainWindow.h"
 
@@ -154,7 +155,7 @@ protected:
     }
     template <class T = QWidget>
     T* Control(int32_t ctrlId) {
-        return main->findChild<T*>(QStringLiteral("ctrl%1").arg(ctrlId));
+        return FindControl<T>(main, ctrlId);
     }
     void Click(int32_t ctrlId) {
         auto* button = Control<QAbstractButton>(ctrlId);

@@ -13,6 +13,7 @@
 #include "app/ConnectSequence.h"
 #include "settings/UiDefinition.h"
 #include "ui/framework/QtText.h"
+#include "ui/framework/UiApplier.h"
 #include "ui/measurement/MeasurementWnd.h"
 
 namespace zul::test {
@@ -38,7 +39,7 @@ protected:
         wnd->LockPolling(true);
         return came;
     }
-    QLabel* Label(int id) { return wnd->findChild<QLabel*>(QStringLiteral("ctrl%1").arg(id)); }
+    QLabel* Label(int id) { return FindControl<QLabel>(wnd.get(), id); }
     static QString Read(QLabel* label, QAccessible::Text what) {
         QAccessibleInterface* iface = QAccessible::queryAccessibleInterface(label);
         return iface != nullptr ? iface->text(what) : QStringLiteral("(no interface)");
@@ -54,7 +55,7 @@ TEST_F(MeasurementAccessibilityTest, EachValueIsNamedByItsCaptionAndReadAsItsVal
     ASSERT_TRUE(NextCycle());
     // Measured value and zero-set offset of both outputs.
     std::map<int, QString> before;
-    for (int id : {1190, 1575, 1198, 1572}) {
+    for (int id : {kMeasOut1Value, kMeasOut1Offset, kMeasOut2Value, kMeasOut2Offset}) {
         QLabel* label = Label(id);
         ASSERT_NE(label, nullptr) << id;
         EXPECT_NE(label->text(), Caption(id)) << id;  // a value is shown, not the caption
@@ -65,41 +66,42 @@ TEST_F(MeasurementAccessibilityTest, EachValueIsNamedByItsCaptionAndReadAsItsVal
     // The next value is read as it is shown.
     sim.SetFixedDisplacement(0, 2.5);
     ASSERT_TRUE(NextCycle());
-    EXPECT_NE(Label(1190)->text(), before[1190]);
-    EXPECT_EQ(Read(Label(1190), QAccessible::Description), Label(1190)->text());
-    EXPECT_EQ(Read(Label(1190), QAccessible::Name), Caption(1190));
+    EXPECT_NE(Label(kMeasOut1Value)->text(), before[kMeasOut1Value]);
+    EXPECT_EQ(Read(Label(kMeasOut1Value), QAccessible::Description), Label(kMeasOut1Value)->text());
+    EXPECT_EQ(Read(Label(kMeasOut1Value), QAccessible::Name), Caption(kMeasOut1Value));
 }
 
 TEST_F(MeasurementAccessibilityTest, AHeldOutputKeepsItsValueAndLampsWhenTheLayoutChanges) {
     sim.SetFixedDisplacement(0, 1.0);
     wnd->LockPolling(true);
     ASSERT_TRUE(NextCycle());
-    QTest::mouseClick(wnd->findChild<QPushButton*>(QStringLiteral("ctrl1202")), Qt::LeftButton);
+    QTest::mouseClick(FindControl<QPushButton>(wnd.get(), kMeasOut1HoldButton), Qt::LeftButton);
     ASSERT_TRUE(wnd->IsHeld(0));
-    const QString frozen = Label(1190)->text();
-    const QString offset = Label(1575)->text();
+    const QString frozen = Label(kMeasOut1Value)->text();
+    const QString offset = Label(kMeasOut1Offset)->text();
     std::map<int, QColor> lamps;
-    for (int id : {1186, 1187, 1188, 1189, 1573}) {
+    for (int id : {kMeasOut1AlarmLamp, kMeasOut1HiLamp, kMeasOut1GoLamp, kMeasOut1LowLamp,
+                   kMeasOut1StrobeLamp}) {
         lamps[id] = Label(id)->palette().color(QPalette::Window);
     }
     sim.SetFixedDisplacement(0, 2.5);
     ASSERT_TRUE(NextCycle());
     // OUT2 switched off and on again: the window is laid out twice.
-    wnd->findChild<QAction*>(QStringLiteral("ctrl32791"))->trigger();
+    FindControl<QAction>(wnd.get(), kMeasShowOut2Menu)->trigger();
     ASSERT_FALSE(wnd->Shown().out2);
-    EXPECT_EQ(Label(1190)->text(), frozen);
-    EXPECT_EQ(Label(1575)->text(), offset);
-    EXPECT_EQ(Read(Label(1190), QAccessible::Description), frozen);
+    EXPECT_EQ(Label(kMeasOut1Value)->text(), frozen);
+    EXPECT_EQ(Label(kMeasOut1Offset)->text(), offset);
+    EXPECT_EQ(Read(Label(kMeasOut1Value), QAccessible::Description), frozen);
     for (const auto& [id, colour] : lamps) {
         EXPECT_EQ(Label(id)->palette().color(QPalette::Window), colour) << id;
     }
-    wnd->findChild<QAction*>(QStringLiteral("ctrl32791"))->trigger();
+    FindControl<QAction>(wnd.get(), kMeasShowOut2Menu)->trigger();
     ASSERT_TRUE(wnd->Shown().out2);
-    EXPECT_EQ(Label(1190)->text(), frozen);
+    EXPECT_EQ(Label(kMeasOut1Value)->text(), frozen);
     // Released, it follows the controller again.
-    QTest::mouseClick(wnd->findChild<QPushButton*>(QStringLiteral("ctrl1202")), Qt::LeftButton);
+    QTest::mouseClick(FindControl<QPushButton>(wnd.get(), kMeasOut1HoldButton), Qt::LeftButton);
     ASSERT_TRUE(NextCycle());
-    EXPECT_NE(Label(1190)->text(), frozen);
+    EXPECT_NE(Label(kMeasOut1Value)->text(), frozen);
 }
 
 }  // namespace

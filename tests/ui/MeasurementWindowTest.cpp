@@ -22,6 +22,7 @@
 #include "settings/UiDefinition.h"
 #include "ui/buffering/CapabilityRolling.h"
 #include "ui/framework/QtText.h"
+#include "ui/framework/UiApplier.h"
 #include "ui/measurement/MeasurementRules.h"
 #include "ui/measurement/MeasurementWnd.h"
 #include "ui/measurement/TrendStrip.h"
@@ -51,7 +52,7 @@ protected:
     }
     template <class T>
     T* Ctrl(int id) {
-        return wnd->findChild<T*>(QString("ctrl%1").arg(id));
+        return FindControl<T>(wnd.get(), id);
     }
     QColor LampColor(int id) { return Ctrl<QLabel>(id)->palette().color(QPalette::Window); }
     QColor RecordColor(int id, int which) {
@@ -64,7 +65,7 @@ protected:
         return ToQString(FormatMeasuredValue(app.Store().GetDouble<kMeasMeasureValue>(out),
                                              app.Store().GetInt<kOutDispDigit>(bank, out),
                                              app.Micron())) +
-               ToQString(app.Ui().FindById(out == 0 ? 1190 : 1198)->unit);
+               ToQString(app.Ui().FindById(out == 0 ? kMeasOut1Value : kMeasOut2Value)->unit);
     }
 
     std::unique_ptr<CMeasurementWnd> wnd;
@@ -92,22 +93,22 @@ TEST_F(MeasurementWindowTest, ShowsValuesAndLampsFromTheStore) {
     ASSERT_TRUE(WaitCycle());
     ASSERT_TRUE(WaitCycle());
     wnd->LockPolling(true);
-    EXPECT_EQ(Ctrl<QLabel>(1190)->text(), ExpectedValueText(0));
-    EXPECT_EQ(Ctrl<QLabel>(1198)->text(), ExpectedValueText(1));
-    EXPECT_TRUE(Ctrl<QLabel>(1190)->text().endsWith("mm"));
+    EXPECT_EQ(Ctrl<QLabel>(kMeasOut1Value)->text(), ExpectedValueText(0));
+    EXPECT_EQ(Ctrl<QLabel>(kMeasOut2Value)->text(), ExpectedValueText(1));
+    EXPECT_TRUE(Ctrl<QLabel>(kMeasOut1Value)->text().endsWith("mm"));
     // Every lamp shows the connected colour of its state.
     const std::vector<std::pair<int, int32_t>> lamps = {
-        {1186, app.Store().GetInt<kMeasAlarmState>(0)},
-        {1187, app.Store().GetInt<kMeasHiState>(0)},
-        {1188, app.Store().GetInt<kMeasGoState>(0)},
-        {1189, app.Store().GetInt<kMeasLowState>(0)},
-        {1573, app.Store().GetInt<kMeasStrobe>(0)}};
+        {kMeasOut1AlarmLamp, app.Store().GetInt<kMeasAlarmState>(0)},
+        {kMeasOut1HiLamp, app.Store().GetInt<kMeasHiState>(0)},
+        {kMeasOut1GoLamp, app.Store().GetInt<kMeasGoState>(0)},
+        {kMeasOut1LowLamp, app.Store().GetInt<kMeasLowState>(0)},
+        {kMeasOut1StrobeLamp, app.Store().GetInt<kMeasStrobe>(0)}};
     for (const auto& [id, state] : lamps) {
         EXPECT_EQ(LampColor(id), RecordColor(id, state != 0 ? 3 : 1)) << id;
         EXPECT_FALSE(Ctrl<QLabel>(id)->accessibleName().isEmpty());
     }
-    EXPECT_TRUE(Ctrl<QPushButton>(1191)->isEnabled());
-    EXPECT_TRUE(Ctrl<QPushButton>(1950)->isEnabled());
+    EXPECT_TRUE(Ctrl<QPushButton>(kMeasOut1ZeroSetButton)->isEnabled());
+    EXPECT_TRUE(Ctrl<QPushButton>(kMeasLaserAButton)->isEnabled());
     EXPECT_EQ(wnd->Trend(0).Count(), size_t(wnd->CyclesCompleted()));
 }
 
@@ -127,7 +128,7 @@ TEST_F(MeasurementWindowTest, NoiseBeforeTheRepliesLeavesTheCyclesWhole) {
     wnd->LockPolling(true);
     EXPECT_LE(sim.Faults().noise, 40 - 3 * 13);  // the noise was really sent
     EXPECT_DOUBLE_EQ(app.Store().GetDouble<kMeasMeasureValue>(0), 1.25);
-    EXPECT_EQ(Ctrl<QLabel>(1190)->text(), ExpectedValueText(0));
+    EXPECT_EQ(Ctrl<QLabel>(kMeasOut1Value)->text(), ExpectedValueText(0));
 }
 
 // A controller that stops answering must not look like a steady reading: after a failed cycle
@@ -153,7 +154,7 @@ TEST_F(MeasurementWindowTest, AFailedCycleGreysTheValuesAndNamesTheReasonUntilTh
     const std::string timeoutText = app.Ui().GetErrorText(ZUL_ERR_COMM_TIMEOUT);
     const QString reasonStart = ToQString(timeoutText.substr(0, timeoutText.find('%')));
     ASSERT_FALSE(reasonStart.isEmpty());
-    for (int id : {1190, 1198}) {
+    for (int id : {kMeasOut1Value, kMeasOut2Value}) {
         EXPECT_EQ(Ctrl<QLabel>(id)->palette().color(QPalette::WindowText), RecordColor(id, 2))
             << id;
         EXPECT_TRUE(Ctrl<QLabel>(id)->toolTip().startsWith(reasonStart))
@@ -161,7 +162,7 @@ TEST_F(MeasurementWindowTest, AFailedCycleGreysTheValuesAndNamesTheReasonUntilTh
     }
     wnd->LockPolling(false);
     ASSERT_TRUE(QTest::qWaitFor([&] { return codes.back() == ZUL_OK; }, kWaitMs));
-    for (int id : {1190, 1198}) {
+    for (int id : {kMeasOut1Value, kMeasOut2Value}) {
         EXPECT_EQ(Ctrl<QLabel>(id)->palette().color(QPalette::WindowText), RecordColor(id, 1))
             << id;
         EXPECT_TRUE(Ctrl<QLabel>(id)->toolTip().isEmpty()) << id;
@@ -185,27 +186,28 @@ TEST_F(MeasurementWindowTest, HoldFreezesTheOutputWhileTheOtherFollows) {
     Open();
     ASSERT_TRUE(WaitCycle());
     ASSERT_TRUE(WaitCycle());
-    QTest::mouseClick(Ctrl<QPushButton>(1202), Qt::LeftButton);
+    QTest::mouseClick(Ctrl<QPushButton>(kMeasOut1HoldButton), Qt::LeftButton);
     EXPECT_TRUE(wnd->IsHeld(0));
     EXPECT_FALSE(wnd->IsHeld(1));
-    EXPECT_EQ(Ctrl<QPushButton>(1202)->palette().color(QPalette::Button), RecordColor(1202, 2));
-    const QString frozen = Ctrl<QLabel>(1190)->text();
+    EXPECT_EQ(Ctrl<QPushButton>(kMeasOut1HoldButton)->palette().color(QPalette::Button),
+              RecordColor(kMeasOut1HoldButton, 2));
+    const QString frozen = Ctrl<QLabel>(kMeasOut1Value)->text();
     sim.SetFixedDisplacement(0, 2.5);
     sim.SetFixedDisplacement(1, 0.75);
     ASSERT_TRUE(WaitCycle());
     ASSERT_TRUE(WaitCycle());
-    EXPECT_NE(ExpectedValueText(0), frozen);        // the controller moved on ...
-    EXPECT_EQ(Ctrl<QLabel>(1190)->text(), frozen);  // ... the held output did not
-    EXPECT_EQ(Ctrl<QLabel>(1198)->text(), ExpectedValueText(1));
-    QTest::mouseClick(Ctrl<QPushButton>(1202), Qt::LeftButton);
+    EXPECT_NE(ExpectedValueText(0), frozen);                  // the controller moved on ...
+    EXPECT_EQ(Ctrl<QLabel>(kMeasOut1Value)->text(), frozen);  // ... the held output did not
+    EXPECT_EQ(Ctrl<QLabel>(kMeasOut2Value)->text(), ExpectedValueText(1));
+    QTest::mouseClick(Ctrl<QPushButton>(kMeasOut1HoldButton), Qt::LeftButton);
     ASSERT_TRUE(WaitCycle());
-    EXPECT_EQ(Ctrl<QLabel>(1190)->text(), ExpectedValueText(0));
+    EXPECT_EQ(Ctrl<QLabel>(kMeasOut1Value)->text(), ExpectedValueText(0));
 }
 
 TEST_F(MeasurementWindowTest, LinkedHoldHoldsBoth) {
     Open();
-    Ctrl<QCheckBox>(1938)->setChecked(true);
-    QTest::mouseClick(Ctrl<QPushButton>(1574), Qt::LeftButton);
+    Ctrl<QCheckBox>(kMeasLinkOutputsCheck)->setChecked(true);
+    QTest::mouseClick(Ctrl<QPushButton>(kMeasOut2HoldButton), Qt::LeftButton);
     EXPECT_TRUE(wnd->IsHeld(0));
     EXPECT_TRUE(wnd->IsHeld(1));
 }
@@ -214,23 +216,23 @@ TEST_F(MeasurementWindowTest, LinkedResetSendsOwnOutputFirstWithItsValue) {
     Open();
     ASSERT_TRUE(WaitCycle());
     const int32_t reset2 = app.Store().GetInt<kMeasReset>(1);
-    Ctrl<QCheckBox>(1938)->setChecked(true);
+    Ctrl<QCheckBox>(kMeasLinkOutputsCheck)->setChecked(true);
     sim.ClearReceivedFrames();
-    QTest::mouseClick(Ctrl<QPushButton>(1201), Qt::LeftButton);
+    QTest::mouseClick(Ctrl<QPushButton>(kMeasOut2ResetButton), Qt::LeftButton);
     const std::string value = reset2 == 0 ? "00001" : "00000";
     const auto writes = WithoutBcc(FramesStartingWith(sim.ReceivedFrames(), "%EE#WRS"));
     ASSERT_EQ(writes.size(), 2u);
     EXPECT_EQ(writes[0], "%EE#WRS4" + value);
     EXPECT_EQ(writes[1], "%EE#WRS3" + value);
-    EXPECT_TRUE(Ctrl<QPushButton>(1201)->isEnabled());
+    EXPECT_TRUE(Ctrl<QPushButton>(kMeasOut2ResetButton)->isEnabled());
 }
 
 TEST_F(MeasurementWindowTest, ZeroSetAndTimingSendOneOutputWithoutLink) {
     Open();
     ASSERT_TRUE(WaitCycle());
     sim.ClearReceivedFrames();
-    QTest::mouseClick(Ctrl<QPushButton>(1191), Qt::LeftButton);
-    QTest::mouseClick(Ctrl<QPushButton>(1200), Qt::LeftButton);
+    QTest::mouseClick(Ctrl<QPushButton>(kMeasOut1ZeroSetButton), Qt::LeftButton);
+    QTest::mouseClick(Ctrl<QPushButton>(kMeasOut2TimingButton), Qt::LeftButton);
     const auto frames = sim.ReceivedFrames();
     const auto zs = WithoutBcc(FramesStartingWith(frames, "%EE#WZS"));
     const auto ti = WithoutBcc(FramesStartingWith(frames, "%EE#WTI"));
@@ -244,13 +246,14 @@ TEST_F(MeasurementWindowTest, ResetWhileHeldSendsFromTheLiveState) {
     Open();
     ASSERT_TRUE(WaitCycle());
     ASSERT_EQ(app.Store().GetInt<kMeasReset>(0), 0);
-    QTest::mouseClick(Ctrl<QPushButton>(1202), Qt::LeftButton);  // hold OUT1
-    QTest::mouseClick(Ctrl<QPushButton>(1193), Qt::LeftButton);  // reset on
+    QTest::mouseClick(Ctrl<QPushButton>(kMeasOut1HoldButton), Qt::LeftButton);   // hold OUT1
+    QTest::mouseClick(Ctrl<QPushButton>(kMeasOut1ResetButton), Qt::LeftButton);  // reset on
     ASSERT_TRUE(WaitCycle());
     ASSERT_TRUE(WaitCycle());
     ASSERT_EQ(app.Store().GetInt<kMeasReset>(0), 1);
     sim.ClearReceivedFrames();
-    QTest::mouseClick(Ctrl<QPushButton>(1193), Qt::LeftButton);  // must switch it off again
+    QTest::mouseClick(Ctrl<QPushButton>(kMeasOut1ResetButton),
+                      Qt::LeftButton);  // must switch it off again
     const auto writes = WithoutBcc(FramesStartingWith(sim.ReceivedFrames(), "%EE#WRS"));
     ASSERT_EQ(writes.size(), 1u);
     EXPECT_EQ(writes[0], "%EE#WRS300000");
@@ -261,10 +264,10 @@ TEST_F(MeasurementWindowTest, LaserButtonsSendTheInvertedLaserState) {
     ASSERT_TRUE(WaitCycle());
     const int32_t bank = app.Store().GetInt<kAppCurMemNo>();
     const int32_t offB = app.Store().GetInt<kHeadLaserOff>(bank, 1);
-    EXPECT_EQ(Ctrl<QPushButton>(1951)->palette().color(QPalette::Button),
-              RecordColor(1951, offB == 0 ? 2 : 1));
+    EXPECT_EQ(Ctrl<QPushButton>(kMeasLaserBButton)->palette().color(QPalette::Button),
+              RecordColor(kMeasLaserBButton, offB == 0 ? 2 : 1));
     sim.ClearReceivedFrames();
-    QTest::mouseClick(Ctrl<QPushButton>(1951), Qt::LeftButton);
+    QTest::mouseClick(Ctrl<QPushButton>(kMeasLaserBButton), Qt::LeftButton);
     const auto writes = WithoutBcc(FramesStartingWith(sim.ReceivedFrames(), "%EE#WLR"));
     ASSERT_EQ(writes.size(), 1u);
     EXPECT_EQ(writes[0], std::string("%EE#WLR2") + (offB == 0 ? "00001" : "00000"));
@@ -294,12 +297,17 @@ TEST_F(MeasurementWindowTest, NotConnectedShowsTheNotConnectedLookAndSendsNothin
     QSignalSpy spy(wnd.get(), &CMeasurementWnd::cycleFinished);
     EXPECT_FALSE(spy.wait(500));
     EXPECT_TRUE(sim.ReceivedFrames().empty());
-    for (int id : {1186, 1187, 1188, 1189, 1573, 1194, 1195, 1196, 1197, 1571}) {
+    for (int id : {kMeasOut1AlarmLamp, kMeasOut1HiLamp, kMeasOut1GoLamp, kMeasOut1LowLamp,
+                   kMeasOut1StrobeLamp, kMeasOut2AlarmLamp, kMeasOut2HiLamp, kMeasOut2GoLamp,
+                   kMeasOut2LowLamp, kMeasOut2StrobeLamp}) {
         const bool on = Ctrl<QLabel>(id)->property("lampOn").toBool();
         EXPECT_EQ(LampColor(id), RecordColor(id, on ? 4 : 2)) << id;
     }
     const QPalette desktop = QApplication::palette();
-    for (int id : {1191, 1192, 1193, 1202, 1199, 1200, 1201, 1574, 1950, 1951}) {
+    for (int id :
+         {kMeasOut1ZeroSetButton, kMeasOut1TimingButton, kMeasOut1ResetButton, kMeasOut1HoldButton,
+          kMeasOut2ZeroSetButton, kMeasOut2TimingButton, kMeasOut2ResetButton, kMeasOut2HoldButton,
+          kMeasLaserAButton, kMeasLaserBButton}) {
         QPushButton* button = Ctrl<QPushButton>(id);
         EXPECT_FALSE(button->isEnabled()) << id;
         // Greyed as any disabled button, not in its state colour.
@@ -315,14 +323,14 @@ TEST_F(MeasurementWindowTest, NotConnectedShowsTheNotConnectedLookAndSendsNothin
 TEST_F(MeasurementWindowTest, FreshLampsShowTheirNotConnectedOffColour) {
     DisconnectController(app);
     wnd = std::make_unique<CMeasurementWnd>(app, nullptr);
-    EXPECT_EQ(LampColor(1186), RecordColor(1186, 2));
-    EXPECT_EQ(LampColor(1571), RecordColor(1571, 2));
+    EXPECT_EQ(LampColor(kMeasOut1AlarmLamp), RecordColor(kMeasOut1AlarmLamp, 2));
+    EXPECT_EQ(LampColor(kMeasOut2StrobeLamp), RecordColor(kMeasOut2StrobeLamp, 2));
 }
 
 TEST_F(MeasurementWindowTest, DisplayMenuKeepsOneOutputAndStoresFormMode) {
     Open();
-    QAction* out1 = wnd->findChild<QAction*>("ctrl32790");
-    QAction* out2 = wnd->findChild<QAction*>("ctrl32791");
+    QAction* out1 = Ctrl<QAction>(kMeasShowOut1Menu);
+    QAction* out2 = Ctrl<QAction>(kMeasShowOut2Menu);
     EXPECT_TRUE(out1->isChecked() && out2->isChecked());
     out1->trigger();
     EXPECT_FALSE(wnd->Shown().out1);
@@ -338,7 +346,7 @@ TEST_F(MeasurementWindowTest, DisplayMenuKeepsOneOutputAndStoresFormMode) {
     EXPECT_FALSE(wnd->Shown().out2);
     EXPECT_FALSE(wnd->findChild<QWidget*>("outputPanel2")->isVisible());
     // A later request keeps what the user chose since.
-    wnd->findChild<QAction*>("ctrl32791")->trigger();
+    Ctrl<QAction>(kMeasShowOut2Menu)->trigger();
     wnd->ApplySavedMode();
     EXPECT_TRUE(wnd->Shown().out2);
 }
@@ -379,7 +387,7 @@ TEST_F(MeasurementWindowTest, ImageCaptureButtonRunsTheHook) {
     int runs = 0;
     wnd->SetImageCaptureHook([&runs] { ++runs; });
     QSignalSpy spy(wnd.get(), &CMeasurementWnd::imageCaptureRequested);
-    QTest::mouseClick(wnd->findChild<QPushButton*>("ctrl1183"), Qt::LeftButton);
+    QTest::mouseClick(Ctrl<QPushButton>(kMeasImageCaptureButton), Qt::LeftButton);
     EXPECT_EQ(runs, 1);
     EXPECT_EQ(spy.size(), 1);
 }
@@ -488,7 +496,7 @@ TEST_F(MeasurementWindowTest, RollingCapabilityFollowsTheLatestValues) {
 }
 
 TEST_F(MeasurementWindowTest, ValueAndAlarmTextColoursFollowTheConnection) {
-    for (int id : {1190, 1198}) {
+    for (int id : {kMeasOut1Value, kMeasOut2Value}) {
         const UiControlRecord* record = app.Ui().FindById(id);
         ASSERT_NE(record, nullptr) << id;
         ASSERT_NE(record->color1, 0) << id;
@@ -497,19 +505,19 @@ TEST_F(MeasurementWindowTest, ValueAndAlarmTextColoursFollowTheConnection) {
     }
     Open();
     ASSERT_TRUE(WaitCycle());
-    for (int id : {1190, 1198}) {
+    for (int id : {kMeasOut1Value, kMeasOut2Value}) {
         EXPECT_EQ(Ctrl<QLabel>(id)->palette().color(QPalette::WindowText), RecordColor(id, 1))
             << id;
         EXPECT_FALSE(Ctrl<QLabel>(id)->autoFillBackground()) << id;  // Color2 is no background
     }
-    for (int id : {2055, 2056}) {
+    for (int id : {kMeasOut1AlarmText, kMeasOut2AlarmText}) {
         EXPECT_EQ(Ctrl<QLabel>(id)->palette().color(QPalette::WindowText), RecordColor(id, 1))
             << id;
     }
     wnd->LockPolling(true);
     DisconnectController(app);
     wnd->LockPolling(false);
-    for (int id : {1190, 1198}) {
+    for (int id : {kMeasOut1Value, kMeasOut2Value}) {
         ASSERT_TRUE(QTest::qWaitFor(
             [&] {
                 return Ctrl<QLabel>(id)->palette().color(QPalette::WindowText) ==
@@ -518,7 +526,8 @@ TEST_F(MeasurementWindowTest, ValueAndAlarmTextColoursFollowTheConnection) {
             kWaitMs))
             << "";
     }
-    EXPECT_EQ(Ctrl<QLabel>(2055)->palette().color(QPalette::WindowText), RecordColor(2055, 1));
+    EXPECT_EQ(Ctrl<QLabel>(kMeasOut1AlarmText)->palette().color(QPalette::WindowText),
+              RecordColor(kMeasOut1AlarmText, 1));
 }
 
 TEST_F(MeasurementWindowTest, InputAndHoldButtonColoursShowActiveAndFreezeWhileHeld) {
@@ -528,36 +537,37 @@ TEST_F(MeasurementWindowTest, InputAndHoldButtonColoursShowActiveAndFreezeWhileH
     Open();
     ASSERT_TRUE(WaitCycle());
     ASSERT_EQ(app.Store().GetInt<kMeasReset>(0), 0);
-    EXPECT_EQ(button(1193), RecordColor(1193, 1));
-    EXPECT_EQ(button(1202), RecordColor(1202, 1));
-    QTest::mouseClick(Ctrl<QPushButton>(1193), Qt::LeftButton);  // reset OUT1 on
+    EXPECT_EQ(button(kMeasOut1ResetButton), RecordColor(kMeasOut1ResetButton, 1));
+    EXPECT_EQ(button(kMeasOut1HoldButton), RecordColor(kMeasOut1HoldButton, 1));
+    QTest::mouseClick(Ctrl<QPushButton>(kMeasOut1ResetButton), Qt::LeftButton);  // reset OUT1 on
     ASSERT_TRUE(WaitCycle());
     ASSERT_TRUE(WaitCycle());
     ASSERT_EQ(app.Store().GetInt<kMeasReset>(0), 1);
-    EXPECT_EQ(button(1193), RecordColor(1193, 2));
-    QTest::mouseClick(Ctrl<QPushButton>(1202), Qt::LeftButton);  // hold OUT1
-    EXPECT_EQ(button(1202), RecordColor(1202, 2));
-    QTest::mouseClick(Ctrl<QPushButton>(1193), Qt::LeftButton);  // reset OUT1 off
+    EXPECT_EQ(button(kMeasOut1ResetButton), RecordColor(kMeasOut1ResetButton, 2));
+    QTest::mouseClick(Ctrl<QPushButton>(kMeasOut1HoldButton), Qt::LeftButton);  // hold OUT1
+    EXPECT_EQ(button(kMeasOut1HoldButton), RecordColor(kMeasOut1HoldButton, 2));
+    QTest::mouseClick(Ctrl<QPushButton>(kMeasOut1ResetButton), Qt::LeftButton);  // reset OUT1 off
     ASSERT_TRUE(WaitCycle());
     ASSERT_TRUE(WaitCycle());
     ASSERT_EQ(app.Store().GetInt<kMeasReset>(0), 0);
-    EXPECT_EQ(button(1193), RecordColor(1193, 2));               // frozen with the held output
-    QTest::mouseClick(Ctrl<QPushButton>(1202), Qt::LeftButton);  // release
-    EXPECT_EQ(button(1202), RecordColor(1202, 1));
+    EXPECT_EQ(button(kMeasOut1ResetButton),
+              RecordColor(kMeasOut1ResetButton, 2));  // frozen with the held output
+    QTest::mouseClick(Ctrl<QPushButton>(kMeasOut1HoldButton), Qt::LeftButton);  // release
+    EXPECT_EQ(button(kMeasOut1HoldButton), RecordColor(kMeasOut1HoldButton, 1));
     ASSERT_TRUE(WaitCycle());
-    EXPECT_EQ(button(1193), RecordColor(1193, 1));
+    EXPECT_EQ(button(kMeasOut1ResetButton), RecordColor(kMeasOut1ResetButton, 1));
 }
 
 TEST_F(MeasurementWindowTest, LampsAreBoldAndSizedByTheScreenResolution) {
     Open();
-    for (int id : {1186, 1571}) {
+    for (int id : {kMeasOut1AlarmLamp, kMeasOut2StrobeLamp}) {
         QLabel* lamp = Ctrl<QLabel>(id);
         EXPECT_TRUE(lamp->font().bold()) << id;
         EXPECT_EQ(lamp->font().pixelSize(), (12 * lamp->logicalDpiY() + 48) / 96) << id;
         const int wanted = (7 * lamp->logicalDpiX() + 48) / 96;
         EXPECT_NEAR(QFontMetrics(lamp->font()).averageCharWidth(), wanted, 1) << id;
     }
-    EXPECT_EQ(Ctrl<QLabel>(1190)->font().pointSize(), 28);
+    EXPECT_EQ(Ctrl<QLabel>(kMeasOut1Value)->font().pointSize(), 28);
 }
 
 TEST(MeasurementRules, AlarmTextEntriesOutsideTheListAreEmpty) {

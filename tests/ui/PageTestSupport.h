@@ -26,6 +26,7 @@
 #include "ui/adjust/AdjustOpeners.h"
 #include "ui/framework/FormBase.h"
 #include "ui/framework/QtMessageBoxHost.h"
+#include "ui/framework/UiApplier.h"
 
 namespace zul::test {
 
@@ -163,7 +164,7 @@ protected:
 
 template <class T = QWidget>
 T* Ctrl(QWidget* root, int32_t ctrlId) {
-    return root->findChild<T*>(QStringLiteral("ctrl%1").arg(ctrlId));
+    return FindControl<T>(root, ctrlId);
 }
 
 }  // namespace zul::test

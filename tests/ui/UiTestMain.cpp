@@ -17,6 +17,7 @@
 #include <QTimer>
 
 #include "Simulator.h"
+#include "ui/framework/UiApplier.h"
 #include "ui/main/DesktopMain.h"
 #include "ui/main/DesktopProgram.h"
 #include "ui/main/MainWindow.h"
@@ -30,7 +31,7 @@ void Say(const char* word) {
 }
 
 bool Click(zul::ui::MainWindow& main, int ctrlId) {
-    auto* button = main.findChild<QAbstractButton*>(QStringLiteral("ctrl%1").arg(ctrlId));
+    auto* button = zul::FindControl<QAbstractButton>(&main, ctrlId);
     if (button == nullptr || !button->isEnabled()) {
         return false;
     }

@@ -11,6 +11,7 @@
 #include "settings/SettingItem.h"
 #include "settings/SettingsStore.h"
 #include "settings/UiDefinition.h"
+#include "ui/adjust/AdjustIds.h"
 #include "ui/framework/NumericEdit.h"
 #include "ui/framework/QtText.h"
 #include "ui/framework/SyncCommand.h"
@@ -36,27 +37,26 @@ struct FormIds {
     FormPositionItems position;
 };
 
-constexpr int32_t kApplyButtonId = 2152;
-constexpr int32_t kCancelButtonId = 2153;
-
 const FormIds& IdsOf(AdjustKind kind) {
-    static const FormIds scaling{2141,
-                                 2145,
-                                 {1398, 1400, 1034, 1036},
+    static const FormIds scaling{kScalingWindow,
+                                 kScalingOutputCaption,
+                                 {kScalingMeasureValue1Edit, kScalingVoltageValue1Edit,
+                                  kScalingMeasureValue2Edit, kScalingVoltageValue2Edit},
                                  {kOutSCALING_MeasureValue1, kOutSCALING_VoltageValue1,
                                   kOutSCALING_MeasureValue2, kOutSCALING_VoltageValue2},
                                  {6, 3, 6, 3},
-                                 {2148, 2149},
+                                 {kScalingTake1Button, kScalingTake2Button},
                                  ZUL_ERR_BAD_SCALING,
                                  ZUL_ERR_SCALING_ALARM,
                                  {kScalingFormTop, kScalingFormLeft, 0, 0, 0, 0}};
-    static const FormIds calibration{2142,
-                                     2147,
-                                     {1364, 1366, 1369, 1371},
+    static const FormIds calibration{kCalibWindow,
+                                     kCalibHeadCaption,
+                                     {kCalibMeasureValue1Edit, kCalibCorrectValue1Edit,
+                                      kCalibMeasureValue2Edit, kCalibCorrectValue2Edit},
                                      {kHeadCALIB_MeasureValue1, kHeadCALIB_CorrectValue1,
                                       kHeadCALIB_MeasureValue2, kHeadCALIB_CorrectValue2},
                                      {6, 6, 6, 6},
-                                     {2150, 2151},
+                                     {kCalibTake1Button, kCalibTake2Button},
                                      ZUL_ERR_BAD_CALIB,
                                      ZUL_ERR_CALIB_ALARM,
                                      {kCalibFormTop, kCalibFormLeft, 0, 0, 0, 0}};
@@ -89,8 +89,8 @@ AdjustPointsForm::AdjustPointsForm(Application& app, AdjustKind kind, int32_t in
     }
     SetCtrlId(ui_->take0, ids.takeButtons[0]);
     SetCtrlId(ui_->take1, ids.takeButtons[1]);
-    SetCtrlId(ui_->okButton, kApplyButtonId);
-    SetCtrlId(ui_->cancelButton, kCancelButtonId);
+    SetCtrlId(ui_->okButton, kAdjustOkButton);
+    SetCtrlId(ui_->cancelButton, kAdjustCancelButton);
     ui_->valueTarget->setText(kind_ == AdjustKind::kScaling
                                   ? QString::number(index_ + 1)
                                   : QString(QChar(static_cast<char16_t>(u'A' + index_))));
@@ -128,7 +128,7 @@ void AdjustPointsForm::OnUiDefinitionApplied() {
         edits_[row]->setMinimumWidth(metrics.horizontalAdvance(QString(12, QLatin1Char('0'))));
     }
     ApplyAccessibleNames(this);
-    const bool online = app_.Store().GetInt<kCtrlLineState>() != 0;
+    const bool online = app_.Online();
     for (QPushButton* take : {ui_->take0, ui_->take1}) {
         take->setEnabled(online && RecordAllowsEnabling(app_.Ui(), CtrlIdOf(take)));
     }
@@ -159,7 +159,7 @@ void AdjustPointsForm::SetBusy(bool busy) {
 
 void AdjustPointsForm::TakeCurrentValue(int point) {
     CThreadCommControler* comm = app_.CommControler();
-    if (busy_ || comm == nullptr || app_.Store().GetInt<kCtrlLineState>() == 0) {
+    if (busy_ || comm == nullptr || !app_.Online()) {
         return;
     }
     SetBusy(true);

@@ -1,10 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/adjust/FloodLightForm.h"
 
-#include <mutex>
-
 #include <QCloseEvent>
-#include <QCoreApplication>
 #include <QTimerEvent>
 
 #include "app/Application.h"
@@ -15,42 +12,16 @@
 #include "settings/UiDefinition.h"
 #include "ui/framework/QtText.h"
 #include "ui/framework/SyncCommand.h"
+#include "ui/framework/UiApplier.h"
 #include "ui_FloodLightForm.h"
 
 namespace zul::ui {
 
 namespace {
 
-constexpr int32_t kFloodLightListId = 1948;
 constexpr int kTickMs = 100;
 
-// The finished poll on its way to the form.
-class PollDoneEvent : public QEvent {
-public:
-    explicit PollDoneEvent(std::unique_ptr<CommRequest> poll)
-        : QEvent(static_cast<QEvent::Type>(kWmFloodLightPollDone)), poll_(std::move(poll)) {}
-    std::unique_ptr<CommRequest> Take() { return std::move(poll_); }
-
-private:
-    std::unique_ptr<CommRequest> poll_;
-};
-
 }  // namespace
-
-// Where the controller thread hands finished polls: to the form while it exists, else they are
-// destroyed there. The form withdraws itself (under the lock) before it goes.
-struct FloodLightForm::Mailbox {
-    std::mutex mutex;
-    QObject* target = nullptr;
-
-    void Deliver(std::unique_ptr<CommRequest> poll) {
-        std::lock_guard lock(mutex);
-        if (target != nullptr) {
-            // Qt destroys events still queued for an object that is deleted.
-            QCoreApplication::postEvent(target, new PollDoneEvent(std::move(poll)));
-        }
-    }
-};
 
 FloodLightForm::FloodLightForm(Application& app, int32_t head, QWidget* parent)
     : QDialog(parent),
@@ -59,18 +30,24 @@ FloodLightForm::FloodLightForm(Application& app, int32_t head, QWidget* parent)
       head_(head),
       ui_(std::make_unique<Ui::FloodLightForm>()),
       boxes_(this),
-      mailbox_(std::make_shared<Mailbox>()) {
+      // Closing withdraws an outstanding poll; polls handed on before are destroyed unread.
+      polls_(
+          this, kWmFloodLightPollDone,
+          [this](std::unique_ptr<CommRequest> poll) { OnPollDone(std::move(poll)); },
+          [this] {
+              if (search_) {
+                  search_->Close();
+              }
+          }) {
     ui_->setupUi(this);
     SetPositionItems({kFloodFormTop, kFloodFormLeft, 0, 0, 0, 0});
-    mailbox_->target = this;
     if (CThreadCommControler* comm = app_.CommControler()) {
-        std::shared_ptr<Mailbox> mailbox = mailbox_;
-        search_ = std::make_unique<FloodLightSearch>(
-            *comm, app_.Store(), head_,
-            [mailbox](std::unique_ptr<CommRequest> poll) { mailbox->Deliver(std::move(poll)); });
+        search_ = std::make_unique<FloodLightSearch>(*comm, app_.Store(), head_, polls_.Poster());
     }
-    connect(ui_->ctrl2158, &QPushButton::clicked, this, &FloodLightForm::Start);
-    connect(ui_->ctrl2159, &QPushButton::clicked, this, &FloodLightForm::reject);
+    startButton_ = FindControl<QPushButton>(this, kFloodLightStartButton);
+    connect(startButton_, &QPushButton::clicked, this, &FloodLightForm::Start);
+    connect(FindControl<QPushButton>(this, kFloodLightCloseButton), &QPushButton::clicked, this,
+            &FloodLightForm::reject);
     ui_->valueHead->setText(QString(QChar(static_cast<char16_t>(u'A' + head_))));
     ApplyUiDefinition();
     {
@@ -87,17 +64,11 @@ FloodLightForm::~FloodLightForm() {
 
 void FloodLightForm::Shutdown() {
     timer_.stop();
-    {
-        std::lock_guard lock(mailbox_->mutex);
-        mailbox_->target = nullptr;
-    }
-    if (search_) {
-        search_->Close();  // withdraws an outstanding poll
-    }
+    polls_.Close();  // withdraws an outstanding poll
 }
 
 void FloodLightForm::OnUiDefinitionApplied() {
-    ui_->ctrl2158->setEnabled(search_ != nullptr && app_.Store().GetInt<kCtrlLineState>() != 0);
+    startButton_->setEnabled(search_ != nullptr && app_.Online());
 }
 
 FloodLightState FloodLightForm::State() const {
@@ -105,7 +76,7 @@ FloodLightState FloodLightForm::State() const {
 }
 
 void FloodLightForm::ShowResult(int32_t value) {
-    const ChoiceList list = app_.Ui().FillChoiceList(kFloodLightListId, value);
+    const ChoiceList list = app_.Ui().FillChoiceList(kFloodLightChoicesList, value);
     QString text = QString::number(value);
     if (list.selected >= 0 && list.entries[size_t(list.selected)].value == value) {
         text = ToQString(list.entries[size_t(list.selected)].text);
@@ -121,7 +92,7 @@ void FloodLightForm::Start() {
     if (state != FloodLightState::kIdle && state != FloodLightState::kEnded) {
         return;
     }
-    ui_->ctrl2158->setEnabled(false);
+    startButton_->setEnabled(false);
     syncRunning_ = true;
     FloodLightSearch* search = search_.get();
     RunSynchronous([search](ResultInfo*) { return search->Start(); });
@@ -147,14 +118,6 @@ void FloodLightForm::Tick() {
     search_->Tick();
 }
 
-bool FloodLightForm::event(QEvent* event) {
-    if (event->type() == static_cast<QEvent::Type>(kWmFloodLightPollDone)) {
-        OnPollDone(static_cast<PollDoneEvent*>(event)->Take());
-        return true;
-    }
-    return QDialog::event(event);
-}
-
 void FloodLightForm::OnPollDone(std::unique_ptr<CommRequest> poll) {
     if (!search_ || search_->State() != FloodLightState::kPolling) {
         return;  // not awaited (destroyed here)
@@ -178,7 +141,7 @@ void FloodLightForm::Finish() {
         ShowResult(search_->Value());
     }
     // The form is usable again whatever the outcome.
-    ui_->ctrl2158->setEnabled(app_.Store().GetInt<kCtrlLineState>() != 0);
+    startButton_->setEnabled(app_.Online());
     if (search_->Result().code != ZUL_OK && search_->Result().code != ZUL_ERR_ABORT) {
         ReportResult(boxes_, app_.Ui(), search_->Result());
     }

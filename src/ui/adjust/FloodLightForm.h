@@ -12,8 +12,13 @@
 #include <QDialog>
 
 #include "adjust/FloodLightSearch.h"
+#include "link/CommRequest.h"
+#include "ui/adjust/AdjustIds.h"
 #include "ui/framework/FormBase.h"
 #include "ui/framework/QtMessageBoxHost.h"
+#include "ui/framework/WorkerRequest.h"
+
+class QPushButton;
 
 namespace Ui {
 class FloodLightForm;
@@ -24,9 +29,6 @@ class Application;
 }
 
 namespace zul::ui {
-
-// 1038: a progress poll of the flood-light search has ended.
-inline constexpr int kWmFloodLightPollDone = 1024 + 14;
 
 class FloodLightForm : public QDialog, public FormBase {
     Q_OBJECT
@@ -45,13 +47,11 @@ public:
     void reject() override;
 
 protected:
-    bool event(QEvent* event) override;
     void timerEvent(QTimerEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void OnUiDefinitionApplied() override;
 
 private:
-    struct Mailbox;
     void OnPollDone(std::unique_ptr<CommRequest> poll);
     void Finish();
     void ShowResult(int32_t value);
@@ -60,8 +60,11 @@ private:
     Application& app_;
     int32_t head_;
     std::unique_ptr<Ui::FloodLightForm> ui_;
+    QPushButton* startButton_ = nullptr;
     QtMessageBoxHost boxes_;
-    std::shared_ptr<Mailbox> mailbox_;
+    // Where the controller thread hands the finished polls (before search_, which posts
+    // through it).
+    WorkerRequest<CommRequest> polls_;
     std::unique_ptr<FloodLightSearch> search_;
     QBasicTimer timer_;
     bool syncRunning_ = false;

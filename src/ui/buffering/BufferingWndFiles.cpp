@@ -61,12 +61,7 @@ void CBufferingWnd::ConnectFileCommands() {
 FileDialogRequest CBufferingWnd::FileRequest(FileDialogRequest::Mode mode,
                                              const QStringList& filters,
                                              const QString& suffix) const {
-    FileDialogRequest request;
-    request.mode = mode;
-    request.startFolder = ToQString(app_.Store().GetText<kBufConfCurFolder>());
-    request.filters = filters;
-    request.defaultSuffix = suffix;
-    return request;
+    return MakeFileDialogRequest(mode, app_.Store().GetText<kBufConfCurFolder>(), filters, suffix);
 }
 
 void CBufferingWnd::RememberFolder(const QString& path) {

@@ -177,12 +177,9 @@ int32_t ConfigPrintForm::PrintToPdf(const QString& path, ResultInfo* result) {
 int32_t ConfigPrintForm::ChoosePdfFile(QString* path) {
     SettingsStore& store = app_.Store();
     QtFileDialogHost files(this);
-    FileDialogRequest request;
-    request.mode = FileDialogRequest::Mode::Save;
-    request.startFolder = ToQString(store.GetText<kCfgPrintSaveFolder>());
-    request.filters = {"PDF (*.pdf)"};
-    request.defaultSuffix = "pdf";
-    std::optional<FileDialogResult> chosen = files.ChooseFile(request);
+    std::optional<FileDialogResult> chosen = files.ChooseFile(
+        MakeFileDialogRequest(FileDialogRequest::Mode::Save, store.GetText<kCfgPrintSaveFolder>(),
+                              {"PDF (*.pdf)"}, "pdf"));
     if (!chosen) {
         return ZUL_ERR_ABORT;
     }

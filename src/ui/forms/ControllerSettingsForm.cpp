@@ -122,7 +122,7 @@ void ControllerSettingsForm::ShowCopy() {
 }
 
 void ControllerSettingsForm::UpdateCommands() {
-    const bool online = app_.Store().GetInt<kCtrlLineState>() != 0;
+    const bool online = app_.Online();
     readButton_->setEnabled(online && !busy_);
     writeButton_->setEnabled(online && !busy_);
 }
@@ -173,7 +173,7 @@ int32_t ControllerSettingsForm::WriteSystem() {
 
 int32_t ControllerSettingsForm::RunTransfer(bool read, ResultInfo* result) {
     if (busy_ || IsSynchronousCommandRunning() || app_.CommControler() == nullptr ||
-        app_.Store().GetInt<kCtrlLineState>() == 0) {
+        !app_.Online()) {
         return SetResult(result, ZUL_ERR_OFFLINE);
     }
     // Every value is checked before anything is sent. A read replaces them all, so a value

@@ -193,12 +193,10 @@ int32_t ImageCaptureForm::Save() {
     SettingsStore& store = app_.Store();
     const CaptureFormat format = Format();
     QtFileDialogHost files(this);
-    FileDialogRequest request;
-    request.mode = FileDialogRequest::Mode::Save;
-    request.startFolder = ToQString(store.GetText<kCaptureSaveFolder>());
-    request.filters = {QString("%1 (*.%2)").arg(FormatName(format), FormatSuffix(format))};
-    request.defaultSuffix = FormatSuffix(format);
-    std::optional<FileDialogResult> chosen = files.ChooseFile(request);
+    std::optional<FileDialogResult> chosen = files.ChooseFile(
+        MakeFileDialogRequest(FileDialogRequest::Mode::Save, store.GetText<kCaptureSaveFolder>(),
+                              {QString("%1 (*.%2)").arg(FormatName(format), FormatSuffix(format))},
+                              FormatSuffix(format)));
     if (!chosen) {
         return ZUL_ERR_ABORT;
     }

@@ -42,7 +42,7 @@ void VersionForm::Refresh() {
     fullVersion_->setText(ToQString(app_.FullVersion()));
     shortVersion_->setText(ToQString(app_.ShortVersion()));
     const SettingsStore& store = app_.Store();
-    const bool online = store.GetInt<kCtrlLineState>() != 0;
+    const bool online = app_.Online();
     controllerType_->setText(online ? ToQString(store.GetText<kCtrlType>()) : QString());
     controllerVersion_->setText(online ? ToQString(store.GetText<kCtrlVersion>()) : QString());
 }

@@ -7,6 +7,7 @@
 #include <QWindow>
 
 #include "ui/framework/FormBase.h"
+#include "ui/framework/QtText.h"
 
 namespace zul {
 
@@ -55,6 +56,16 @@ std::optional<FileDialogResult> RunDialog(const FileDialogRequest& request, QWid
 }
 
 }  // namespace
+
+FileDialogRequest MakeFileDialogRequest(FileDialogRequest::Mode mode, std::string_view startFolder,
+                                        QStringList filters, QString defaultSuffix) {
+    FileDialogRequest request;
+    request.mode = mode;
+    request.startFolder = ToQString(startFolder);
+    request.filters = std::move(filters);
+    request.defaultSuffix = std::move(defaultSuffix);
+    return request;
+}
 
 QtFileDialogHost::QtFileDialogHost(FormBase* owner) : owner_(owner) {}
 

@@ -6,6 +6,7 @@
 
 #include <functional>
 #include <optional>
+#include <string_view>
 
 #include <QString>
 #include <QStringList>
@@ -24,6 +25,12 @@ struct FileDialogRequest {
     QStringList filters;    // e.g. {"Settings (*.zul)"}; the first is selected
     QString defaultSuffix;  // without the dot, appended when the user types none
 };
+
+// The request as every window builds it: the mode, the folder the dialog starts in (a path as
+// the settings store keeps it), the filters (the first is selected) and the suffix appended
+// when the user types none.
+FileDialogRequest MakeFileDialogRequest(FileDialogRequest::Mode mode, std::string_view startFolder,
+                                        QStringList filters, QString defaultSuffix);
 
 struct FileDialogResult {
     QString path;         // the absolute path chosen

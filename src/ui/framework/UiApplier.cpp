@@ -147,7 +147,11 @@ int32_t CtrlIdOf(const QObject* object) {
 
 void SetCtrlId(QObject* object, int32_t ctrlId) {
     object->setProperty(kCtrlIdProperty, int(ctrlId));
-    object->setObjectName(QStringLiteral("ctrl%1").arg(ctrlId));
+    object->setObjectName(ControlObjectName(ctrlId));
+}
+
+QString ControlObjectName(int32_t ctrlId) {
+    return QStringLiteral("ctrl%1").arg(ctrlId);
 }
 
 bool RecordAllowsEnabling(const UiControlRecord* record) {

@@ -9,8 +9,10 @@
 #include <cstdint>
 #include <string>
 
+#include <QObject>
+#include <QString>
+
 class QComboBox;
-class QObject;
 class QWidget;
 
 namespace zul {
@@ -26,6 +28,15 @@ inline constexpr const char* kUiNameProperty = "uiName";
 int32_t CtrlIdOf(const QObject* object);
 // Sets "ctrlId" and the object name "ctrl<number>".
 void SetCtrlId(QObject* object, int32_t ctrlId);
+// The object name of a control: "ctrl<number>".
+QString ControlObjectName(int32_t ctrlId);
+// The control numbered ctrlId below root (a widget, or an action of a menu); null when root
+// holds none of that type. Windows fill their named pointers with it once; tests find the
+// controls they drive with it.
+template <class T = QWidget>
+T* FindControl(const QObject* root, int32_t ctrlId) {
+    return root != nullptr ? root->findChild<T*>(ControlObjectName(ctrlId)) : nullptr;
+}
 
 // The record of an object: by "ctrlId", else by "uiName"; null when there is none.
 const UiControlRecord* RecordOf(const UiDefinition& ui, const QObject* object);

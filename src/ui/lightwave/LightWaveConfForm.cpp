@@ -159,12 +159,9 @@ void LightWaveConfForm::StoreFolder(const QString& path) {
 int32_t LightWaveConfForm::Save() {
     SettingsStore& store = window_.App().Store();
     QtFileDialogHost files(this);
-    FileDialogRequest request;
-    request.mode = FileDialogRequest::Mode::Save;
-    request.startFolder = ToQString(store.GetText<kLwConfCurFolder>());
-    request.filters = {"lwd (*.lwd)", "csv (*.csv)"};
-    request.defaultSuffix = "lwd";
-    std::optional<FileDialogResult> chosen = files.ChooseFile(request);
+    std::optional<FileDialogResult> chosen = files.ChooseFile(
+        MakeFileDialogRequest(FileDialogRequest::Mode::Save, store.GetText<kLwConfCurFolder>(),
+                              {"lwd (*.lwd)", "csv (*.csv)"}, "lwd"));
     if (!chosen) {
         return ZUL_ERR_ABORT;
     }
@@ -186,12 +183,8 @@ int32_t LightWaveConfForm::Save() {
 int32_t LightWaveConfForm::Load() {
     SettingsStore& store = window_.App().Store();
     QtFileDialogHost files(this);
-    FileDialogRequest request;
-    request.mode = FileDialogRequest::Mode::Open;
-    request.startFolder = ToQString(store.GetText<kLwConfCurFolder>());
-    request.filters = {"lwd (*.lwd)"};
-    request.defaultSuffix = "lwd";
-    std::optional<FileDialogResult> chosen = files.ChooseFile(request);
+    std::optional<FileDialogResult> chosen = files.ChooseFile(MakeFileDialogRequest(
+        FileDialogRequest::Mode::Open, store.GetText<kLwConfCurFolder>(), {"lwd (*.lwd)"}, "lwd"));
     if (!chosen) {
         return ZUL_ERR_ABORT;
     }

@@ -20,7 +20,6 @@
 #include "settings/UiDefinition.h"
 #include "ui/framework/FileDialogHost.h"
 #include "ui/framework/QtText.h"
-#include "ui/framework/QtWindowSink.h"
 #include "ui/framework/RenderedFile.h"
 #include "ui/framework/Slider.h"
 #include "ui/framework/SyncCommand.h"
@@ -34,8 +33,6 @@ namespace zul::ui {
 
 namespace {
 
-// A capture came back from the light-wave thread (payload: the LightWaveRequest).
-constexpr uint32_t kWmLightWaveReturned = kMsgLwSubmit;
 constexpr int32_t kTickMs = 100;
 constexpr int32_t kDrawnCells = 512;
 // Entry 2 of the version threshold list: the capture reads field 1040.
@@ -72,11 +69,19 @@ LightWaveWnd::LightWaveWnd(Application& app, FormBase* parentForm, QWidget* pare
       FormBase(this, FormContext{&app.Ui(), &app.Store()}, parentForm),
       app_(app),
       data_(std::make_unique<LightWaveData>()),
-      sink_(std::make_shared<QtWindowSink>()),
+      captures_(
+          this, kWmLightWaveReturned,
+          [this](std::unique_ptr<LightWaveRequest> done) { OnCaptureReturned(std::move(done)); },
+          [this] {
+              // Synchronous: the thread holds no capture of ours afterwards, so a new start
+              // never reaches a busy thread (which would drop it without an answer).
+              if (CThreadLightWave* thread = app_.LightWave()) {
+                  thread->Cancel();
+              }
+          }),
       boxes_(this),
       ui_(std::make_unique<Ui::LightWaveWnd>()) {
     BuildWidgets();
-    sink_->Attach(this, [this](Message& message) { OnWindowMessage(message); });
 
     // Opening: the block goes to the thread, the settings are restored, the timer starts.
     if (CThreadLightWave* thread = app_.LightWave()) {
@@ -113,12 +118,9 @@ void LightWaveWnd::BuildWidgets() {
     connect(u.actionSettings, &QAction::triggered, this, &LightWaveWnd::OpenSettings);
     connect(u.actionExport, &QAction::triggered, this, [this] {
         QtFileDialogHost files(this);
-        FileDialogRequest request;
-        request.mode = FileDialogRequest::Mode::Save;
-        request.startFolder = ToQString(app_.Store().GetText<kLwConfCurFolder>());
-        request.filters = {"PNG (*.png)", "PDF (*.pdf)"};
-        request.defaultSuffix = "png";
-        if (auto chosen = files.ChooseFile(request)) {
+        if (auto chosen = files.ChooseFile(MakeFileDialogRequest(
+                FileDialogRequest::Mode::Save, app_.Store().GetText<kLwConfCurFolder>(),
+                {"PNG (*.png)", "PDF (*.pdf)"}, "png"))) {
             ResultInfo why;
             if (!ExportGraphs(chosen->path, &why)) {
                 ResultInfo result;
@@ -244,7 +246,7 @@ void LightWaveWnd::OnUiDefinitionApplied() {
 }
 
 bool LightWaveWnd::Online() const {
-    return app_.Store().GetInt<kCtrlLineState>() != 0;
+    return app_.Online();
 }
 
 int32_t LightWaveWnd::SelectedSpeed() const {
@@ -303,11 +305,8 @@ void LightWaveWnd::StopCapture() {
 void LightWaveWnd::CancelAtThread() {
     if (CThreadLightWave* thread = app_.LightWave()) {
         thread->SetRepeating(0);
-        // Synchronous: the thread holds no capture of ours afterwards, so a new start never
-        // reaches a busy thread (which would drop it without an answer).
-        thread->Cancel();
     }
-    ++sequence_;  // anything still on its way back is stale
+    captures_.Cancel();  // anything still on its way back is stale
 }
 
 void LightWaveWnd::SubmitCapture() {
@@ -315,18 +314,9 @@ void LightWaveWnd::SubmitCapture() {
     if (thread == nullptr) {
         return;
     }
-    auto request = std::make_unique<LightWaveRequest>();
-    request->userData = ++sequence_;
-    // The sink outlives the window while a request holds it; after the window has detached it,
-    // posting fails and the request is destroyed here.
-    std::shared_ptr<QtWindowSink> sink = sink_;
-    request->onDone = [sink](int64_t, std::unique_ptr<LightWaveRequest> done) {
-        std::unique_ptr<MessagePayload> payload = std::move(done);
-        sink->PostWindowMessage(kWmLightWaveReturned, 0, 0, payload);
-    };
     state_ = LightWaveCapture::kRequestOut;
     counter_ = 0;
-    thread->SubmitCapture(std::move(request));
+    thread->SubmitCapture(captures_.Make());
 }
 
 void LightWaveWnd::Tick() {
@@ -376,19 +366,10 @@ void LightWaveWnd::SetTimerRunning(bool running) {
     }
 }
 
-void LightWaveWnd::OnWindowMessage(Message& message) {
-    if (message.id != kWmLightWaveReturned) {
-        return;
-    }
-    std::unique_ptr<LightWaveRequest> request = message.Take<LightWaveRequest>();
-    if (request) {
-        OnCaptureReturned(std::move(request));
-    }
-}
-
 void LightWaveWnd::OnCaptureReturned(std::unique_ptr<LightWaveRequest> request) {
-    // A capture of an earlier start, or one returning outside state 2, is only deleted.
-    if (state_ != LightWaveCapture::kRequestOut || request->userData != sequence_) {
+    // A capture of an earlier start never arrives here (captures_ deletes it); one returning
+    // outside state 2 is only deleted.
+    if (state_ != LightWaveCapture::kRequestOut) {
         return;
     }
     const int32_t code = request->result.code;
@@ -759,15 +740,18 @@ void LightWaveWnd::CloseSteps() {
         delete settingsForm_;
         settingsForm_ = nullptr;
     }
-    // Stop repeated capture and cancel a capture still out; then the thread lets go of the
-    // data and the sink refuses anything still on its way, so nothing reaches this window.
+    // Stop repeated capture and cancel a capture still out (closing the requests: anything
+    // still on its way is destroyed unread); then the thread lets go of the data.
     state_ = LightWaveCapture::kStopped;
-    CancelAtThread();
-    if (CThreadLightWave* thread = app_.LightWave()) {
+    CThreadLightWave* thread = app_.LightWave();
+    if (thread != nullptr) {
+        thread->SetRepeating(0);
+    }
+    captures_.Close();
+    if (thread != nullptr) {
         thread->AttachData(nullptr);
     }
     timer_.stop();
-    sink_->Detach();
     data_->ClearHistoryAndSnapshots();
     SettingsStore& store = app_.Store();
     store.SetInt<kLwConfGraphRectDisp>(rectDisplay_ ? 1 : 0);

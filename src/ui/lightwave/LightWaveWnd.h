@@ -10,11 +10,11 @@
 // previous one is back and at least the interval has passed since it was sent) and in states
 // 3 and 4 (the playback step).
 //
-// Lifetime: the window owns its LightWaveData and hands it to the thread on opening. Each
-// capture carries a sequence number; a capture that comes back after Stop (or after a newer one
-// was sent) is only deleted. Stop and closing cancel the capture at the thread (synchronously),
-// so a later Start never meets a busy thread; closing also detaches the data and the window's
-// message sink, so nothing reaches a closed window.
+// Lifetime: the window owns its LightWaveData and hands it to the thread on opening. Captures go
+// out through a WorkerRequest: a capture that comes back after Stop (or after a newer one was
+// sent) is only deleted. Stop and closing cancel the capture at the thread (synchronously), so a
+// later Start never meets a busy thread; closing also detaches the data and closes the requests,
+// so nothing reaches a closed window.
 #pragma once
 
 #include <array>
@@ -27,8 +27,10 @@
 #include <QTimer>
 
 #include "lightwave/LightWaveData.h"
+#include "lightwave/LightWaveRequest.h"
 #include "ui/framework/FormBase.h"
 #include "ui/framework/QtMessageBoxHost.h"
+#include "ui/framework/WorkerRequest.h"
 
 class QCheckBox;
 class QComboBox;
@@ -43,9 +45,6 @@ namespace zul {
 class Application;
 class CSlider;
 class CTChart;
-class QtWindowSink;
-struct LightWaveRequest;
-struct Message;
 }  // namespace zul
 
 namespace zul::ui {
@@ -169,7 +168,6 @@ private:
 
     void BuildWidgets();
     void SetUpHead(int head);
-    void OnWindowMessage(Message& message);
     void OnCaptureReturned(std::unique_ptr<LightWaveRequest> request);
     void SubmitCapture();
     void StopCapture();
@@ -185,7 +183,8 @@ private:
 
     Application& app_;
     std::unique_ptr<LightWaveData> data_;
-    std::shared_ptr<QtWindowSink> sink_;
+    // The capture out at the light-wave thread (at most one).
+    WorkerRequest<LightWaveRequest> captures_;
     QtMessageBoxHost boxes_;
     std::unique_ptr<Ui::LightWaveWnd> ui_;
     QTimer timer_;
@@ -193,7 +192,6 @@ private:
     int32_t counter_ = 0;
     int32_t interval_ = 500;
     int32_t index_ = 0;
-    int64_t sequence_ = 0;  // number of the capture last sent
     bool rectDisplay_ = false;
     std::array<bool, kLightWaveHeads> workNoDisplay_{};
     std::array<ShownHead, kLightWaveHeads> shown_;

@@ -187,7 +187,7 @@ int32_t DesktopProgram::Finish() {
     }
     finished_ = true;
     // The link closes before the threads stop, so nothing reports a lost line on the way out.
-    if (app_.Store().GetInt<kCtrlLineState>() != 0) {
+    if (app_.Online()) {
         DisconnectController(app_);
     }
     RecentFiles recent;

@@ -277,7 +277,7 @@ void CMainWindow::OnLinkLost(int32_t code) {
     }
     linkLostShown_ = true;
     DisableAllWindows();
-    if (LineState() != 0) {
+    if (app_.Online()) {
         Disconnect();
     }
     ResultInfo result;
@@ -334,7 +334,7 @@ void CMainWindow::ToggleConnection() {
     if (IsSynchronousCommandRunning()) {
         return;
     }
-    if (LineState() != 0) {
+    if (app_.Online()) {
         Disconnect();
         return;
     }
@@ -353,7 +353,7 @@ void CMainWindow::ToggleConnection() {
 }
 
 int32_t CMainWindow::LineState() const {
-    return app_.Store().GetInt<kCtrlLineState>();
+    return app_.LineState();
 }
 
 void CMainWindow::SetConnectionState(int32_t state) {
@@ -370,7 +370,7 @@ void CMainWindow::Disconnect() {
 }
 
 void CMainWindow::ShowConnectionState() {
-    const bool connected = LineState() != 0;
+    const bool connected = app_.Online();
     ShowConnectCaption(connected);
     const UiDefinition& ui = app_.Ui();
     for (QWidget* widget : std::initializer_list<QWidget*>{
@@ -422,7 +422,7 @@ void CMainWindow::WriteSettings() {
 }
 
 void CMainWindow::RunTransfer(bool read) {
-    if (IsSynchronousCommandRunning() || progressForm_ != nullptr || LineState() == 0) {
+    if (IsSynchronousCommandRunning() || progressForm_ != nullptr || !app_.Online()) {
         return;
     }
     DisableAllWindows();
@@ -455,9 +455,6 @@ int32_t CMainWindow::RunTransferForm(bool read, ResultInfo* result) {
     if (code != ZUL_OK || !form.Finished()) {
         return code;
     }
-    // The copy was taken before the transfer and the connection may have changed meanwhile:
-    // the copy takes the line state in force, so that applying it leaves that state alone.
-    transfer->Store().SetInt<kCtrlLineState>(LineState());
     ApplySettingsTransfer(app_, *transfer);
     if (read) {
         RefreshFromStore();
@@ -487,7 +484,7 @@ void CMainWindow::InitialiseAllMemoryBanks() {
 
 int32_t CMainWindow::RunMemoryCommandFlow(int32_t commandValue) {
     const MemoryCommand command = static_cast<MemoryCommand>(commandValue);
-    if (IsSynchronousCommandRunning() || LineState() == 0 || app_.CommControler() == nullptr) {
+    if (IsSynchronousCommandRunning() || !app_.Online() || app_.CommControler() == nullptr) {
         return ZUL_ERR_OFFLINE;
     }
     TakeControlValues();
@@ -647,7 +644,7 @@ void CMainWindow::closeEvent(QCloseEvent* event) {
     // Child windows close first, with their own close steps; the link is closed before the
     // worker threads stop, so that nothing reports a lost line on the way out.
     children_->DestroyAll();
-    if (LineState() != 0) {
+    if (app_.Online()) {
         Disconnect();
     }
     event->accept();

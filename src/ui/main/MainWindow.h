@@ -5,8 +5,8 @@
 // pictures (OutputPicturePanel.h), the child windows (ChildWindows.h) and the memory-bank
 // selector (BankSelector.h). Its life is the program's life.
 //
-// The connection state has one source, LineState of the store, which the Application keeps;
-// the window reads it through LineState() and redraws on the line-state notification.
+// The connection state has one source, Application::LineState(); the window reads it there and
+// redraws on the line-state notification (OnLineStateChanged).
 //
 // Controller commands run through RunSynchronous (ui/framework/SyncCommand.h): the GUI thread
 // waits in a local event loop with every window disabled, so painting goes on while nothing can
@@ -80,7 +80,7 @@ public:
 
     // --- State for tests and pictures ---
     bool IsExpanded() const { return expanded_; }
-    // The connection state in force: LineState of the store, which the Application keeps.
+    // The connection state in force (Application::LineState()).
     int32_t LineState() const;
     QWidget* Child(ChildWindow kind) const { return children_->Window(kind); }
     const RecentFiles& Recent() const { return files_->Recent(); }

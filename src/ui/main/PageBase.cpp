@@ -11,12 +11,12 @@
 #include <QLabel>
 
 #include "app/Application.h"
-#include "base/NumberText.h"
 #include "settings/SettingItem.h"
 #include "settings/SettingsStore.h"
 #include "settings/UiDefinition.h"
 #include "ui/framework/NumericEdit.h"
 #include "ui/framework/QtText.h"
+#include "ui/framework/RadioChoice.h"
 #include "ui/framework/UiApplier.h"
 #include "ui/main/ControlRecords.h"
 #include "ui/main/PageMicron.h"
@@ -42,13 +42,6 @@ QString Formatted(const char* format, double value) {
     char buffer[64];
     std::snprintf(buffer, sizeof buffer, format, value);
     return QString::fromLatin1(buffer);
-}
-
-// The value a measurement-mode radio stands for (its record's single SelectVal).
-int32_t RadioValue(const UiControlRecord& record) {
-    std::string text = record.selectValues;
-    std::erase(text, '"');
-    return ParseDecimal(text);
 }
 
 // A caption as read aloud: mnemonic marks removed ("&&" stands for one ampersand).
@@ -148,7 +141,7 @@ void PageBase::ConnectEdits(Bound& bound) {
             if (box == nullptr || record == nullptr) {
                 return;
             }
-            const int at = box->findData(RadioValue(*record));
+            const int at = box->findData(RadioValue(*record, 0));
             if (at >= 0) {
                 box->setCurrentIndex(at);  // the list's change handler does the rest
             }
@@ -246,7 +239,7 @@ void PageBase::SyncRadiosToList(Bound& bound) {
     const int32_t value = SelectedChoiceValue(static_cast<QComboBox*>(bound.control));
     for (QAbstractButton* radio : bound.radios) {
         const UiControlRecord* record = app_.Ui().FindById(CtrlIdOf(radio));
-        const bool match = record != nullptr && RadioValue(*record) == value;
+        const bool match = record != nullptr && RadioValue(*record, 0) == value;
         // Radios are not auto-exclusive here, so that none is checked for a list-only value.
         radio->setChecked(match);
     }
@@ -422,7 +415,7 @@ void PageBase::SetRuleEnabled(int32_t ctrlId, bool rule) {
 }
 
 bool PageBase::IsOnline() const {
-    return app_.Store().GetInt<kCtrlLineState>() != 0;
+    return app_.Online();
 }
 
 void PageBase::ApplyOnlineEnabling() {

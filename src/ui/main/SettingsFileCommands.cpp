@@ -194,8 +194,8 @@ bool SettingsFileCommands::Load(const std::string& path) {
         return false;
     }
     RememberFolder(path);
-    // The copy keeps the run-time values of the store (the line state among them): a file
-    // holds none of them.
+    // A file holds none of the connection's run-time values: the main store keeps its own
+    // (ReplaceSettings).
     auto copy = std::make_unique<SettingsStore>(app_.Store());
     ResultInfo loaded;
     ReadCopy(path, *copy, &loaded);
@@ -205,7 +205,7 @@ bool SettingsFileCommands::Load(const std::string& path) {
         UpdateRecentMenu();
         return false;
     }
-    app_.Store() = *copy;
+    app_.ReplaceSettings(*copy);
     // The file holds a folder of its own: the one just chosen from stays the one remembered.
     RememberFolder(path);
     Adopt(path, held);
@@ -278,17 +278,12 @@ void SettingsFileCommands::RememberFolder(const std::string& path) {
 }
 
 FileDialogRequest SettingsFileCommands::Dialog(FileDialogRequest::Mode mode) const {
-    FileDialogRequest request;
-    request.mode = mode;
-    const std::string folder = app_.Store().GetText<kMainCurFolder>();
-    request.startFolder = ToQString(DocumentsPath(folder));
     QString description;
     if (const UiControlRecord* record = app_.Ui().FindByName(kSettingsFilterRecord)) {
         description = CaptionText(record->caption);
     }
-    request.filters = {description + QStringLiteral(" (*.zul)")};
-    request.defaultSuffix = QStringLiteral("zul");
-    return request;
+    return MakeFileDialogRequest(mode, DocumentsPath(app_.Store().GetText<kMainCurFolder>()),
+                                 {description + QStringLiteral(" (*.zul)")}, QStringLiteral("zul"));
 }
 
 void SettingsFileCommands::UpdateRecentMenu() {

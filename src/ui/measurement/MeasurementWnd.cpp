@@ -5,6 +5,8 @@
 #include <utility>
 #include <vector>
 
+#include <QAction>
+#include <QCheckBox>
 #include <QCloseEvent>
 #include <QFont>
 #include <QFontMetrics>
@@ -25,7 +27,6 @@
 #include "ui/buffering/CapabilityFigures.h"
 #include "ui/buffering/CapabilityRolling.h"
 #include "ui/framework/QtText.h"
-#include "ui/framework/QtWindowSink.h"
 #include "ui/framework/SyncCommand.h"
 #include "ui/framework/UiApplier.h"
 #include "ui/measurement/TrendStrip.h"
@@ -40,12 +41,6 @@ constexpr int kLampHeight = 12;    // pixels at 96 dpi
 constexpr int kLampCharWidth = 7;  // average character width in pixels at 96 dpi
 constexpr const char* kLampStatesName = "Measurement_LampStates";
 constexpr int32_t kRollingDecimals = 6;  // millimetres, as the values are written
-
-// The cycle request of this window: it carries a token whose expiry tells the window that the
-// request was destroyed without coming back (a refused or failed post).
-struct WindowCycleRequest final : MeasurementCycleRequest {
-    std::shared_ptr<int> token = std::make_shared<int>(0);
-};
 
 int32_t LampItemValue(const MeasurementOutputValues& v, size_t lamp) {
     switch (lamp) {
@@ -72,10 +67,17 @@ CMeasurementWnd::CMeasurementWnd(Application& app, FormBase* parentForm, QWidget
     : QMainWindow(parent),
       FormBase(this, FormContext{&app.Ui(), &app.Store()}, parentForm),
       app_(app),
-      ui_(std::make_unique<Ui::MeasurementWnd>()) {
+      ui_(std::make_unique<Ui::MeasurementWnd>()),
+      cycles_(
+          this, kWmMeasurementCycleDone,
+          [this](std::unique_ptr<MeasurementCycleRequest> done) { OnCycleDone(done->result); },
+          [this] {
+              if (CThreadMeasurement* thread = app_.Measurement()) {
+                  thread->CancelMeasurementCycle();
+              }
+          }) {
     ui_->setupUi(this);
     BuildWidgets();
-    sink_ = std::make_unique<QtWindowSink>(this, [this](Message& m) { OnWindowMessage(m); });
     SetPositionItems({kMeasFormTop, kMeasFormLeft, 0, 0, 0, kMeasFormMode});
     ConnectCommands();
     ApplyUiDefinition();
@@ -88,24 +90,39 @@ CMeasurementWnd::CMeasurementWnd(Application& app, FormBase* parentForm, QWidget
 }
 
 CMeasurementWnd::~CMeasurementWnd() {
-    CancelCycle();
+    // Before the widgets go: a cycle out is withdrawn, messages still queued are destroyed.
+    cycles_.Close();
     timer_.stop();
     app_.Store().SetInt<kMeasFormMode>(FormModeFromOutputs(shown_));
-    // The sink goes before the widgets: messages still queued for this window are destroyed.
-    sink_.reset();
 }
 
 void CMeasurementWnd::BuildWidgets() {
     Ui::MeasurementWnd& u = *ui_;
-    out_[0] = {u.ctrl1184, {u.ctrl1186, u.ctrl1187, u.ctrl1188, u.ctrl1189, u.ctrl1573},
-               u.ctrl1190, u.ctrl1575,
-               u.ctrl2055, {u.ctrl1191, u.ctrl1192, u.ctrl1193},
-               u.ctrl1202, u.outputPanel1};
-    out_[1] = {u.ctrl1185, {u.ctrl1194, u.ctrl1195, u.ctrl1196, u.ctrl1197, u.ctrl1571},
-               u.ctrl1198, u.ctrl1572,
-               u.ctrl2056, {u.ctrl1199, u.ctrl1200, u.ctrl1201},
-               u.ctrl1574, u.outputPanel2};
-    lasers_ = {u.ctrl1950, u.ctrl1951};
+    const std::array<QWidget*, 2> panels = {u.outputPanel1, u.outputPanel2};
+    for (size_t o = 0; o < 2; ++o) {
+        const MeasOutputIds& ids = kMeasOutputIds[o];
+        OutputWidgets& w = out_[o];
+        w.title = FindControl<QLabel>(this, ids.title);
+        for (size_t l = 0; l < w.lamps.size(); ++l) {
+            w.lamps[l] = FindControl<QLabel>(this, ids.lamps[l]);
+        }
+        w.value = FindControl<QLabel>(this, ids.value);
+        w.offset = FindControl<QLabel>(this, ids.offset);
+        w.alarm = FindControl<QLabel>(this, ids.alarm);
+        for (size_t k = 0; k < w.inputs.size(); ++k) {
+            w.inputs[k] = FindControl<QPushButton>(this, ids.inputs[k]);
+        }
+        w.hold = FindControl<QPushButton>(this, ids.hold);
+        w.panel = panels[o];
+    }
+    lasers_ = {FindControl<QPushButton>(this, kMeasLaserAButton),
+               FindControl<QPushButton>(this, kMeasLaserBButton)};
+    controls_ = {.close = FindControl<QPushButton>(this, kMeasCloseButton),
+                 .imageCapture = FindControl<QPushButton>(this, kMeasImageCaptureButton),
+                 .linkOutputs = FindControl<QCheckBox>(this, kMeasLinkOutputsCheck),
+                 .closeMenu = FindControl<QAction>(this, kMeasCloseMenu),
+                 .showOutputMenu = {FindControl<QAction>(this, kMeasShowOut1Menu),
+                                    FindControl<QAction>(this, kMeasShowOut2Menu)}};
     std::array<QWidget*, 2> hosts = {u.trendHost1, u.trendHost2};
     std::array<QWidget*, 2> rollingHosts = {u.rollingHost1, u.rollingHost2};
     const int dpiX = logicalDpiX();
@@ -155,10 +172,12 @@ void CMeasurementWnd::ConnectCommands() {
         connect(out_[size_t(o)].hold, &QPushButton::clicked, this, [this, o] { PressHold(o); });
         connect(lasers_[size_t(o)], &QPushButton::clicked, this, [this, o] { PressLaser(o); });
     }
-    connect(ui_->ctrl1947, &QPushButton::clicked, this, &QWidget::close);
-    connect(ui_->ctrl32789, &QAction::triggered, this, &QWidget::close);
-    connect(ui_->ctrl32790, &QAction::triggered, this, [this] { ToggleOutputShown(0); });
-    connect(ui_->ctrl32791, &QAction::triggered, this, [this] { ToggleOutputShown(1); });
+    connect(controls_.close, &QPushButton::clicked, this, &QWidget::close);
+    connect(controls_.closeMenu, &QAction::triggered, this, &QWidget::close);
+    for (int o = 0; o < 2; ++o) {
+        connect(controls_.showOutputMenu[size_t(o)], &QAction::triggered, this,
+                [this, o] { ToggleOutputShown(o); });
+    }
     connect(ui_->actionTrend, &QAction::toggled, this, &CMeasurementWnd::SetTrendShown);
     connect(ui_->actionRolling, &QAction::toggled, this, &CMeasurementWnd::SetRollingShown);
     for (CapabilityRollingView* rolling : rolling_) {
@@ -170,7 +189,7 @@ void CMeasurementWnd::ConnectCommands() {
             }
         });
     }
-    connect(ui_->ctrl1183, &QPushButton::clicked, this, [this] {
+    connect(controls_.imageCapture, &QPushButton::clicked, this, [this] {
         emit imageCaptureRequested();
         if (imageCapture_) {
             imageCapture_();
@@ -201,7 +220,7 @@ void CMeasurementWnd::OnUiDefinitionApplied() {
     RefreshDisplay();
     // The records put the captions back into the value texts and the lamps off; a held output
     // shows what it holds again (the refresh above leaves held outputs alone).
-    const bool connected = app_.Store().GetInt<kCtrlLineState>() != 0;
+    const bool connected = app_.Online();
     for (int o = 0; o < 2; ++o) {
         const bool shown = o == 0 ? shown_.out1 : shown_.out2;
         if (shown && held_[size_t(o)] && !writeRunning_) {
@@ -254,11 +273,11 @@ void CMeasurementWnd::ApplyLayout() {
 }
 
 void CMeasurementWnd::UpdateDisplayMenu() {
-    ui_->ctrl32790->setChecked(shown_.out1);
-    ui_->ctrl32791->setChecked(shown_.out2);
+    controls_.showOutputMenu[0]->setChecked(shown_.out1);
+    controls_.showOutputMenu[1]->setChecked(shown_.out2);
     // Switching an output off must leave one shown.
-    ui_->ctrl32790->setEnabled(shown_.out2 && RecordEnables(nullptr));
-    ui_->ctrl32791->setEnabled(shown_.out1 && RecordEnables(nullptr));
+    controls_.showOutputMenu[0]->setEnabled(shown_.out2 && RecordEnables(nullptr));
+    controls_.showOutputMenu[1]->setEnabled(shown_.out1 && RecordEnables(nullptr));
     ui_->actionTrend->setChecked(trendShown_);
     ui_->actionRolling->setChecked(rollingShown_);
 }
@@ -311,11 +330,8 @@ void CMeasurementWnd::AddCycleValues() {
 // Timer and cycles
 
 void CMeasurementWnd::Tick() {
-    if (cycleOutstanding_ && cycleToken_.expired()) {
-        // The request was destroyed without coming back (its post failed or was refused).
-        cycleOutstanding_ = false;
-    }
-    if (closing_ || IsPollingLocked() || !isVisible() || cycleOutstanding_ ||
+    // A cycle destroyed without coming back (its post failed or was refused) is no longer out.
+    if (closing_ || IsPollingLocked() || !isVisible() || cycles_.IsOut() ||
         IsSynchronousCommandRunning()) {
         return;
     }
@@ -324,7 +340,7 @@ void CMeasurementWnd::Tick() {
         return;
     }
     ticks_ = 0;
-    if (app_.Store().GetInt<kCtrlLineState>() != 0 && app_.Measurement() != nullptr) {
+    if (app_.Online() && app_.Measurement() != nullptr) {
         StartCycle();
     } else {
         RefreshDisplay();
@@ -332,45 +348,13 @@ void CMeasurementWnd::Tick() {
 }
 
 void CMeasurementWnd::StartCycle() {
-    auto request = std::make_unique<WindowCycleRequest>();
-    cycleToken_ = request->token;
-    QtWindowSink* sink = sink_.get();
-    request->onDone = [sink](int64_t, std::unique_ptr<MeasurementCycleRequest> done) {
-        std::unique_ptr<MessagePayload> payload = std::move(done);
-        // A failed post leaves the request in payload, destroyed here.
-        sink->PostWindowMessage(kWmMeasurementCycleDone, 0, 0, payload);
-    };
-    cycleOutstanding_ = true;
-    app_.Measurement()->StartMeasurementCycle(std::move(request));
-    if (cycleToken_.expired()) {
-        // The post failed and the request is gone: no answer will come.
-        cycleOutstanding_ = false;
-    }
-}
-
-void CMeasurementWnd::CancelCycle() {
-    if (cycleOutstanding_ && app_.Measurement() != nullptr) {
-        app_.Measurement()->CancelMeasurementCycle();
-    }
-    cycleOutstanding_ = false;
-    cycleToken_.reset();
-}
-
-void CMeasurementWnd::OnWindowMessage(Message& message) {
-    if (message.id != kWmMeasurementCycleDone) {
-        return;
-    }
-    std::unique_ptr<MeasurementCycleRequest> done = message.Take<MeasurementCycleRequest>();
-    if (done == nullptr || !cycleOutstanding_) {
-        return;  // a request of a cancelled cycle: discarded
-    }
-    OnCycleDone(done->result);
+    // A cycle the thread cannot take is destroyed there, and is then no longer out: the next
+    // period tries again.
+    app_.Measurement()->StartMeasurementCycle(cycles_.Make());
 }
 
 void CMeasurementWnd::OnCycleDone(const ResultInfo& result) {
     const int32_t code = result.code;
-    cycleOutstanding_ = false;
-    cycleToken_.reset();
     if (code != ZUL_OK) {
         ShowCycleFailure(result);
     } else {
@@ -449,7 +433,7 @@ void CMeasurementWnd::RefreshDisplay() {
     bool connected = false;
     {
         auto lock = store.Lock();
-        connected = store.GetInt<kCtrlLineState>() != 0;
+        connected = app_.Online();
         bank = store.GetInt<kAppCurMemNo>();
         if (connected) {
             RefreshConnected(bank);
@@ -641,7 +625,7 @@ void CMeasurementWnd::PressInput(InputKind kind, int output) {
     const int32_t value = ToggledInputValue(present);
     std::vector<std::pair<TargetCommand, int32_t>> writes = {
         {InputWriteCommand(kind, output), value}};
-    if (ui_->ctrl1938->isChecked()) {
+    if (controls_.linkOutputs->isChecked()) {
         writes.push_back({InputWriteCommand(kind, 1 - output), value});
     }
     RunWrites(writes);
@@ -663,7 +647,7 @@ void CMeasurementWnd::PressLaser(int head) {
 void CMeasurementWnd::PressHold(int output) {
     const size_t o = size_t(output);
     held_[o] = !held_[o];
-    if (ui_->ctrl1938->isChecked()) {
+    if (controls_.linkOutputs->isChecked()) {
         held_[1 - o] = held_[o];
     }
     for (size_t i = 0; i < 2; ++i) {
@@ -681,7 +665,7 @@ void CMeasurementWnd::closeEvent(QCloseEvent* event) {
         return;
     }
     closing_ = true;
-    CancelCycle();
+    cycles_.Cancel();
     timer_.stop();
     TakeControlValues();
     app_.Store().SetInt<kMeasFormMode>(FormModeFromOutputs(shown_));

@@ -7,9 +7,9 @@
 // a synchronous command runs. The finished cycle comes back as window message 1038 and the
 // display is refreshed from the settings store. Writes run synchronously (RunSynchronous).
 //
-// Lifetime: closing or destroying the window cancels an outstanding cycle synchronously, after
-// which the measurement thread can no longer post to it; a message already queued is destroyed
-// with the window's sink.
+// Lifetime: the cycle goes out through a WorkerRequest; closing or destroying the window cancels
+// an outstanding cycle synchronously, after which the measurement thread can no longer post to
+// it; a message already queued is destroyed unread.
 #pragma once
 
 #include <array>
@@ -23,10 +23,15 @@
 #include <QTimer>
 
 #include "base/ResultInfo.h"
+#include "measurement/MeasurementCycleRequest.h"
 #include "settings/SettingsImage.h"
 #include "ui/framework/FormBase.h"
+#include "ui/framework/WorkerRequest.h"
+#include "ui/measurement/MeasurementIds.h"
 #include "ui/measurement/MeasurementRules.h"
 
+class QAction;
+class QCheckBox;
 class QLabel;
 class QPushButton;
 
@@ -38,13 +43,7 @@ namespace zul {
 
 class Application;
 class CapabilityRollingView;
-class QtWindowSink;
 class TrendStrip;
-struct Message;
-
-// 1038: a measurement cycle came back.
-inline constexpr uint32_t kWmMeasurementCycleDone = 1024 + 14;
-inline constexpr int kMeasurementTimerMs = 100;
 
 class CMeasurementWnd : public QMainWindow, public FormBase {
     Q_OBJECT
@@ -70,7 +69,7 @@ public:
     // --- State (tests, pictures, benchmarks) ---
     OutputsShown Shown() const { return shown_; }
     bool IsHeld(int output) const { return held_[size_t(output)]; }
-    bool IsCycleOutstanding() const { return cycleOutstanding_; }
+    bool IsCycleOutstanding() const { return cycles_.IsOut(); }
     bool IsWriteRunning() const { return writeRunning_; }
     bool IsTrendShown() const { return trendShown_; }
     int32_t CyclesCompleted() const { return cyclesCompleted_; }
@@ -107,6 +106,14 @@ private:
         QPushButton* hold = nullptr;
         QWidget* panel = nullptr;
     };
+    // The window's other controls (numbers in MeasurementIds.h).
+    struct Controls {
+        QPushButton* close = nullptr;
+        QPushButton* imageCapture = nullptr;
+        QCheckBox* linkOutputs = nullptr;  // a command on one output runs on both
+        QAction* closeMenu = nullptr;
+        std::array<QAction*, 2> showOutputMenu{};
+    };
     struct Snapshot {
         MeasurementOutputValues values;
         int32_t bank = 0;
@@ -115,12 +122,10 @@ private:
 
     void BuildWidgets();
     void ConnectCommands();
-    void OnWindowMessage(Message& message);
     void OnCycleDone(const ResultInfo& result);
     void AddCycleValues();
     void ShowCycleFailure(const ResultInfo& result);
     void StartCycle();
-    void CancelCycle();
     void ApplyLayout();
     void UpdateDisplayMenu();
     void SetButtonsEnabled(bool enabled);
@@ -140,9 +145,11 @@ private:
 
     Application& app_;
     std::unique_ptr<Ui::MeasurementWnd> ui_;
-    std::unique_ptr<QtWindowSink> sink_;
+    // The cycle out at the measurement thread (at most one).
+    WorkerRequest<MeasurementCycleRequest> cycles_;
     QTimer timer_;
     std::array<OutputWidgets, 2> out_{};
+    Controls controls_;
     std::array<QPushButton*, 2> lasers_{};
     std::array<TrendStrip*, 2> trend_{};
     std::array<CapabilityRollingView*, 2> rolling_{};
@@ -153,8 +160,6 @@ private:
     QStringList lampStates_;
     OutputsShown shown_;
     int32_t ticks_ = 0;
-    bool cycleOutstanding_ = false;
-    std::weak_ptr<int> cycleToken_;  // expires when the outstanding request is destroyed
     bool writeRunning_ = false;
     bool savedModeApplied_ = false;
     bool trendShown_ = false;
