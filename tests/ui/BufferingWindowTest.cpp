@@ -202,13 +202,13 @@ TEST_F(BufferingWindowTest, StartAndReadRefuseWhileTheControllerBuffers) {
 TEST_F(BufferingWindowTest, StopLeavesTheRunningState) {
     Open();
     Page(2, kBufferTypeOut1, 100);  // continuous: never completes by itself
-    wnd->Start();
+    QTest::mouseClick(wnd->findChild<QPushButton*>("btnStart"), Qt::LeftButton);
     ASSERT_TRUE(wnd->IsRunning());
     EXPECT_FALSE(wnd->findChild<QPushButton*>("btnStart")->isEnabled());
     EXPECT_TRUE(wnd->findChild<QPushButton*>("btnStop")->isEnabled());
     ASSERT_EQ(WaitHandled(kMonitoringUpdate), std::optional<int>(ZUL_OK));
     sim.ClearReceivedFrames();
-    wnd->Stop();
+    QTest::mouseClick(wnd->findChild<QPushButton*>("btnStop"), Qt::LeftButton);
     EXPECT_FALSE(wnd->IsRunning());
     EXPECT_EQ(WithoutBcc(FramesStartingWith(sim.ReceivedFrames(), "%EE#WBS")),
               std::vector<std::string>{"%EE#WBS000000"});
@@ -268,7 +268,7 @@ TEST_F(BufferingWindowTest, SaveAndLoadDataFileAndCsvWithDecimalComma) {
     EXPECT_NE(text.find("\"1,500000\""), std::string::npos) << text;
     const QString bfd = QString::fromStdString(home.Path("values.bfd"));
     ASSERT_TRUE(wnd->SaveToPath(bfd));
-    wnd->Clear();
+    QTest::mouseClick(wnd->findChild<QPushButton*>("btnClear"), Qt::LeftButton);
     EXPECT_EQ(wnd->TableModel(0).rowCount(), 0);
     wnd->findChild<QLineEdit*>("edtComment")->clear();
     ASSERT_TRUE(wnd->LoadFromPath(bfd));

@@ -96,6 +96,9 @@ TEST_F(MeasurementWindowTest, ShowsValuesAndLampsFromTheStore) {
     EXPECT_EQ(Ctrl<QLabel>(kMeasOut1Value)->text(), ExpectedValueText(0));
     EXPECT_EQ(Ctrl<QLabel>(kMeasOut2Value)->text(), ExpectedValueText(1));
     EXPECT_TRUE(Ctrl<QLabel>(kMeasOut1Value)->text().endsWith("mm"));
+    // Head A held at 1.25 mm: OUT1 measures head A with the emulator's factory settings and
+    // shows the bank's three decimals.
+    EXPECT_EQ(Ctrl<QLabel>(kMeasOut1Value)->text(), "+1.250mm");
     // Every lamp shows the connected colour of its state.
     const std::vector<std::pair<int, int32_t>> lamps = {
         {kMeasOut1AlarmLamp, app.Store().GetInt<kMeasAlarmState>(0)},
