@@ -3,12 +3,17 @@
 
 #include <mutex>
 
+#include <QVBoxLayout>
+
 #include "ui/buffering/CapabilityPanel.h"
 
 namespace zul {
 
 CapabilityView::CapabilityView(const UiDefinition& ui, const SettingsStore& store, int output)
     : store_(store), panel_(new CapabilityPanel(ui, output)) {
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(panel_);
     panel_->LoadBankLimits(store_);
 }
 
@@ -17,7 +22,7 @@ void CapabilityView::LoadBankLimits() {
 }
 
 QWidget* CapabilityView::Widget() {
-    return panel_;
+    return this;
 }
 
 void CapabilityView::ApplyTexts(const UiDefinition& /*ui*/) {

@@ -6,6 +6,8 @@
 
 #include <vector>
 
+#include <QWidget>
+
 #include "ui/buffering/BufferingView.h"
 
 namespace zul {
@@ -13,7 +15,9 @@ namespace zul {
 class CapabilityPanel;
 class SettingsStore;
 
-class CapabilityView : public BufferingView {
+// The view is the page's widget and holds the panel, so that the page owns both.
+class CapabilityView : public QWidget, public BufferingView {
+    Q_OBJECT
 public:
     // output: 0 OUT1, 1 OUT2. The UI definition and the store must outlive the view.
     CapabilityView(const UiDefinition& ui, const SettingsStore& store, int output);
@@ -28,7 +32,7 @@ public:
 
 private:
     const SettingsStore& store_;
-    CapabilityPanel* panel_;      // owned by the page it is put on
+    CapabilityPanel* panel_;      // a child of the view
     std::vector<double> values_;  // the output's values, copied under the block's lock
 };
 
