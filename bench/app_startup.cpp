@@ -1,11 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // CPU time of qvm8ctl start-up: "qvm8ctl --help", and "qvm8ctl info" against the emulator
 // (the whole run, so an upper bound for the CPU spent before the first frame).
-#include <fcntl.h>
-#include <spawn.h>
 #include <stdlib.h>
 #include <sys/resource.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -14,9 +11,8 @@
 #include <vector>
 
 #include "Simulator.h"
+#include "base/ChildProcess.h"
 #include "settings/ProfileFile.h"
-
-extern char** environ;
 
 namespace fs = std::filesystem;
 
@@ -25,23 +21,13 @@ namespace {
 // CPU seconds (user + system) of one run of the program.
 double CpuOfRun(const std::string& program, std::vector<std::string> args, int* exitStatus) {
     args.insert(args.begin(), program);
-    std::vector<char*> argv;
-    for (std::string& a : args) {
-        argv.push_back(a.data());
-    }
-    argv.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-    pid_t pid = 0;
-    if (posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), environ) != 0) {
+    const pid_t pid =
+        zul::StartChild(args, {zul::ChildStream{}, zul::ChildStream::Null(), zul::ChildStream{}});
+    if (pid == 0) {
         return -1;
     }
-    posix_spawn_file_actions_destroy(&actions);
-    int status = 0;
     rusage usage{};
-    ::wait4(pid, &status, 0, &usage);
-    *exitStatus = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    *exitStatus = zul::WaitForChild(pid, &usage);
     return static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
            static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
 }

@@ -17,7 +17,6 @@
 #include <netinet/in.h>
 #include <poll.h>
 #include <signal.h>
-#include <spawn.h>
 #include <sys/socket.h>
 #include <sys/wait.h>
 #include <time.h>
@@ -42,8 +41,7 @@
 #include <vector>
 
 #include "Simulator.h"
-
-extern char** environ;
+#include "base/ChildProcess.h"
 
 namespace {
 
@@ -73,20 +71,11 @@ public:
         if (::pipe2(pipe, O_CLOEXEC) != 0) {
             return false;
         }
-        std::vector<char*> argv;
-        for (std::string& a : args) {
-            argv.push_back(a.data());
-        }
-        argv.push_back(nullptr);
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-        posix_spawn_file_actions_adddup2(&actions, pipe[1], 1);
-        posix_spawn_file_actions_adddup2(&actions, pipe[1], 2);
-        int rc = posix_spawn(&pid_, argv[0], &actions, nullptr, argv.data(), environ);
-        posix_spawn_file_actions_destroy(&actions);
+        pid_ =
+            zul::StartChild(args, {zul::ChildStream::Null(), zul::ChildStream::Descriptor(pipe[1]),
+                                   zul::ChildStream::Descriptor(pipe[1])});
         ::close(pipe[1]);
-        if (rc != 0) {
+        if (pid_ == 0) {
             ::close(pipe[0]);
             pid_ = -1;
             return false;

@@ -12,10 +12,8 @@
 // the start-up and identification share of every figure can be told apart from the transfer.
 #include <fcntl.h>
 #include <poll.h>
-#include <spawn.h>
 #include <stdlib.h>
 #include <sys/resource.h>
-#include <sys/wait.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -29,9 +27,8 @@
 #include <vector>
 
 #include "Simulator.h"
+#include "base/ChildProcess.h"
 #include "settings/ProfileFile.h"
-
-extern char** environ;
 
 namespace {
 
@@ -92,34 +89,19 @@ Run RunProgram(const std::string& program, const std::vector<std::string>& words
                const std::string& folder) {
     std::vector<std::string> args = {program};
     args.insert(args.end(), words.begin(), words.end());
-    std::vector<char*> argv;
-    for (std::string& a : args) {
-        argv.push_back(a.data());
-    }
-    argv.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, 1, (folder + "/stdout").c_str(),
-                                     O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    posix_spawn_file_actions_addopen(&actions, 2, (folder + "/stderr").c_str(),
-                                     O_WRONLY | O_CREAT | O_TRUNC, 0600);
     log.Clear();
     Run run;
     auto start = Clock::now();
-    pid_t pid = 0;
-    int spawned = posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    if (spawned != 0) {
+    const pid_t pid =
+        zul::StartChild(args, {zul::ChildStream::Null(), zul::ChildStream::File(folder + "/stdout"),
+                               zul::ChildStream::File(folder + "/stderr")});
+    if (pid == 0) {
         return run;
     }
-    int status = 0;
     rusage usage{};
-    if (::wait4(pid, &status, 0, &usage) != pid) {
-        return run;
-    }
+    const int exitCode = zul::WaitForChild(pid, &usage);
     run.wallS = std::chrono::duration<double>(Clock::now() - start).count();
-    run.ok = WIFEXITED(status) && WEXITSTATUS(status) == 0;
+    run.ok = exitCode == 0;
     auto seconds = [](const timeval& t) {
         return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_usec) / 1e6;
     };

@@ -3,11 +3,8 @@
 // spawn to the main window shown with the event loop running (the program writes a byte on
 // the descriptor named by QVM8_ZUL_SHOWN_FD then), and its resident memory at that moment.
 // Targets: under 400 ms, under 120 MB. Usage: bench_ui_startup [runs] (default 10).
-#include <fcntl.h>
 #include <signal.h>
-#include <spawn.h>
 #include <stdlib.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -18,9 +15,8 @@
 #include <string>
 #include <vector>
 
+#include "base/ChildProcess.h"
 #include "settings/ProfileFile.h"
-
-extern char** environ;
 
 namespace fs = std::filesystem;
 
@@ -50,22 +46,12 @@ Run StartOnce(const std::string& program) {
     const std::string fdText = std::to_string(pipeFds[1]);
     ::setenv("QVM8_ZUL_SHOWN_FD", fdText.c_str(), 1);
     std::vector<std::string> args = {program, "--simulate"};
-    std::vector<char*> argv;
-    for (std::string& a : args) {
-        argv.push_back(a.data());
-    }
-    argv.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addclose(&actions, pipeFds[0]);
-    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
     const auto start = std::chrono::steady_clock::now();
-    pid_t pid = 0;
-    const int spawned = posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
+    const pid_t pid = zul::StartChild(
+        args, {zul::ChildStream{}, zul::ChildStream{}, zul::ChildStream::Null(), {pipeFds[0]}});
     ::close(pipeFds[1]);
     Run run;
-    if (spawned == 0) {
+    if (pid != 0) {
         char byte = 0;
         if (::read(pipeFds[0], &byte, 1) == 1) {
             run.milliseconds =
@@ -74,8 +60,7 @@ Run StartOnce(const std::string& program) {
             run.residentKb = ResidentKb(pid);
         }
         ::kill(pid, SIGTERM);
-        int status = 0;
-        ::waitpid(pid, &status, 0);
+        zul::WaitForChild(pid);
     }
     ::close(pipeFds[0]);
     return run;

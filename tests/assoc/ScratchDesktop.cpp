@@ -1,10 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ScratchDesktop.h"
 
-#include <fcntl.h>
-#include <spawn.h>
 #include <stdlib.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstring>
@@ -12,6 +9,8 @@
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
+
+#include "base/ChildProcess.h"
 
 extern char** environ;
 
@@ -71,35 +70,22 @@ RunResult ScratchDesktop::Run(const std::string& program, const std::vector<std:
     envp.push_back(nullptr);
     std::vector<std::string> args{program};
     args.insert(args.end(), arguments.begin(), arguments.end());
-    std::vector<char*> argv;
-    for (std::string& arg : args) {
-        argv.push_back(arg.data());
-    }
-    argv.push_back(nullptr);
 
     const std::string outPath = Path("run.out");
     const std::string errPath = Path("run.err");
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
-                                     0600);
-    posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
-                                     0600);
     RunResult result;
-    pid_t pid = 0;
-    const int spawned =
-        posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), envp.data());
-    posix_spawn_file_actions_destroy(&actions);
-    if (spawned != 0) {
-        result.err = std::strerror(spawned);
+    int error = 0;
+    const pid_t pid = zul::StartChild(args,
+                                      {zul::ChildStream::Null(), zul::ChildStream::File(outPath),
+                                       zul::ChildStream::File(errPath)},
+                                      envp.data(), &error);
+    if (pid == 0) {
+        result.err = std::strerror(error);
         return result;
     }
-    int status = 0;
-    while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
-    }
-    if (WIFEXITED(status)) {
-        result.exitCode = WEXITSTATUS(status);
+    const int exitCode = zul::WaitForChild(pid);
+    if (exitCode >= 0) {
+        result.exitCode = exitCode;
     }
     result.out = ReadFile(outPath);
     result.err = ReadFile(errPath);

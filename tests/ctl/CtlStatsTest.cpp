@@ -1,10 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // qvm8ctl stats: the program itself on buffering data files and CSV exports written by the
 // buffering file layer, with results worked out by hand, and every refused input.
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <spawn.h>
-#include <sys/wait.h>
 
 #include <cmath>
 #include <cstdlib>
@@ -14,9 +11,8 @@
 #include <vector>
 
 #include "app/AppTestSupport.h"
+#include "base/ChildProcess.h"
 #include "buffering/BufferingFile.h"
-
-extern char** environ;
 
 namespace zul::test {
 namespace {
@@ -34,29 +30,14 @@ protected:
         const std::string outPath = home.Path("stdout");
         const std::string errPath = home.Path("stderr");
         args.insert(args.begin(), QVM8CTL_PROGRAM);
-        std::vector<char*> argv;
-        for (std::string& a : args) {
-            argv.push_back(a.data());
-        }
-        argv.push_back(nullptr);
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
-                                         0600);
-        posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
-                                         0600);
         StatsRun run;
-        pid_t pid = 0;
-        const int spawned =
-            posix_spawn(&pid, QVM8CTL_PROGRAM, &actions, nullptr, argv.data(), environ);
-        posix_spawn_file_actions_destroy(&actions);
-        if (spawned != 0) {
+        const pid_t pid = StartChild(
+            args, {ChildStream{}, ChildStream::File(outPath), ChildStream::File(errPath)});
+        if (pid == 0) {
             ADD_FAILURE() << "cannot start qvm8ctl";
             return run;
         }
-        int status = 0;
-        ::waitpid(pid, &status, 0);
-        run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        run.status = WaitForChild(pid);
         run.out = ReadFileText(outPath);
         run.err = ReadFileText(errPath);
         return run;

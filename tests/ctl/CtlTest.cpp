@@ -1,8 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // qvm8ctl end to end: the program against the emulated controller, every exit status path.
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <spawn.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 #include <sys/wait.h>
@@ -19,10 +17,9 @@
 #include "TamperedController.h"
 #include "app/AppTestSupport.h"
 #include "app/SettingsFileRegistry.h"
+#include "base/ChildProcess.h"
 #include "base/NumberText.h"
 #include "settings/UiDefinition.h"
-
-extern char** environ;
 
 namespace zul::test {
 namespace {
@@ -38,28 +35,14 @@ CtlRun RunCtl(const TestHome& home, std::vector<std::string> args) {
     const std::string outPath = home.Path("stdout" + std::to_string(++counter));
     const std::string errPath = home.Path("stderr" + std::to_string(counter));
     args.insert(args.begin(), QVM8CTL_PROGRAM);
-    std::vector<char*> argv;
-    for (std::string& a : args) {
-        argv.push_back(a.data());
-    }
-    argv.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
-                                     0600);
-    posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
-                                     0600);
     CtlRun run;
-    pid_t pid = 0;
-    if (posix_spawn(&pid, QVM8CTL_PROGRAM, &actions, nullptr, argv.data(), environ) != 0) {
+    const pid_t pid = StartChild(
+        args, {ChildStream::Null(), ChildStream::File(outPath), ChildStream::File(errPath)});
+    if (pid == 0) {
         ADD_FAILURE() << "cannot start qvm8ctl";
         return run;
     }
-    posix_spawn_file_actions_destroy(&actions);
-    int status = 0;
-    ::waitpid(pid, &status, 0);
-    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    run.status = WaitForChild(pid);
     run.out = ReadFileText(outPath);
     run.err = ReadFileText(errPath);
     return run;
@@ -299,23 +282,8 @@ TEST_F(CtlTest, WriteAllDefaultsToTheSettingsFile) {
 // Starts qvm8ctl with the arguments in the background, standard error into the file; 0 on
 // failure.
 pid_t SpawnCtl(std::vector<std::string> args, const std::string& errPath) {
-    std::string program = QVM8CTL_PROGRAM;
-    args.insert(args.begin(), program);
-    std::vector<char*> argv;
-    for (std::string& a : args) {
-        argv.push_back(a.data());
-    }
-    argv.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
-                                     0600);
-    pid_t pid = 0;
-    if (posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), environ) != 0) {
-        pid = 0;
-    }
-    posix_spawn_file_actions_destroy(&actions);
-    return pid;
+    args.insert(args.begin(), QVM8CTL_PROGRAM);
+    return StartChild(args, {ChildStream{}, ChildStream{}, ChildStream::File(errPath)});
 }
 
 TEST_F(CtlTest, InterruptCancelsATransfer) {
@@ -423,29 +391,18 @@ namespace {
 CtlRun RunCtlToPipe(const TestHome& home, std::vector<std::string> args) {
     const std::string errPath = home.Path("pipe-stderr");
     args.insert(args.begin(), QVM8CTL_PROGRAM);
-    std::vector<char*> argv;
-    for (std::string& a : args) {
-        argv.push_back(a.data());
-    }
-    argv.push_back(nullptr);
     int pipeFds[2];
     CtlRun run;
     if (::pipe(pipeFds) != 0) {
         ADD_FAILURE() << "pipe";
         return run;
     }
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-    posix_spawn_file_actions_adddup2(&actions, pipeFds[1], 1);
-    posix_spawn_file_actions_addclose(&actions, pipeFds[0]);
-    posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
-                                     0600);
-    pid_t pid = 0;
-    const int spawned = posix_spawn(&pid, QVM8CTL_PROGRAM, &actions, nullptr, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
+    const pid_t pid = StartChild(args, {ChildStream::Null(),
+                                        ChildStream::Descriptor(pipeFds[1]),
+                                        ChildStream::File(errPath),
+                                        {pipeFds[0]}});
     ::close(pipeFds[1]);
-    if (spawned != 0) {
+    if (pid == 0) {
         ::close(pipeFds[0]);
         ADD_FAILURE() << "cannot start qvm8ctl";
         return run;
@@ -456,9 +413,7 @@ CtlRun RunCtlToPipe(const TestHome& home, std::vector<std::string> args) {
         run.out.append(chunk, static_cast<size_t>(n));
     }
     ::close(pipeFds[0]);
-    int status = 0;
-    ::waitpid(pid, &status, 0);
-    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    run.status = WaitForChild(pid);
     run.err = ReadFileText(errPath);
     return run;
 }

@@ -2,14 +2,12 @@
 // The qvm8-sim program: options, the link, tracing and a clean exit on a signal.
 #include <gtest/gtest.h>
 #include <signal.h>
-#include <spawn.h>
 #include <sys/wait.h>
 
 #include <filesystem>
 
 #include "SimClient.h"
-
-extern char** environ;
+#include "base/ChildProcess.h"
 
 namespace zul::sim::test {
 namespace {
@@ -21,20 +19,12 @@ public:
         if (::pipe(out) != 0) {
             return;
         }
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_adddup2(&actions, out[1], 1);
-        posix_spawn_file_actions_addclose(&actions, out[0]);
-        std::vector<char*> argv;
         args.insert(args.begin(), QVM8_SIM_PROGRAM);
-        for (auto& a : args) {
-            argv.push_back(a.data());
-        }
-        argv.push_back(nullptr);
-        if (posix_spawn(&pid_, QVM8_SIM_PROGRAM, &actions, nullptr, argv.data(), environ) != 0) {
+        pid_ = StartChild(
+            args, {ChildStream{}, ChildStream::Descriptor(out[1]), ChildStream{}, {out[0]}});
+        if (pid_ == 0) {
             pid_ = -1;
         }
-        posix_spawn_file_actions_destroy(&actions);
         ::close(out[1]);
         out_ = out[0];
     }

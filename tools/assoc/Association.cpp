@@ -1,8 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "Association.h"
 
-#include <spawn.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -11,9 +9,8 @@
 #include <fstream>
 #include <vector>
 
+#include "base/ChildProcess.h"
 #include "base/Paths.h"
-
-extern char** environ;
 
 namespace assoc {
 
@@ -102,19 +99,8 @@ std::string FindOnPath(std::string_view name) {
 // Runs program with one argument and waits for it; true when it exited with 0. Its output goes
 // to the tool's own output streams.
 bool RunAndWait(const std::string& program, const std::string& argument) {
-    std::vector<char*> argv = {const_cast<char*>(program.c_str()),
-                               const_cast<char*>(argument.c_str()), nullptr};
-    pid_t child = 0;
-    if (::posix_spawn(&child, program.c_str(), nullptr, nullptr, argv.data(), environ) != 0) {
-        return false;
-    }
-    int status = 0;
-    while (::waitpid(child, &status, 0) < 0) {
-        if (errno != EINTR) {
-            return false;
-        }
-    }
-    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+    const pid_t child = zul::StartChild({program, argument}, zul::ChildStreams{});
+    return child != 0 && zul::WaitForChild(child) == 0;
 }
 
 // A desktop entry string value: backslashes doubled, line breaks as \n.
