@@ -65,46 +65,8 @@ CapabilityPanel::CapabilityPanel(const UiDefinition& ui, int output, QWidget* pa
     grid_->horizontalHeader()->setStretchLastSection(true);
     status_ = new QLabel;
     status_->setWordWrap(true);
-    lowerEdit_ = new QLineEdit;
-    upperEdit_ = new QLineEdit;
-    subgroupBox_ = new QSpinBox;
-    subgroupBox_->setRange(1, kMaxSubgroupSize);
-    binBox_ = new QSpinBox;
-    binBox_->setRange(0, kHistogramMaxBins);
-    betweenBox_ = new QCheckBox;
-    bankButton_ = new QPushButton;
-    bankButton_->setEnabled(false);
     histogram_ = new CHistogramView;
     chart_ = new CControlChartView;
-
-    auto* lowerLabel = new QLabel;
-    auto* upperLabel = new QLabel;
-    auto* subgroupLabel = new QLabel;
-    auto* binLabel = new QLabel;
-    lowerLabel->setBuddy(lowerEdit_);
-    upperLabel->setBuddy(upperEdit_);
-    subgroupLabel->setBuddy(subgroupBox_);
-    binLabel->setBuddy(binBox_);
-    ApplyNamed(ui, "Capability_LblLsl", lowerLabel);
-    ApplyNamed(ui, "Capability_LblUsl", upperLabel);
-    ApplyNamed(ui, "Capability_LblSubgroup", subgroupLabel);
-    ApplyNamed(ui, "Capability_LblBins", binLabel);
-    ApplyNamed(ui, "Capability_ChkBetweenLines", betweenBox_);
-    ApplyNamed(ui, "Capability_BtnBankLimits", bankButton_);
-    lowerEdit_->setToolTip(lowerLabel->toolTip());
-    upperEdit_->setToolTip(upperLabel->toolTip());
-
-    auto* controls = new QGridLayout;
-    controls->addWidget(lowerLabel, 0, 0);
-    controls->addWidget(lowerEdit_, 0, 1);
-    controls->addWidget(upperLabel, 0, 2);
-    controls->addWidget(upperEdit_, 0, 3);
-    controls->addWidget(bankButton_, 0, 4);
-    controls->addWidget(subgroupLabel, 1, 0);
-    controls->addWidget(subgroupBox_, 1, 1);
-    controls->addWidget(binLabel, 1, 2);
-    controls->addWidget(binBox_, 1, 3);
-    controls->addWidget(betweenBox_, 1, 4);
 
     auto* views = new QSplitter(Qt::Vertical);
     views->addWidget(histogram_);
@@ -119,12 +81,58 @@ CapabilityPanel::CapabilityPanel(const UiDefinition& ui, int output, QWidget* pa
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
-    layout->addLayout(controls);
+    layout->addLayout(BuildOptions());
     layout->addWidget(status_);
     layout->addWidget(split, 1);
     ApplyTexts();
     ApplyAccessibleNames(this);
+    ConnectOptions();
+    Recompute();
+}
 
+// The limits, subgroup size, bin count and range choice, with their labels.
+QGridLayout* CapabilityPanel::BuildOptions() {
+    lowerEdit_ = new QLineEdit;
+    upperEdit_ = new QLineEdit;
+    subgroupBox_ = new QSpinBox;
+    subgroupBox_->setRange(1, kMaxSubgroupSize);
+    binBox_ = new QSpinBox;
+    binBox_->setRange(0, kHistogramMaxBins);
+    betweenBox_ = new QCheckBox;
+    bankButton_ = new QPushButton;
+    bankButton_->setEnabled(false);
+    auto* lowerLabel = new QLabel;
+    auto* upperLabel = new QLabel;
+    auto* subgroupLabel = new QLabel;
+    auto* binLabel = new QLabel;
+    lowerLabel->setBuddy(lowerEdit_);
+    upperLabel->setBuddy(upperEdit_);
+    subgroupLabel->setBuddy(subgroupBox_);
+    binLabel->setBuddy(binBox_);
+    ApplyNamed(ui_, "Capability_LblLsl", lowerLabel);
+    ApplyNamed(ui_, "Capability_LblUsl", upperLabel);
+    ApplyNamed(ui_, "Capability_LblSubgroup", subgroupLabel);
+    ApplyNamed(ui_, "Capability_LblBins", binLabel);
+    ApplyNamed(ui_, "Capability_ChkBetweenLines", betweenBox_);
+    ApplyNamed(ui_, "Capability_BtnBankLimits", bankButton_);
+    lowerEdit_->setToolTip(lowerLabel->toolTip());
+    upperEdit_->setToolTip(upperLabel->toolTip());
+
+    auto* options = new QGridLayout;
+    options->addWidget(lowerLabel, 0, 0);
+    options->addWidget(lowerEdit_, 0, 1);
+    options->addWidget(upperLabel, 0, 2);
+    options->addWidget(upperEdit_, 0, 3);
+    options->addWidget(bankButton_, 0, 4);
+    options->addWidget(subgroupLabel, 1, 0);
+    options->addWidget(subgroupBox_, 1, 1);
+    options->addWidget(binLabel, 1, 2);
+    options->addWidget(binBox_, 1, 3);
+    options->addWidget(betweenBox_, 1, 4);
+    return options;
+}
+
+void CapabilityPanel::ConnectOptions() {
     connect(lowerEdit_, &QLineEdit::editingFinished, this, [this] { Recompute(); });
     connect(upperEdit_, &QLineEdit::editingFinished, this, [this] { Recompute(); });
     connect(subgroupBox_, &QSpinBox::valueChanged, this, [this] { Recompute(); });
@@ -138,7 +146,6 @@ CapabilityPanel::CapabilityPanel(const UiDefinition& ui, int output, QWidget* pa
             LoadBankLimits(*store_);
         }
     });
-    Recompute();
 }
 
 CapabilityPanel::~CapabilityPanel() = default;

@@ -26,6 +26,7 @@
 #include "ui/buffering/CapabilityFigures.h"
 
 class QCheckBox;
+class QGridLayout;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -134,6 +135,8 @@ signals:
     void figuresChanged();
 
 private:
+    QGridLayout* BuildOptions();
+    void ConnectOptions();
     // Reads the limits from the edits; a refusal leaves them out and names the reason.
     SpecLimits EditedLimits(QString* refusal) const;
     void Recompute();

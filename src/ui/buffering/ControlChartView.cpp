@@ -148,10 +148,29 @@ void CControlChartView::SetTexts(const QString& numberTitle, const QString& indi
     impl_->plot->replot(QCustomPlot::rpQueuedReplot);
 }
 
+// What a Show puts on the chart's axes: the spans of the values and ranges drawn.
+struct CControlChartView::Spans {
+    double firstNumber = 0.0;
+    double lastNumber = 1.0;
+    double low = 0.0;
+    double high = 0.0;
+    double highestRange = 0.0;
+};
+
 void CControlChartView::Show(const CapabilityResult& result, const MicronMode& micron) {
     const double scale = micron.active ? micron.factor : 1.0;
-    const std::vector<double>& values = result.sample.values;
-    const std::vector<int32_t>& numbers = result.sample.numbers;
+    Spans spans = ShowPoints(result.sample, scale);
+    ShowLines(result.figures.imr, scale, spans);
+    MarkViolations(result, scale);
+    SetRanges(spans);
+    impl_->plot->replot(QCustomPlot::rpQueuedReplot);
+}
+
+// The individuals and their moving ranges (between neighbours of the sample).
+CControlChartView::Spans CControlChartView::ShowPoints(const CapabilitySample& sample,
+                                                       double scale) {
+    const std::vector<double>& values = sample.values;
+    const std::vector<int32_t>& numbers = sample.numbers;
     const size_t n = values.size();
     QVector<double> keys(static_cast<qsizetype>(n));
     QVector<double> shown(static_cast<qsizetype>(n));
@@ -159,33 +178,38 @@ void CControlChartView::Show(const CapabilityResult& result, const MicronMode& m
     QVector<double> rangeValues;
     rangeKeys.reserve(qsizetype(n));
     rangeValues.reserve(qsizetype(n));
-    double low = 0.0;
-    double high = 0.0;
-    double highestRange = 0.0;
+    Spans spans;
     for (size_t i = 0; i < n; ++i) {
         keys[qsizetype(i)] = numbers[i];
         shown[qsizetype(i)] = values[i] * scale;
-        low = i == 0 ? shown[0] : std::min(low, shown[qsizetype(i)]);
-        high = i == 0 ? shown[0] : std::max(high, shown[qsizetype(i)]);
+        spans.low = i == 0 ? shown[0] : std::min(spans.low, shown[qsizetype(i)]);
+        spans.high = i == 0 ? shown[0] : std::max(spans.high, shown[qsizetype(i)]);
         if (i > 0) {
             const double range = std::fabs(values[i] - values[i - 1]) * scale;
             rangeKeys.push_back(numbers[i]);
             rangeValues.push_back(range);
-            highestRange = std::max(highestRange, range);
+            spans.highestRange = std::max(spans.highestRange, range);
         }
+    }
+    if (n > 0) {
+        spans.firstNumber = keys.front();
+        spans.lastNumber = keys.back();
     }
     for (QCPGraph* graph : {impl_->individuals, impl_->ranges}) {
         graph->setAntialiased(n <= size_t(kSmoothPointLimit));
     }
     impl_->individuals->setData(keys, shown, true);
     impl_->ranges->setData(rangeKeys, rangeValues, true);
+    return spans;
+}
 
-    const IndividualsChart& imr = result.figures.imr;
+// The centre and control lines of both charts; the value span takes in the individuals' lines.
+void CControlChartView::ShowLines(const IndividualsChart& imr, double scale, Spans& spans) {
     auto place = [&](Line which, const Figure& figure) {
         impl_->PlaceLine(which, bool(figure), figure ? *figure * scale : 0.0);
         if (figure && which != Line::RangeCenter && which != Line::RangeUpper) {
-            low = std::min(low, *figure * scale);
-            high = std::max(high, *figure * scale);
+            spans.low = std::min(spans.low, *figure * scale);
+            spans.high = std::max(spans.high, *figure * scale);
         }
     };
     place(Line::Center, imr.center);
@@ -194,10 +218,15 @@ void CControlChartView::Show(const CapabilityResult& result, const MicronMode& m
     place(Line::RangeCenter, imr.mrBar);
     place(Line::RangeUpper, imr.mrUcl);
     if (imr.mrUcl) {
-        highestRange = std::max(highestRange, *imr.mrUcl * scale);
+        spans.highestRange = std::max(spans.highestRange, *imr.mrUcl * scale);
     }
+}
 
-    // Flagged points: one mark per point, the rules it breaks joined in order.
+// Flagged points: one mark per point, the rules it breaks joined in order.
+void CControlChartView::MarkViolations(const CapabilityResult& result, double scale) {
+    const std::vector<double>& values = result.sample.values;
+    const std::vector<int32_t>& numbers = result.sample.numbers;
+    const size_t n = values.size();
     QVector<double> flaggedKeys;
     QVector<double> flaggedValues;
     impl_->ruleTexts.clear();
@@ -247,18 +276,20 @@ void CControlChartView::Show(const CapabilityResult& result, const MicronMode& m
         impl_->ruleMarks[size_t(k)]->setVisible(false);
     }
     impl_->ruleMarksUsed = marks;
+}
 
-    const double first = n > 0 ? keys.front() : 0.0;
-    const double last = n > 0 ? keys.back() : 1.0;
-    const double numberSpan = last > first ? last - first : 1.0;
+void CControlChartView::SetRanges(const Spans& spans) {
+    const double numberSpan =
+        spans.lastNumber > spans.firstNumber ? spans.lastNumber - spans.firstNumber : 1.0;
     impl_->individualsRect->axis(QCPAxis::atBottom)
-        ->setRange(first - kMargin * numberSpan, last + kMargin * numberSpan);
-    const double valueSpan = high > low ? high - low : 1.0;
+        ->setRange(spans.firstNumber - kMargin * numberSpan,
+                   spans.lastNumber + kMargin * numberSpan);
+    const double valueSpan = spans.high > spans.low ? spans.high - spans.low : 1.0;
     impl_->individualsRect->axis(QCPAxis::atLeft)
-        ->setRange(low - kMargin * valueSpan, high + 2.0 * kMargin * valueSpan);
+        ->setRange(spans.low - kMargin * valueSpan, spans.high + 2.0 * kMargin * valueSpan);
     impl_->rangeRect->axis(QCPAxis::atLeft)
-        ->setRange(0.0, highestRange > 0.0 ? highestRange * (1.0 + 2.0 * kMargin) : 1.0);
-    impl_->plot->replot(QCustomPlot::rpQueuedReplot);
+        ->setRange(0.0,
+                   spans.highestRange > 0.0 ? spans.highestRange * (1.0 + 2.0 * kMargin) : 1.0);
 }
 
 int CControlChartView::IndividualCount() const {

@@ -24,6 +24,8 @@ class QCPPainter;
 namespace zul {
 
 struct CapabilityResult;
+struct CapabilitySample;
+struct IndividualsChart;
 
 class CControlChartView : public QWidget {
     Q_OBJECT
@@ -63,6 +65,12 @@ public:
 
 private:
     class Impl;
+    struct Spans;
+    Spans ShowPoints(const CapabilitySample& sample, double scale);
+    void ShowLines(const IndividualsChart& imr, double scale, Spans& spans);
+    void MarkViolations(const CapabilityResult& result, double scale);
+    void SetRanges(const Spans& spans);
+
     std::unique_ptr<Impl> impl_;
 };
 
