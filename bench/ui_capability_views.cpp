@@ -80,7 +80,7 @@ int main(int argc, char** argv) {
     chart.show();
     chart.RedrawNow();
 
-    zul::CapabilityPanel panel(ui, 0);
+    zul::CCapabilityPanel panel(ui, 0);
     panel.resize(1400, 900);
     panel.SetLimits({1.24, 1.26});
     panel.show();

@@ -41,7 +41,7 @@ int main(int argc, char** argv) {
     std::vector<Span> virtualMode;
     std::vector<Span> stored;
     std::vector<Span> storedFill;
-    zul::GridModel& model = grid.Model();
+    zul::CGridModel& model = grid.Model();
     for (int run = 0; run < runs; ++run) {
         // Virtual mode: the cells are formatted only when shown.
         Stamp start = Now();

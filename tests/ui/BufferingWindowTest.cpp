@@ -385,7 +385,7 @@ TEST_F(BufferingWindowTest, StatisticsWithAndWithoutTheBetweenRange) {
     CBufferingInfoForm* info = wnd->OpenInformation();
     ASSERT_NE(info, nullptr);
     Fill({1.0, 2.0, 3.0, 4.0, 951.0});  // the last value is invalid
-    BufferingInfoView& view = info->View();
+    CBufferingInfoView& view = info->View();
     EXPECT_EQ(view.CellText(0, 0), "4.000000");  // maximum
     EXPECT_EQ(view.CellText(2, 0), "2.500000");  // average
     EXPECT_EQ(view.CellText(3, 0), "3.000000");  // upper median
@@ -414,17 +414,17 @@ TEST_F(BufferingWindowTest, StatisticsWithAndWithoutTheBetweenRange) {
 TEST_F(BufferingWindowTest, TableShowsInvalidValuesRedAndEverySecondRunGreen) {
     Open();
     Fill({950.0, 950.0000002, 1.0, 2.0, 3.0, 4.0}, 3, 2);
-    BufferingTableModel& model = wnd->TableModel(0);
+    CBufferingTableModel& model = wnd->TableModel(0);
     EXPECT_FALSE(model.index(0, 1).data(Qt::ForegroundRole).isValid());
     EXPECT_EQ(model.index(1, 1).data(Qt::ForegroundRole).value<QColor>(),
-              BufferingTableModel::kInvalidText);
+              CBufferingTableModel::kInvalidText);
     EXPECT_EQ(model.index(1, 1).data().toString(), "950.000000");
     // Runs of two: values 3 and 4 form the second run.
     EXPECT_FALSE(model.index(1, 1).data(Qt::BackgroundRole).isValid());
     EXPECT_EQ(model.index(2, 1).data(Qt::BackgroundRole).value<QColor>(),
-              BufferingTableModel::kRunBackground);
+              CBufferingTableModel::kRunBackground);
     EXPECT_EQ(model.index(3, 1).data(Qt::BackgroundRole).value<QColor>(),
-              BufferingTableModel::kRunBackground);
+              CBufferingTableModel::kRunBackground);
     EXPECT_FALSE(model.index(4, 1).data(Qt::BackgroundRole).isValid());
     EXPECT_EQ(model.headerData(1, Qt::Horizontal, Qt::DisplayRole).toString(), "OUT1");
     // A run length of 0 (a loaded file may carry it) counts as 1: every second value.
@@ -686,10 +686,10 @@ TEST_F(BufferingWindowTest, CapabilityOfAReadBufferIsShownSavedAndPrinted) {
     auto* tabs = wnd->findChild<QTabWidget*>("tabPages");
     tabs->setCurrentWidget(wnd->findChild<QWidget*>("pageCapability1"));
     EXPECT_EQ(tabs->tabText(tabs->currentIndex()), "Capability OUT1");
-    CapabilityPanel& panel = wnd->Capability(0);
+    CCapabilityPanel& panel = wnd->Capability(0);
     EXPECT_EQ(panel.LowerLimitEdit()->text(), "-1.500000");
     EXPECT_EQ(panel.UpperLimitEdit()->text(), "2.500000");
-    EXPECT_EQ(panel.CellText(CapabilityPanel::kRowCount), "0");
+    EXPECT_EQ(panel.CellText(CCapabilityPanel::kRowCount), "0");
 
     RunToCompletion(kBufferTypeOut1, 300);
     QTest::mouseClick(wnd->findChild<QPushButton*>("btnRead"), Qt::LeftButton);
@@ -717,15 +717,16 @@ TEST_F(BufferingWindowTest, CapabilityOfAReadBufferIsShownSavedAndPrinted) {
     const double within = double(ranges / (values.size() - 1)) / 1.128;
     const double cp = 4.0 / (6.0 * within);
     const double cpk = std::min(2.5 - double(mean), double(mean) + 1.5) / (3.0 * within);
-    EXPECT_EQ(panel.CellText(CapabilityPanel::kRowCount), "300");
-    EXPECT_EQ(panel.CellText(CapabilityPanel::kRowMean), QString::asprintf("%0.6lf", double(mean)));
-    EXPECT_EQ(panel.CellText(CapabilityPanel::kRowStdDev), QString::asprintf("%0.6lf", stddev));
-    EXPECT_EQ(panel.CellText(CapabilityPanel::kRowCp), QString::number(cp, 'f', 3));
-    EXPECT_EQ(panel.CellText(CapabilityPanel::kRowCpk), QString::number(cpk, 'f', 3));
-    EXPECT_EQ(panel.CellText(CapabilityPanel::kRowLsl), "-1.500000");
+    EXPECT_EQ(panel.CellText(CCapabilityPanel::kRowCount), "300");
+    EXPECT_EQ(panel.CellText(CCapabilityPanel::kRowMean),
+              QString::asprintf("%0.6lf", double(mean)));
+    EXPECT_EQ(panel.CellText(CCapabilityPanel::kRowStdDev), QString::asprintf("%0.6lf", stddev));
+    EXPECT_EQ(panel.CellText(CCapabilityPanel::kRowCp), QString::number(cp, 'f', 3));
+    EXPECT_EQ(panel.CellText(CCapabilityPanel::kRowCpk), QString::number(cpk, 'f', 3));
+    EXPECT_EQ(panel.CellText(CCapabilityPanel::kRowLsl), "-1.500000");
     // The statistics page shows the main figures beside the statistics.
     tabs->setCurrentWidget(wnd->findChild<QWidget*>("pageStatistics"));
-    auto* statistics = wnd->findChild<BufferingStatisticsView*>();
+    auto* statistics = wnd->findChild<CBufferingStatisticsView*>();
     ASSERT_NE(statistics, nullptr);
     EXPECT_EQ(statistics->CapabilityCellText(0, 0), "300");
     EXPECT_EQ(statistics->CapabilityCellText(7, 0), QString::number(cpk, 'f', 3));  // Cpk

@@ -31,7 +31,7 @@
 namespace zul::test {
 namespace {
 
-using Row = CapabilityPanel::Row;
+using Row = CCapabilityPanel::Row;
 
 const QString kUndefined = QString::fromUtf8("—");
 
@@ -66,7 +66,7 @@ protected:
 UiDefinition* CapabilityPanelTest::ui_ = nullptr;
 
 TEST_F(CapabilityPanelTest, ShowsHandWorkedFiguresAndUndefinedOnesAsADash) {
-    CapabilityPanel panel(*ui_, 0);
+    CCapabilityPanel panel(*ui_, 0);
     EXPECT_EQ(panel.ColumnTitle(), "OUT1");
     EXPECT_EQ(panel.RowTitle(Row::kRowCpk), "Cpk");
     // Nothing yet: a count of 0 and every other figure undefined.
@@ -130,7 +130,7 @@ TEST_F(CapabilityPanelTest, ShowsHandWorkedFiguresAndUndefinedOnesAsADash) {
 }
 
 TEST_F(CapabilityPanelTest, BetweenLinesUsesTheValuesBetweenTheMeasureLines) {
-    CapabilityPanel panel(*ui_, 1);
+    CCapabilityPanel panel(*ui_, 1);
     std::vector<double> values(50);
     for (size_t i = 0; i < values.size(); ++i) {
         values[i] = double(i + 1);
@@ -163,7 +163,7 @@ TEST_F(CapabilityPanelTest, LimitsStartFromTheCurrentBanksJudgementLimits) {
     store.SetInt<kAppCurMemNo>(3);
     store.SetDouble<kOutDecisionMin>(0.5, 3, 1);
     store.SetDouble<kOutDecisionMax>(2.5, 3, 1);
-    CapabilityPanel out2(*ui_, 1);
+    CCapabilityPanel out2(*ui_, 1);
     out2.SetValues(std::vector<double>{1.0, 1.5, 2.0, 1.5});
     out2.LoadBankLimits(store);
     EXPECT_EQ(out2.LowerLimitEdit()->text(), "0.500000");
@@ -178,7 +178,7 @@ TEST_F(CapabilityPanelTest, LimitsStartFromTheCurrentBanksJudgementLimits) {
     EXPECT_EQ(out2.CellText(Row::kRowUsl), "2.500000");
 
     // OUT1 of that bank was never set (0 and 0): no limits rather than an impossible pair.
-    CapabilityPanel out1(*ui_, 0);
+    CCapabilityPanel out1(*ui_, 0);
     out1.LoadBankLimits(store);
     EXPECT_TRUE(out1.LowerLimitEdit()->text().isEmpty());
     EXPECT_EQ(out1.CellText(Row::kRowLsl), kUndefined);
@@ -207,7 +207,7 @@ std::vector<double> PlantedShift() {
 }
 
 TEST_F(CapabilityPanelTest, HistogramAndControlChartShowTheFigures) {
-    CapabilityPanel panel(*ui_, 0);
+    CCapabilityPanel panel(*ui_, 0);
     panel.resize(1000, 700);
     panel.SetValues(PlantedShift());
     panel.SetLimits({0.9, 1.2});
@@ -258,7 +258,7 @@ TEST_F(CapabilityPanelTest, HistogramAndControlChartShowTheFigures) {
 }
 
 TEST_F(CapabilityPanelTest, SavesTheStatisticsAsJsonAndCsv) {
-    CapabilityPanel panel(*ui_, 1);
+    CCapabilityPanel panel(*ui_, 1);
     panel.SetValues(PlantedShift());
     panel.SetLimits({std::nullopt, 1.2});
     panel.SetBinCount(8);
@@ -309,8 +309,8 @@ TEST_F(CapabilityPanelTest, SavesTheStatisticsAsJsonAndCsv) {
 }
 
 TEST_F(CapabilityPanelTest, PrintsTheReportOfBothOutputsIntoAPdf) {
-    CapabilityPanel out1(*ui_, 0);
-    CapabilityPanel out2(*ui_, 1);
+    CCapabilityPanel out1(*ui_, 0);
+    CCapabilityPanel out2(*ui_, 1);
     out1.SetValues(std::vector<double>{1, 2, 3, 4, 5});
     out1.SetLimits({0.0, 6.0});
     out2.SetValues(PlantedShift());
@@ -320,7 +320,7 @@ TEST_F(CapabilityPanelTest, PrintsTheReportOfBothOutputsIntoAPdf) {
     store.SetText<kSoftMemAlias>("LineB", 4);
     const CapabilityReportHeader header = CapabilityReportHeaderOf(store);
     EXPECT_EQ(header.bank, "4 LineB");
-    CapabilityPanel* panels[] = {&out1, &out2};
+    CCapabilityPanel* panels[] = {&out1, &out2};
     const QString pdf = folder_.filePath("report.pdf");
     ResultInfo result;
     ASSERT_EQ(PrintCapabilityReportToPdf(pdf, *ui_, header, panels, &result), ZUL_OK)

@@ -110,7 +110,7 @@ TEST(CapabilityRolling, TheWindowKeepsTheLatestValuesAndStaysInItsBounds) {
 TEST(CapabilityRolling, TheViewShowsTheFiguresOfTheChosenWindow) {
     UiDefinition ui;
     ASSERT_EQ(ui.Load(ShippedUiDefinition()), ZUL_OK);
-    CapabilityRollingView view(ui);
+    CCapabilityRollingView view(ui);
     const QString undefined = QString::fromUtf8("—");
     EXPECT_EQ(view.FigureText(0), "0");
     EXPECT_EQ(view.FigureText(1), undefined);

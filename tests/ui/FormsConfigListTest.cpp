@@ -58,7 +58,7 @@ TEST_F(FormsConfigListTest, ListsEveryBankWithFormattedValuesInMicronMode) {
     const int peak = RowOf(rows, kHeadPeakLevel, 5, 1);
     ASSERT_GE(decision, 0);
     ASSERT_GE(peak, 0);
-    GridModel& model = form.Grid()->Model();
+    CGridModel& model = form.Grid()->Model();
     EXPECT_EQ(model.rowCount(), static_cast<int>(rows.Rows().size()));
     const QString shownMm = model.data(model.index(decision, 3), Qt::DisplayRole).toString();
     EXPECT_EQ(shownMm.toStdString(),
@@ -86,7 +86,7 @@ TEST_F(FormsConfigListMicronTest, AChangedBankShowsItsLengthsInMicrometres) {
     ConfigListForm form(app, nullptr, nullptr);
     const int row = RowOf(form.Rows(), kOutDecisionMax, 7);
     ASSERT_GE(row, 0);
-    GridModel& model = form.Grid()->Model();
+    CGridModel& model = form.Grid()->Model();
     const QString shown = model.data(model.index(row, 2), Qt::DisplayRole).toString();
     EXPECT_TRUE(shown.startsWith("1250.000")) << shown.toStdString();
     EXPECT_TRUE(shown.contains(QString::fromUtf8("µm"))) << shown.toStdString();

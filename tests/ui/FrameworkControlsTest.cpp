@@ -88,7 +88,7 @@ TEST(NumericEditTest, OutOfRangeIsMarkedAtOnceAndTheRangeIsNamed) {
 
 TEST(GridTest, SixtyFiveThousandRowsWithColoursInOneReset) {
     CGridCtrl grid;
-    GridModel& model = grid.Model();
+    CGridModel& model = grid.Model();
     QSignalSpy resets(&model, &QAbstractItemModel::modelReset);
     QSignalSpy changes(&model, &QAbstractItemModel::dataChanged);
     constexpr int kRows = 65000;
@@ -148,7 +148,7 @@ TEST(GridTest, VirtualModeAsksOnlyForTheCellsShown) {
     ASSERT_FALSE(asked.empty());
     EXPECT_LT(asked.size(), 500u);  // only rows on screen
     EXPECT_EQ(*std::max_element(asked.begin(), asked.end()), 64999);
-    GridModel& model = grid.Model();
+    CGridModel& model = grid.Model();
     EXPECT_EQ(model.data(model.index(64999, 1), Qt::DisplayRole).toString(), "64999/1");
     EXPECT_EQ(model.data(model.index(64999, 1), Qt::ForegroundRole).value<QColor>(),
               QColor(Qt::red));
@@ -165,7 +165,7 @@ TEST(GridTest, VirtualModeAsksOnlyForTheCellsShown) {
 }
 
 TEST(GridTest, ResizingKeepsTheCellsThatRemain) {
-    GridModel model;
+    CGridModel model;
     model.SetSize(2, 2);
     model.SetCellText(1, 1, "b");
     model.SetCellTextColor(1, 1, Qt::blue);

@@ -328,7 +328,7 @@ TEST_F(LightWaveWindowTest, SavesAndLoadsDataAndCsvAndLoadsDuringPlayback) {
 
     // The work table shows the eight work cells of the frame shown.
     const LightWaveFrame& shownA = window->ShownFrame(0);
-    GridModel& tableA = form->WorkTable(0)->Model();
+    CGridModel& tableA = form->WorkTable(0)->Model();
     EXPECT_EQ(tableA.CellText(0, 0), "1");
     for (int row = 1; row <= 8; ++row) {
         const int32_t cell = shownA.Field(2 + row);

@@ -485,7 +485,7 @@ TEST_F(MeasurementWindowTest, RollingCapabilityFollowsTheLatestValues) {
     ASSERT_GT(ranges, 0.0) << "the values did not move";
     const double within = ranges / 9.0 / 1.128;
     const double cpk = std::min(3.0 - mean, mean) / (3.0 * within);
-    const CapabilityRollingView& rolling = wnd->Rolling(0);
+    const CCapabilityRollingView& rolling = wnd->Rolling(0);
     EXPECT_EQ(rolling.FigureText(0), "10");
     EXPECT_EQ(rolling.FigureText(1), QString::number(mean, 'f', 6));
     EXPECT_EQ(rolling.FigureText(2), QString::number(std::sqrt(squares / 9.0), 'f', 6));
@@ -596,8 +596,8 @@ TEST(MeasurementRules, WriteCommandsSplitIntoTextAndTarget) {
     EXPECT_EQ(LaserWriteCommand(1).target, 2);
 }
 
-TEST(TrendStrip, KeepsTheLastValuesOldestFirst) {
-    TrendStrip strip(nullptr, 3);
+TEST(CTrendStrip, KeepsTheLastValuesOldestFirst) {
+    CTrendStrip strip(nullptr, 3);
     for (double v : {1.0, 2.0, 3.0, 4.0}) {
         strip.AddValue(v);
     }

@@ -52,8 +52,8 @@ void Host(QWidget* parent, QWidget* child) {
 
 }  // namespace
 
-BufferingGraphPanel::BufferingGraphPanel(Application& app, const BufferingData& data,
-                                         const BufferingGraphHosts& hosts, QObject* parent)
+CBufferingGraphPanel::CBufferingGraphPanel(Application& app, const BufferingData& data,
+                                           const BufferingGraphHosts& hosts, QObject* parent)
     : QObject(parent), app_(app), data_(data), pointLabels_(hosts.point) {
     for (size_t o = 0; o < 2; ++o) {
         BuildOutput(o, hosts);
@@ -70,7 +70,7 @@ BufferingGraphPanel::BufferingGraphPanel(Application& app, const BufferingData& 
     }
 }
 
-void BufferingGraphPanel::BuildOutput(size_t o, const BufferingGraphHosts& hosts) {
+void CBufferingGraphPanel::BuildOutput(size_t o, const BufferingGraphHosts& hosts) {
     CTChart* chart = charts_[o] = new CTChart;
     chart->AddSeries(kSeriesColors[o]);
     chart->SetWholeNumberXAxis();
@@ -80,7 +80,7 @@ void BufferingGraphPanel::BuildOutput(size_t o, const BufferingGraphHosts& hosts
     lines[kLineLeft] = chart->AddMeasureLine(Qt::Vertical, 1.0, kNumberLineColor);
     lines[kLineRight] = chart->AddMeasureLine(Qt::Vertical, 1.0, kNumberLineColor);
     Host(hosts.chart[o], chart);
-    auto* dragger = new MeasureLineDragger(
+    auto* dragger = new CMeasureLineDragger(
         *chart, [this, o](int line, double position) { MoveMeasureLine(int(o), line, position); });
     dragger->AddLine(lines[kLineTop], Qt::Horizontal);
     dragger->AddLine(lines[kLineBottom], Qt::Horizontal);
@@ -96,8 +96,8 @@ void BufferingGraphPanel::BuildOutput(size_t o, const BufferingGraphHosts& hosts
     });
 }
 
-void BufferingGraphPanel::BuildTable(size_t o, QWidget* host) {
-    models_[o] = new BufferingTableModel(data_, int(o), this);
+void CBufferingGraphPanel::BuildTable(size_t o, QWidget* host) {
+    models_[o] = new CBufferingTableModel(data_, int(o), this);
     QTableView* table = tables_[o] = new QTableView;
     table->setModel(models_[o]);
     table->verticalHeader()->setVisible(false);
@@ -109,17 +109,17 @@ void BufferingGraphPanel::BuildTable(size_t o, QWidget* host) {
     Host(host, table);
 }
 
-double BufferingGraphPanel::ValueFactor() const {
+double CBufferingGraphPanel::ValueFactor() const {
     return app_.Micron().active ? app_.Micron().factor : 1.0;
 }
 
-QString BufferingGraphPanel::ValueUnit() const {
+QString CBufferingGraphPanel::ValueUnit() const {
     const UiControlRecord* record = app_.Ui().FindByName("Buffering_LblLeftAxis");
     return ValueAxisUnit(record != nullptr ? ToQString(record->unit) : QString(), record != nullptr,
                          app_.Micron());
 }
 
-void BufferingGraphPanel::ApplyTexts() {
+void CBufferingGraphPanel::ApplyTexts() {
     const UiDefinition& ui = app_.Ui();
     for (size_t o = 0; o < 2; ++o) {
         models_[o]->SetColumnTitles(
@@ -136,7 +136,7 @@ void BufferingGraphPanel::ApplyTexts() {
     }
 }
 
-void BufferingGraphPanel::DrawOutput(int output) {
+void CBufferingGraphPanel::DrawOutput(int output) {
     const double factor = ValueFactor();
     std::vector<double> y;
     {
@@ -163,7 +163,7 @@ void BufferingGraphPanel::DrawOutput(int output) {
     models_[size_t(output)]->Reload();
 }
 
-void BufferingGraphPanel::Redraw() {
+void CBufferingGraphPanel::Redraw() {
     DrawOutput(0);
     DrawOutput(1);
     int32_t most = 2;
@@ -178,14 +178,14 @@ void BufferingGraphPanel::Redraw() {
     }
 }
 
-void BufferingGraphPanel::ClearGraphs() {
+void CBufferingGraphPanel::ClearGraphs() {
     for (CTChart* chart : AllCharts()) {
         chart->ClearAllSeries();
         chart->Replot();
     }
 }
 
-void BufferingGraphPanel::DrawMeasureLines(int output) {
+void CBufferingGraphPanel::DrawMeasureLines(int output) {
     OutputDisplay display;
     {
         std::lock_guard lock(data_.mutex);
@@ -205,7 +205,7 @@ void BufferingGraphPanel::DrawMeasureLines(int output) {
     chart.Replot();
 }
 
-void BufferingGraphPanel::MoveMeasureLine(int output, int line, double position) {
+void CBufferingGraphPanel::MoveMeasureLine(int output, int line, double position) {
     MeasureLines lines = LoadMeasureLines(app_.Store(), output);
     const std::array<int, 4>& own = lines_[size_t(output)];
     const auto number = [position] {
@@ -226,7 +226,7 @@ void BufferingGraphPanel::MoveMeasureLine(int output, int line, double position)
     emit measureLinesMoved();
 }
 
-void BufferingGraphPanel::SetAlwaysFit(bool on) {
+void CBufferingGraphPanel::SetAlwaysFit(bool on) {
     for (CTChart* chart : AllCharts()) {
         chart->SetAlwaysFit(on);
     }

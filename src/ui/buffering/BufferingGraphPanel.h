@@ -18,7 +18,7 @@ class QWidget;
 namespace zul {
 
 class Application;
-class BufferingTableModel;
+class CBufferingTableModel;
 class CTChart;
 struct BufferingData;
 
@@ -30,19 +30,19 @@ struct BufferingGraphHosts {
     std::array<QLabel*, 2> point{};  // the selected-point line under each output's graph
 };
 
-class BufferingGraphPanel : public QObject {
+class CBufferingGraphPanel : public QObject {
     Q_OBJECT
 public:
     // The measure lines of an output's graph, in the order MeasureLineOf numbers them.
     enum Line { kLineTop = 0, kLineBottom = 1, kLineLeft = 2, kLineRight = 3 };
 
-    BufferingGraphPanel(Application& app, const BufferingData& data,
-                        const BufferingGraphHosts& hosts, QObject* parent);
+    CBufferingGraphPanel(Application& app, const BufferingData& data,
+                         const BufferingGraphHosts& hosts, QObject* parent);
 
     CTChart& Chart(int output) { return *charts_[size_t(output)]; }
     CTChart& BothChart() { return *both_; }
     QTableView& Table(int output) { return *tables_[size_t(output)]; }
-    BufferingTableModel& TableModel(int output) { return *models_[size_t(output)]; }
+    CBufferingTableModel& TableModel(int output) { return *models_[size_t(output)]; }
     QString SelectedPointText(int output) const { return pointText_[size_t(output)]; }
     // The chart's number of a measure line (Line) of the output's graph.
     int MeasureLineOf(int output, int which) const { return lines_[size_t(output)][size_t(which)]; }
@@ -77,7 +77,7 @@ private:
     std::array<CTChart*, 2> charts_{};
     CTChart* both_ = nullptr;
     std::array<QTableView*, 2> tables_{};
-    std::array<BufferingTableModel*, 2> models_{};
+    std::array<CBufferingTableModel*, 2> models_{};
     std::array<std::array<int, 4>, 2> lines_{};
     std::array<QLabel*, 2> pointLabels_{};
     std::array<QString, 2> pointText_;

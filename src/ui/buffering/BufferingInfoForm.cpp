@@ -18,7 +18,7 @@ CBufferingInfoForm::CBufferingInfoForm(const FormContext& context, FormBase* par
     setModal(false);
     auto* layout = new QVBoxLayout(ui_->infoHost);
     layout->setContentsMargins(0, 0, 0, 0);
-    view_ = new BufferingInfoView(ui_->infoHost);
+    view_ = new CBufferingInfoView(ui_->infoHost);
     layout->addWidget(view_);
     resize(420, sizeHint().height());  // every row shown, no empty space under them
     SetPositionItems({kBufInfoFormTop, kBufInfoFormLeft});

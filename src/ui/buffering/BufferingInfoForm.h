@@ -18,7 +18,7 @@ class BufferingInfoForm;
 
 namespace zul {
 
-class BufferingInfoView;
+class CBufferingInfoView;
 
 class CBufferingInfoForm : public QDialog, public FormBase {
     Q_OBJECT
@@ -27,14 +27,14 @@ public:
     ~CBufferingInfoForm() override;
 
     void Show(const std::array<OutputStatistics, 2>& statistics, const MicronMode& micron);
-    BufferingInfoView& View() { return *view_; }
+    CBufferingInfoView& View() { return *view_; }
 
 protected:
     void OnUiDefinitionApplied() override;
 
 private:
     std::unique_ptr<Ui::BufferingInfoForm> ui_;
-    BufferingInfoView* view_;
+    CBufferingInfoView* view_;
 };
 
 }  // namespace zul

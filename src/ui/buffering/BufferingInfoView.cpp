@@ -14,7 +14,7 @@
 
 namespace zul {
 
-BufferingInfoView::BufferingInfoView(QWidget* parent) : QWidget(parent), grid_(new CGridCtrl) {
+CBufferingInfoView::CBufferingInfoView(QWidget* parent) : QWidget(parent), grid_(new CGridCtrl) {
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(grid_);
@@ -23,7 +23,7 @@ BufferingInfoView::BufferingInfoView(QWidget* parent) : QWidget(parent), grid_(n
     grid_->horizontalHeader()->setStretchLastSection(true);
 }
 
-void BufferingInfoView::ApplyTitles(const UiDefinition& ui) {
+void CBufferingInfoView::ApplyTitles(const UiDefinition& ui) {
     grid_->Model().SetColumnTitles(RecordCaptions(ui, "Buffering_GrdInfoCols"));
     const QStringList rows = RecordCaptions(ui, "Buffering_GrdInfoRows");
     for (int r = 0; r < kRowCount; ++r) {
@@ -32,9 +32,9 @@ void BufferingInfoView::ApplyTitles(const UiDefinition& ui) {
     grid_->resizeColumnToContents(0);
 }
 
-void BufferingInfoView::Show(const std::array<OutputStatistics, 2>& statistics,
-                             const MicronMode& micron) {
-    GridModel& model = grid_->Model();
+void CBufferingInfoView::Show(const std::array<OutputStatistics, 2>& statistics,
+                              const MicronMode& micron) {
+    CGridModel& model = grid_->Model();
     model.BeginUpdate();
     for (int o = 0; o < 2; ++o) {
         const OutputStatistics& s = statistics[size_t(o)];
@@ -66,7 +66,7 @@ void BufferingInfoView::Show(const std::array<OutputStatistics, 2>& statistics,
     model.EndUpdate();
 }
 
-void BufferingInfoView::ShowValues(const BufferingData& data, const MicronMode& micron) {
+void CBufferingInfoView::ShowValues(const BufferingData& data, const MicronMode& micron) {
     std::array<OutputStatistics, 2> statistics;
     {
         std::lock_guard lock(data.mutex);
@@ -75,13 +75,13 @@ void BufferingInfoView::ShowValues(const BufferingData& data, const MicronMode& 
     Show(statistics, micron);
 }
 
-QSize BufferingInfoView::sizeHint() const {
+QSize CBufferingInfoView::sizeHint() const {
     const int rows = kRowCount * grid_->verticalHeader()->defaultSectionSize();
     const int titles = grid_->horizontalHeader()->sizeHint().height();
     return {QWidget::sizeHint().width(), rows + titles + 2 * grid_->frameWidth()};
 }
 
-QString BufferingInfoView::CellText(int row, int output) const {
+QString CBufferingInfoView::CellText(int row, int output) const {
     return grid_->Model().CellText(row, output + 1);
 }
 

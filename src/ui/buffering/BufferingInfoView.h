@@ -17,12 +17,12 @@ namespace zul {
 class CGridCtrl;
 class UiDefinition;
 
-class BufferingInfoView : public QWidget, public BufferingView {
+class CBufferingInfoView : public QWidget, public BufferingView {
     Q_OBJECT
 public:
     static constexpr int kRowCount = 21;
 
-    explicit BufferingInfoView(QWidget* parent = nullptr);
+    explicit CBufferingInfoView(QWidget* parent = nullptr);
 
     // Titles from the UI definition (row and column title records).
     void ApplyTitles(const UiDefinition& ui);

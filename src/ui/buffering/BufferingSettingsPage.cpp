@@ -26,8 +26,8 @@ namespace {
 
 constexpr int32_t kMaxStoreNumBoth = kMaxBufferedValues / 2;
 
-using Kind = BufferingSettingsPage::Kind;
-using Editable = BufferingSettingsPage::Editable;
+using Kind = CBufferingSettingsPage::Kind;
+using Editable = CBufferingSettingsPage::Editable;
 
 }  // namespace
 
@@ -36,7 +36,7 @@ bool BufferingControlAllowed(const UiDefinition& ui, const QWidget* control) {
     return record == nullptr || (record->enable == 0 && record->visible == 0);
 }
 
-const std::vector<BufferingSettingsPage::Binding>& BufferingSettingsPage::Bindings() {
+const std::vector<CBufferingSettingsPage::Binding>& CBufferingSettingsPage::Bindings() {
     static const std::vector<Binding> bindings = {
         {"ctrl1272", kBufferModeList, kBufBufferMode, 0, Kind::kList, Editable::kAlways, true, 0},
         {"ctrl1274", kBufferTypeList, kBufBufferType, 0, Kind::kList, Editable::kAlways, true, 0},
@@ -56,8 +56,8 @@ const std::vector<BufferingSettingsPage::Binding>& BufferingSettingsPage::Bindin
     return bindings;
 }
 
-BufferingSettingsPage::BufferingSettingsPage(Application& app, FormBase& form, QWidget& page,
-                                             BufferingData& data, std::function<bool()> online)
+CBufferingSettingsPage::CBufferingSettingsPage(Application& app, FormBase& form, QWidget& page,
+                                               BufferingData& data, std::function<bool()> online)
     : QObject(&page),
       app_(app),
       form_(form),
@@ -88,7 +88,7 @@ BufferingSettingsPage::BufferingSettingsPage(Application& app, FormBase& form, Q
     }
 }
 
-void BufferingSettingsPage::Fill(int32_t bank) {
+void CBufferingSettingsPage::Fill(int32_t bank) {
     filling_ = true;
     {
         const SettingsStore& store = app_.Store();
@@ -103,7 +103,7 @@ void BufferingSettingsPage::Fill(int32_t bank) {
     ApplyRules();
 }
 
-void BufferingSettingsPage::ShowValue(const Bound& bound, int32_t bank) {
+void CBufferingSettingsPage::ShowValue(const Bound& bound, int32_t bank) {
     const SettingsStore& store = app_.Store();
     const Binding& b = *bound.binding;
     const int32_t value = store.GetInt(b.item, bank, b.output);
@@ -114,12 +114,12 @@ void BufferingSettingsPage::ShowValue(const Bound& bound, int32_t bank) {
     }
 }
 
-void BufferingSettingsPage::ShowComment() {
+void CBufferingSettingsPage::ShowComment() {
     std::lock_guard lock(data_.mutex);
     comment_->setText(ToQString(data_.trailer.comment));
 }
 
-void BufferingSettingsPage::Store(int32_t bank) const {
+void CBufferingSettingsPage::Store(int32_t bank) const {
     {
         SettingsStore& store = app_.Store();
         auto lock = store.Lock();
@@ -131,7 +131,7 @@ void BufferingSettingsPage::Store(int32_t bank) const {
     data_.trailer.comment = ToStdString(comment_->text());
 }
 
-void BufferingSettingsPage::StoreValue(const Bound& bound, int32_t bank) const {
+void CBufferingSettingsPage::StoreValue(const Bound& bound, int32_t bank) const {
     SettingsStore& store = app_.Store();
     const Binding& b = *bound.binding;
     if (b.kind == Kind::kList) {
@@ -146,7 +146,7 @@ void BufferingSettingsPage::StoreValue(const Bound& bound, int32_t bank) const {
     }
 }
 
-bool BufferingSettingsPage::RuleHolds(Editable editable, int32_t mode) const {
+bool CBufferingSettingsPage::RuleHolds(Editable editable, int32_t mode) const {
     switch (editable) {
         case Editable::kAlways:
             return true;
@@ -158,7 +158,7 @@ bool BufferingSettingsPage::RuleHolds(Editable editable, int32_t mode) const {
     return false;
 }
 
-void BufferingSettingsPage::ApplyRules() {
+void CBufferingSettingsPage::ApplyRules() {
     if (filling_) {
         return;
     }
@@ -175,7 +175,7 @@ void BufferingSettingsPage::ApplyRules() {
 
 // Ranges that depend on the other fields: the count by the outputs, the sampling-trigger count
 // and the trigger point by the count.
-void BufferingSettingsPage::ApplyRanges() {
+void CBufferingSettingsPage::ApplyRanges() {
     auto* storeNum = static_cast<CNumericEdit*>(ControlOf(kBufStoreNum));
     const int32_t type = SelectedChoiceValue(static_cast<QComboBox*>(ControlOf(kBufBufferType)), 0);
     const int32_t storeMax = type == kBufferTypeBoth ? kMaxStoreNumBoth : kMaxBufferedValues;
@@ -185,7 +185,7 @@ void BufferingSettingsPage::ApplyRanges() {
     static_cast<CNumericEdit*>(ControlOf(kBufTriggerPoint))->SetRange(1, count);
 }
 
-QWidget* BufferingSettingsPage::ControlOf(int32_t item) const {
+QWidget* CBufferingSettingsPage::ControlOf(int32_t item) const {
     for (const Bound& bound : bound_) {
         if (bound.binding->item == item) {
             return bound.control;
@@ -194,7 +194,7 @@ QWidget* BufferingSettingsPage::ControlOf(int32_t item) const {
     return nullptr;
 }
 
-void BufferingSettingsPage::ApplyTexts() {
+void CBufferingSettingsPage::ApplyTexts() {
     const UiDefinition& ui = app_.Ui();
     const auto captionOf = [&ui](const QWidget* field) {
         const UiControlRecord* record = RecordOf(ui, field);

@@ -32,7 +32,7 @@ struct BufferingData;
 // the buffering window's controls.
 bool BufferingControlAllowed(const UiDefinition& ui, const QWidget* control);
 
-class BufferingSettingsPage : public QObject {
+class CBufferingSettingsPage : public QObject {
     Q_OBJECT
 public:
     // When a field may be edited, by the buffering mode selected.
@@ -51,8 +51,8 @@ public:
 
     // page: the widget that holds the page's controls; data: the block whose comment is shown;
     // online: the window's answer whether the controller is on line.
-    BufferingSettingsPage(Application& app, FormBase& form, QWidget& page, BufferingData& data,
-                          std::function<bool()> online);
+    CBufferingSettingsPage(Application& app, FormBase& form, QWidget& page, BufferingData& data,
+                           std::function<bool()> online);
 
     int32_t Bank() const { return bank_; }
     // Shows bank's settings and the block's comment, then applies the rules.

@@ -10,8 +10,8 @@
 
 namespace zul {
 
-BufferingStatisticsView::BufferingStatisticsView(QWidget* parent)
-    : QWidget(parent), info_(new BufferingInfoView), capability_(new CGridCtrl) {
+CBufferingStatisticsView::CBufferingStatisticsView(QWidget* parent)
+    : QWidget(parent), info_(new CBufferingInfoView), capability_(new CGridCtrl) {
     capability_->SetSize(kCapabilityRowCount, 3);
     capability_->SetRowHeadersVisible(false);
     // Every row and column in view: the titles as wide as they are, the outputs share the rest.
@@ -27,7 +27,7 @@ BufferingStatisticsView::BufferingStatisticsView(QWidget* parent)
     layout->addWidget(capability_, 1, Qt::AlignTop);
 }
 
-void BufferingStatisticsView::ApplyTexts(const UiDefinition& ui) {
+void CBufferingStatisticsView::ApplyTexts(const UiDefinition& ui) {
     info_->ApplyTitles(ui);
     const QStringList columns = CapabilityTexts(ui, "Capability_GrdCols");
     QStringList titles;
@@ -47,12 +47,12 @@ void BufferingStatisticsView::ApplyTexts(const UiDefinition& ui) {
     capability_->setFixedHeight(height);
 }
 
-void BufferingStatisticsView::ShowValues(const BufferingData& data, const MicronMode& micron) {
+void CBufferingStatisticsView::ShowValues(const BufferingData& data, const MicronMode& micron) {
     info_->ShowValues(data, micron);
 }
 
-void BufferingStatisticsView::ShowCapability(const CapabilityPanel& panel) {
-    GridModel& model = capability_->Model();
+void CBufferingStatisticsView::ShowCapability(const CCapabilityPanel& panel) {
+    CGridModel& model = capability_->Model();
     model.BeginUpdate();
     for (int k = 0; k < kCapabilityRowCount; ++k) {
         model.SetCellText(k, 1 + panel.Output(), panel.CellText(kCapabilityRows[k]));
@@ -60,7 +60,7 @@ void BufferingStatisticsView::ShowCapability(const CapabilityPanel& panel) {
     model.EndUpdate();
 }
 
-QString BufferingStatisticsView::CapabilityCellText(int k, int output) const {
+QString CBufferingStatisticsView::CapabilityCellText(int k, int output) const {
     return capability_->Model().CellText(k, 1 + output);
 }
 

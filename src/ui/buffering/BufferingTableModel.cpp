@@ -12,18 +12,18 @@
 
 namespace zul {
 
-const QColor BufferingTableModel::kInvalidText = QColor(Qt::red);
-const QColor BufferingTableModel::kRunBackground = QColor(0xC0, 0xF0, 0xC0);
+const QColor CBufferingTableModel::kInvalidText = QColor(Qt::red);
+const QColor CBufferingTableModel::kRunBackground = QColor(0xC0, 0xF0, 0xC0);
 
-BufferingTableModel::BufferingTableModel(const BufferingData& data, int output, QObject* parent)
+CBufferingTableModel::CBufferingTableModel(const BufferingData& data, int output, QObject* parent)
     : QAbstractTableModel(parent), data_(data), output_(output) {}
 
-void BufferingTableModel::SetColumnTitles(const QStringList& titles) {
+void CBufferingTableModel::SetColumnTitles(const QStringList& titles) {
     titles_ = titles;
     emit headerDataChanged(Qt::Horizontal, 0, 1);
 }
 
-void BufferingTableModel::Reload() {
+void CBufferingTableModel::Reload() {
     beginResetModel();
     {
         std::lock_guard lock(data_.mutex);
@@ -34,15 +34,15 @@ void BufferingTableModel::Reload() {
     endResetModel();
 }
 
-int BufferingTableModel::rowCount(const QModelIndex& parent) const {
+int CBufferingTableModel::rowCount(const QModelIndex& parent) const {
     return parent.isValid() ? 0 : rows_;
 }
 
-int BufferingTableModel::columnCount(const QModelIndex& parent) const {
+int CBufferingTableModel::columnCount(const QModelIndex& parent) const {
     return parent.isValid() ? 0 : 2;
 }
 
-QVariant BufferingTableModel::data(const QModelIndex& index, int role) const {
+QVariant CBufferingTableModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid() || index.row() >= rows_) {
         return {};
     }
@@ -74,7 +74,8 @@ QVariant BufferingTableModel::data(const QModelIndex& index, int role) const {
     }
 }
 
-QVariant BufferingTableModel::headerData(int section, Qt::Orientation orientation, int role) const {
+QVariant CBufferingTableModel::headerData(int section, Qt::Orientation orientation,
+                                          int role) const {
     if (role != Qt::DisplayRole) {
         return {};
     }

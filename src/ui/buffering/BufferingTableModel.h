@@ -16,13 +16,13 @@ namespace zul {
 
 struct BufferingData;
 
-class BufferingTableModel : public QAbstractTableModel {
+class CBufferingTableModel : public QAbstractTableModel {
     Q_OBJECT
 public:
     static const QColor kInvalidText;
     static const QColor kRunBackground;
 
-    BufferingTableModel(const BufferingData& data, int output, QObject* parent = nullptr);
+    CBufferingTableModel(const BufferingData& data, int output, QObject* parent = nullptr);
 
     void SetMicronMode(const MicronMode& micron) { micron_ = micron; }
     void SetColumnTitles(const QStringList& titles);

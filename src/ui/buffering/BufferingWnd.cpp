@@ -129,15 +129,15 @@ void CBufferingWnd::BuildPanels() {
     hosts.table = {u.tableHost1, u.tableHost2};
     hosts.both = u.chartHostBoth;
     hosts.point = {u.lblPoint1, u.lblPoint2};
-    graphs_ = new BufferingGraphPanel(app_, *data_, hosts, this);
-    connect(graphs_, &BufferingGraphPanel::measureLinesMoved, this, [this] {
+    graphs_ = new CBufferingGraphPanel(app_, *data_, hosts, this);
+    connect(graphs_, &CBufferingGraphPanel::measureLinesMoved, this, [this] {
         ApplyMeasureLines();  // the statistics between the lines follow the drag
         if (confForm_ != nullptr) {
             confForm_->Load();
         }
     });
-    page_ = new BufferingSettingsPage(app_, *this, *u.pageSettings, *data_,
-                                      [this] { return Online(); });
+    page_ = new CBufferingSettingsPage(app_, *this, *u.pageSettings, *data_,
+                                       [this] { return Online(); });
     // The graphs take the room; the selected-point line keeps its one line.
     u.chart1Column->setStretch(0, 1);
     u.chart2Column->setStretch(0, 1);
@@ -221,7 +221,7 @@ void CBufferingWnd::OnMemoryBankChanged(int32_t oldBank, int32_t newBank) {
     page_->Store(oldBank);
     page_->Fill(newBank);
     // The capability limits start from the judgement limits of the bank now in force.
-    for (CapabilityView* view : capability_) {
+    for (CCapabilityView* view : capability_) {
         view->LoadBankLimits();
     }
 }

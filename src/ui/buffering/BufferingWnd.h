@@ -5,8 +5,8 @@
 //
 // The window keeps the session (what is out at the buffering thread, the status record, the
 // blocks) and the commands; its parts are panels of their own: the settings page
-// (BufferingSettingsPage), the graphs and tables with their measure lines
-// (BufferingGraphPanel) and the views on pages of their own (BufferingView, added in AddViews).
+// (CBufferingSettingsPage), the graphs and tables with their measure lines
+// (CBufferingGraphPanel) and the views on pages of their own (BufferingView, added in AddViews).
 //
 // All controller traffic goes through CThreadBuffering (requests come back as window messages
 // through a WorkerRequest) and the synchronous buffering procedures (RunSynchronous). The
@@ -56,12 +56,12 @@ class BufferingWnd;
 namespace zul {
 
 class Application;
-class BufferingGraphPanel;
-class BufferingSettingsPage;
-class BufferingTableModel;
+class CBufferingGraphPanel;
+class CBufferingSettingsPage;
+class CBufferingTableModel;
 class BufferingView;
-class CapabilityPanel;
-class CapabilityView;
+class CCapabilityPanel;
+class CCapabilityView;
 class CTChart;
 
 // What the window waits for at the buffering thread.
@@ -126,11 +126,11 @@ public:
     CTChart& Chart(int output);
     CTChart& BothChart();
     QTableView& Table(int output);
-    BufferingTableModel& TableModel(int output);
+    CBufferingTableModel& TableModel(int output);
     CBufferingInfoForm* InformationForm() const { return infoForm_; }
     CBufferingConfForm* MeasureLinesForm() const { return confForm_; }
     // The process-capability panel of an output (on its page).
-    CapabilityPanel& Capability(int output) const;
+    CCapabilityPanel& Capability(int output) const;
     QString StatusText() const;
     QString SelectedPointText(int output) const;
     // Graphs, tables and (when shown) statistics from the block, as after a read.
@@ -222,10 +222,10 @@ private:
     WorkerRequest<BufferingRequest> requests_;
     QTimer stateTimer_;
     QTimer progressTimer_;
-    BufferingSettingsPage* page_ = nullptr;
-    BufferingGraphPanel* graphs_ = nullptr;
+    CBufferingSettingsPage* page_ = nullptr;
+    CBufferingGraphPanel* graphs_ = nullptr;
     std::vector<ViewPage> views_;
-    std::array<CapabilityView*, 2> capability_{};  // views of views_
+    std::array<CCapabilityView*, 2> capability_{};  // views of views_
     QPointer<CBufferingInfoForm> infoForm_;
     QPointer<CBufferingConfForm> confForm_;
     BufferingValueSet status_;

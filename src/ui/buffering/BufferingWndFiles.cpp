@@ -215,7 +215,7 @@ bool CBufferingWnd::SaveStatisticsToPath(const QString& path) {
 
 bool CBufferingWnd::PrintCapabilityReport() {
     ComputeStatistics();
-    CapabilityPanel* panels[] = {&Capability(0), &Capability(1)};
+    CCapabilityPanel* panels[] = {&Capability(0), &Capability(1)};
     const CapabilityReportHeader header = CapabilityReportHeaderOf(app_.Store());
     return PrintWith(QPageLayout::Portrait, [&](QPrinter& printer) {
         return zul::PrintCapabilityReport(printer, app_.Ui(), header, panels) ==

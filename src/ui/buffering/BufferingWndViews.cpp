@@ -28,21 +28,21 @@ namespace zul {
 // (the tab's title comes from the tab control's list while it has one for the page, else from
 // the record named last; the window then hands the view its texts and the values shown).
 void CBufferingWnd::AddViews() {
-    auto* statistics = new BufferingStatisticsView;
+    auto* statistics = new CBufferingStatisticsView;
     AddView(statistics, "pageStatistics");
     for (int o = 0; o < 2; ++o) {
-        capability_[size_t(o)] = new CapabilityView(app_.Ui(), app_.Store(), o);
+        capability_[size_t(o)] = new CCapabilityView(app_.Ui(), app_.Store(), o);
         AddView(capability_[size_t(o)], o == 0 ? "pageCapability1" : "pageCapability2",
                 o == 0 ? "Buffering_TabCapability1" : "Buffering_TabCapability2");
         // The statistics page shows the main figures of both beside the statistics.
-        const CapabilityPanel& panel = capability_[size_t(o)]->Panel();
-        connect(&panel, &CapabilityPanel::figuresChanged, statistics,
+        const CCapabilityPanel& panel = capability_[size_t(o)]->Panel();
+        connect(&panel, &CCapabilityPanel::figuresChanged, statistics,
                 [statistics, &panel] { statistics->ShowCapability(panel); });
         statistics->ShowCapability(panel);
     }
 }
 
-CapabilityPanel& CBufferingWnd::Capability(int output) const {
+CCapabilityPanel& CBufferingWnd::Capability(int output) const {
     return capability_[size_t(output)]->Panel();
 }
 
@@ -175,7 +175,7 @@ QTableView& CBufferingWnd::Table(int output) {
     return graphs_->Table(output);
 }
 
-BufferingTableModel& CBufferingWnd::TableModel(int output) {
+CBufferingTableModel& CBufferingWnd::TableModel(int output) {
     return graphs_->TableModel(output);
 }
 

@@ -56,7 +56,7 @@ void ApplyNamed(const UiDefinition& ui, const char* name, QObject* target) {
 
 }  // namespace
 
-CapabilityPanel::CapabilityPanel(const UiDefinition& ui, int output, QWidget* parent)
+CCapabilityPanel::CCapabilityPanel(const UiDefinition& ui, int output, QWidget* parent)
     : QWidget(parent), ui_(ui) {
     result_.output = output;
     grid_ = new CGridCtrl;
@@ -91,7 +91,7 @@ CapabilityPanel::CapabilityPanel(const UiDefinition& ui, int output, QWidget* pa
 }
 
 // The limits, subgroup size, bin count and range choice, with their labels.
-QGridLayout* CapabilityPanel::BuildOptions() {
+QGridLayout* CCapabilityPanel::BuildOptions() {
     lowerEdit_ = new QLineEdit;
     upperEdit_ = new QLineEdit;
     subgroupBox_ = new QSpinBox;
@@ -132,7 +132,7 @@ QGridLayout* CapabilityPanel::BuildOptions() {
     return options;
 }
 
-void CapabilityPanel::ConnectOptions() {
+void CCapabilityPanel::ConnectOptions() {
     connect(lowerEdit_, &QLineEdit::editingFinished, this, [this] { Recompute(); });
     connect(upperEdit_, &QLineEdit::editingFinished, this, [this] { Recompute(); });
     connect(subgroupBox_, &QSpinBox::valueChanged, this, [this] { Recompute(); });
@@ -148,9 +148,9 @@ void CapabilityPanel::ConnectOptions() {
     });
 }
 
-CapabilityPanel::~CapabilityPanel() = default;
+CCapabilityPanel::~CCapabilityPanel() = default;
 
-void CapabilityPanel::ApplyTexts() {
+void CCapabilityPanel::ApplyTexts() {
     undefined_ = CapabilityText(ui_, "Capability_TxtUndefined");
     shareFormat_ = CapabilityText(ui_, "Capability_TxtShare");
     binBox_->setSpecialValueText(CapabilityText(ui_, "Capability_TxtBinsAuto"));
@@ -169,13 +169,13 @@ void CapabilityPanel::ApplyTexts() {
                      Entry(chartAxes, 1), CapabilityTexts(ui_, "Capability_TxtChartLines"));
 }
 
-void CapabilityPanel::SetValues(std::span<const double> values) {
+void CCapabilityPanel::SetValues(std::span<const double> values) {
     values_.assign(values.begin(), values.end());
     Recompute();
 }
 
-void CapabilityPanel::ShowOutput(std::span<const double> values, const CapabilityRange& lines,
-                                 const MicronMode& micron) {
+void CCapabilityPanel::ShowOutput(std::span<const double> values, const CapabilityRange& lines,
+                                  const MicronMode& micron) {
     if (micron.active != micron_.active || micron.factor != micron_.factor) {
         // The limit edits show lengths as micron mode writes them: rewrite them in the new way.
         const SpecLimits limits = EditedLimits(nullptr);
@@ -191,7 +191,7 @@ void CapabilityPanel::ShowOutput(std::span<const double> values, const Capabilit
     Recompute();
 }
 
-void CapabilityPanel::SetMeasureLines(bool measuringOn, int32_t left, int32_t right) {
+void CCapabilityPanel::SetMeasureLines(bool measuringOn, int32_t left, int32_t right) {
     const bool changed =
         range_.measuringOn != measuringOn || range_.left != left || range_.right != right;
     range_.measuringOn = measuringOn;
@@ -202,45 +202,45 @@ void CapabilityPanel::SetMeasureLines(bool measuringOn, int32_t left, int32_t ri
     }
 }
 
-void CapabilityPanel::SetBetweenLinesOnly(bool on) {
+void CCapabilityPanel::SetBetweenLinesOnly(bool on) {
     betweenBox_->setChecked(on);  // recomputes through toggled when it changes
 }
 
-bool CapabilityPanel::BetweenLinesOnly() const {
+bool CCapabilityPanel::BetweenLinesOnly() const {
     return range_.betweenOnly;
 }
 
-void CapabilityPanel::SetMicronMode(const MicronMode& micron) {
+void CCapabilityPanel::SetMicronMode(const MicronMode& micron) {
     const SpecLimits limits = EditedLimits(nullptr);
     micron_ = micron;
     SetLimits(limits);
 }
 
-QString CapabilityPanel::LimitText(const Figure& limit) const {
+QString CCapabilityPanel::LimitText(const Figure& limit) const {
     return limit ? StatisticText(*limit, micron_) : QString();
 }
 
-void CapabilityPanel::SetLimits(const SpecLimits& limits) {
+void CCapabilityPanel::SetLimits(const SpecLimits& limits) {
     lowerEdit_->setText(LimitText(limits.lower));
     upperEdit_->setText(LimitText(limits.upper));
     Recompute();
 }
 
-void CapabilityPanel::LoadBankLimits(const SettingsStore& store) {
+void CCapabilityPanel::LoadBankLimits(const SettingsStore& store) {
     store_ = &store;
     bankButton_->setEnabled(true);
     SetLimits(BankJudgementLimits(store, result_.output));
 }
 
-void CapabilityPanel::SetSubgroupSize(int size) {
+void CCapabilityPanel::SetSubgroupSize(int size) {
     subgroupBox_->setValue(size);
 }
 
-void CapabilityPanel::SetBinCount(int bins) {
+void CCapabilityPanel::SetBinCount(int bins) {
     binBox_->setValue(bins);
 }
 
-SpecLimits CapabilityPanel::EditedLimits(QString* refusal) const {
+SpecLimits CCapabilityPanel::EditedLimits(QString* refusal) const {
     const double scale = micron_.active && micron_.factor > 0.0 ? micron_.factor : 1.0;
     SpecLimits limits;
     QString reason;
@@ -276,7 +276,7 @@ SpecLimits CapabilityPanel::EditedLimits(QString* refusal) const {
     return limits;
 }
 
-void CapabilityPanel::Recompute() {
+void CCapabilityPanel::Recompute() {
     QualityOptions options;
     options.limits = EditedLimits(&refusal_);
     options.subgroupSize = subgroupBox_->value();
@@ -294,7 +294,7 @@ void CapabilityPanel::Recompute() {
     emit figuresChanged();
 }
 
-void CapabilityPanel::ShowFigures() {
+void CCapabilityPanel::ShowFigures() {
     const QualityFigures& f = result_.figures;
     const Summary& s = f.summary;
     const Capability& c = f.capability;
@@ -334,7 +334,7 @@ void CapabilityPanel::ShowFigures() {
                                   length(f.imr.mrBar),
                                   length(f.imr.mrUcl),
                                   QString::number(f.violations.size())};
-    GridModel& model = grid_->Model();
+    CGridModel& model = grid_->Model();
     model.BeginUpdate();
     for (int r = 0; r < kRows; ++r) {
         model.SetCellText(r, 1, cells[r]);
@@ -360,23 +360,23 @@ void CapabilityPanel::ShowFigures() {
     status_->setText(status);
 }
 
-QString CapabilityPanel::RowTitle(int row) const {
+QString CCapabilityPanel::RowTitle(int row) const {
     return grid_->Model().CellText(row, 0);
 }
 
-QString CapabilityPanel::CellText(int row) const {
+QString CCapabilityPanel::CellText(int row) const {
     return grid_->Model().CellText(row, 1);
 }
 
-QString CapabilityPanel::StatusText() const {
+QString CCapabilityPanel::StatusText() const {
     return status_->text();
 }
 
-QString CapabilityPanel::ColumnTitle() const {
+QString CCapabilityPanel::ColumnTitle() const {
     return grid_->Model().headerData(1, Qt::Horizontal, Qt::DisplayRole).toString();
 }
 
-int32_t CapabilityPanel::SaveStatistics(const QString& path, ResultInfo* info) const {
+int32_t CCapabilityPanel::SaveStatistics(const QString& path, ResultInfo* info) const {
     const CapabilityResult* results[] = {&result_};
     return SaveCapabilityStatistics(path, results, info);
 }

@@ -40,7 +40,7 @@ class CHistogramView;
 class SettingsStore;
 class UiDefinition;
 
-class CapabilityPanel : public QWidget {
+class CCapabilityPanel : public QWidget {
     Q_OBJECT
 public:
     // The rows of the figures table.
@@ -79,8 +79,8 @@ public:
     static constexpr int kMaxSubgroupSize = 10000;
 
     // output: 0 OUT1, 1 OUT2. The UI definition must outlive the panel.
-    CapabilityPanel(const UiDefinition& ui, int output, QWidget* parent = nullptr);
-    ~CapabilityPanel() override;
+    CCapabilityPanel(const UiDefinition& ui, int output, QWidget* parent = nullptr);
+    ~CCapabilityPanel() override;
 
     int Output() const { return result_.output; }
 

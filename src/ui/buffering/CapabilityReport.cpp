@@ -47,7 +47,7 @@ void DrawPlot(QCPPainter& painter, const QRectF& rect, Render render) {
 }
 
 void DrawPage(QCPPainter& painter, const QRectF& area, const UiDefinition& ui,
-              const CapabilityReportHeader& header, CapabilityPanel& panel) {
+              const CapabilityReportHeader& header, CCapabilityPanel& panel) {
     QFont font("DejaVu Sans", 9);
     QFont bold = font;
     bold.setBold(true);
@@ -66,8 +66,8 @@ void DrawPage(QCPPainter& painter, const QRectF& area, const UiDefinition& ui,
     painter.setFont(font);
     const double line = painter.fontMetrics().height() * 1.3;
     const QStringList items = CapabilityTexts(ui, "Capability_TxtReportItems");
-    const QString limits = panel.CellText(CapabilityPanel::kRowLsl) + QStringLiteral(" / ") +
-                           panel.CellText(CapabilityPanel::kRowUsl);
+    const QString limits = panel.CellText(CCapabilityPanel::kRowLsl) + QStringLiteral(" / ") +
+                           panel.CellText(CCapabilityPanel::kRowUsl);
     const QStringList values = {
         header.controller,   header.bank, header.date,
         panel.ColumnTitle(), limits,      panel.StatusText().section('\n', 0, 0)};
@@ -86,10 +86,10 @@ void DrawPage(QCPPainter& painter, const QRectF& area, const UiDefinition& ui,
     y += line * 0.3;
 
     // The figures in two columns of title and value.
-    const int perColumn = (CapabilityPanel::kRows + 1) / 2;
+    const int perColumn = (CCapabilityPanel::kRows + 1) / 2;
     const double columnWidth = area.width() / 2.0;
     const double titleWidth = columnWidth * 0.62;
-    for (int row = 0; row < CapabilityPanel::kRows; ++row) {
+    for (int row = 0; row < CCapabilityPanel::kRows; ++row) {
         const double x = row < perColumn ? 0.0 : columnWidth;
         const double rowY = y + line * (row % perColumn);
         painter.drawText(QRectF(x, rowY, titleWidth - 4, line), Qt::AlignLeft | Qt::AlignVCenter,
@@ -131,7 +131,7 @@ CapabilityReportHeader CapabilityReportHeaderOf(const SettingsStore& store) {
 
 int PrintCapabilityReport(QPrinter& printer, const UiDefinition& ui,
                           const CapabilityReportHeader& header,
-                          std::span<CapabilityPanel* const> panels) {
+                          std::span<CCapabilityPanel* const> panels) {
     const QRectF page = printer.pageLayout().paintRectPixels(printer.resolution());
     if (page.isEmpty()) {
         return 0;
@@ -143,7 +143,7 @@ int PrintCapabilityReport(QPrinter& printer, const UiDefinition& ui,
     painter.setMode(QCPPainter::pmVectorized);
     painter.setMode(QCPPainter::pmNoCaching);
     int pages = 0;
-    for (CapabilityPanel* panel : panels) {
+    for (CCapabilityPanel* panel : panels) {
         if (pages > 0 && !printer.newPage()) {
             break;
         }
@@ -155,7 +155,7 @@ int PrintCapabilityReport(QPrinter& printer, const UiDefinition& ui,
 
 int32_t PrintCapabilityReportToPdf(const QString& path, const UiDefinition& ui,
                                    const CapabilityReportHeader& header,
-                                   std::span<CapabilityPanel* const> panels, ResultInfo* info) {
+                                   std::span<CCapabilityPanel* const> panels, ResultInfo* info) {
     const auto print = [&](const QString& scratch) {
         QPrinter printer(QPrinter::HighResolution);
         printer.setOutputFormat(QPrinter::PdfFormat);

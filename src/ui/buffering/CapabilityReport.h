@@ -16,7 +16,7 @@ class QPrinter;
 
 namespace zul {
 
-class CapabilityPanel;
+class CCapabilityPanel;
 class SettingsStore;
 class UiDefinition;
 
@@ -32,12 +32,12 @@ CapabilityReportHeader CapabilityReportHeaderOf(const SettingsStore& store);
 // Prints a page for each panel; the number of pages, 0 when the printer could not be started.
 int PrintCapabilityReport(QPrinter& printer, const UiDefinition& ui,
                           const CapabilityReportHeader& header,
-                          std::span<CapabilityPanel* const> panels);
+                          std::span<CCapabilityPanel* const> panels);
 
 // Prints the report into a PDF file at path. ZUL_OK, or ZUL_ERR_FILE_WRITE with the path in
 // detail1 and the reason in detail2.
 int32_t PrintCapabilityReportToPdf(const QString& path, const UiDefinition& ui,
                                    const CapabilityReportHeader& header,
-                                   std::span<CapabilityPanel* const> panels, ResultInfo* info);
+                                   std::span<CCapabilityPanel* const> panels, ResultInfo* info);
 
 }  // namespace zul

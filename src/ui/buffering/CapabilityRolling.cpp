@@ -130,7 +130,7 @@ Figure RollingCapability::Cpk() const {
     return ComputeCapability(limits_, Mean(), StdDev(), StdDevWithin()).cpk;
 }
 
-CapabilityRollingView::CapabilityRollingView(const UiDefinition& ui, QWidget* parent)
+CCapabilityRollingView::CCapabilityRollingView(const UiDefinition& ui, QWidget* parent)
     : QWidget(parent), windowBox_(new QSpinBox) {
     undefined_ = CapabilityText(ui, "Capability_TxtUndefined");
     // Two lines, so that they fit under an output's value.
@@ -176,32 +176,32 @@ CapabilityRollingView::CapabilityRollingView(const UiDefinition& ui, QWidget* pa
     ShowFigures();
 }
 
-void CapabilityRollingView::SetLimits(const SpecLimits& limits) {
+void CCapabilityRollingView::SetLimits(const SpecLimits& limits) {
     model_.SetLimits(limits);
     ShowFigures();
 }
 
-void CapabilityRollingView::SetMicronMode(double factor, int32_t decimals) {
+void CCapabilityRollingView::SetMicronMode(double factor, int32_t decimals) {
     factor_ = factor;
     decimals_ = decimals;
     ShowFigures();
 }
 
-void CapabilityRollingView::Push(double value) {
+void CCapabilityRollingView::Push(double value) {
     model_.Push(value);
     ShowFigures();
 }
 
-void CapabilityRollingView::Clear() {
+void CCapabilityRollingView::Clear() {
     model_.Clear();
     ShowFigures();
 }
 
-QString CapabilityRollingView::FigureText(int k) const {
+QString CCapabilityRollingView::FigureText(int k) const {
     return k >= 0 && k < 4 ? figures_[k]->text() : QString();
 }
 
-void CapabilityRollingView::ShowFigures() {
+void CCapabilityRollingView::ShowFigures() {
     auto length = [this](const Figure& figure) {
         return figure ? QString::number(*figure * factor_, 'f', decimals_) : undefined_;
     };

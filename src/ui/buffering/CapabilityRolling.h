@@ -75,10 +75,10 @@ private:
 // count, mean, standard deviation and Cpk. Texts from "Capability_LblRollingWindow" and
 // "Capability_TxtRollingItems"; lengths written as the measurement window writes values with
 // 6 decimals (micron mode: scaled), undefined figures with "Capability_TxtUndefined".
-class CapabilityRollingView : public QWidget {
+class CCapabilityRollingView : public QWidget {
     Q_OBJECT
 public:
-    explicit CapabilityRollingView(const UiDefinition& ui, QWidget* parent = nullptr);
+    explicit CCapabilityRollingView(const UiDefinition& ui, QWidget* parent = nullptr);
 
     RollingCapability& Model() { return model_; }
     void SetLimits(const SpecLimits& limits);

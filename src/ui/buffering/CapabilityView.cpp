@@ -9,27 +9,27 @@
 
 namespace zul {
 
-CapabilityView::CapabilityView(const UiDefinition& ui, const SettingsStore& store, int output)
-    : store_(store), panel_(new CapabilityPanel(ui, output)) {
+CCapabilityView::CCapabilityView(const UiDefinition& ui, const SettingsStore& store, int output)
+    : store_(store), panel_(new CCapabilityPanel(ui, output)) {
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(panel_);
     panel_->LoadBankLimits(store_);
 }
 
-void CapabilityView::LoadBankLimits() {
+void CCapabilityView::LoadBankLimits() {
     panel_->LoadBankLimits(store_);
 }
 
-QWidget* CapabilityView::Widget() {
+QWidget* CCapabilityView::Widget() {
     return this;
 }
 
-void CapabilityView::ApplyTexts(const UiDefinition& /*ui*/) {
+void CCapabilityView::ApplyTexts(const UiDefinition& /*ui*/) {
     panel_->ApplyTexts();  // the panel reads the definition it was made with
 }
 
-void CapabilityView::ShowValues(const BufferingData& data, const MicronMode& micron) {
+void CCapabilityView::ShowValues(const BufferingData& data, const MicronMode& micron) {
     CapabilityRange lines;
     {
         std::lock_guard lock(data.mutex);

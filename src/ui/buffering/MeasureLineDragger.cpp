@@ -10,7 +10,7 @@
 
 namespace zul {
 
-MeasureLineDragger::MeasureLineDragger(CTChart& chart, Moved moved)
+CMeasureLineDragger::CMeasureLineDragger(CTChart& chart, Moved moved)
     : QObject(&chart), chart_(chart), moved_(std::move(moved)) {
     // The plot is a child widget of the chart: its mouse events are watched.
     chart_.installEventFilter(this);
@@ -19,11 +19,11 @@ MeasureLineDragger::MeasureLineDragger(CTChart& chart, Moved moved)
     }
 }
 
-void MeasureLineDragger::AddLine(int line, Qt::Orientation orientation) {
+void CMeasureLineDragger::AddLine(int line, Qt::Orientation orientation) {
     lines_.push_back({line, orientation});
 }
 
-QPointF MeasureLineDragger::ToPlot(const QPointF& pos) const {
+QPointF CMeasureLineDragger::ToPlot(const QPointF& pos) const {
     // The axes are linear: two reference points give the mapping back.
     const double x0 = chart_.XLower();
     const double x1 = chart_.XUpper();
@@ -38,7 +38,7 @@ QPointF MeasureLineDragger::ToPlot(const QPointF& pos) const {
     return {x, y};
 }
 
-int MeasureLineDragger::LineAt(const QPointF& pos) const {
+int CMeasureLineDragger::LineAt(const QPointF& pos) const {
     int best = -1;
     double bestDistance = kGrabPixels;
     for (const Line& l : lines_) {
@@ -59,7 +59,7 @@ int MeasureLineDragger::LineAt(const QPointF& pos) const {
     return best;
 }
 
-bool MeasureLineDragger::eventFilter(QObject* watched, QEvent* event) {
+bool CMeasureLineDragger::eventFilter(QObject* watched, QEvent* event) {
     const QEvent::Type type = event->type();
     if (type == QEvent::MouseButtonDblClick && dragged_ < 0) {
         chart_.ResetView();  // back to the whole value and number range

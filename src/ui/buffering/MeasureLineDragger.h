@@ -15,14 +15,14 @@ namespace zul {
 
 class CTChart;
 
-class MeasureLineDragger : public QObject {
+class CMeasureLineDragger : public QObject {
     Q_OBJECT
 public:
     // Called with the line number (as AddMeasureLine returned it) and its new position.
     using Moved = std::function<void(int line, double position)>;
     static constexpr double kGrabPixels = 5.0;
 
-    MeasureLineDragger(CTChart& chart, Moved moved);
+    CMeasureLineDragger(CTChart& chart, Moved moved);
 
     // A line that may be dragged; vertical lines sit at an x position, horizontal at a y.
     void AddLine(int line, Qt::Orientation orientation);

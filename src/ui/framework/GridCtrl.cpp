@@ -5,7 +5,7 @@
 
 namespace zul {
 
-CGridCtrl::CGridCtrl(QWidget* parent) : QTableView(parent), model_(new GridModel(this)) {
+CGridCtrl::CGridCtrl(QWidget* parent) : QTableView(parent), model_(new CGridModel(this)) {
     setModel(model_);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setSelectionBehavior(QAbstractItemView::SelectRows);

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// CGridCtrl: a read-only table on QTableView. By default it shows its own GridModel (Model());
+// CGridCtrl: a read-only table on QTableView. By default it shows its own CGridModel (Model());
 // a window with a data model of its own sets it with SetDataModel. Rows have one fixed height
 // (so 65000 rows scroll without measuring each), selection is by row.
 #pragma once
@@ -16,8 +16,8 @@ public:
     explicit CGridCtrl(QWidget* parent = nullptr);
 
     // The grid's own model (always exists, even while another model is shown).
-    GridModel& Model() { return *model_; }
-    const GridModel& Model() const { return *model_; }
+    CGridModel& Model() { return *model_; }
+    const CGridModel& Model() const { return *model_; }
     // Shows another model (not owned), or the own model again with null.
     void SetDataModel(QAbstractItemModel* model);
 
@@ -32,7 +32,7 @@ public:
     void SetRowHeadersVisible(bool visible);
 
 private:
-    GridModel* model_;
+    CGridModel* model_;
 };
 
 }  // namespace zul

@@ -5,17 +5,17 @@
 
 namespace zul {
 
-GridModel::GridModel(QObject* parent) : QAbstractTableModel(parent) {}
+CGridModel::CGridModel(QObject* parent) : QAbstractTableModel(parent) {}
 
-bool GridModel::Inside(int row, int column) const {
+bool CGridModel::Inside(int row, int column) const {
     return row >= 0 && column >= 0 && row < rows_ && column < columns_;
 }
 
-bool GridModel::Stored(int row, int column) const {
+bool CGridModel::Stored(int row, int column) const {
     return !virtual_ && Inside(row, column);
 }
 
-void GridModel::SetVirtual(int rows, int columns, GridVirtualCells cells) {
+void CGridModel::SetVirtual(int rows, int columns, GridVirtualCells cells) {
     BeginUpdate();
     virtual_ = true;
     cells_ = std::move(cells);
@@ -27,13 +27,13 @@ void GridModel::SetVirtual(int rows, int columns, GridVirtualCells cells) {
     EndUpdate();
 }
 
-void GridModel::RefreshVirtual() {
+void CGridModel::RefreshVirtual() {
     if (virtual_ && rows_ > 0 && columns_ > 0 && updateDepth_ == 0) {
         emit dataChanged(index(0, 0), index(rows_ - 1, columns_ - 1));
     }
 }
 
-void GridModel::SetSize(int rows, int columns) {
+void CGridModel::SetSize(int rows, int columns) {
     rows = std::max(rows, 0);
     columns = std::max(columns, 0);
     if (virtual_) {
@@ -71,13 +71,13 @@ void GridModel::SetSize(int rows, int columns) {
     EndUpdate();
 }
 
-void GridModel::BeginUpdate() {
+void CGridModel::BeginUpdate() {
     if (updateDepth_++ == 0) {
         beginResetModel();
     }
 }
 
-void GridModel::EndUpdate() {
+void CGridModel::EndUpdate() {
     if (updateDepth_ == 0) {
         return;
     }
@@ -86,14 +86,14 @@ void GridModel::EndUpdate() {
     }
 }
 
-void GridModel::Changed(int row, int column, const QList<int>& roles) {
+void CGridModel::Changed(int row, int column, const QList<int>& roles) {
     if (updateDepth_ == 0) {
         const QModelIndex cell = index(row, column);
         emit dataChanged(cell, cell, roles);
     }
 }
 
-void GridModel::SetCellText(int row, int column, const QString& text) {
+void CGridModel::SetCellText(int row, int column, const QString& text) {
     if (!Stored(row, column)) {
         return;
     }
@@ -101,14 +101,14 @@ void GridModel::SetCellText(int row, int column, const QString& text) {
     Changed(row, column, {Qt::DisplayRole});
 }
 
-QString GridModel::CellText(int row, int column) const {
+QString CGridModel::CellText(int row, int column) const {
     if (virtual_) {
         return Inside(row, column) && cells_.text ? cells_.text(row, column) : QString();
     }
     return Inside(row, column) ? texts_[At(row, column)] : QString();
 }
 
-void GridModel::SetCellTextColor(int row, int column, const QColor& color) {
+void CGridModel::SetCellTextColor(int row, int column, const QColor& color) {
     if (!Stored(row, column)) {
         return;
     }
@@ -116,7 +116,7 @@ void GridModel::SetCellTextColor(int row, int column, const QColor& color) {
     Changed(row, column, {Qt::ForegroundRole});
 }
 
-void GridModel::SetCellBackground(int row, int column, const QColor& color) {
+void CGridModel::SetCellBackground(int row, int column, const QColor& color) {
     if (!Stored(row, column)) {
         return;
     }
@@ -124,7 +124,7 @@ void GridModel::SetCellBackground(int row, int column, const QColor& color) {
     Changed(row, column, {Qt::BackgroundRole});
 }
 
-QColor GridModel::CellTextColor(int row, int column) const {
+QColor CGridModel::CellTextColor(int row, int column) const {
     if (virtual_) {
         return Inside(row, column) && cells_.textColor ? cells_.textColor(row, column) : QColor();
     }
@@ -132,7 +132,7 @@ QColor GridModel::CellTextColor(int row, int column) const {
     return qAlpha(rgb) != 0 ? QColor::fromRgb(rgb) : QColor();
 }
 
-QColor GridModel::CellBackground(int row, int column) const {
+QColor CGridModel::CellBackground(int row, int column) const {
     if (virtual_) {
         return Inside(row, column) && cells_.background ? cells_.background(row, column) : QColor();
     }
@@ -140,7 +140,7 @@ QColor GridModel::CellBackground(int row, int column) const {
     return qAlpha(rgb) != 0 ? QColor::fromRgb(rgb) : QColor();
 }
 
-void GridModel::SetRowTexts(int row, const QStringList& texts) {
+void CGridModel::SetRowTexts(int row, const QStringList& texts) {
     if (virtual_ || row < 0 || row >= rows_) {
         return;
     }
@@ -152,7 +152,7 @@ void GridModel::SetRowTexts(int row, const QStringList& texts) {
     }
 }
 
-void GridModel::ClearCells() {
+void CGridModel::ClearCells() {
     BeginUpdate();
     std::fill(texts_.begin(), texts_.end(), QString());
     std::fill(foreground_.begin(), foreground_.end(), 0u);
@@ -160,29 +160,29 @@ void GridModel::ClearCells() {
     EndUpdate();
 }
 
-void GridModel::SetColumnTitles(const QStringList& titles) {
+void CGridModel::SetColumnTitles(const QStringList& titles) {
     columnTitles_ = titles;
     if (columns_ > 0) {
         emit headerDataChanged(Qt::Horizontal, 0, columns_ - 1);
     }
 }
 
-void GridModel::SetRowTitles(const QStringList& titles) {
+void CGridModel::SetRowTitles(const QStringList& titles) {
     rowTitles_ = titles;
     if (rows_ > 0) {
         emit headerDataChanged(Qt::Vertical, 0, rows_ - 1);
     }
 }
 
-int GridModel::rowCount(const QModelIndex& parent) const {
+int CGridModel::rowCount(const QModelIndex& parent) const {
     return parent.isValid() ? 0 : rows_;
 }
 
-int GridModel::columnCount(const QModelIndex& parent) const {
+int CGridModel::columnCount(const QModelIndex& parent) const {
     return parent.isValid() ? 0 : columns_;
 }
 
-QVariant GridModel::data(const QModelIndex& index, int role) const {
+QVariant CGridModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid() || !Inside(index.row(), index.column())) {
         return {};
     }
@@ -216,7 +216,7 @@ QVariant GridModel::data(const QModelIndex& index, int role) const {
     }
 }
 
-QVariant GridModel::headerData(int section, Qt::Orientation orientation, int role) const {
+QVariant CGridModel::headerData(int section, Qt::Orientation orientation, int role) const {
     if (role != Qt::DisplayRole) {
         return {};
     }

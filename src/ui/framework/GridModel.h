@@ -26,10 +26,10 @@ struct GridVirtualCells {
     std::function<QColor(int row, int column)> background;  // invalid: none
 };
 
-class GridModel : public QAbstractTableModel {
+class CGridModel : public QAbstractTableModel {
     Q_OBJECT
 public:
-    explicit GridModel(QObject* parent = nullptr);
+    explicit CGridModel(QObject* parent = nullptr);
 
     // Switches to virtual mode with that size (stored cells are dropped); SetSize returns to
     // stored cells. The functions are called on the GUI thread while the cells are shown; after

@@ -47,7 +47,7 @@ void CMSFlexGrid::SetFixedCols(int columns) {
 
 void CMSFlexGrid::PaintFixed() {
     const QColor fixed = palette().color(QPalette::Button);
-    GridModel& model = Model();
+    CGridModel& model = Model();
     model.BeginUpdate();
     for (int r = 0; r < model.rowCount(); ++r) {
         for (int c = 0; c < model.columnCount(); ++c) {

@@ -7,7 +7,7 @@
 // title (string resource 57344). Styles: kMbError OK with a stop icon, kMbNotice OK without an
 // icon, kMbYesNo Yes/No and kMbYesNoCancel Yes/No/Cancel with an exclamation icon. Closing a
 // box with Escape or the window button gives Cancel (Yes/No/Cancel), No (Yes/No) or OK. Once the
-// program has been asked to end (TerminationRequest), open boxes are closed that way and no box
+// program has been asked to end (CTerminationRequest), open boxes are closed that way and no box
 // is shown any more: each is answered so at once.
 //
 // Tests answer boxes without a modal loop: SetAnswerer installs a function that receives each

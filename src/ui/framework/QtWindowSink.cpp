@@ -8,7 +8,7 @@
 
 namespace zul {
 
-WindowMessageEvent::WindowMessageEvent(Message message)
+CWindowMessageEvent::CWindowMessageEvent(Message message)
     : QEvent(static_cast<QEvent::Type>(message.id)), message_(std::move(message)) {}
 
 // What the posting threads and the GUI thread share: the receiver to post to, null once the
@@ -45,7 +45,7 @@ public:
 
 protected:
     bool event(QEvent* event) override {
-        if (auto* message = dynamic_cast<WindowMessageEvent*>(event)) {
+        if (auto* message = dynamic_cast<CWindowMessageEvent*>(event)) {
             if (!retired_ && handler_) {
                 ++delivering_;
                 handler_(message->Get());
@@ -111,7 +111,7 @@ bool QtWindowSink::PostWindowMessage(uint32_t id, int64_t wParam, int64_t lParam
     message.wParam = wParam;
     message.lParam = lParam;
     message.payload = std::move(payload);
-    QCoreApplication::postEvent(shared_->receiver, new WindowMessageEvent(std::move(message)));
+    QCoreApplication::postEvent(shared_->receiver, new CWindowMessageEvent(std::move(message)));
     return true;
 }
 

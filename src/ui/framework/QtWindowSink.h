@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The window-message bridge: the core's WindowSink on Qt events.
 //
-// Any thread may post. Each message travels as a WindowMessageEvent (event type = message
+// Any thread may post. Each message travels as a CWindowMessageEvent (event type = message
 // number, 1024 + n) posted with QCoreApplication::postEvent to a small receiver object that is a
 // child of the target window, and is handed to the handler on the GUI thread, in posting order.
 //
@@ -27,9 +27,9 @@ namespace zul {
 
 // One window message on its way through the Qt event queue. Owns the payload until the
 // handler takes it (Message::Take).
-class WindowMessageEvent : public QEvent {
+class CWindowMessageEvent : public QEvent {
 public:
-    explicit WindowMessageEvent(Message message);
+    explicit CWindowMessageEvent(Message message);
     Message& Get() { return message_; }
 
 private:

@@ -52,16 +52,16 @@ void RejectLater(QDialog* dialog) {
 
 }  // namespace
 
-TerminationRequest& TerminationRequest::Instance() {
-    static TerminationRequest instance;
+CTerminationRequest& CTerminationRequest::Instance() {
+    static CTerminationRequest instance;
     return instance;
 }
 
-TerminationRequest::~TerminationRequest() {
+CTerminationRequest::~CTerminationRequest() {
     StopWatching();
 }
 
-bool TerminationRequest::WatchSignals() {
+bool CTerminationRequest::WatchSignals() {
     if (notifier_ != nullptr) {
         return true;
     }
@@ -70,7 +70,7 @@ bool TerminationRequest::WatchSignals() {
     }
     ::fcntl(g_signalPipe[1], F_SETFL, ::fcntl(g_signalPipe[1], F_GETFL) | O_NONBLOCK);
     notifier_ = new QSocketNotifier(g_signalPipe[0], QSocketNotifier::Read, this);
-    connect(notifier_, &QSocketNotifier::activated, this, &TerminationRequest::OnSignalByte);
+    connect(notifier_, &QSocketNotifier::activated, this, &CTerminationRequest::OnSignalByte);
     struct sigaction action {};
     action.sa_handler = OnTerminationSignal;
     sigemptyset(&action.sa_mask);
@@ -80,7 +80,7 @@ bool TerminationRequest::WatchSignals() {
     return true;
 }
 
-void TerminationRequest::StopWatching() {
+void CTerminationRequest::StopWatching() {
     if (notifier_ == nullptr) {
         return;
     }
@@ -94,17 +94,17 @@ void TerminationRequest::StopWatching() {
     }
 }
 
-bool TerminationRequest::Watching() const {
+bool CTerminationRequest::Watching() const {
     return notifier_ != nullptr;
 }
 
-void TerminationRequest::OnSignalByte() {
+void CTerminationRequest::OnSignalByte() {
     char bytes[16];
     (void)!::read(g_signalPipe[0], bytes, sizeof bytes);
     Request();
 }
 
-void TerminationRequest::Request() {
+void CTerminationRequest::Request() {
     requested_ = true;
     if (!filtering_ && qApp != nullptr) {
         qApp->installEventFilter(this);
@@ -118,7 +118,7 @@ void TerminationRequest::Request() {
     emit Requested();
 }
 
-void TerminationRequest::Clear() {
+void CTerminationRequest::Clear() {
     requested_ = false;
     if (filtering_ && qApp != nullptr) {
         qApp->removeEventFilter(this);
@@ -126,7 +126,7 @@ void TerminationRequest::Clear() {
     filtering_ = false;
 }
 
-bool TerminationRequest::eventFilter(QObject* watched, QEvent* event) {
+bool CTerminationRequest::eventFilter(QObject* watched, QEvent* event) {
     if (requested_ && event->type() == QEvent::Show && watched->isWidgetType()) {
         auto* widget = static_cast<QWidget*>(watched);
         if (IsOpenModalDialog(widget)) {
@@ -137,7 +137,7 @@ bool TerminationRequest::eventFilter(QObject* watched, QEvent* event) {
 }
 
 bool IsTerminationRequested() {
-    return TerminationRequest::Instance().IsRequested();
+    return CTerminationRequest::Instance().IsRequested();
 }
 
 }  // namespace zul

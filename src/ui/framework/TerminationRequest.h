@@ -22,11 +22,11 @@ class QSocketNotifier;
 
 namespace zul {
 
-class TerminationRequest : public QObject {
+class CTerminationRequest : public QObject {
     Q_OBJECT
 
 public:
-    static TerminationRequest& Instance();
+    static CTerminationRequest& Instance();
 
     // Installs the signal handlers (once; the previous ones are kept for StopWatching). False
     // when the socket pair cannot be made (then the signals keep their previous handling).
@@ -47,8 +47,8 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    TerminationRequest() = default;
-    ~TerminationRequest() override;
+    CTerminationRequest() = default;
+    ~CTerminationRequest() override;
     void OnSignalByte();
 
     bool requested_ = false;
@@ -56,7 +56,7 @@ private:
     QSocketNotifier* notifier_ = nullptr;  // owned (child of this object)
 };
 
-// TerminationRequest::Instance().IsRequested(), for code that only asks.
+// CTerminationRequest::Instance().IsRequested(), for code that only asks.
 bool IsTerminationRequested();
 
 }  // namespace zul

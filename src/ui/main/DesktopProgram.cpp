@@ -56,7 +56,7 @@ void DesktopProgram::StopWatchingTermination() {
     }
     QObject::disconnect(terminationConnection_);
     terminationConnection_ = {};
-    TerminationRequest& termination = TerminationRequest::Instance();
+    CTerminationRequest& termination = CTerminationRequest::Instance();
     termination.StopWatching();
     termination.Clear();
 }
@@ -115,9 +115,9 @@ void DesktopProgram::WatchTermination() {
     if (terminationConnection_) {
         return;
     }
-    TerminationRequest& termination = TerminationRequest::Instance();
+    CTerminationRequest& termination = CTerminationRequest::Instance();
     termination.WatchSignals();
-    terminationConnection_ = QObject::connect(&termination, &TerminationRequest::Requested,
+    terminationConnection_ = QObject::connect(&termination, &CTerminationRequest::Requested,
                                               &termination, [this] { RequestQuit(); });
 }
 

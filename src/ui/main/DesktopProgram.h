@@ -50,7 +50,7 @@ public:
 
     // Ends Run as closing the main window does, once the loops of open boxes, dialogs and a
     // synchronous command have returned (a synchronous command is ended by closing the link).
-    // Called on SIGINT and SIGTERM (TerminationRequest), which Start begins to watch.
+    // Called on SIGINT and SIGTERM (CTerminationRequest), which Start begins to watch.
     void RequestQuit();
 
     Application& App() { return app_; }

@@ -130,12 +130,12 @@ void CMeasurementWnd::BuildWidgets() {
     for (size_t o = 0; o < 2; ++o) {
         auto* layout = new QVBoxLayout(hosts[o]);
         layout->setContentsMargins(0, 0, 0, 0);
-        trend_[o] = new TrendStrip(hosts[o]);
+        trend_[o] = new CTrendStrip(hosts[o]);
         layout->addWidget(trend_[o]);
         hosts[o]->setVisible(false);
         auto* rollingLayout = new QVBoxLayout(rollingHosts[o]);
         rollingLayout->setContentsMargins(0, 0, 0, 0);
-        rolling_[o] = new CapabilityRollingView(app_.Ui(), rollingHosts[o]);
+        rolling_[o] = new CCapabilityRollingView(app_.Ui(), rollingHosts[o]);
         rollingLayout->addWidget(rolling_[o]);
         rolling_[o]->WindowBox()->setValue(app_.Store().GetInt<kMeasRollingWindow>());
         rollingHosts[o]->setVisible(false);
@@ -180,11 +180,11 @@ void CMeasurementWnd::ConnectCommands() {
     }
     connect(ui_->actionTrend, &QAction::toggled, this, &CMeasurementWnd::SetTrendShown);
     connect(ui_->actionRolling, &QAction::toggled, this, &CMeasurementWnd::SetRollingShown);
-    for (CapabilityRollingView* rolling : rolling_) {
+    for (CCapabilityRollingView* rolling : rolling_) {
         connect(rolling->WindowBox(), &QSpinBox::valueChanged, this, [this](int window) {
             // Both outputs use the same number of values; remembered as a view choice.
             app_.Store().SetInt<kMeasRollingWindow>(window);
-            for (CapabilityRollingView* each : rolling_) {
+            for (CCapabilityRollingView* each : rolling_) {
                 each->WindowBox()->setValue(window);
             }
         });
@@ -303,7 +303,7 @@ void CMeasurementWnd::SetRollingShown(bool shown) {
 
 // The rolling figures of one bank's limits: values of another bank's process start afresh.
 void CMeasurementWnd::OnMemoryBankChanged(int32_t /*oldBank*/, int32_t /*newBank*/) {
-    for (CapabilityRollingView* rolling : rolling_) {
+    for (CCapabilityRollingView* rolling : rolling_) {
         rolling->Clear();
     }
 }
@@ -318,7 +318,7 @@ void CMeasurementWnd::AddCycleValues() {
         }
         const double value = snapshot_[o].values.MeasureValue;
         trend_[o]->AddValue(value);
-        CapabilityRollingView& rolling = *rolling_[o];
+        CCapabilityRollingView& rolling = *rolling_[o];
         rolling.Model().SetLimits(BankJudgementLimits(app_.Store(), int(o)));
         rolling.SetMicronMode(micron.active ? micron.factor : 1.0,
                               micron.active ? micron.decimals : kRollingDecimals);

@@ -42,8 +42,8 @@ class MeasurementWnd;
 namespace zul {
 
 class Application;
-class CapabilityRollingView;
-class TrendStrip;
+class CCapabilityRollingView;
+class CTrendStrip;
 
 class CMeasurementWnd : public QMainWindow, public FormBase {
     Q_OBJECT
@@ -73,9 +73,9 @@ public:
     bool IsWriteRunning() const { return writeRunning_; }
     bool IsTrendShown() const { return trendShown_; }
     int32_t CyclesCompleted() const { return cyclesCompleted_; }
-    const TrendStrip& Trend(int output) const { return *trend_[size_t(output)]; }
+    const CTrendStrip& Trend(int output) const { return *trend_[size_t(output)]; }
     bool IsRollingShown() const { return rollingShown_; }
-    CapabilityRollingView& Rolling(int output) const { return *rolling_[size_t(output)]; }
+    CCapabilityRollingView& Rolling(int output) const { return *rolling_[size_t(output)]; }
     // One timer tick and one display refresh, as the timer and message 1038 run them.
     void Tick();
     void RefreshDisplay();
@@ -151,8 +151,8 @@ private:
     std::array<OutputWidgets, 2> out_{};
     Controls controls_;
     std::array<QPushButton*, 2> lasers_{};
-    std::array<TrendStrip*, 2> trend_{};
-    std::array<CapabilityRollingView*, 2> rolling_{};
+    std::array<CTrendStrip*, 2> trend_{};
+    std::array<CCapabilityRollingView*, 2> rolling_{};
     std::array<Snapshot, 2> snapshot_{};
     std::array<bool, 2> held_{false, false};
     std::array<QStringList, 2> alarmTexts_;

@@ -11,35 +11,35 @@
 
 namespace zul {
 
-TrendStrip::TrendStrip(QWidget* parent, size_t capacity)
+CTrendStrip::CTrendStrip(QWidget* parent, size_t capacity)
     : QWidget(parent), values_(std::max<size_t>(capacity, 2), 0.0) {
     setMinimumHeight(32);
     setAttribute(Qt::WA_OpaquePaintEvent);
 }
 
-void TrendStrip::AddValue(double value) {
+void CTrendStrip::AddValue(double value) {
     values_[next_] = value;
     next_ = (next_ + 1) % values_.size();
     count_ = std::min(count_ + 1, values_.size());
     update();
 }
 
-void TrendStrip::Clear() {
+void CTrendStrip::Clear() {
     next_ = 0;
     count_ = 0;
     update();
 }
 
-double TrendStrip::ValueAt(size_t index) const {
+double CTrendStrip::ValueAt(size_t index) const {
     const size_t first = (next_ + values_.size() - count_) % values_.size();
     return values_[(first + index) % values_.size()];
 }
 
-QSize TrendStrip::sizeHint() const {
+QSize CTrendStrip::sizeHint() const {
     return {240, 48};
 }
 
-void TrendStrip::paintEvent(QPaintEvent* /*event*/) {
+void CTrendStrip::paintEvent(QPaintEvent* /*event*/) {
     QPainter painter(this);
     painter.fillRect(rect(), palette().color(QPalette::Base));
     painter.setPen(palette().color(QPalette::Mid));

@@ -11,12 +11,12 @@
 
 namespace zul {
 
-class TrendStrip : public QWidget {
+class CTrendStrip : public QWidget {
     Q_OBJECT
 public:
     static constexpr size_t kDefaultCapacity = 600;
 
-    explicit TrendStrip(QWidget* parent = nullptr, size_t capacity = kDefaultCapacity);
+    explicit CTrendStrip(QWidget* parent = nullptr, size_t capacity = kDefaultCapacity);
 
     void AddValue(double value);
     void Clear();
