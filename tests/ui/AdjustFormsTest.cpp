@@ -70,7 +70,7 @@ TEST_F(AdjustTest, ScalingAppliesStoresAndRefreshesThePage) {
         form.Apply();
         return form.result();
     };
-    QTest::mouseClick(Ctrl<QPushButton>(out.get(), 1165), Qt::LeftButton);
+    QTest::mouseClick(Ctrl<QPushButton>(out.get(), ui::kOutScalingButton), Qt::LeftButton);
     EXPECT_EQ(forms.opened, 1);
     EXPECT_TRUE(boxes.shown.empty()) << LastBox().toStdString();
     const std::vector<std::string> frames = Frames();
@@ -278,7 +278,7 @@ TEST_F(AdjustTest, CalibrationOpensAppliesAndStores) {
         form.Apply();
         return form.result();
     };
-    QTest::mouseClick(Ctrl<QPushButton>(head.get(), 1120), Qt::LeftButton);
+    QTest::mouseClick(Ctrl<QPushButton>(head.get(), ui::kHeadCalibrationButton), Qt::LeftButton);
     EXPECT_TRUE(boxes.shown.empty()) << LastBox().toStdString();
     const std::vector<std::string> frames = Frames();
     ASSERT_EQ(frames.size(), 7u);
@@ -461,7 +461,7 @@ TEST_F(AdjustTest, OutputOptionsEditAPrivateCopyAssignedOnOk) {
         form.accept();
         return form.result();
     };
-    QTest::mouseClick(Ctrl<QPushButton>(out.get(), 2140), Qt::LeftButton);
+    QTest::mouseClick(Ctrl<QPushButton>(out.get(), ui::kOutOptionsButton), Qt::LeftButton);
     EXPECT_EQ(Store().GetInt<kOutTriggerSelect>(bank, 0), 2);
     EXPECT_DOUBLE_EQ(Store().GetDouble<kOutInnerTriggerLevel>(bank, 0), -1.25);
     EXPECT_EQ(Store().GetInt<kOutCycleTriggerTerm>(bank, 0), 100);

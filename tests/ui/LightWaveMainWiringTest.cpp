@@ -51,7 +51,7 @@ protected:
 
 TEST_F(LightWaveMainWiringTest, EveryWindowOpensOnceAndClosesBackToTheMainWindow) {
     Connect();
-    auto* lightWaveButton = Control<QPushButton>(1011);
+    auto* lightWaveButton = Control<QPushButton>(ui::kMainLightWaveButton);
     ASSERT_NE(lightWaveButton, nullptr);
     // The light-wave window starts capturing from the main window's connection.
     QTest::mouseClick(lightWaveButton, Qt::LeftButton);
@@ -63,7 +63,8 @@ TEST_F(LightWaveMainWiringTest, EveryWindowOpensOnceAndClosesBackToTheMainWindow
     window->close();  // while capturing
     ASSERT_TRUE(QTest::qWaitFor([&] { return lightWaveButton->isEnabled(); }, 5000));
 
-    OpenAndClose<ui::ConfigListForm>(ChildWindow::kConfigList, Control<QPushButton>(1770));
+    OpenAndClose<ui::ConfigListForm>(ChildWindow::kConfigList,
+                                     Control<QPushButton>(ui::kMainConfigListButton));
     OpenAndClose<ui::ControllerSettingsForm>(ChildWindow::kControllerSettings,
                                              main->findChild<QAction*>("action32785"));
     OpenAndClose<ui::VersionForm>(ChildWindow::kVersionInfo,
@@ -98,7 +99,7 @@ TEST_F(LightWaveMainWiringTest, ImageCaptureSavesThePictureOfTheMainWindow) {
             }
         });
         driver.start(20);
-        Click(1461);
+        Click(ui::kMainCaptureButton);
         ASSERT_FALSE(dialogs.requests.empty()) << "the capture form did not ask for a file";
         EXPECT_TRUE(boxes.shown.empty()) << boxes.shown.front().text.toStdString();
         QImageReader reader(QString::fromStdString(path));

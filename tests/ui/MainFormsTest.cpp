@@ -121,8 +121,10 @@ TEST_F(MainWindowTest, SoftwareSettingsOkAssignsCancelDoesNot) {
     EXPECT_EQ(Store().GetText<kSoftMemAlias>(3), "Line 3");
     EXPECT_EQ(Store().GetInt<kHeadSetupMode>(0, 0), 2);  // kept
     // The bank selector shows the alias.
-    EXPECT_TRUE(Control<QComboBox>(1097)->itemText(3).endsWith(QStringLiteral(" Line 3")))
-        << Control<QComboBox>(1097)->itemText(3).toStdString();
+    EXPECT_TRUE(Control<QComboBox>(ui::kMainMemoryBankList)
+                    ->itemText(3)
+                    .endsWith(QStringLiteral(" Line 3")))
+        << Control<QComboBox>(ui::kMainMemoryBankList)->itemText(3).toStdString();
 }
 
 // The separator and the decimal mark are two choices in one box: picking one never clears the
@@ -182,48 +184,48 @@ TEST_F(MainWindowTest, PicturesFollowThePatternsAndHideWhenMissing) {
     Store().SetInt<kOutOutPattern>(5, 0, 0);
     Store().SetInt<kOutOutPattern>(7, 0, 1);
     main->DrawPictures();
-    EXPECT_EQ(main->PictureFile(1103), QStringLiteral("xx068.jpg"));
-    EXPECT_FALSE(Control(1103)->isHidden());
-    EXPECT_TRUE(Control(1105)->isHidden());  // "00000.jpg" is not there
+    EXPECT_EQ(main->PictureFile(ui::kMainOutPatternPicture), QStringLiteral("xx068.jpg"));
+    EXPECT_FALSE(Control(ui::kMainOutPatternPicture)->isHidden());
+    EXPECT_TRUE(Control(ui::kMainOut1Picture)->isHidden());  // "00000.jpg" is not there
 
     Store().SetInt<kOutOutPattern>(0, 0, 0);
     main->DrawPictures();
-    EXPECT_EQ(main->PictureFile(1105), QStringLiteral("ns000.jpg"));
-    EXPECT_FALSE(Control(1105)->isHidden());
+    EXPECT_EQ(main->PictureFile(ui::kMainOut1Picture), QStringLiteral("ns000.jpg"));
+    EXPECT_FALSE(Control(ui::kMainOut1Picture)->isHidden());
 
     // A pattern no controller has (a hand-edited file) hides the combination picture.
     Store().SetInt<kOutOutPattern>(40, 0, 1);
     main->DrawPictures();
-    EXPECT_TRUE(Control(1103)->isHidden());
-    EXPECT_TRUE(main->PictureFile(1103).isEmpty());
+    EXPECT_TRUE(Control(ui::kMainOutPatternPicture)->isHidden());
+    EXPECT_TRUE(main->PictureFile(ui::kMainOutPatternPicture).isEmpty());
 }
 
 TEST_F(MainWindowTest, CompactViewHidesTheSettingsAndShortensTheWindow) {
     ASSERT_NO_FATAL_FAILURE(StartProgram());
-    const QStringList captions = CaptionList(Ui().FindById(1015)->caption);
-    EXPECT_EQ(Control<QAbstractButton>(1015)->text(), captions[0]);
-    Click(1015);
+    const QStringList captions = CaptionList(Ui().FindById(ui::kMainExpandButton)->caption);
+    EXPECT_EQ(Control<QAbstractButton>(ui::kMainExpandButton)->text(), captions[0]);
+    Click(ui::kMainExpandButton);
     EXPECT_FALSE(main->IsExpanded());
-    EXPECT_FALSE(Control(1620)->isVisible());
-    EXPECT_FALSE(Control(1628)->isVisible());
-    EXPECT_TRUE(Control(1013)->isVisible());
-    EXPECT_EQ(Control<QAbstractButton>(1015)->text(), captions[1]);
+    EXPECT_FALSE(Control(ui::kMainSettingsPages)->isVisible());
+    EXPECT_FALSE(Control(ui::kMainReadSettingsButton)->isVisible());
+    EXPECT_TRUE(Control(ui::kMainConnectButton)->isVisible());
+    EXPECT_EQ(Control<QAbstractButton>(ui::kMainExpandButton)->text(), captions[1]);
     const int compactHeight = main->height();
-    Click(1015);
-    EXPECT_TRUE(Control(1620)->isVisible());
-    EXPECT_EQ(Control<QAbstractButton>(1015)->text(), captions[0]);
+    Click(ui::kMainExpandButton);
+    EXPECT_TRUE(Control(ui::kMainSettingsPages)->isVisible());
+    EXPECT_EQ(Control<QAbstractButton>(ui::kMainExpandButton)->text(), captions[0]);
     const int fullHeight = main->height();
     EXPECT_LT(compactHeight, fullHeight);
-    Click(1015);
+    Click(ui::kMainExpandButton);
     EXPECT_EQ(main->height(), compactHeight);
 }
 
 TEST_F(MainWindowTest, TitleAndTabsComeFromTheRecords) {
     ASSERT_NO_FATAL_FAILURE(StartProgram());
     EXPECT_EQ(main->windowTitle(), CaptionText(Ui().FindById(102)->caption));
-    auto* tabs = Control<QTabWidget>(1620);
+    auto* tabs = Control<QTabWidget>(ui::kMainSettingsPages);
     ASSERT_EQ(tabs->count(), 5);
-    const QStringList titles = CaptionList(Ui().FindById(1620)->caption);
+    const QStringList titles = CaptionList(Ui().FindById(ui::kMainSettingsPages)->caption);
     for (int i = 0; i < 5; ++i) {
         EXPECT_EQ(tabs->tabText(i), titles[i]);
     }
@@ -262,7 +264,7 @@ TEST_F(MainWindowTest, SoftwareSettingsFormKeepsItsPositionWithoutCountingAsACha
 // followed by an empty band, and a tall page is shown whole.
 TEST_F(MainWindowTest, TabControlTakesTheHeightOfThePageItShows) {
     ASSERT_NO_FATAL_FAILURE(StartProgram());
-    auto* tabs = Control<QTabWidget>(1620);
+    auto* tabs = Control<QTabWidget>(ui::kMainSettingsPages);
     ASSERT_NE(tabs, nullptr);
     QCoreApplication::processEvents();
     std::map<int, int> tabHeights;

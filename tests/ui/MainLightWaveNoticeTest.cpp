@@ -27,7 +27,7 @@ bool HasLineAt(const CTChart& chart, double position) {
 TEST_F(MainWindowTest, HeadPageChangesRedrawTheOpenLightWaveWindow) {
     ui::RegisterLightWaveAndAuxiliaryWindows();
     ASSERT_NO_FATAL_FAILURE(StartProgram());
-    auto* tabs = Control<QTabWidget>(1620);
+    auto* tabs = Control<QTabWidget>(ui::kMainSettingsPages);
     ASSERT_NE(tabs, nullptr);
     QWidget* headB = tabs->widget(1);
     auto* peak = headB->findChild<QLineEdit*>(QStringLiteral("ctrl2031"));

@@ -344,19 +344,19 @@ TEST_F(PageTest, ChangedValuesAreMarkedUntilSaved) {
 }
 
 TEST_F(PageTest, AdjustmentButtonsFollowTheConnection) {
-    EXPECT_TRUE(Ctrl(headB.get(), 1120)->isEnabled());
-    EXPECT_TRUE(Ctrl(headB.get(), 1131)->isEnabled());
-    EXPECT_TRUE(Ctrl(out1.get(), 1165)->isEnabled());
+    EXPECT_TRUE(Ctrl(headB.get(), ui::kHeadCalibrationButton)->isEnabled());
+    EXPECT_TRUE(Ctrl(headB.get(), ui::kHeadFloodLightButton)->isEnabled());
+    EXPECT_TRUE(Ctrl(out1.get(), ui::kOutScalingButton)->isEnabled());
     app.SetConnectionState(0);
     host->LineStateChanged(0);
-    EXPECT_FALSE(Ctrl(headB.get(), 1120)->isEnabled());
-    EXPECT_FALSE(Ctrl(headB.get(), 1131)->isEnabled());
-    EXPECT_FALSE(Ctrl(out1.get(), 1165)->isEnabled());
+    EXPECT_FALSE(Ctrl(headB.get(), ui::kHeadCalibrationButton)->isEnabled());
+    EXPECT_FALSE(Ctrl(headB.get(), ui::kHeadFloodLightButton)->isEnabled());
+    EXPECT_FALSE(Ctrl(out1.get(), ui::kOutScalingButton)->isEnabled());
     // The options dialog needs no connection.
-    EXPECT_TRUE(Ctrl(out1.get(), 2140)->isEnabled());
+    EXPECT_TRUE(Ctrl(out1.get(), ui::kOutOptionsButton)->isEnabled());
     app.SetConnectionState(1);
     host->LineStateChanged(1);
-    EXPECT_TRUE(Ctrl(out1.get(), 1165)->isEnabled());
+    EXPECT_TRUE(Ctrl(out1.get(), ui::kOutScalingButton)->isEnabled());
 }
 
 }  // namespace

@@ -4,6 +4,8 @@
 #include "app/Application.h"
 #include "settings/SettingItem.h"
 #include "ui/adjust/AdjustOpeners.h"
+#include "ui/framework/UiApplier.h"
+#include "ui/main/MainControls.h"
 #include "ui_PageHead.h"
 
 namespace zul::ui {
@@ -20,8 +22,10 @@ PageHead::PageHead(Application& app, FormBase* parentForm, int32_t head, PageHoo
     : PageBase(app, parentForm, head, std::move(hooks), parent),
       ui_(std::make_unique<Ui::PageHead>()) {
     ui_->setupUi(this);
-    connect(ui_->ctrl1120, &QPushButton::clicked, this, &PageHead::OpenCalibration);
-    connect(ui_->ctrl1131, &QPushButton::clicked, this, &PageHead::OpenFloodLight);
+    connect(FindControl<QPushButton>(this, kHeadCalibrationButton), &QPushButton::clicked, this,
+            &PageHead::OpenCalibration);
+    connect(FindControl<QPushButton>(this, kHeadFloodLightButton), &QPushButton::clicked, this,
+            &PageHead::OpenFloodLight);
     SetBindings(
         {
             {1109, kHeadSetupMode, BindKind::kList},
@@ -57,7 +61,8 @@ void PageHead::ApplyRules() {
 }
 
 std::vector<QAbstractButton*> PageHead::OnlineButtons() const {
-    return {ui_->ctrl1120, ui_->ctrl1131};
+    return {FindControl<QPushButton>(this, kHeadCalibrationButton),
+            FindControl<QPushButton>(this, kHeadFloodLightButton)};
 }
 
 void PageHead::OnControlEdited(int32_t ctrlId) {

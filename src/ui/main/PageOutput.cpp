@@ -5,6 +5,8 @@
 #include "settings/SettingItem.h"
 #include "ui/adjust/AdjustOpeners.h"
 #include "ui/forms/OutputOptionsForm.h"
+#include "ui/framework/UiApplier.h"
+#include "ui/main/MainControls.h"
 #include "ui_PageOutput.h"
 
 namespace zul::ui {
@@ -23,8 +25,10 @@ PageOutput::PageOutput(Application& app, FormBase* parentForm, int32_t output, P
     : PageBase(app, parentForm, output, std::move(hooks), parent),
       ui_(std::make_unique<Ui::PageOutput>()) {
     ui_->setupUi(this);
-    connect(ui_->ctrl1165, &QPushButton::clicked, this, &PageOutput::OpenScaling);
-    connect(ui_->ctrl2140, &QPushButton::clicked, this, &PageOutput::OpenOutputOptions);
+    connect(FindControl<QPushButton>(this, kOutScalingButton), &QPushButton::clicked, this,
+            &PageOutput::OpenScaling);
+    connect(FindControl<QPushButton>(this, kOutOptionsButton), &QPushButton::clicked, this,
+            &PageOutput::OpenOutputOptions);
     SetBindings(
         {
             {1134, kOutOutPattern, BindKind::kList},
@@ -73,7 +77,7 @@ void PageOutput::ApplyRules() {
 }
 
 std::vector<QAbstractButton*> PageOutput::OnlineButtons() const {
-    return {ui_->ctrl1165};
+    return {FindControl<QPushButton>(this, kOutScalingButton)};
 }
 
 void PageOutput::OnControlEdited(int32_t ctrlId) {
