@@ -17,6 +17,7 @@
 #include <QTest>
 
 #include "settings/MessageTexts.h"
+#include "ui/forms/FormControls.h"
 #include "ui/forms/SoftwareSettingsForm.h"
 #include "ui/framework/QtText.h"
 #include "ui/main/AssociationTool.h"
@@ -97,8 +98,8 @@ TEST_F(MainWindowTest, SoftwareSettingsOkAssignsCancelDoesNot) {
     ui::SoftwareSettingsForm* form = OpenSoftwareForm(main);
     ASSERT_NE(form, nullptr);
     // While it is open its menu item is unavailable.
-    auto* timeout = form->findChild<QComboBox*>(QStringLiteral("ctrl1024"));
-    auto* aliases = form->findChild<QTableWidget*>(QStringLiteral("ctrl2108"));
+    auto* timeout = FindControl<QComboBox>(form, ui::kSoftTimeoutList);
+    auto* aliases = FindControl<QTableWidget>(form, ui::kSoftMemAliasTable);
     ASSERT_NE(timeout, nullptr);
     ASSERT_NE(aliases, nullptr);
     timeout->setCurrentIndex(timeout->findData(4));
@@ -111,8 +112,8 @@ TEST_F(MainWindowTest, SoftwareSettingsOkAssignsCancelDoesNot) {
 
     form = OpenSoftwareForm(main);
     ASSERT_NE(form, nullptr);
-    timeout = form->findChild<QComboBox*>(QStringLiteral("ctrl1024"));
-    aliases = form->findChild<QTableWidget*>(QStringLiteral("ctrl2108"));
+    timeout = FindControl<QComboBox>(form, ui::kSoftTimeoutList);
+    aliases = FindControl<QTableWidget>(form, ui::kSoftMemAliasTable);
     timeout->setCurrentIndex(timeout->findData(4));
     aliases->item(3, 0)->setText(QStringLiteral("Line 3"));
     Store().SetInt<kHeadSetupMode>(2, 0, 0);  // another window's change meanwhile
@@ -133,22 +134,21 @@ TEST_F(MainWindowTest, CsvSeparatorAndDecimalMarkAreChosenIndependently) {
     ASSERT_NO_FATAL_FAILURE(StartProgram());
     ui::SoftwareSettingsForm* form = OpenSoftwareForm(main);
     ASSERT_NE(form, nullptr);
-    auto radio = [&](int id) {
-        return form->findChild<QRadioButton*>(QStringLiteral("ctrl%1").arg(id));
-    };
-    for (int id : {1076, 1685, 1688, 1690, 1692}) {
+    auto radio = [&](int id) { return FindControl<QRadioButton>(form, id); };
+    for (int id : {ui::kSoftCsvCommaRadio, ui::kSoftCsvSemicolonRadio, ui::kSoftCsvTabRadio,
+                   ui::kSoftDecimalPointRadio, ui::kSoftDecimalCommaRadio}) {
         ASSERT_NE(radio(id), nullptr) << id;
     }
     // As opened: one separator and one decimal mark are shown as chosen.
-    EXPECT_TRUE(radio(1076)->isChecked());
-    EXPECT_TRUE(radio(1690)->isChecked());
+    EXPECT_TRUE(radio(ui::kSoftCsvCommaRadio)->isChecked());
+    EXPECT_TRUE(radio(ui::kSoftDecimalPointRadio)->isChecked());
 
-    QTest::mouseClick(radio(1685), Qt::LeftButton);  // semicolon
-    QTest::mouseClick(radio(1692), Qt::LeftButton);  // decimal comma
-    EXPECT_TRUE(radio(1685)->isChecked());
-    EXPECT_TRUE(radio(1692)->isChecked());
-    EXPECT_FALSE(radio(1076)->isChecked());
-    EXPECT_FALSE(radio(1690)->isChecked());
+    QTest::mouseClick(radio(ui::kSoftCsvSemicolonRadio), Qt::LeftButton);  // semicolon
+    QTest::mouseClick(radio(ui::kSoftDecimalCommaRadio), Qt::LeftButton);  // decimal comma
+    EXPECT_TRUE(radio(ui::kSoftCsvSemicolonRadio)->isChecked());
+    EXPECT_TRUE(radio(ui::kSoftDecimalCommaRadio)->isChecked());
+    EXPECT_FALSE(radio(ui::kSoftCsvCommaRadio)->isChecked());
+    EXPECT_FALSE(radio(ui::kSoftDecimalPointRadio)->isChecked());
     ASSERT_TRUE(form->Accept());
     EXPECT_EQ(Store().GetInt<kSoftCsvSeparator>(), 1);
     EXPECT_EQ(Store().GetInt<kSoftCsvUnderdigit>(), 1);
@@ -158,7 +158,7 @@ TEST_F(MainWindowTest, PortListShowsWhereEachComNameLeads) {
     ASSERT_NO_FATAL_FAILURE(StartProgram());
     ui::SoftwareSettingsForm* form = OpenSoftwareForm(main);
     ASSERT_NE(form, nullptr);
-    auto* ports = form->findChild<QComboBox*>(QStringLiteral("ctrl1023"));
+    auto* ports = FindControl<QComboBox>(form, ui::kSoftPortList);
     ASSERT_NE(ports, nullptr);
     ASSERT_GE(ports->count(), 2);
     // --device leads every port of this run to the emulator.
@@ -252,7 +252,7 @@ TEST_F(MainWindowTest, SoftwareSettingsFormKeepsItsPositionWithoutCountingAsACha
     ASSERT_NE(form, nullptr);
     EXPECT_EQ(form->pos(), QPoint(140, 95));
     form->move(75, 66);
-    QTest::mouseClick(form->findChild<QPushButton*>(QStringLiteral("ctrl2126")), Qt::LeftButton);
+    QTest::mouseClick(FindControl<QPushButton>(form, ui::kSoftOkButton), Qt::LeftButton);
     ASSERT_TRUE(QTest::qWaitFor(
         [&] { return main->Child(ui::ChildWindow::kSoftwareSettings) == nullptr; }, 2000));
     EXPECT_EQ(Store().GetInt<kSoftFormLeft>(), 75);

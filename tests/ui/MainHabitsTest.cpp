@@ -251,7 +251,7 @@ TEST_F(MainWindowTest, ReadOnlyValuesOfThePagesAreReadWithTheirCaptions) {
     for (const Shown& shown : values) {
         SCOPED_TRACE(shown.id);
         QWidget* page = tabs->widget(shown.tab);
-        auto* label = page->findChild<QLabel*>(QStringLiteral("ctrl%1").arg(shown.id));
+        auto* label = FindControl<QLabel>(page, shown.id);
         auto* caption = page->findChild<QLabel*>(QStringLiteral("lbl%1").arg(shown.id));
         ASSERT_NE(label, nullptr);
         ASSERT_NE(caption, nullptr);
@@ -293,7 +293,7 @@ TEST_F(MainWindowTest, TheTwoMeasurementModeSelectorsSayWhatEachIsFor) {
         // The list offers modes no button has.
         int buttons = 0;
         for (int32_t id = 1154; id <= 1157; ++id) {
-            auto* radio = page->findChild<QAbstractButton*>(QStringLiteral("ctrl%1").arg(id));
+            auto* radio = FindControl<QAbstractButton>(page, id);
             ASSERT_NE(radio, nullptr) << id;
             EXPECT_TRUE(radio->isVisible()) << id;
             EXPECT_GE(list->findText(radio->text()), 0) << radio->text().toStdString();
