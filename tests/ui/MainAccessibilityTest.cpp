@@ -74,10 +74,11 @@ TEST_F(MainWindowTest, NamesAreTheCaptionsAUserReads) {
     EXPECT_EQ(Control<QAbstractButton>(ui::kMainExpandButton)->accessibleName(),
               Spoken(Control<QAbstractButton>(ui::kMainExpandButton)->text()));
     // A list without a label beside it is named by its own record: the measurement-mode list.
-    auto* modes = tabs->widget(2)->findChild<QComboBox*>(QStringLiteral("ctrl1658"));
+    auto* modes = FindControl<QComboBox>(tabs->widget(2), ui::kOutMeasureModeList);
     ASSERT_NE(modes, nullptr);
-    ASSERT_NE(Ui().FindById(1658), nullptr);
-    EXPECT_EQ(modes->accessibleName(), CaptionText(Ui().FindById(1658)->caption));
+    ASSERT_NE(Ui().FindById(ui::kOutMeasureModeList), nullptr);
+    EXPECT_EQ(modes->accessibleName(),
+              CaptionText(Ui().FindById(ui::kOutMeasureModeList)->caption));
 }
 
 TEST_F(MainWindowTest, PicturesSayWhatTheyShow) {
@@ -108,13 +109,14 @@ TEST_F(MainWindowTest, PicturesSayWhatTheyShow) {
     ASSERT_FALSE(out1->isHidden());
     EXPECT_EQ(out1->accessibleName(), Control<QLabel>(ui::kMainOut1Caption)->text());
     const QString described = out1->accessibleDescription();
-    EXPECT_TRUE(described.startsWith(listText(1134, 9))) << described.toStdString();
-    EXPECT_TRUE(described.contains(listText(1635, 12))) << described.toStdString();
-    EXPECT_TRUE(described.contains(listText(1109, 1))) << described.toStdString();
+    EXPECT_TRUE(described.startsWith(listText(ui::kOutPatternList, 9))) << described.toStdString();
+    EXPECT_TRUE(described.contains(listText(ui::kOutMeasureWorkList, 12)))
+        << described.toStdString();
+    EXPECT_TRUE(described.contains(listText(ui::kHeadSetupModeList, 1))) << described.toStdString();
     auto* combination = Control<QLabel>(ui::kMainOutPatternPicture);
     ASSERT_FALSE(combination->isHidden());
     EXPECT_EQ(combination->accessibleName(), Control<QLabel>(ui::kMainOutPatternCaption)->text());
-    EXPECT_TRUE(combination->accessibleDescription().contains(listText(1134, 0)));
+    EXPECT_TRUE(combination->accessibleDescription().contains(listText(ui::kOutPatternList, 0)));
     EXPECT_FALSE(Control<QLabel>(ui::kMainOut2Picture)->accessibleDescription().isEmpty());
 }
 

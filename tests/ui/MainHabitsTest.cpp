@@ -246,8 +246,16 @@ TEST_F(MainWindowTest, ReadOnlyValuesOfThePagesAreReadWithTheirCaptions) {
         int tab;
         int id;
     };
-    const std::vector<Shown> values = {{2, 1601}, {2, 1622}, {2, 1597}, {2, 1598}, {2, 1668},
-                                       {2, 1672}, {3, 1668}, {0, 1123}, {0, 1125}, {1, 1129}};
+    const std::vector<Shown> values = {{2, ui::kOutZeroSetList},
+                                       {2, ui::kOutZeroSetValueEdit},
+                                       {2, ui::kOutScalingMeasure1Text},
+                                       {2, ui::kOutScalingMeasure2Text},
+                                       {2, ui::kOutScalingVoltage1Text},
+                                       {2, ui::kOutScalingVoltage2Text},
+                                       {3, ui::kOutScalingVoltage1Text},
+                                       {0, ui::kHeadCalibMeasureValue1Text},
+                                       {0, ui::kHeadCalibCorrectValue1Text},
+                                       {1, ui::kHeadCalibCorrectValue2Text}};
     for (const Shown& shown : values) {
         SCOPED_TRACE(shown.id);
         QWidget* page = tabs->widget(shown.tab);
@@ -260,7 +268,7 @@ TEST_F(MainWindowTest, ReadOnlyValuesOfThePagesAreReadWithTheirCaptions) {
         EXPECT_EQ(AccessibleText(label, QAccessible::Name), caption->text());
         EXPECT_EQ(AccessibleText(label, QAccessible::Description), label->text());
     }
-    auto* voltage = tabs->widget(2)->findChild<QLabel*>(QStringLiteral("ctrl1668"));
+    auto* voltage = FindControl<QLabel>(tabs->widget(2), ui::kOutScalingVoltage1Text);
     EXPECT_EQ(AccessibleText(voltage, QAccessible::Description), QStringLiteral("-5.000"));
     auto* selector = Control<QComboBox>(ui::kMainMemoryBankList);
     selector->setCurrentIndex(selector->findData(other));
@@ -280,11 +288,11 @@ TEST_F(MainWindowTest, TheTwoMeasurementModeSelectorsSayWhatEachIsFor) {
         SCOPED_TRACE(tab);
         tabs->setCurrentIndex(tab);
         QWidget* page = tabs->widget(tab);
-        auto* list = page->findChild<QComboBox*>(QStringLiteral("ctrl1658"));
+        auto* list = FindControl<QComboBox>(page, ui::kOutMeasureModeList);
         auto* listCaption = page->findChild<QLabel*>(QStringLiteral("lbl1658"));
         ASSERT_NE(list, nullptr);
         ASSERT_NE(listCaption, nullptr);
-        const QString setting = CaptionText(Ui().FindById(1658)->caption);
+        const QString setting = CaptionText(Ui().FindById(ui::kOutMeasureModeList)->caption);
         EXPECT_TRUE(listCaption->isVisible());
         EXPECT_EQ(listCaption->text(), setting);
         EXPECT_EQ(listCaption->buddy(), list);
@@ -292,7 +300,8 @@ TEST_F(MainWindowTest, TheTwoMeasurementModeSelectorsSayWhatEachIsFor) {
         EXPECT_FALSE(list->toolTip().isEmpty());
         // The list offers modes no button has.
         int buttons = 0;
-        for (int32_t id = 1154; id <= 1157; ++id) {
+        for (int32_t id = ui::kOutMeasureModeNormalRadio; id <= ui::kOutMeasureModePeakToPeakRadio;
+             ++id) {
             auto* radio = FindControl<QAbstractButton>(page, id);
             ASSERT_NE(radio, nullptr) << id;
             EXPECT_TRUE(radio->isVisible()) << id;
