@@ -51,12 +51,7 @@
 
 namespace zul::ui {
 
-namespace {
-
-constexpr int32_t kConnectButtonId = 1013;
-constexpr int32_t kExpandButtonId = 1015;
-
-}  // namespace
+namespace {}  // namespace
 
 CMainWindow::CMainWindow(Application& app, QtWindowSink& sink, QWidget* parent)
     : QMainWindow(parent),
@@ -218,7 +213,7 @@ void CMainWindow::CreatePages() {
     tabs->addTab(new PageOutput(app_, this, 0, hooks), FallbackText(kResTabHeadA + 2));
     tabs->addTab(new PageOutput(app_, this, 1, hooks), FallbackText(kResTabHeadA + 3));
     tabs->addTab(new PageCommon(app_, this, hooks), FallbackText(kResTabCommon));
-    if (const UiControlRecord* record = app_.Ui().FindById(1620)) {
+    if (const UiControlRecord* record = app_.Ui().FindById(kMainSettingsPages)) {
         ApplyRecord(app_.Ui(), *record, tabs);
     }
     // The tab control is read aloud as the page it shows, and is as tall as that page: a short
@@ -436,7 +431,7 @@ void CMainWindow::ShowConnectionState() {
 }
 
 void CMainWindow::ShowConnectCaption(bool connected) {
-    const UiControlRecord* record = app_.Ui().FindById(kConnectButtonId);
+    const UiControlRecord* record = app_.Ui().FindById(kMainConnectButton);
     if (record == nullptr) {
         return;
     }
@@ -612,7 +607,7 @@ void CMainWindow::ToggleExpandedView() {
 
 void CMainWindow::SetExpanded(bool expanded) {
     expanded_ = expanded;
-    if (const UiControlRecord* record = app_.Ui().FindById(kExpandButtonId)) {
+    if (const UiControlRecord* record = app_.Ui().FindById(kMainExpandButton)) {
         const QStringList captions = CaptionList(record->caption);
         const int index = expanded ? 0 : 1;
         if (index < captions.size()) {

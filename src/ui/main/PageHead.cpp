@@ -54,10 +54,10 @@ PageHead::PageHead(Application& app, FormBase* parentForm, int32_t head, PageHoo
 PageHead::~PageHead() = default;
 
 void PageHead::ApplyRules() {
-    const bool peakSearch =
-        App().IsVersionAtLeast(kPeakSearchThresholdEntry) && SelectedValue(1948) == 0;
-    SetRuleEnabled(2059, peakSearch);
-    SetRuleEnabled(2062, peakSearch);
+    const bool peakSearch = App().IsVersionAtLeast(kPeakSearchThresholdEntry) &&
+                            SelectedValue(kHeadFloodLightList) == 0;
+    SetRuleEnabled(kHeadPeakSearchStartEdit, peakSearch);
+    SetRuleEnabled(kHeadPeakSearchEndEdit, peakSearch);
 }
 
 std::vector<QAbstractButton*> PageHead::OnlineButtons() const {
@@ -67,15 +67,15 @@ std::vector<QAbstractButton*> PageHead::OnlineButtons() const {
 
 void PageHead::OnControlEdited(int32_t ctrlId) {
     switch (ctrlId) {
-        case 1109:  // SetupMode
-        case 1616:  // MeasureWorkBasis
+        case kHeadSetupModeList:
+        case kHeadMeasureWorkBasisList:
             WriteNow(ctrlId);
             if (Hooks().redrawPictures) {
                 Hooks().redrawPictures();
             }
             break;
-        case 2031:  // PeakLevel
-        case 1948:  // FloodLightAjust (the peak-search rule ran with the page's rules)
+        case kHeadPeakLevelEdit:
+        case kHeadFloodLightList:  // the peak-search rule ran with the page's rules
             WriteNow(ctrlId);
             if (Hooks().lightWaveChanged) {
                 Hooks().lightWaveChanged();

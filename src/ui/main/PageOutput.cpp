@@ -66,14 +66,14 @@ PageOutput::PageOutput(Application& app, FormBase* parentForm, int32_t output, P
 PageOutput::~PageOutput() = default;
 
 void PageOutput::ApplyRules() {
-    const bool target = PatternHasTarget(SelectedValue(1134));
-    SetRuleEnabled(1635, target);
-    SetRuleEnabled(1138, target);
-    SetRuleEnabled(1645, target);
-    const int32_t filter = SelectedValue(1654);
-    SetRuleEnabled(1617, filter == 0);
-    SetRuleEnabled(1152, filter == 1 || filter == 2);
-    SetRuleEnabled(1169, SelectedValue(1644) == 1);
+    const bool target = PatternHasTarget(SelectedValue(kOutPatternList));
+    SetRuleEnabled(kOutMeasureWorkList, target);
+    SetRuleEnabled(kOutReflectionCalcList, target);
+    SetRuleEnabled(kOutReflectionRateEdit, target);
+    const int32_t filter = SelectedValue(kOutFilterList);
+    SetRuleEnabled(kOutAverageTimesList, filter == 0);
+    SetRuleEnabled(kOutCutOffCycleList, filter == 1 || filter == 2);
+    SetRuleEnabled(kOutFixedValueEdit, SelectedValue(kOutAnalogOnAlarmList) == 1);
 }
 
 std::vector<QAbstractButton*> PageOutput::OnlineButtons() const {
@@ -81,7 +81,7 @@ std::vector<QAbstractButton*> PageOutput::OnlineButtons() const {
 }
 
 void PageOutput::OnControlEdited(int32_t ctrlId) {
-    if (ctrlId == 1134 || ctrlId == 1635) {  // OutPattern, MeasureWork
+    if (ctrlId == kOutPatternList || ctrlId == kOutMeasureWorkList) {
         WriteNow(ctrlId);
         if (Hooks().redrawPictures) {
             Hooks().redrawPictures();
