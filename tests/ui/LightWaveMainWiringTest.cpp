@@ -13,6 +13,7 @@
 #include "MainWindowFixture.h"
 #include "ui/forms/ConfigListForm.h"
 #include "ui/forms/ControllerSettingsForm.h"
+#include "ui/forms/FormsRegistration.h"
 #include "ui/forms/ImageCaptureForm.h"
 #include "ui/forms/VersionForm.h"
 #include "ui/lightwave/LightWaveRegistration.h"
@@ -28,7 +29,8 @@ class LightWaveMainWiringTest : public MainWindowTest {
 protected:
     void SetUp() override {
         MainWindowTest::SetUp();
-        ui::RegisterLightWaveAndAuxiliaryWindows();
+        ui::RegisterLightWaveWindow();
+        ui::RegisterForms();
         StartProgram();
     }
 
@@ -110,7 +112,8 @@ TEST_F(LightWaveMainWiringTest, ImageCaptureSavesThePictureOfTheMainWindow) {
 
 TEST_F(LightWaveMainWiringTest, ScreenshotsPictureEveryWindowAndPrintTheListToPdf) {
     const QString folder = QString::fromStdString(home.Path("shots"));
-    ui::RegisterLightWaveAndAuxiliaryScreenshots([folder] { return folder; });
+    ui::RegisterLightWaveScreenshots();
+    ui::RegisterFormScreenshots([folder] { return folder; });
     // (The status also covers the main window's own pictures, such as the splash from the
     // image folder, which this test home does not have.)
     ui::WriteScreenshots(*main, folder);

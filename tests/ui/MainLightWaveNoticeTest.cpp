@@ -25,7 +25,7 @@ bool HasLineAt(const CTChart& chart, double position) {
 }
 
 TEST_F(MainWindowTest, HeadPageChangesRedrawTheOpenLightWaveWindow) {
-    ui::RegisterLightWaveAndAuxiliaryWindows();
+    ui::RegisterLightWaveWindow();
     ASSERT_NO_FATAL_FAILURE(StartProgram());
     auto* tabs = Control<QTabWidget>(ui::kMainSettingsPages);
     ASSERT_NE(tabs, nullptr);

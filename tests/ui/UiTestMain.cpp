@@ -31,7 +31,7 @@ void Say(const char* word) {
     std::fflush(stdout);
 }
 
-bool Click(zul::ui::MainWindow& main, int ctrlId) {
+bool Click(zul::ui::CMainWindow& main, int ctrlId) {
     auto* button = zul::FindControl<QAbstractButton>(&main, ctrlId);
     if (button == nullptr || !button->isEnabled()) {
         return false;
@@ -41,7 +41,7 @@ bool Click(zul::ui::MainWindow& main, int ctrlId) {
 }
 
 void PlayScript(zul::ui::DesktopProgram& program, const QByteArray& script) {
-    zul::ui::MainWindow* main = program.Main();
+    zul::ui::CMainWindow* main = program.Main();
     if (main == nullptr || !Click(*main, zul::ui::kMainConnectButton) || main->LineState() != 1) {
         Say("not-connected");
         return;
@@ -58,7 +58,7 @@ void PlayScript(zul::ui::DesktopProgram& program, const QByteArray& script) {
         zul::sim::SimFaults faults;
         faults.quiet = true;
         program.Simulation()->Simulator().SetFaults(faults);
-        QObject::connect(main, &zul::ui::MainWindow::TransferStarted, main, [] { Say("open"); });
+        QObject::connect(main, &zul::ui::CMainWindow::TransferStarted, main, [] { Say("open"); });
         Click(*main, zul::ui::kMainWriteSettingsButton);
     }
 }

@@ -15,7 +15,7 @@ namespace {
 constexpr int kCycleWaitMs = 5000;
 
 // Opens the window (or finds it open) and waits for one cycle so that it shows live values.
-CMeasurementWnd* OpenWithValues(MainWindow& main) {
+CMeasurementWnd* OpenWithValues(CMainWindow& main) {
     main.OpenChild(ChildWindow::kMeasurement);
     auto* wnd = qobject_cast<CMeasurementWnd*>(main.Child(ChildWindow::kMeasurement));
     if (wnd == nullptr) {
@@ -31,16 +31,16 @@ CMeasurementWnd* OpenWithValues(MainWindow& main) {
 }  // namespace
 
 void RegisterMeasurementWindow() {
-    RegisterChildWindow(ChildWindow::kMeasurement, [](MainWindow& main) -> QWidget* {
+    RegisterChildWindow(ChildWindow::kMeasurement, [](CMainWindow& main) -> QWidget* {
         auto* wnd = new CMeasurementWnd(main.App(), &main);
         wnd->SetImageCaptureHook([&main] { main.RunImageCapture(); });
         return wnd;
     });
-    RegisterScreenshot("measurement.png", [](MainWindow& main) {
+    RegisterScreenshot("measurement.png", [](CMainWindow& main) {
         CMeasurementWnd* wnd = OpenWithValues(main);
         return GrabWindow(wnd);
     });
-    RegisterScreenshot("measurement-out1.png", [](MainWindow& main) {
+    RegisterScreenshot("measurement-out1.png", [](CMainWindow& main) {
         CMeasurementWnd* wnd = OpenWithValues(main);
         if (wnd == nullptr) {
             return QImage();
