@@ -7,36 +7,16 @@
 // of one core), and the time to fill the configuration list of 16 banks (target under 50 ms).
 #include <cstdio>
 #include <cstdlib>
-#include <functional>
 
 #include <QApplication>
 #include <QComboBox>
-#include <QDeadlineTimer>
-#include <QTimer>
 
 #include "AcqBenchRig.h"
 #include "ui/forms/ConfigListForm.h"
+#include "ui/framework/EventWait.h"
 #include "ui/framework/TChart.h"
 #include "ui/lightwave/LightWaveWnd.h"
 #include "ui_bench_clock.h"
-
-namespace {
-
-bool RunUntil(const std::function<bool()>& done, int limitMs) {
-    QDeadlineTimer deadline(limitMs);
-    // Wakes the waiting event loop now and then, so that the deadline is seen without spinning.
-    QTimer heartbeat;
-    heartbeat.start(50);
-    while (!done()) {
-        if (deadline.hasExpired()) {
-            return false;
-        }
-        QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
-    }
-    return true;
-}
-
-}  // namespace
 
 int main(int argc, char** argv) {
     using namespace zul;
@@ -58,10 +38,10 @@ int main(int argc, char** argv) {
 
         // GUI thread CPU while capturing repeatedly.
         window.SetCapture(true);
-        RunUntil([&] { return window.FrameCount() >= 2; }, 30000);
+        RunEventsUntil([&] { return window.FrameCount() >= 2; }, 30000);
         const Stamp start = Now();
         const int before = window.FrameCount();
-        RunUntil([] { return false; }, seconds * 1000);
+        RunEventsUntil([] { return false; }, seconds * 1000);
         const Span capture = Between(start, Now());
         const int captured = window.FrameCount() - before;
         window.SetCapture(false);

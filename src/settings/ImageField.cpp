@@ -448,6 +448,10 @@ FieldRef ResolveField(SettingsImage& image, int32_t id, int32_t i1, int32_t i2) 
             return FieldRef::Of(image.formBuffering.AlwaysFit);
         case 212:
             return FieldRef::Of(image.formLightWave.AlwaysFit);
+        case 213:
+            return FieldRef::Of(image.formMeasurement.RollingShown);
+        case 214:
+            return FieldRef::Of(image.formMeasurement.RollingWindow);
         default:
             return {};
     }

@@ -33,8 +33,8 @@ inline constexpr int32_t kHeadCount = 2;
 inline constexpr int32_t kOutputCount = 2;
 
 inline constexpr int32_t kFirstItemId = 1;
-inline constexpr int32_t kLastItemId = 212;
-inline constexpr int32_t kItemCount = 212;
+inline constexpr int32_t kLastItemId = 214;
+inline constexpr int32_t kItemCount = 214;
 
 // Control binding and default source.
 inline constexpr int32_t kControlNone = 1;         // default from defaultText
@@ -281,9 +281,11 @@ enum ItemId : int32_t {
     kMeasTrendShown = 210,
     kBufWndAlwaysFit = 211,
     kLwWndAlwaysFit = 212,
+    kMeasRollingShown = 213,
+    kMeasRollingWindow = 214,
 };
 
-// The 212 rows, row n holding id n, followed by the end row.
+// The 214 rows, row n holding id n, followed by the end row.
 inline constexpr SettingItem kSettingItems[] = {
     {0, 1, 1, 0, 0, "CONTROLLER", "LineState", 1, "", 0, 0, 0x0, 0x0, 0x0},
     {0, 3, 2, 0, 0, "CONTROLLER", "Version", 2, "", 0, 1, 0x440, 0x0, 0x0},
@@ -503,6 +505,10 @@ inline constexpr SettingItem kSettingItems[] = {
     // The graphs of the buffering and light-wave windows follow their data (1); view choices.
     {2, 1, 211, 0, 0, "FORM_BUFFERING", "AlwaysFit", 1, "0", 0, 0, 0x0, 0x0, 0x0},
     {2, 1, 212, 0, 0, "FORM_LIGHTWAVE", "AlwaysFit", 1, "0", 0, 0, 0x0, 0x0, 0x0},
+    // The measurement window's rolling capability figures (1 = shown) and the number of latest
+    // values they use; view choices.
+    {2, 1, 213, 0, 0, "FORM_MEASUREMENT", "RollingShown", 1, "0", 0, 0, 0x0, 0x0, 0x0},
+    {2, 1, 214, 0, 0, "FORM_MEASUREMENT", "RollingWindow", 1, "100", 0, 0, 0x0, 0x0, 0x0},
     {0, kValueEnd, 0, 0, 0, "", "", 0, "", 0, 0, 0, 0, 0},
 };
 

@@ -175,6 +175,8 @@ struct MeasurementWindowBlock {
     int32_t FormTop = 0;
     int32_t FormLeft = 0;
     int32_t TrendShown = 0;
+    int32_t RollingShown = 0;
+    int32_t RollingWindow = 0;
     std::array<MeasurementOutputValues, 2> output{};
     bool operator==(const MeasurementWindowBlock&) const = default;
 };

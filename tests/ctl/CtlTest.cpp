@@ -406,6 +406,9 @@ TEST_F(CtlTest, SecondRunOnABusyDeviceIsRefusedAsInUse) {
     ::waitpid(first, &status, 0);
     EXPECT_FALSE(fs::exists(home.Path("a.zul")));
     sim.SetPace(false);
+    // The reply the first run no longer waits for still leaves at 9600 baud; once it has, the
+    // line is free for the next run.
+    ASSERT_TRUE(sim.WaitQuiet(std::chrono::milliseconds(100), std::chrono::seconds(10)));
     CtlRun third = Ctl({"info"});
     EXPECT_EQ(third.status, 0) << third.err;
 }

@@ -42,8 +42,8 @@ TEST(SettingItemTable, LookupByIdAndEnd) {
     EXPECT_EQ(FindItem(-1), nullptr);
     const SettingItem* last = FindItem(kLastItemId);
     ASSERT_NE(last, nullptr);
-    EXPECT_STREQ(last->section, "FORM_LIGHTWAVE");
-    EXPECT_STREQ(last->key, "AlwaysFit");
+    EXPECT_STREQ(last->section, "FORM_MEASUREMENT");
+    EXPECT_STREQ(last->key, "RollingWindow");
     EXPECT_EQ(last->storageClass, kStorageUncounted);
     for (int32_t id = kFirstItemId; id <= kLastItemId; ++id) {
         ASSERT_NE(FindItem(id), nullptr) << id;
@@ -60,7 +60,7 @@ TEST(SettingItemTable, SectionSizes) {
     const std::map<std::string, int> expected = {
         {"CONTROLLER", 7},           {"MEM%m_HEAD%h", 20},      {"MEM%m_OUT%o", 45},
         {"MEM%m_COMMON", 6},         {"MEM%m_BUFFERING", 17},   {"MEM_CMN", 14},
-        {"SYS_BUFFERING", 5},        {"FORM_MAIN", 4},          {"FORM_MEASUREMENT", 16},
+        {"SYS_BUFFERING", 5},        {"FORM_MAIN", 4},          {"FORM_MEASUREMENT", 18},
         {"FORM_MEASUREMENTCONF", 2}, {"FORM_LIGHTWAVE", 7},     {"FORM_LIGHTWAVECONF", 6},
         {"FORM_BUFFERING", 8},       {"FORM_BUFFERINGCONF", 9}, {"FORM_BUFFERINGINFO", 2},
         {"FORM_FLOODLIGHT", 2},      {"FORM_CALIBURATION", 2},  {"FORM_CONFIGLIST", 5},

@@ -2,6 +2,7 @@
 // The buffering window against the emulated controller: start, stop, read, the state loop,
 // files, statistics and the table's colours, and closing while the controller is busy.
 #include <cerrno>
+#include <cmath>
 #include <cstring>
 #include <fstream>
 #include <mutex>
@@ -16,12 +17,14 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QSpinBox>
 #include <QTabWidget>
 #include <QTableView>
 #include <QTest>
 #include <QWheelEvent>
 
 #include "MeasurementBufferingFixture.h"
+#include "PdfText.h"
 #include "app/ConnectSequence.h"
 #include "buffering/BufferingProcedures.h"
 #include "link/Commands.h"
@@ -31,8 +34,11 @@
 #include "ui/buffering/BufferingFormat.h"
 #include "ui/buffering/BufferingInfoForm.h"
 #include "ui/buffering/BufferingInfoView.h"
+#include "ui/buffering/BufferingStatisticsView.h"
 #include "ui/buffering/BufferingTableModel.h"
 #include "ui/buffering/BufferingWnd.h"
+#include "ui/buffering/CapabilityPanel.h"
+#include "ui/buffering/HistogramView.h"
 #include "ui/framework/FileDialogHost.h"
 #include "ui/framework/NumericEdit.h"
 #include "ui/framework/QtMessageBoxHost.h"
@@ -196,13 +202,13 @@ TEST_F(BufferingWindowTest, StartAndReadRefuseWhileTheControllerBuffers) {
 TEST_F(BufferingWindowTest, StopLeavesTheRunningState) {
     Open();
     Page(2, kBufferTypeOut1, 100);  // continuous: never completes by itself
-    wnd->Start();
+    QTest::mouseClick(wnd->findChild<QPushButton*>("btnStart"), Qt::LeftButton);
     ASSERT_TRUE(wnd->IsRunning());
     EXPECT_FALSE(wnd->findChild<QPushButton*>("btnStart")->isEnabled());
     EXPECT_TRUE(wnd->findChild<QPushButton*>("btnStop")->isEnabled());
     ASSERT_EQ(WaitHandled(kMonitoringUpdate), std::optional<int>(ZUL_OK));
     sim.ClearReceivedFrames();
-    wnd->Stop();
+    QTest::mouseClick(wnd->findChild<QPushButton*>("btnStop"), Qt::LeftButton);
     EXPECT_FALSE(wnd->IsRunning());
     EXPECT_EQ(WithoutBcc(FramesStartingWith(sim.ReceivedFrames(), "%EE#WBS")),
               std::vector<std::string>{"%EE#WBS000000"});
@@ -262,7 +268,7 @@ TEST_F(BufferingWindowTest, SaveAndLoadDataFileAndCsvWithDecimalComma) {
     EXPECT_NE(text.find("\"1,500000\""), std::string::npos) << text;
     const QString bfd = QString::fromStdString(home.Path("values.bfd"));
     ASSERT_TRUE(wnd->SaveToPath(bfd));
-    wnd->Clear();
+    QTest::mouseClick(wnd->findChild<QPushButton*>("btnClear"), Qt::LeftButton);
     EXPECT_EQ(wnd->TableModel(0).rowCount(), 0);
     wnd->findChild<QLineEdit*>("edtComment")->clear();
     ASSERT_TRUE(wnd->LoadFromPath(bfd));
@@ -668,6 +674,111 @@ TEST_F(BufferingWindowTest, PrintsAndExportsTheShownGraph) {
     EXPECT_FALSE(QFileInfo::exists("/proc/graph.png"));
     EXPECT_FALSE(wnd->ExportGraphs(QString::fromStdString(home.Path("")), false, &why));
     EXPECT_EQ(why.detail2, std::strerror(EISDIR));
+}
+
+// A buffer read from the controller gives the capability page of OUT1 its figures against the
+// bank's judgement limits; File > Save statistics and File > Print capability report write them.
+TEST_F(BufferingWindowTest, CapabilityOfAReadBufferIsShownSavedAndPrinted) {
+    const int32_t bank = app.Store().GetInt<kAppCurMemNo>();
+    app.Store().SetDouble<kOutDecisionMin>(-1.5, bank, 0);
+    app.Store().SetDouble<kOutDecisionMax>(2.5, bank, 0);
+    Open();
+    auto* tabs = wnd->findChild<QTabWidget*>("tabPages");
+    tabs->setCurrentWidget(wnd->findChild<QWidget*>("pageCapability1"));
+    EXPECT_EQ(tabs->tabText(tabs->currentIndex()), "Capability OUT1");
+    CapabilityPanel& panel = wnd->Capability(0);
+    EXPECT_EQ(panel.LowerLimitEdit()->text(), "-1.500000");
+    EXPECT_EQ(panel.UpperLimitEdit()->text(), "2.500000");
+    EXPECT_EQ(panel.CellText(CapabilityPanel::kRowCount), "0");
+
+    RunToCompletion(kBufferTypeOut1, 300);
+    QTest::mouseClick(wnd->findChild<QPushButton*>("btnRead"), Qt::LeftButton);
+    ASSERT_EQ(WaitHandled(kReadData), std::optional<int>(ZUL_OK));
+    std::vector<double> values;
+    {
+        std::lock_guard lock(wnd->Data().mutex);
+        values.assign(wnd->Data().outputs[0].values.begin(),
+                      wnd->Data().outputs[0].values.begin() + wnd->Data().HeldCount(0));
+    }
+    ASSERT_EQ(values.size(), 300u);
+    // The figures worked out here in long double, two passes.
+    long double sum = 0;
+    for (double v : values) {
+        sum += v;
+    }
+    const long double mean = sum / values.size();
+    long double squares = 0;
+    long double ranges = 0;
+    for (size_t i = 0; i < values.size(); ++i) {
+        squares += (values[i] - mean) * (values[i] - mean);
+        ranges += i > 0 ? std::fabs(values[i] - values[i - 1]) : 0.0;
+    }
+    const double stddev = double(std::sqrt(squares / (values.size() - 1)));
+    const double within = double(ranges / (values.size() - 1)) / 1.128;
+    const double cp = 4.0 / (6.0 * within);
+    const double cpk = std::min(2.5 - double(mean), double(mean) + 1.5) / (3.0 * within);
+    EXPECT_EQ(panel.CellText(CapabilityPanel::kRowCount), "300");
+    EXPECT_EQ(panel.CellText(CapabilityPanel::kRowMean), QString::asprintf("%0.6lf", double(mean)));
+    EXPECT_EQ(panel.CellText(CapabilityPanel::kRowStdDev), QString::asprintf("%0.6lf", stddev));
+    EXPECT_EQ(panel.CellText(CapabilityPanel::kRowCp), QString::number(cp, 'f', 3));
+    EXPECT_EQ(panel.CellText(CapabilityPanel::kRowCpk), QString::number(cpk, 'f', 3));
+    EXPECT_EQ(panel.CellText(CapabilityPanel::kRowLsl), "-1.500000");
+    // The statistics page shows the main figures beside the statistics.
+    tabs->setCurrentWidget(wnd->findChild<QWidget*>("pageStatistics"));
+    auto* statistics = wnd->findChild<BufferingStatisticsView*>();
+    ASSERT_NE(statistics, nullptr);
+    EXPECT_EQ(statistics->CapabilityCellText(0, 0), "300");
+    EXPECT_EQ(statistics->CapabilityCellText(7, 0), QString::number(cpk, 'f', 3));  // Cpk
+    EXPECT_EQ(statistics->CapabilityCellText(0, 1), "0");
+    // The histogram holds every value; asked for 12 bins, it shows 12 bars.
+    const int autoBars = panel.Histogram().BarCount();
+    EXPECT_GE(autoBars, 5);
+    EXPECT_LE(autoBars, 200);
+    double held = 0;
+    for (int k = 0; k < autoBars; ++k) {
+        held += panel.Histogram().BarCountAt(k);
+    }
+    EXPECT_EQ(held, 300.0);
+    panel.BinBox()->setValue(12);
+    EXPECT_EQ(panel.Histogram().BarCount(), 12);
+
+    // File > Save statistics, as JSON.
+    const QString json = QString::fromStdString(home.Path("stats.json"));
+    const FileDialogAnswerer previous =
+        QtFileDialogHost::SetAnswerer([&](const FileDialogRequest& request, QWidget*) {
+            EXPECT_EQ(request.mode, FileDialogRequest::Mode::Save);
+            return std::optional<FileDialogResult>(FileDialogResult{json, 1});
+        });
+    wnd->findChild<QAction*>("actSaveStatistics")->trigger();
+    QtFileDialogHost::SetAnswerer(previous);
+    const std::string saved = ReadFileText(json.toStdString());
+    EXPECT_EQ(saved.rfind("{\"out1\": {\"count\": 300, ", 0), 0u) << saved.substr(0, 80);
+    EXPECT_NE(saved.find("\"out2\": {\"count\": 0, "), std::string::npos);
+    EXPECT_NE(saved.find("\"lsl\": -1.5, \"usl\": 2.5"), std::string::npos);
+
+    // File > Print capability report, printed into a PDF file.
+    const QString pdf = QString::fromStdString(home.Path("capability.pdf"));
+    const CBufferingWnd::PrintSetup previousSetup =
+        CBufferingWnd::SetPrintSetup([&](QPrinter& printer, QWidget*) {
+            printer.setOutputFormat(QPrinter::PdfFormat);
+            printer.setOutputFileName(pdf);
+            return true;
+        });
+    wnd->findChild<QAction*>("actPrintCapability")->trigger();
+    CBufferingWnd::SetPrintSetup(previousSetup);
+    EXPECT_TRUE(boxes.empty()) << boxes.front();
+    const std::optional<QString> extracted = PdfText(pdf);
+    if (!extracted) {
+        GTEST_SKIP() << kNoPdfText;
+    }
+    const QString text = *extracted;
+    const QStringList pages = text.split('\f', Qt::SkipEmptyParts);
+    ASSERT_EQ(pages.size(), 2) << text.left(600).toStdString();
+    EXPECT_TRUE(pages[0].contains("Process capability report"));
+    EXPECT_TRUE(pages[0].contains("OUT1"));
+    EXPECT_TRUE(pages[0].contains(QString::asprintf("%0.6lf", double(mean))));
+    EXPECT_TRUE(pages[0].contains(QString::number(cpk, 'f', 3)));
+    EXPECT_TRUE(pages[1].contains("OUT2"));
 }
 
 // Both outputs buffer in trigger mode; OUT2 is triggered (its timing input) and completes, OUT1

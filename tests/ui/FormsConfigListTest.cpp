@@ -7,11 +7,10 @@
 #include <QImageReader>
 #include <QLabel>
 #include <QMainWindow>
-#include <QProcess>
-#include <QStandardPaths>
 
 #include "LightWaveFixture.h"
 #include "MainWindowFixture.h"
+#include "PdfText.h"
 #include "settings/SettingsStore.h"
 #include "settings/UiDefinition.h"
 #include "ui/forms/ConfigListForm.h"
@@ -110,14 +109,11 @@ TEST_F(FormsConfigListTest, PrintsTheBankValuesIntoAPdfFile) {
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     EXPECT_TRUE(file.read(5).startsWith("%PDF"));
     file.close();
-    const QString extractor = QStandardPaths::findExecutable("pdftotext");
-    if (extractor.isEmpty()) {
-        GTEST_SKIP() << "pdftotext (poppler-utils) is not installed";
+    const std::optional<QString> extracted = PdfText(pdf);
+    if (!extracted) {
+        GTEST_SKIP() << kNoPdfText;
     }
-    QProcess process;
-    process.start(extractor, {"-layout", pdf, "-"});
-    ASSERT_TRUE(process.waitForFinished(20000));
-    const QString text = QString::fromUtf8(process.readAllStandardOutput());
+    const QString text = *extracted;
     EXPECT_TRUE(text.contains("4321")) << text.left(400).toStdString();
     EXPECT_TRUE(text.contains(form.Header().controllerType));
     EXPECT_TRUE(text.contains(QFileInfo(form.Header().fileName).fileName()));

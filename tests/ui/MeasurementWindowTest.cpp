@@ -1,6 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The measurement window against the emulated controller: what a cycle sends, what the window
 // shows, what its buttons send, and when it must not poll.
+#include <algorithm>
+#include <cmath>
+#include <vector>
+
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
@@ -9,12 +13,14 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QSpinBox>
 #include <QTest>
 
 #include "MeasurementBufferingFixture.h"
 #include "app/ConnectSequence.h"
 #include "measurement/FormatMeasuredValue.h"
 #include "settings/UiDefinition.h"
+#include "ui/buffering/CapabilityRolling.h"
 #include "ui/framework/QtText.h"
 #include "ui/framework/UiApplier.h"
 #include "ui/measurement/MeasurementRules.h"
@@ -90,6 +96,9 @@ TEST_F(MeasurementWindowTest, ShowsValuesAndLampsFromTheStore) {
     EXPECT_EQ(Ctrl<QLabel>(kMeasOut1Value)->text(), ExpectedValueText(0));
     EXPECT_EQ(Ctrl<QLabel>(kMeasOut2Value)->text(), ExpectedValueText(1));
     EXPECT_TRUE(Ctrl<QLabel>(kMeasOut1Value)->text().endsWith("mm"));
+    // Head A held at 1.25 mm: OUT1 measures head A with the emulator's factory settings and
+    // shows the bank's three decimals.
+    EXPECT_EQ(Ctrl<QLabel>(kMeasOut1Value)->text(), "+1.250mm");
     // Every lamp shows the connected colour of its state.
     const std::vector<std::pair<int, int32_t>> lamps = {
         {kMeasOut1AlarmLamp, app.Store().GetInt<kMeasAlarmState>(0)},
@@ -432,6 +441,61 @@ TEST_F(MeasurementWindowTest, TrendSwitchIsKeptInTheSettingsFileWithoutASaveQues
     Open();
     EXPECT_FALSE(wnd->IsTrendShown());
     EXPECT_FALSE(wnd->findChild<QWidget*>("trendHost1")->isVisible());
+}
+
+// Display > Rolling capability shows the figures of the latest values of each output against
+// its bank's judgement limits; the switch and the number of values are remembered.
+TEST_F(MeasurementWindowTest, RollingCapabilityFollowsTheLatestValues) {
+    const int32_t bank = app.Store().GetInt<kAppCurMemNo>();
+    app.Store().SetDouble<kOutDecisionMin>(0.0, bank, 0);
+    app.Store().SetDouble<kOutDecisionMax>(3.0, bank, 0);
+    Open();
+    EXPECT_FALSE(wnd->findChild<QWidget*>("rollingHost1")->isVisible());
+    wnd->findChild<QAction*>("actionRolling")->trigger();
+    EXPECT_TRUE(wnd->IsRollingShown());
+    EXPECT_TRUE(wnd->findChild<QWidget*>("rollingHost1")->isVisible());
+    EXPECT_EQ(wnd->Rolling(0).WindowBox()->value(), 100);  // the default
+    wnd->Rolling(0).WindowBox()->setValue(10);
+    EXPECT_EQ(wnd->Rolling(1).WindowBox()->value(), 10);  // both outputs alike
+
+    // The value of OUT1 each cycle showed, taken as the cycle comes back.
+    std::vector<double> shown;
+    QObject::connect(wnd.get(), &CMeasurementWnd::cycleFinished, wnd.get(), [&](int code) {
+        if (code == ZUL_OK) {
+            shown.push_back(app.Store().GetDouble<kMeasMeasureValue>(0));
+        }
+    });
+    for (int cycle = 0; cycle < 14; ++cycle) {
+        sim.SetFixedDisplacement(0, 1.0 + 0.25 * (cycle % 3));
+        ASSERT_TRUE(WaitCycle()) << cycle;
+    }
+    wnd->LockPolling(true);
+    ASSERT_GE(shown.size(), 12u);
+    const std::vector<double> last(shown.end() - 10, shown.end());
+    double mean = 0;
+    for (double v : last) {
+        mean += v / 10.0;
+    }
+    double squares = 0;
+    double ranges = 0;
+    for (size_t i = 0; i < last.size(); ++i) {
+        squares += (last[i] - mean) * (last[i] - mean);
+        ranges += i > 0 ? std::fabs(last[i] - last[i - 1]) : 0.0;
+    }
+    ASSERT_GT(ranges, 0.0) << "the values did not move";
+    const double within = ranges / 9.0 / 1.128;
+    const double cpk = std::min(3.0 - mean, mean) / (3.0 * within);
+    const CapabilityRollingView& rolling = wnd->Rolling(0);
+    EXPECT_EQ(rolling.FigureText(0), "10");
+    EXPECT_EQ(rolling.FigureText(1), QString::number(mean, 'f', 6));
+    EXPECT_EQ(rolling.FigureText(2), QString::number(std::sqrt(squares / 9.0), 'f', 6));
+    EXPECT_EQ(rolling.FigureText(3), QString::number(cpk, 'f', 3));
+
+    wnd.reset();
+    Open();
+    EXPECT_TRUE(wnd->IsRollingShown());
+    EXPECT_EQ(wnd->Rolling(0).WindowBox()->value(), 10);
+    EXPECT_EQ(wnd->Rolling(0).FigureText(0), "0");  // a new window starts afresh
 }
 
 TEST_F(MeasurementWindowTest, ValueAndAlarmTextColoursFollowTheConnection) {

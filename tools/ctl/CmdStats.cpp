@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <array>
 #include <cerrno>
-#include <charconv>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -24,6 +23,7 @@
 #include "base/Paths.h"
 #include "base/ProfileText.h"
 #include "buffering/BufferingFile.h"
+#include "quality/FiguresJson.h"
 #include "quality/ProcessStatistics.h"
 #include "settings/ItemInstances.h"
 #include "settings/ProfileFile.h"
@@ -248,30 +248,12 @@ int ReadLimitsFile(CtlContext& context, const std::string& path,
     return 0;
 }
 
-// The shortest text that reads back as the same double.
-std::string Number(double value) {
-    char text[32];
-    const auto end = std::to_chars(text, text + sizeof text, value).ptr;
-    return std::string(text, end);
-}
-
-std::string JsonFigure(const Figure& figure) {
-    return figure ? Number(*figure) : "null";
-}
-
 std::string PlainFigure(const Figure& figure) {
-    return figure ? Number(*figure) : "undefined";
-}
-
-std::string JsonShare(const std::optional<LimitShare>& share) {
-    if (!share) {
-        return "null";
-    }
-    return "{\"count\": " + JsonNumber(share->count) + ", \"share\": " + Number(share->share) + "}";
+    return figure ? ShortestNumber(*figure) : "undefined";
 }
 
 std::string PlainShare(const std::optional<LimitShare>& share) {
-    return share ? std::to_string(share->count) + " (share " + Number(share->share) + ")"
+    return share ? std::to_string(share->count) + " (share " + ShortestNumber(share->share) + ")"
                  : "undefined";
 }
 
@@ -282,66 +264,6 @@ std::string Joined(const std::vector<T>& items, const std::string& separator, Fo
         text += (i ? separator : "") + format(items[i]);
     }
     return text;
-}
-
-struct NamedFigure {
-    const char* key;
-    Figure value;
-};
-
-// The single figures from the mean to Ppk, in output order.
-std::vector<NamedFigure> SingleFigures(const QualityFigures& f) {
-    const Summary& s = f.summary;
-    const Capability& c = f.capability;
-    return {{"mean", s.mean},
-            {"stddev", s.stddev},
-            {"stddev_within", f.stddevWithin},
-            {"min", s.min},
-            {"max", s.max},
-            {"range", s.range},
-            {"median", s.median},
-            {"p00135", s.p00135},
-            {"p99865", s.p99865},
-            {"lsl", f.limits.lower},
-            {"usl", f.limits.upper},
-            {"cp", c.cp},
-            {"cpk", c.cpk},
-            {"pp", c.pp},
-            {"ppk", c.ppk}};
-}
-
-std::vector<NamedFigure> ChartFigures(const IndividualsChart& imr) {
-    return {{"center", imr.center},
-            {"ucl", imr.ucl},
-            {"lcl", imr.lcl},
-            {"mr_bar", imr.mrBar},
-            {"mr_ucl", imr.mrUcl}};
-}
-
-std::string FiguresJson(const QualityFigures& f) {
-    auto number = [](double v) { return Number(v); };
-    auto count = [](int64_t v) { return JsonNumber(v); };
-    std::string text = "{";
-    auto field = [&text](const char* key, const std::string& value) {
-        text += (text.size() > 1 ? ", " : "") + JsonString(key) + ": " + value;
-    };
-    field("count", JsonNumber(f.summary.count));
-    for (const NamedFigure& figure : SingleFigures(f)) {
-        field(figure.key, JsonFigure(figure.value));
-    }
-    field("below", JsonShare(f.shares.below));
-    field("inside", JsonShare(f.shares.inside));
-    field("above", JsonShare(f.shares.above));
-    field("histogram", "{\"edges\": [" + Joined(f.histogram.edges, ", ", number) +
-                           "], \"counts\": [" + Joined(f.histogram.counts, ", ", count) + "]}");
-    field("imr", "{" + Joined(ChartFigures(f.imr), ", ", [](const NamedFigure& figure) {
-                     return JsonString(figure.key) + ": " + JsonFigure(figure.value);
-                 }) + "}");
-    field("violations", "[" + Joined(f.violations, ", ", [](const RuleViolation& v) {
-                            return "{\"rule\": " + JsonNumber(v.rule) +
-                                   ", \"index\": " + JsonNumber(v.index + 1) + "}";
-                        }) + "]");
-    return text + "}";
 }
 
 void AddPlain(std::vector<std::pair<std::string, std::string>>& plain, const std::string& name,
@@ -356,7 +278,7 @@ void AddPlain(std::vector<std::pair<std::string, std::string>>& plain, const std
     line("below", PlainShare(f.shares.below));
     line("inside", PlainShare(f.shares.inside));
     line("above", PlainShare(f.shares.above));
-    line("histogram edges", Joined(f.histogram.edges, " ", [](double v) { return Number(v); }));
+    line("histogram edges", Joined(f.histogram.edges, " ", ShortestNumber));
     line("histogram counts",
          Joined(f.histogram.counts, " ", [](int64_t v) { return std::to_string(v); }));
     for (const NamedFigure& figure : ChartFigures(f.imr)) {

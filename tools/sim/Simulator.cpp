@@ -229,6 +229,24 @@ bool Simulator::WaitForRequests(size_t count, std::chrono::milliseconds timeout)
     return changed_.wait_for(lock, timeout, [&] { return received_.size() >= count; });
 }
 
+bool Simulator::WaitQuiet(std::chrono::milliseconds quiet, std::chrono::milliseconds timeout) {
+    const int64_t quietNs = std::chrono::duration_cast<std::chrono::nanoseconds>(quiet).count();
+    const int64_t endNs =
+        SteadyNs() + std::chrono::duration_cast<std::chrono::nanoseconds>(timeout).count();
+    std::unique_lock lock(mutex_);
+    for (;;) {
+        const int64_t now = SteadyNs();
+        if (!replying_ && now - lineActivityNs_ >= quietNs) {
+            return true;
+        }
+        if (now >= endNs) {
+            return false;
+        }
+        const int64_t wakeNs = replying_ ? endNs : std::min(endNs, lineActivityNs_ + quietNs);
+        changed_.wait_for(lock, std::chrono::nanoseconds(std::max<int64_t>(wakeNs - now, 1)));
+    }
+}
+
 void Simulator::SetBcc(bool on) {
     std::lock_guard lock(mutex_);
     bcc_ = on;
@@ -544,6 +562,7 @@ void Simulator::Server::TakeInRequest(int64_t now) {
         out.dropAfter = true;
         out.dropNs = faults.hangupMs * 1000000LL;
         phase = ServerPhase::kSending;
+        sim.replying_ = true;
     }
 }
 
@@ -586,6 +605,7 @@ void Simulator::Server::Reply(const Pending& request, int64_t now, bool drop) {
         out.dropNs = faults.hangupMs * 1000000LL;
     }
     phase = ServerPhase::kSending;
+    sim.replying_ = true;
     traces.push_back("-> " + Printable(out.bytes.substr(0, out.bytes.size() - 1)));
     // Only an accepted request has a mnemonic (an accepted frame has at least nine bytes).
     const std::string_view m = accepted ? std::string_view(f).substr(4, 3) : std::string_view();
@@ -655,6 +675,12 @@ void Simulator::Server::SendDueBytes(int64_t now) {
 }
 
 void Simulator::Server::FinishReply(int64_t now) {
+    {
+        std::lock_guard lock(sim.mutex_);
+        sim.replying_ = false;
+        sim.lineActivityNs_ = now;
+        sim.Notify();
+    }
     if (out.dropAfter) {
         phase = ServerPhase::kDraining;
         out.drainStartNs = now;
@@ -778,6 +804,7 @@ void Simulator::Server::ReadRequests() {
     {
         std::lock_guard lock(sim.mutex_);
         characterNs = sim.pace_ ? line.CharacterNs(sim.paceBaud_) : 0;
+        sim.lineActivityNs_ = readNs;
     }
     for (ssize_t i = 0; i < n; ++i) {
         lastArrivalNs = std::max(lastArrivalNs, readNs) + characterNs;
@@ -813,6 +840,11 @@ void Simulator::Server::DropLine(int64_t now, int64_t forNs) {
     input.clear();
     pending.clear();
     writeBlocked = false;
+    {
+        std::lock_guard lock(sim.mutex_);
+        sim.replying_ = false;
+        sim.Notify();
+    }
     phase = ServerPhase::kOffline;
     backOnlineNs = now + forNs;
 }

@@ -89,6 +89,10 @@ public:
     // Waits until `count` requests have been received in total since the start (or the last
     // ClearReceivedFrames); false when the time runs out first.
     bool WaitForRequests(size_t count, std::chrono::milliseconds timeout);
+    // Waits until no reply is on its way and nothing has crossed the line for `quiet` (a reply
+    // to a client that has gone, still leaving byte by byte, has then left); false when the
+    // time runs out first.
+    bool WaitQuiet(std::chrono::milliseconds quiet, std::chrono::milliseconds timeout);
 
     // Configuration; effective for the next request.
     void SetBcc(bool on);
@@ -156,6 +160,8 @@ private:
     std::chrono::microseconds latency_{0};
     bool pace_ = false;
     int64_t paceBaud_ = 0;
+    bool replying_ = false;       // a reply is on its way
+    int64_t lineActivityNs_ = 0;  // steady clock of the last bytes read or reply finished
     std::chrono::milliseconds restartTime_{1500};
     Trace trace_;
     std::string statePath_;

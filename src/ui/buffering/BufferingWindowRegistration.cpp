@@ -2,12 +2,12 @@
 #include "ui/buffering/BufferingWindowRegistration.h"
 
 #include <QComboBox>
-#include <QEventLoop>
-#include <QTimer>
+#include <QTabWidget>
 
 #include "app/Application.h"
 #include "settings/SettingItem.h"
 #include "ui/buffering/BufferingWnd.h"
+#include "ui/framework/EventWait.h"
 #include "ui/main/MainWindow.h"
 #include "ui/main/Screenshots.h"
 
@@ -20,16 +20,11 @@ constexpr int32_t kPictureStoreNum = 2000;
 
 // Waits until the window has handled a request of the kind (or the time is up).
 bool WaitHandled(CBufferingWnd& wnd, int kind) {
-    QEventLoop loop;
     bool seen = false;
-    QObject::connect(&wnd, &CBufferingWnd::requestHandled, &loop, [&](int handled, int) {
-        if (handled == kind) {
-            seen = true;
-            loop.quit();
-        }
-    });
-    QTimer::singleShot(kRequestWaitMs, &loop, &QEventLoop::quit);
-    loop.exec();
+    const QMetaObject::Connection handled = QObject::connect(
+        &wnd, &CBufferingWnd::requestHandled, [&](int done, int) { seen |= done == kind; });
+    RunEventsUntil([&] { return seen; }, kRequestWaitMs);
+    QObject::disconnect(handled);
     return seen;
 }
 
@@ -60,6 +55,21 @@ void RunAndRead(MainWindow& main, CBufferingWnd& wnd) {
     }
 }
 
+// The window with one of its pages shown (the values of the last run), then the page shown
+// before.
+QImage PictureOfPage(MainWindow& main, const char* pageName) {
+    CBufferingWnd* wnd = Open(main);
+    if (wnd == nullptr) {
+        return QImage();
+    }
+    auto* tabs = wnd->findChild<QTabWidget*>("tabPages");
+    const int shown = tabs->currentIndex();
+    tabs->setCurrentWidget(wnd->findChild<QWidget*>(pageName));
+    QImage image = GrabWindow(wnd);
+    tabs->setCurrentIndex(shown);
+    return image;
+}
+
 }  // namespace
 
 void RegisterBufferingWindow() {
@@ -74,6 +84,10 @@ void RegisterBufferingWindow() {
         RunAndRead(main, *wnd);
         return GrabWindow(wnd);
     });
+    RegisterScreenshot("buffering-statistics.png",
+                       [](MainWindow& main) { return PictureOfPage(main, "pageStatistics"); });
+    RegisterScreenshot("buffering-capability.png",
+                       [](MainWindow& main) { return PictureOfPage(main, "pageCapability1"); });
     RegisterScreenshot("buffering-settings.png", [](MainWindow& main) {
         CBufferingWnd* wnd = Open(main);
         return wnd != nullptr ? GrabWindow(wnd->OpenMeasureLines()) : QImage();

@@ -25,6 +25,7 @@
 #include "ui/buffering/BufferingSettingsPage.h"
 #include "ui/buffering/BufferingTexts.h"
 #include "ui/buffering/BufferingView.h"
+#include "ui/buffering/CapabilityView.h"
 #include "ui/framework/QtText.h"
 #include "ui/framework/SyncCommand.h"
 #include "ui/framework/TChart.h"
@@ -219,6 +220,10 @@ void CBufferingWnd::OnLineStateChanged(int32_t /*lineState*/) {
 void CBufferingWnd::OnMemoryBankChanged(int32_t oldBank, int32_t newBank) {
     page_->Store(oldBank);
     page_->Fill(newBank);
+    // The capability limits start from the judgement limits of the bank now in force.
+    for (CapabilityView* view : capability_) {
+        view->LoadBankLimits();
+    }
 }
 
 void CBufferingWnd::OnTakeControlValues() {

@@ -31,6 +31,7 @@
 #include <vector>
 
 #include <QMainWindow>
+#include <QPageLayout>
 #include <QPointer>
 #include <QTimer>
 
@@ -59,6 +60,8 @@ class BufferingGraphPanel;
 class BufferingSettingsPage;
 class BufferingTableModel;
 class BufferingView;
+class CapabilityPanel;
+class CapabilityView;
 class CTChart;
 
 // What the window waits for at the buffering thread.
@@ -104,6 +107,11 @@ public:
     // file through it. Returns the setup it replaces; an empty one restores the dialog.
     using PrintSetup = std::function<bool(QPrinter& printer, QWidget* parent)>;
     static PrintSetup SetPrintSetup(PrintSetup setup);
+    // The process-capability figures of both outputs: saved as CSV or JSON (chosen by the
+    // path's suffix in the dialog), printed as a report through the print path of PrintGraph.
+    void SaveStatistics();
+    bool SaveStatisticsToPath(const QString& path);
+    bool PrintCapabilityReport();
     // Save and load without the dialog (the commands use them after the dialog).
     bool SaveToPath(const QString& path);
     bool LoadFromPath(const QString& path);
@@ -121,6 +129,8 @@ public:
     BufferingTableModel& TableModel(int output);
     CBufferingInfoForm* InformationForm() const { return infoForm_; }
     CBufferingConfForm* MeasureLinesForm() const { return confForm_; }
+    // The process-capability panel of an output (on its page).
+    CapabilityPanel& Capability(int output) const;
     QString StatusText() const;
     QString SelectedPointText(int output) const;
     // Graphs, tables and (when shown) statistics from the block, as after a read.
@@ -195,6 +205,11 @@ private:
                                   const QString& suffix) const;
     void RememberFolder(const QString& path);
     void ExportShownGraph(bool pdf);
+    // Lets the user set up the printer (dialog or PrintSetup), then prints with print: on the
+    // printer, or, printed to a file, through a scratch file so that the file appears whole or
+    // not at all. False when cancelled or failed (then shown).
+    bool PrintWith(QPageLayout::Orientation orientation,
+                   const std::function<bool(QPrinter&)>& print);
     void Shutdown();
     bool Online() const;
 
@@ -210,6 +225,7 @@ private:
     BufferingSettingsPage* page_ = nullptr;
     BufferingGraphPanel* graphs_ = nullptr;
     std::vector<ViewPage> views_;
+    std::array<CapabilityView*, 2> capability_{};  // views of views_
     QPointer<CBufferingInfoForm> infoForm_;
     QPointer<CBufferingConfForm> confForm_;
     BufferingValueSet status_;

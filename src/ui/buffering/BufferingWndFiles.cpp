@@ -1,6 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The buffering window's file commands: save and load of buffering data files and CSV, the
-// export of the shown graph as PNG or PDF, and its printing.
+// export of the shown graph as PNG or PDF, its printing, and the process-capability statistics
+// and report.
+#include <iterator>
+
 #include <QAction>
 #include <QFileInfo>
 #include <QPrintDialog>
@@ -12,6 +15,9 @@
 #include "ui/buffering/BufferingSettingsPage.h"
 #include "ui/buffering/BufferingTexts.h"
 #include "ui/buffering/BufferingWnd.h"
+#include "ui/buffering/CapabilityFigures.h"
+#include "ui/buffering/CapabilityPanel.h"
+#include "ui/buffering/CapabilityReport.h"
 #include "ui/framework/QtText.h"
 #include "ui/framework/RenderedFile.h"
 #include "ui/framework/TChart.h"
@@ -47,6 +53,8 @@ void CBufferingWnd::ConnectFileCommands() {
     connect(u.actPrint, &QAction::triggered, this, [this] { PrintGraph(); });
     connect(u.actExportPng, &QAction::triggered, this, [this] { ExportShownGraph(false); });
     connect(u.actExportPdf, &QAction::triggered, this, [this] { ExportShownGraph(true); });
+    connect(u.actSaveStatistics, &QAction::triggered, this, &CBufferingWnd::SaveStatistics);
+    connect(u.actPrintCapability, &QAction::triggered, this, [this] { PrintCapabilityReport(); });
 }
 
 // Every dialog of the window starts in the folder of the last file opened or saved.
@@ -142,8 +150,14 @@ CBufferingWnd::PrintSetup CBufferingWnd::SetPrintSetup(PrintSetup setup) {
 }
 
 bool CBufferingWnd::PrintGraph() {
+    return PrintWith(QPageLayout::Landscape,
+                     [this](QPrinter& printer) { return ShownChart().Print(printer); });
+}
+
+bool CBufferingWnd::PrintWith(QPageLayout::Orientation orientation,
+                              const std::function<bool(QPrinter&)>& print) {
     QPrinter printer(QPrinter::HighResolution);
-    printer.setPageOrientation(QPageLayout::Landscape);
+    printer.setPageOrientation(orientation);
     printer.setDocName(windowTitle());
     bool accepted = false;
     if (PrintSetupHook()) {
@@ -158,22 +172,55 @@ bool CBufferingWnd::PrintGraph() {
     // Printed to a file, the file appears whole or not at all.
     const QString file = printer.outputFileName();
     if (file.isEmpty()) {
-        if (!ShownChart().Print(printer)) {
+        if (!print(printer)) {
             ShowResultCode(ZUL_ERR_NO_PRINTER);
             return false;
         }
         return true;
     }
     ResultInfo why;
-    const auto print = [&](const QString& scratch) {
+    const auto printToScratch = [&](const QString& scratch) {
         printer.setOutputFileName(scratch);
-        return ShownChart().Print(printer);
+        return print(printer);
     };
-    if (SaveRenderedFile(file, print, &why) != ZUL_OK) {
+    if (SaveRenderedFile(file, printToScratch, &why) != ZUL_OK) {
         ShowResultCode(ZUL_ERR_FILE_WRITE, ToStdString(file), why.detail2);
         return false;
     }
     return true;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Process capability
+
+void CBufferingWnd::SaveStatistics() {
+    const QStringList filters = RecordCaptions(app_.Ui(), "Capability_FileFilters");
+    if (auto chosen =
+            files_.ChooseFile(FileRequest(FileDialogRequest::Mode::Save, filters, "csv"))) {
+        RememberFolder(chosen->path);
+        SaveStatisticsToPath(chosen->path);
+    }
+}
+
+bool CBufferingWnd::SaveStatisticsToPath(const QString& path) {
+    ComputeStatistics();  // the panels show the values held, whatever page is shown
+    const CapabilityResult* results[] = {&Capability(0).Result(), &Capability(1).Result()};
+    ResultInfo result;
+    if (SaveCapabilityStatistics(path, results, &result) != ZUL_OK) {
+        ShowResultCode(ZUL_ERR_FILE_WRITE, ToStdString(path), result.detail2);
+        return false;
+    }
+    return true;
+}
+
+bool CBufferingWnd::PrintCapabilityReport() {
+    ComputeStatistics();
+    CapabilityPanel* panels[] = {&Capability(0), &Capability(1)};
+    const CapabilityReportHeader header = CapabilityReportHeaderOf(app_.Store());
+    return PrintWith(QPageLayout::Portrait, [&](QPrinter& printer) {
+        return zul::PrintCapabilityReport(printer, app_.Ui(), header, panels) ==
+               int(std::size(panels));
+    });
 }
 
 }  // namespace zul

@@ -12,10 +12,12 @@
 #include "buffering/BufferingStatistics.h"
 #include "settings/UiDefinition.h"
 #include "ui/buffering/BufferingGraphPanel.h"
-#include "ui/buffering/BufferingInfoView.h"
+#include "ui/buffering/BufferingStatisticsView.h"
 #include "ui/buffering/BufferingTexts.h"
 #include "ui/buffering/BufferingView.h"
 #include "ui/buffering/BufferingWnd.h"
+#include "ui/buffering/CapabilityPanel.h"
+#include "ui/buffering/CapabilityView.h"
 #include "ui/framework/QtText.h"
 #include "ui_BufferingWnd.h"
 
@@ -26,7 +28,22 @@ namespace zul {
 // (the tab's title comes from the tab control's list while it has one for the page, else from
 // the record named last; the window then hands the view its texts and the values shown).
 void CBufferingWnd::AddViews() {
-    AddView(new BufferingInfoView, "pageStatistics");
+    auto* statistics = new BufferingStatisticsView;
+    AddView(statistics, "pageStatistics");
+    for (int o = 0; o < 2; ++o) {
+        capability_[size_t(o)] = new CapabilityView(app_.Ui(), app_.Store(), o);
+        AddView(capability_[size_t(o)], o == 0 ? "pageCapability1" : "pageCapability2",
+                o == 0 ? "Buffering_TabCapability1" : "Buffering_TabCapability2");
+        // The statistics page shows the main figures of both beside the statistics.
+        const CapabilityPanel& panel = capability_[size_t(o)]->Panel();
+        connect(&panel, &CapabilityPanel::figuresChanged, statistics,
+                [statistics, &panel] { statistics->ShowCapability(panel); });
+        statistics->ShowCapability(panel);
+    }
+}
+
+CapabilityPanel& CBufferingWnd::Capability(int output) const {
+    return capability_[size_t(output)]->Panel();
 }
 
 // The page takes view->Widget() (and with it the view, which is that widget or owned by it).

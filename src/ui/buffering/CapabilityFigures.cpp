@@ -2,9 +2,8 @@
 #include "ui/buffering/CapabilityFigures.h"
 
 #include <algorithm>
-#include <charconv>
 
-#include "buffering/BufferingStatistics.h"
+#include "quality/FiguresJson.h"
 #include "settings/ItemInstances.h"
 #include "settings/SafeFile.h"
 #include "settings/SettingsStore.h"
@@ -12,41 +11,6 @@
 #include "ui/framework/QtText.h"
 
 namespace zul {
-
-void SelectCapabilityValues(std::span<const double> values, const CapabilityRange& range,
-                            CapabilitySample& sample) {
-    sample.values.clear();
-    sample.numbers.clear();
-    sample.invalid = 0;
-    sample.rangeActive = true;
-    const auto n = static_cast<int32_t>(std::min<size_t>(values.size(), INT32_MAX));
-    int32_t first = 1;
-    int32_t last = n;
-    if (range.betweenOnly) {
-        sample.rangeActive =
-            range.measuringOn && range.left <= range.right && range.left <= n && range.left >= 1;
-        first = range.left;
-        last = std::min(range.right, n);
-    }
-    if (!sample.rangeActive || n == 0) {
-        sample.first = 0;
-        sample.last = 0;
-        return;
-    }
-    sample.first = first;
-    sample.last = last;
-    sample.values.reserve(size_t(last - first + 1));
-    sample.numbers.reserve(size_t(last - first + 1));
-    for (int32_t number = first; number <= last; ++number) {
-        const double value = values[size_t(number - 1)];
-        if (IsValidBufferedValue(value)) {
-            sample.values.push_back(value);
-            sample.numbers.push_back(number);
-        } else {
-            ++sample.invalid;
-        }
-    }
-}
 
 int32_t CapabilityResult::ViolationNumber(size_t k) const {
     const int64_t index = figures.violations[k].index;
@@ -85,100 +49,8 @@ QString ShareText(const std::optional<LimitShare>& share, const QString& format,
 
 namespace {
 
-// The shortest text that reads back as the same double.
-std::string Number(double value) {
-    char text[32];
-    const auto end = std::to_chars(text, text + sizeof text, value).ptr;
-    return std::string(text, end);
-}
-
-std::string JsonFigure(const Figure& figure) {
-    return figure ? Number(*figure) : "null";
-}
-
-std::string JsonShare(const std::optional<LimitShare>& share) {
-    if (!share) {
-        return "null";
-    }
-    return "{\"count\": " + std::to_string(share->count) + ", \"share\": " + Number(share->share) +
-           "}";
-}
-
-struct NamedFigure {
-    const char* key;
-    Figure value;
-};
-
-// The single figures from the mean to Ppk, in the order of `qvm8ctl stats`.
-std::vector<NamedFigure> SingleFigures(const QualityFigures& f) {
-    const Summary& s = f.summary;
-    const Capability& c = f.capability;
-    return {{"mean", s.mean},
-            {"stddev", s.stddev},
-            {"stddev_within", f.stddevWithin},
-            {"min", s.min},
-            {"max", s.max},
-            {"range", s.range},
-            {"median", s.median},
-            {"p00135", s.p00135},
-            {"p99865", s.p99865},
-            {"lsl", f.limits.lower},
-            {"usl", f.limits.upper},
-            {"cp", c.cp},
-            {"cpk", c.cpk},
-            {"pp", c.pp},
-            {"ppk", c.ppk}};
-}
-
-std::vector<NamedFigure> ChartFigures(const IndividualsChart& imr) {
-    return {{"center", imr.center},
-            {"ucl", imr.ucl},
-            {"lcl", imr.lcl},
-            {"mr_bar", imr.mrBar},
-            {"mr_ucl", imr.mrUcl}};
-}
-
-template <class T, class Format>
-std::string Joined(const std::vector<T>& items, Format format) {
-    std::string text;
-    for (size_t i = 0; i < items.size(); ++i) {
-        text += (i ? ", " : "") + format(items[i]);
-    }
-    return text;
-}
-
 std::string OutputKey(const CapabilityResult& result) {
     return "out" + std::to_string(result.output + 1);
-}
-
-std::string FiguresJson(const CapabilityResult& result) {
-    const QualityFigures& f = result.figures;
-    std::string text = "{";
-    auto field = [&text](const char* key, const std::string& value) {
-        text += (text.size() > 1 ? ", \"" : "\"") + std::string(key) + "\": " + value;
-    };
-    field("count", std::to_string(f.summary.count));
-    for (const NamedFigure& figure : SingleFigures(f)) {
-        field(figure.key, JsonFigure(figure.value));
-    }
-    field("below", JsonShare(f.shares.below));
-    field("inside", JsonShare(f.shares.inside));
-    field("above", JsonShare(f.shares.above));
-    field("histogram",
-          "{\"edges\": [" + Joined(f.histogram.edges, [](double v) { return Number(v); }) +
-              "], \"counts\": [" +
-              Joined(f.histogram.counts, [](int64_t v) { return std::to_string(v); }) + "]}");
-    field("imr", "{" + Joined(ChartFigures(f.imr), [](const NamedFigure& figure) {
-                     return "\"" + std::string(figure.key) + "\": " + JsonFigure(figure.value);
-                 }) + "}");
-    std::string violations;
-    for (size_t k = 0; k < f.violations.size(); ++k) {
-        violations += (k ? ", " : "") + std::string("{\"rule\": ") +
-                      std::to_string(f.violations[k].rule) +
-                      ", \"index\": " + std::to_string(result.ViolationNumber(k)) + "}";
-    }
-    field("violations", "[" + violations + "]");
-    return text + "}";
 }
 
 bool HasJsonSuffix(const QString& path) {
@@ -190,7 +62,8 @@ bool HasJsonSuffix(const QString& path) {
 std::string CapabilityJson(std::span<const CapabilityResult* const> results) {
     std::string text = "{";
     for (size_t i = 0; i < results.size(); ++i) {
-        text += (i ? ", \"" : "\"") + OutputKey(*results[i]) + "\": " + FiguresJson(*results[i]);
+        text += (i ? ", \"" : "\"") + OutputKey(*results[i]) +
+                "\": " + FiguresJson(results[i]->figures, results[i]->sample.numbers);
     }
     return text + "}\n";
 }
@@ -207,7 +80,9 @@ std::string CapabilityCsv(std::span<const CapabilityResult* const> results) {
         row->second.resize(column + 1);
         row->second[column] = value;
     };
-    auto figure = [](const Figure& value) { return value ? Number(*value) : std::string(); };
+    auto figure = [](const Figure& value) {
+        return value ? ShortestNumber(*value) : std::string();
+    };
     std::string text = "key";
     for (size_t c = 0; c < results.size(); ++c) {
         const CapabilityResult& result = *results[c];
@@ -221,7 +96,8 @@ std::string CapabilityCsv(std::span<const CapabilityResult* const> results) {
             {"below", &f.shares.below}, {"inside", &f.shares.inside}, {"above", &f.shares.above}};
         for (const auto& [key, share] : shares) {
             add(key, c, *share ? std::to_string((*share)->count) : std::string());
-            add(std::string(key) + "_share", c, *share ? Number((*share)->share) : std::string());
+            add(std::string(key) + "_share", c,
+                *share ? ShortestNumber((*share)->share) : std::string());
         }
         for (const NamedFigure& named : ChartFigures(f.imr)) {
             add(std::string("imr_") + named.key, c, figure(named.value));

@@ -38,6 +38,8 @@ QStringList CapabilityTexts(const UiDefinition& ui, const char* name) {
 
 namespace {
 
+constexpr int kFiguresWidth = 320;
+
 QString Entry(const QStringList& list, int k) {
     return k >= 0 && k < list.size() ? list[k] : FallbackNoStringData();
 }
@@ -112,6 +114,8 @@ CapabilityPanel::CapabilityPanel(const UiDefinition& ui, int output, QWidget* pa
     split->addWidget(views);
     split->setStretchFactor(0, 1);
     split->setStretchFactor(1, 2);
+    // The figures need their titles and a number; the charts take the rest.
+    split->setSizes({kFiguresWidth, 2 * kFiguresWidth});
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -160,6 +164,23 @@ void CapabilityPanel::ApplyTexts() {
 
 void CapabilityPanel::SetValues(std::span<const double> values) {
     values_.assign(values.begin(), values.end());
+    Recompute();
+}
+
+void CapabilityPanel::ShowOutput(std::span<const double> values, const CapabilityRange& lines,
+                                 const MicronMode& micron) {
+    if (micron.active != micron_.active || micron.factor != micron_.factor) {
+        // The limit edits show lengths as micron mode writes them: rewrite them in the new way.
+        const SpecLimits limits = EditedLimits(nullptr);
+        micron_ = micron;
+        lowerEdit_->setText(LimitText(limits.lower));
+        upperEdit_->setText(LimitText(limits.upper));
+    }
+    micron_ = micron;
+    values_.assign(values.begin(), values.end());
+    range_.measuringOn = lines.measuringOn;
+    range_.left = lines.left;
+    range_.right = lines.right;
     Recompute();
 }
 

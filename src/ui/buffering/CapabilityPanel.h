@@ -83,8 +83,15 @@ public:
 
     int Output() const { return result_.output; }
 
+    // Titles and texts from the UI definition.
+    void ApplyTexts();
     // The output's values (value number i + 1 at values[i]), copied; recomputes.
     void SetValues(std::span<const double> values);
+    // Values, horizontal measure lines (lines.betweenOnly is not taken: it stays the user's
+    // choice) and micron mode at once, computed once: what a window shows after a read, a
+    // load or a move of a measure line.
+    void ShowOutput(std::span<const double> values, const CapabilityRange& lines,
+                    const MicronMode& micron);
     // The horizontal measure lines of the output (HorizontalMeasureDisp, ...Left, ...Right);
     // recomputes when the figures use only the values between them.
     void SetMeasureLines(bool measuringOn, int32_t left, int32_t right);
@@ -127,7 +134,6 @@ signals:
     void figuresChanged();
 
 private:
-    void ApplyTexts();
     // Reads the limits from the edits; a refusal leaves them out and names the reason.
     SpecLimits EditedLimits(QString* refusal) const;
     void Recompute();
@@ -142,7 +148,6 @@ private:
     CapabilityResult result_;
     QualityAnalyzer analyzer_;
     QString refusal_;
-    bool updating_ = false;  // setting controls without recomputing each time
 
     QString undefined_;
     QString shareFormat_;

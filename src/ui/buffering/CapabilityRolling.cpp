@@ -8,6 +8,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QSpinBox>
+#include <QVBoxLayout>
 
 #include "buffering/BufferingStatistics.h"
 #include "quality/ControlConstants.h"
@@ -132,8 +133,13 @@ Figure RollingCapability::Cpk() const {
 CapabilityRollingView::CapabilityRollingView(const UiDefinition& ui, QWidget* parent)
     : QWidget(parent), windowBox_(new QSpinBox) {
     undefined_ = CapabilityText(ui, "Capability_TxtUndefined");
-    auto* layout = new QHBoxLayout(this);
+    // Two lines, so that they fit under an output's value.
+    auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
+    auto* windowRow = new QHBoxLayout;
+    auto* figureRow = new QHBoxLayout;
+    layout->addLayout(windowRow);
+    layout->addLayout(figureRow);
     auto* windowLabel = new QLabel;
     windowLabel->setProperty(kUiNameProperty, QStringLiteral("Capability_LblRollingWindow"));
     if (const UiControlRecord* record = ui.FindByName("Capability_LblRollingWindow")) {
@@ -145,18 +151,23 @@ CapabilityRollingView::CapabilityRollingView(const UiDefinition& ui, QWidget* pa
     windowBox_->setRange(RollingCapability::kMinWindow, RollingCapability::kMaxWindow);
     windowBox_->setValue(model_.Window());
     windowBox_->setToolTip(windowLabel->toolTip());
-    layout->addWidget(windowLabel);
-    layout->addWidget(windowBox_);
+    windowRow->addWidget(windowLabel);
+    windowRow->addWidget(windowBox_);
     const QStringList titles = CapabilityTexts(ui, "Capability_TxtRollingItems");
     for (int k = 0; k < 4; ++k) {
         titles_[k] = new QLabel(k < titles.size() ? titles[k] : FallbackNoStringData());
         figures_[k] = new QLabel;
         figures_[k]->setTextInteractionFlags(Qt::TextSelectableByMouse);
-        layout->addSpacing(8);
-        layout->addWidget(titles_[k]);
-        layout->addWidget(figures_[k]);
+        // The count beside the number of values asked for, the figures on the next line.
+        QHBoxLayout* row = k == 0 ? windowRow : figureRow;
+        if (k != 1) {
+            row->addSpacing(8);
+        }
+        row->addWidget(titles_[k]);
+        row->addWidget(figures_[k]);
     }
-    layout->addStretch(1);
+    windowRow->addStretch(1);
+    figureRow->addStretch(1);
     ApplyAccessibleNames(this);
     connect(windowBox_, &QSpinBox::valueChanged, this, [this](int window) {
         model_.SetWindow(window);

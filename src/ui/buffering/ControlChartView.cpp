@@ -203,18 +203,26 @@ void CControlChartView::Show(const CapabilityResult& result, const MicronMode& m
     impl_->ruleTexts.clear();
     impl_->ruleNumbers.clear();
     const std::vector<RuleViolation>& violations = result.figures.violations;
+    flaggedKeys.reserve(qsizetype(std::min(violations.size(), n)));
+    flaggedValues.reserve(flaggedKeys.capacity());
     for (size_t k = 0; k < violations.size();) {
         const int64_t index = violations[k].index;
-        QString rules;
         size_t next = k;
-        for (; next < violations.size() && violations[next].index == index; ++next) {
-            rules += (rules.isEmpty() ? "" : ",") + QString::number(violations[next].rule);
+        while (next < violations.size() && violations[next].index == index) {
+            ++next;
         }
         if (index >= 0 && size_t(index) < n) {
             flaggedKeys.push_back(numbers[size_t(index)]);
             flaggedValues.push_back(values[size_t(index)] * scale);
-            impl_->ruleTexts.push_back(rules);
-            impl_->ruleNumbers.push_back(numbers[size_t(index)]);
+            // Only the first points carry a mark naming their rules.
+            if (impl_->ruleTexts.size() < kMaxRuleMarks) {
+                QString rules;
+                for (size_t r = k; r < next; ++r) {
+                    rules += (r > k ? "," : "") + QString::number(violations[r].rule);
+                }
+                impl_->ruleTexts.push_back(rules);
+                impl_->ruleNumbers.push_back(numbers[size_t(index)]);
+            }
         }
         k = next;
     }

@@ -1,13 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/lightwave/LightWaveRegistration.h"
 
-#include <functional>
-
-#include <QCoreApplication>
-#include <QDeadlineTimer>
-#include <QEventLoop>
-#include <QTimer>
-
+#include "ui/framework/EventWait.h"
 #include "ui/lightwave/LightWaveConfForm.h"
 #include "ui/lightwave/LightWaveWnd.h"
 #include "ui/main/MainWindow.h"
@@ -19,21 +13,6 @@ namespace {
 
 constexpr int kScreenshotCaptures = 20;
 constexpr int kCaptureWaitMs = 30000;
-
-// Runs the event loop until done() holds or the time is up.
-bool RunUntil(const std::function<bool()>& done, int limitMs) {
-    QDeadlineTimer deadline(limitMs);
-    // Wakes the waiting event loop now and then, so that the deadline is seen without spinning.
-    QTimer heartbeat;
-    heartbeat.start(50);
-    while (!done()) {
-        if (deadline.hasExpired()) {
-            return false;
-        }
-        QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
-    }
-    return true;
-}
 
 }  // namespace
 
@@ -52,7 +31,7 @@ void RegisterLightWaveScreenshots() {
         }
         window->SetInterval(100);
         window->SetCapture(true);
-        const bool captured = RunUntil(
+        const bool captured = RunEventsUntil(
             [window] {
                 return window->FrameCount() >= kScreenshotCaptures ||
                        window->State() == LightWaveCapture::kStopped;

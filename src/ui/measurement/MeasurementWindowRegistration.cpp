@@ -1,9 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/measurement/MeasurementWindowRegistration.h"
 
-#include <QEventLoop>
-#include <QTimer>
-
+#include "ui/framework/EventWait.h"
 #include "ui/main/MainWindow.h"
 #include "ui/main/Screenshots.h"
 #include "ui/measurement/MeasurementWnd.h"
@@ -15,16 +13,17 @@ namespace {
 constexpr int kCycleWaitMs = 5000;
 
 // Opens the window (or finds it open) and waits for one cycle so that it shows live values.
-CMeasurementWnd* OpenWithValues(CMainWindow& main) {
+CMeasurementWnd* OpenWithValues(CMainWindow& main, int cycles = 1) {
     main.OpenChild(ChildWindow::kMeasurement);
     auto* wnd = qobject_cast<CMeasurementWnd*>(main.Child(ChildWindow::kMeasurement));
     if (wnd == nullptr) {
         return nullptr;
     }
-    QEventLoop loop;
-    QObject::connect(wnd, &CMeasurementWnd::cycleFinished, &loop, &QEventLoop::quit);
-    QTimer::singleShot(kCycleWaitMs, &loop, &QEventLoop::quit);
-    loop.exec();
+    int finished = 0;
+    const QMetaObject::Connection counted =
+        QObject::connect(wnd, &CMeasurementWnd::cycleFinished, [&finished] { ++finished; });
+    RunEventsUntil([&] { return finished >= cycles; }, cycles * kCycleWaitMs);
+    QObject::disconnect(counted);
     return wnd;
 }
 
@@ -39,6 +38,20 @@ void RegisterMeasurementWindow() {
     RegisterScreenshot("measurement.png", [](CMainWindow& main) {
         CMeasurementWnd* wnd = OpenWithValues(main);
         return GrabWindow(wnd);
+    });
+    RegisterScreenshot("measurement-rolling.png", [](CMainWindow& main) {
+        constexpr int kRollingCycles = 12;
+        main.OpenChild(ChildWindow::kMeasurement);
+        auto* wnd = qobject_cast<CMeasurementWnd*>(main.Child(ChildWindow::kMeasurement));
+        if (wnd == nullptr) {
+            return QImage();
+        }
+        const bool before = wnd->IsRollingShown();
+        wnd->SetRollingShown(true);
+        OpenWithValues(main, kRollingCycles);
+        QImage image = GrabWindow(wnd);
+        wnd->SetRollingShown(before);  // the user's choice is what the settings keep
+        return image;
     });
     RegisterScreenshot("measurement-out1.png", [](CMainWindow& main) {
         CMeasurementWnd* wnd = OpenWithValues(main);

@@ -12,6 +12,7 @@
 #include <QFontMetrics>
 #include <QLabel>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QVBoxLayout>
 
 #include "app/Application.h"
@@ -23,6 +24,8 @@
 #include "settings/MessageBox.h"
 #include "settings/SettingItem.h"
 #include "settings/UiDefinition.h"
+#include "ui/buffering/CapabilityFigures.h"
+#include "ui/buffering/CapabilityRolling.h"
 #include "ui/framework/QtText.h"
 #include "ui/framework/SyncCommand.h"
 #include "ui/framework/UiApplier.h"
@@ -37,6 +40,7 @@ constexpr int kValuePointSize = 28;
 constexpr int kLampHeight = 12;    // pixels at 96 dpi
 constexpr int kLampCharWidth = 7;  // average character width in pixels at 96 dpi
 constexpr const char* kLampStatesName = "Measurement_LampStates";
+constexpr int32_t kRollingDecimals = 6;  // millimetres, as the values are written
 
 int32_t LampItemValue(const MeasurementOutputValues& v, size_t lamp) {
     switch (lamp) {
@@ -79,6 +83,7 @@ CMeasurementWnd::CMeasurementWnd(Application& app, FormBase* parentForm, QWidget
     ApplyUiDefinition();
     ApplyLayout();
     SetTrendShown(app_.Store().GetInt<kMeasTrendShown>() != 0);
+    SetRollingShown(app_.Store().GetInt<kMeasRollingShown>() != 0);
     timer_.setInterval(kMeasurementTimerMs);
     connect(&timer_, &QTimer::timeout, this, &CMeasurementWnd::Tick);
     timer_.start();
@@ -119,6 +124,7 @@ void CMeasurementWnd::BuildWidgets() {
                  .showOutputMenu = {FindControl<QAction>(this, kMeasShowOut1Menu),
                                     FindControl<QAction>(this, kMeasShowOut2Menu)}};
     std::array<QWidget*, 2> hosts = {u.trendHost1, u.trendHost2};
+    std::array<QWidget*, 2> rollingHosts = {u.rollingHost1, u.rollingHost2};
     const int dpiX = logicalDpiX();
     const int dpiY = logicalDpiY();
     for (size_t o = 0; o < 2; ++o) {
@@ -127,6 +133,12 @@ void CMeasurementWnd::BuildWidgets() {
         trend_[o] = new TrendStrip(hosts[o]);
         layout->addWidget(trend_[o]);
         hosts[o]->setVisible(false);
+        auto* rollingLayout = new QVBoxLayout(rollingHosts[o]);
+        rollingLayout->setContentsMargins(0, 0, 0, 0);
+        rolling_[o] = new CapabilityRollingView(app_.Ui(), rollingHosts[o]);
+        rollingLayout->addWidget(rolling_[o]);
+        rolling_[o]->WindowBox()->setValue(app_.Store().GetInt<kMeasRollingWindow>());
+        rollingHosts[o]->setVisible(false);
         QFont valueFont = font();
         valueFont.setPointSize(kValuePointSize);
         out_[o].value->setFont(valueFont);
@@ -167,6 +179,16 @@ void CMeasurementWnd::ConnectCommands() {
                 [this, o] { ToggleOutputShown(o); });
     }
     connect(ui_->actionTrend, &QAction::toggled, this, &CMeasurementWnd::SetTrendShown);
+    connect(ui_->actionRolling, &QAction::toggled, this, &CMeasurementWnd::SetRollingShown);
+    for (CapabilityRollingView* rolling : rolling_) {
+        connect(rolling->WindowBox(), &QSpinBox::valueChanged, this, [this](int window) {
+            // Both outputs use the same number of values; remembered as a view choice.
+            app_.Store().SetInt<kMeasRollingWindow>(window);
+            for (CapabilityRollingView* each : rolling_) {
+                each->WindowBox()->setValue(window);
+            }
+        });
+    }
     connect(controls_.imageCapture, &QPushButton::clicked, this, [this] {
         emit imageCaptureRequested();
         if (imageCapture_) {
@@ -257,6 +279,7 @@ void CMeasurementWnd::UpdateDisplayMenu() {
     controls_.showOutputMenu[0]->setEnabled(shown_.out2 && RecordEnables(nullptr));
     controls_.showOutputMenu[1]->setEnabled(shown_.out1 && RecordEnables(nullptr));
     ui_->actionTrend->setChecked(trendShown_);
+    ui_->actionRolling->setChecked(rollingShown_);
 }
 
 void CMeasurementWnd::SetTrendShown(bool shown) {
@@ -267,6 +290,40 @@ void CMeasurementWnd::SetTrendShown(bool shown) {
     ui_->trendHost2->setVisible(shown);
     ui_->actionTrend->setChecked(shown);
     adjustSize();
+}
+
+void CMeasurementWnd::SetRollingShown(bool shown) {
+    rollingShown_ = shown;
+    app_.Store().SetInt<kMeasRollingShown>(shown ? 1 : 0);
+    ui_->rollingHost1->setVisible(shown);
+    ui_->rollingHost2->setVisible(shown);
+    ui_->actionRolling->setChecked(shown);
+    adjustSize();
+}
+
+// The rolling figures of one bank's limits: values of another bank's process start afresh.
+void CMeasurementWnd::OnMemoryBankChanged(int32_t /*oldBank*/, int32_t /*newBank*/) {
+    for (CapabilityRollingView* rolling : rolling_) {
+        rolling->Clear();
+    }
+}
+
+// The latest value of each output that is not held joins its trend strip and rolling figures,
+// the figures against the judgement limits of the current bank (they may have been edited).
+void CMeasurementWnd::AddCycleValues() {
+    const MicronMode& micron = app_.Micron();
+    for (size_t o = 0; o < 2; ++o) {
+        if (held_[o]) {
+            continue;
+        }
+        const double value = snapshot_[o].values.MeasureValue;
+        trend_[o]->AddValue(value);
+        CapabilityRollingView& rolling = *rolling_[o];
+        rolling.Model().SetLimits(BankJudgementLimits(app_.Store(), int(o)));
+        rolling.SetMicronMode(micron.active ? micron.factor : 1.0,
+                              micron.active ? micron.decimals : kRollingDecimals);
+        rolling.Push(value);
+    }
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -303,11 +360,7 @@ void CMeasurementWnd::OnCycleDone(const ResultInfo& result) {
     } else {
         ++cyclesCompleted_;
         RefreshDisplay();
-        for (size_t o = 0; o < 2; ++o) {
-            if (!held_[o]) {
-                trend_[o]->AddValue(snapshot_[o].values.MeasureValue);
-            }
-        }
+        AddCycleValues();
     }
     emit cycleFinished(code);
 }

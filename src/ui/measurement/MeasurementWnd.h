@@ -42,6 +42,7 @@ class MeasurementWnd;
 namespace zul {
 
 class Application;
+class CapabilityRollingView;
 class TrendStrip;
 
 class CMeasurementWnd : public QMainWindow, public FormBase {
@@ -62,6 +63,8 @@ public:
     void PressHold(int output);
     void ToggleOutputShown(int output);
     void SetTrendShown(bool shown);
+    // The rolling capability figures under each output (a remembered view choice).
+    void SetRollingShown(bool shown);
 
     // --- State (tests, pictures, benchmarks) ---
     OutputsShown Shown() const { return shown_; }
@@ -71,6 +74,8 @@ public:
     bool IsTrendShown() const { return trendShown_; }
     int32_t CyclesCompleted() const { return cyclesCompleted_; }
     const TrendStrip& Trend(int output) const { return *trend_[size_t(output)]; }
+    bool IsRollingShown() const { return rollingShown_; }
+    CapabilityRollingView& Rolling(int output) const { return *rolling_[size_t(output)]; }
     // One timer tick and one display refresh, as the timer and message 1038 run them.
     void Tick();
     void RefreshDisplay();
@@ -88,6 +93,7 @@ protected:
     void OnUiDefinitionApplied() override;
     void RestoreFormMode(int32_t mode) override;
     std::optional<int32_t> FormModeToStore() const override;
+    void OnMemoryBankChanged(int32_t oldBank, int32_t newBank) override;
 
 private:
     struct OutputWidgets {
@@ -117,6 +123,7 @@ private:
     void BuildWidgets();
     void ConnectCommands();
     void OnCycleDone(const ResultInfo& result);
+    void AddCycleValues();
     void ShowCycleFailure(const ResultInfo& result);
     void StartCycle();
     void ApplyLayout();
@@ -145,6 +152,7 @@ private:
     Controls controls_;
     std::array<QPushButton*, 2> lasers_{};
     std::array<TrendStrip*, 2> trend_{};
+    std::array<CapabilityRollingView*, 2> rolling_{};
     std::array<Snapshot, 2> snapshot_{};
     std::array<bool, 2> held_{false, false};
     std::array<QStringList, 2> alarmTexts_;
@@ -155,6 +163,7 @@ private:
     bool writeRunning_ = false;
     bool savedModeApplied_ = false;
     bool trendShown_ = false;
+    bool rollingShown_ = false;
     bool closing_ = false;
     int32_t cyclesCompleted_ = 0;
     std::function<void()> imageCapture_;
