@@ -89,7 +89,7 @@ int main(int argc, char** argv) {
 
     int status = 0;
     {
-        ui::MainWindow main(app, sink);
+        ui::CMainWindow main(app, sink);
         main.show();
         QCoreApplication::processEvents();
         auto* selector = main.findChild<QComboBox*>(QStringLiteral("ctrl1097"));

@@ -70,7 +70,7 @@ TEST_F(AdjustTest, ScalingAppliesStoresAndRefreshesThePage) {
         form.Apply();
         return form.result();
     };
-    QTest::mouseClick(Ctrl<QPushButton>(out.get(), 1165), Qt::LeftButton);
+    QTest::mouseClick(Ctrl<QPushButton>(out.get(), ui::kOutScalingButton), Qt::LeftButton);
     EXPECT_EQ(forms.opened, 1);
     EXPECT_TRUE(boxes.shown.empty()) << LastBox().toStdString();
     const std::vector<std::string> frames = Frames();
@@ -85,8 +85,10 @@ TEST_F(AdjustTest, ScalingAppliesStoresAndRefreshesThePage) {
     EXPECT_DOUBLE_EQ(Store().GetDouble<kOutSCALING_MeasureValue2>(bank, 0), -1.25);
     EXPECT_DOUBLE_EQ(Store().GetDouble<kOutSCALING_VoltageValue1>(bank, 0), -2.0);
     EXPECT_DOUBLE_EQ(Store().GetDouble<kOutSCALING_VoltageValue2>(bank, 0), 4.5);
-    EXPECT_EQ(Ctrl<QLabel>(out.get(), 1597)->text(), QStringLiteral("1.500000"));
-    EXPECT_EQ(Ctrl<QLabel>(out.get(), 1672)->text(), QStringLiteral("4.500"));
+    EXPECT_EQ(Ctrl<QLabel>(out.get(), ui::kOutScalingMeasure1Text)->text(),
+              QStringLiteral("1.500000"));
+    EXPECT_EQ(Ctrl<QLabel>(out.get(), ui::kOutScalingVoltage2Text)->text(),
+              QStringLiteral("4.500"));
 }
 
 TEST_F(AdjustTest, ScalingWithEqualPointsIsCancelledAndStaysOpen) {
@@ -278,7 +280,7 @@ TEST_F(AdjustTest, CalibrationOpensAppliesAndStores) {
         form.Apply();
         return form.result();
     };
-    QTest::mouseClick(Ctrl<QPushButton>(head.get(), 1120), Qt::LeftButton);
+    QTest::mouseClick(Ctrl<QPushButton>(head.get(), ui::kHeadCalibrationButton), Qt::LeftButton);
     EXPECT_TRUE(boxes.shown.empty()) << LastBox().toStdString();
     const std::vector<std::string> frames = Frames();
     ASSERT_EQ(frames.size(), 7u);
@@ -289,8 +291,10 @@ TEST_F(AdjustTest, CalibrationOpensAppliesAndStores) {
     EXPECT_EQ(frames[5].substr(0, 8), "%EE#WHB1");
     EXPECT_EQ(frames[6], "%EE#WCE100001");
     EXPECT_DOUBLE_EQ(Store().GetDouble<kHeadCALIB_CorrectValue2>(bank, 0), 0.75);
-    EXPECT_EQ(Ctrl<QLabel>(head.get(), 1123)->text(), QStringLiteral("0.200000"));
-    EXPECT_EQ(Ctrl<QLabel>(head.get(), 1129)->text(), QStringLiteral("0.750000"));
+    EXPECT_EQ(Ctrl<QLabel>(head.get(), ui::kHeadCalibMeasureValue1Text)->text(),
+              QStringLiteral("0.200000"));
+    EXPECT_EQ(Ctrl<QLabel>(head.get(), ui::kHeadCalibCorrectValue2Text)->text(),
+              QStringLiteral("0.750000"));
 }
 
 TEST_F(AdjustTest, CalibrationCancelAndInvalidSetSendTheCancel) {
@@ -359,7 +363,7 @@ TEST_F(AdjustTest, FloodLightSearchRunsToItsResult) {
     EXPECT_TRUE(boxes.shown.empty()) << LastBox().toStdString();
     // The page shows the result; automatic light is off, so the peak-search cells are disabled.
     EXPECT_EQ(SelectedChoiceValue(Ctrl<QComboBox>(head.get(), ui::kFloodLightChoicesList)), result);
-    EXPECT_FALSE(Ctrl(head.get(), 2059)->isEnabled());
+    EXPECT_FALSE(Ctrl(head.get(), ui::kHeadPeakSearchStartEdit)->isEnabled());
 }
 
 TEST_F(AdjustTest, FloodLightResultZeroIsStoredShownAndReported) {
@@ -382,7 +386,7 @@ TEST_F(AdjustTest, FloodLightResultZeroIsStoredShownAndReported) {
                          app.Ui().FillChoiceList(ui::kFloodLightChoicesList, 0).entries[0].text));
     ASSERT_EQ(boxes.shown.size(), 1u);
     EXPECT_EQ(boxes.shown[0].text, ErrorText(ZUL_ERR_FLOOD_LIGHT_SEARCH));
-    EXPECT_TRUE(Ctrl(head.get(), 2059)->isEnabled());
+    EXPECT_TRUE(Ctrl(head.get(), ui::kHeadPeakSearchStartEdit)->isEnabled());
 }
 
 TEST_F(AdjustTest, FloodLightFailedPollEndsTheSearch) {
@@ -437,12 +441,12 @@ TEST_F(AdjustTest, OutputOptionsEditAPrivateCopyAssignedOnOk) {
         Store().SetInt<kOutCycleTriggerTerm>(100, bank, 0);
     }
     auto edit = [](QDialog& form) {
-        auto* list = Ctrl<QComboBox>(&form, 1380);
+        auto* list = Ctrl<QComboBox>(&form, ui::kOutTriggerSelectList);
         list->setCurrentIndex(list->findData(2));
-        auto* level = Ctrl<CNumericEdit>(&form, 1386);
+        auto* level = Ctrl<CNumericEdit>(&form, ui::kOutInnerTriggerLevelEdit);
         level->clear();
         QTest::keyClicks(level, QStringLiteral("-1.25"));
-        auto* cycle = Ctrl<CNumericEdit>(&form, 1393);
+        auto* cycle = Ctrl<CNumericEdit>(&form, ui::kOutCycleTriggerTermEdit);
         cycle->clear();
         QTest::keyClicks(cycle, QStringLiteral("x"));  // not a number: the value is kept
     };
@@ -461,7 +465,7 @@ TEST_F(AdjustTest, OutputOptionsEditAPrivateCopyAssignedOnOk) {
         form.accept();
         return form.result();
     };
-    QTest::mouseClick(Ctrl<QPushButton>(out.get(), 2140), Qt::LeftButton);
+    QTest::mouseClick(Ctrl<QPushButton>(out.get(), ui::kOutOptionsButton), Qt::LeftButton);
     EXPECT_EQ(Store().GetInt<kOutTriggerSelect>(bank, 0), 2);
     EXPECT_DOUBLE_EQ(Store().GetDouble<kOutInnerTriggerLevel>(bank, 0), -1.25);
     EXPECT_EQ(Store().GetInt<kOutCycleTriggerTerm>(bank, 0), 100);

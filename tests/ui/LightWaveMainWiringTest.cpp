@@ -13,6 +13,7 @@
 #include "MainWindowFixture.h"
 #include "ui/forms/ConfigListForm.h"
 #include "ui/forms/ControllerSettingsForm.h"
+#include "ui/forms/FormsRegistration.h"
 #include "ui/forms/ImageCaptureForm.h"
 #include "ui/forms/VersionForm.h"
 #include "ui/lightwave/LightWaveRegistration.h"
@@ -28,7 +29,8 @@ class LightWaveMainWiringTest : public MainWindowTest {
 protected:
     void SetUp() override {
         MainWindowTest::SetUp();
-        ui::RegisterLightWaveAndAuxiliaryWindows();
+        ui::RegisterLightWaveWindow();
+        ui::RegisterForms();
         StartProgram();
     }
 
@@ -51,7 +53,7 @@ protected:
 
 TEST_F(LightWaveMainWiringTest, EveryWindowOpensOnceAndClosesBackToTheMainWindow) {
     Connect();
-    auto* lightWaveButton = Control<QPushButton>(1011);
+    auto* lightWaveButton = Control<QPushButton>(ui::kMainLightWaveButton);
     ASSERT_NE(lightWaveButton, nullptr);
     // The light-wave window starts capturing from the main window's connection.
     QTest::mouseClick(lightWaveButton, Qt::LeftButton);
@@ -63,7 +65,8 @@ TEST_F(LightWaveMainWiringTest, EveryWindowOpensOnceAndClosesBackToTheMainWindow
     window->close();  // while capturing
     ASSERT_TRUE(QTest::qWaitFor([&] { return lightWaveButton->isEnabled(); }, 5000));
 
-    OpenAndClose<ui::ConfigListForm>(ChildWindow::kConfigList, Control<QPushButton>(1770));
+    OpenAndClose<ui::ConfigListForm>(ChildWindow::kConfigList,
+                                     Control<QPushButton>(ui::kMainConfigListButton));
     OpenAndClose<ui::ControllerSettingsForm>(ChildWindow::kControllerSettings,
                                              main->findChild<QAction*>("action32785"));
     OpenAndClose<ui::VersionForm>(ChildWindow::kVersionInfo,
@@ -98,7 +101,7 @@ TEST_F(LightWaveMainWiringTest, ImageCaptureSavesThePictureOfTheMainWindow) {
             }
         });
         driver.start(20);
-        Click(1461);
+        Click(ui::kMainCaptureButton);
         ASSERT_FALSE(dialogs.requests.empty()) << "the capture form did not ask for a file";
         EXPECT_TRUE(boxes.shown.empty()) << boxes.shown.front().text.toStdString();
         QImageReader reader(QString::fromStdString(path));
@@ -109,7 +112,8 @@ TEST_F(LightWaveMainWiringTest, ImageCaptureSavesThePictureOfTheMainWindow) {
 
 TEST_F(LightWaveMainWiringTest, ScreenshotsPictureEveryWindowAndPrintTheListToPdf) {
     const QString folder = QString::fromStdString(home.Path("shots"));
-    ui::RegisterLightWaveAndAuxiliaryScreenshots([folder] { return folder; });
+    ui::RegisterLightWaveScreenshots();
+    ui::RegisterFormScreenshots([folder] { return folder; });
     // (The status also covers the main window's own pictures, such as the splash from the
     // image folder, which this test home does not have.)
     ui::WriteScreenshots(*main, folder);

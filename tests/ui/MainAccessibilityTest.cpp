@@ -66,18 +66,19 @@ TEST_F(MainWindowTest, NamesAreTheCaptionsAUserReads) {
     }
     EXPECT_TRUE(wrong.isEmpty()) << wrong.join(QStringLiteral(", ")).toStdString();
     // The tab control is read as the page it shows; the view toggle as the caption it shows.
-    auto* tabs = Control<QTabWidget>(1620);
+    auto* tabs = Control<QTabWidget>(ui::kMainSettingsPages);
     ASSERT_NE(tabs, nullptr);
     tabs->setCurrentIndex(3);
     EXPECT_EQ(tabs->accessibleName(), tabs->tabText(3));
-    Click(1015);
-    EXPECT_EQ(Control<QAbstractButton>(1015)->accessibleName(),
-              Spoken(Control<QAbstractButton>(1015)->text()));
+    Click(ui::kMainExpandButton);
+    EXPECT_EQ(Control<QAbstractButton>(ui::kMainExpandButton)->accessibleName(),
+              Spoken(Control<QAbstractButton>(ui::kMainExpandButton)->text()));
     // A list without a label beside it is named by its own record: the measurement-mode list.
-    auto* modes = tabs->widget(2)->findChild<QComboBox*>(QStringLiteral("ctrl1658"));
+    auto* modes = FindControl<QComboBox>(tabs->widget(2), ui::kOutMeasureModeList);
     ASSERT_NE(modes, nullptr);
-    ASSERT_NE(Ui().FindById(1658), nullptr);
-    EXPECT_EQ(modes->accessibleName(), CaptionText(Ui().FindById(1658)->caption));
+    ASSERT_NE(Ui().FindById(ui::kOutMeasureModeList), nullptr);
+    EXPECT_EQ(modes->accessibleName(),
+              CaptionText(Ui().FindById(ui::kOutMeasureModeList)->caption));
 }
 
 TEST_F(MainWindowTest, PicturesSayWhatTheyShow) {
@@ -104,18 +105,19 @@ TEST_F(MainWindowTest, PicturesSayWhatTheyShow) {
         }
         return QString();
     };
-    auto* out1 = Control<QLabel>(1105);
+    auto* out1 = Control<QLabel>(ui::kMainOut1Picture);
     ASSERT_FALSE(out1->isHidden());
-    EXPECT_EQ(out1->accessibleName(), Control<QLabel>(1104)->text());
+    EXPECT_EQ(out1->accessibleName(), Control<QLabel>(ui::kMainOut1Caption)->text());
     const QString described = out1->accessibleDescription();
-    EXPECT_TRUE(described.startsWith(listText(1134, 9))) << described.toStdString();
-    EXPECT_TRUE(described.contains(listText(1635, 12))) << described.toStdString();
-    EXPECT_TRUE(described.contains(listText(1109, 1))) << described.toStdString();
-    auto* combination = Control<QLabel>(1103);
+    EXPECT_TRUE(described.startsWith(listText(ui::kOutPatternList, 9))) << described.toStdString();
+    EXPECT_TRUE(described.contains(listText(ui::kOutMeasureWorkList, 12)))
+        << described.toStdString();
+    EXPECT_TRUE(described.contains(listText(ui::kHeadSetupModeList, 1))) << described.toStdString();
+    auto* combination = Control<QLabel>(ui::kMainOutPatternPicture);
     ASSERT_FALSE(combination->isHidden());
-    EXPECT_EQ(combination->accessibleName(), Control<QLabel>(1102)->text());
-    EXPECT_TRUE(combination->accessibleDescription().contains(listText(1134, 0)));
-    EXPECT_FALSE(Control<QLabel>(1107)->accessibleDescription().isEmpty());
+    EXPECT_EQ(combination->accessibleName(), Control<QLabel>(ui::kMainOutPatternCaption)->text());
+    EXPECT_TRUE(combination->accessibleDescription().contains(listText(ui::kOutPatternList, 0)));
+    EXPECT_FALSE(Control<QLabel>(ui::kMainOut2Picture)->accessibleDescription().isEmpty());
 }
 
 }  // namespace

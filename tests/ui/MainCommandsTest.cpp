@@ -36,7 +36,7 @@ TEST_F(MainWindowTest, ReadAllShowsProgressAndTakesTheControllersValues) {
         QObject::connect(bar, &QProgressBar::valueChanged, main,
                          [&](int value) { percents.push_back(value); });
     });
-    Click(1628);
+    Click(ui::kMainReadSettingsButton);
     EXPECT_TRUE(boxes.shown.empty()) << boxes.shown.front().text.toStdString();
     ASSERT_FALSE(percents.empty());
     EXPECT_EQ(percents.back(), 100);
@@ -55,7 +55,7 @@ TEST_F(MainWindowTest, ClosingTheProgressFormCancelsAndLeavesTheStoreAlone) {
     Store().SetInt<kHeadSetupMode>(3, 0, 0);
     QObject::connect(main, &ui::CMainWindow::TransferStarted, main,
                      [&] { main->ProgressForm()->close(); });
-    Click(1628);
+    Click(ui::kMainReadSettingsButton);
     ASSERT_EQ(boxes.shown.size(), 1u);
     EXPECT_EQ(boxes.shown[0].text, ErrorText(ZUL_ERR_ABORT));
     EXPECT_EQ(Store().GetInt<kHeadSetupMode>(0, 0), 3);  // nothing applied
@@ -68,7 +68,7 @@ TEST_F(MainWindowTest, WriteAllSendsTheSelectedBankAndSwitchesTheController) {
     Connect();
     Store().SetInt<kAppCurMemNo>(2);
     main->RefreshFromStore();
-    Click(1629);
+    Click(ui::kMainWriteSettingsButton);
     EXPECT_TRUE(boxes.shown.empty()) << boxes.shown.front().text.toStdString();
     const auto frames = sim.ReceivedFrames();
     EXPECT_FALSE(FramesWithPrefix(frames, "%EE#WDD").empty());
@@ -80,7 +80,7 @@ TEST_F(MainWindowTest, WriteAllRefusedByTheControllerIsReported) {
     ASSERT_NO_FATAL_FAILURE(StartProgram());
     Connect();
     sim.WriteWord(sim::kSysMemChangePriority, 1);
-    Click(1629);
+    Click(ui::kMainWriteSettingsButton);
     ASSERT_EQ(boxes.shown.size(), 1u);
     EXPECT_EQ(boxes.shown[0].text, ErrorText(ZUL_ERR_MEM_CHANGE_PRIORITY));
     EXPECT_TRUE(FramesWithPrefix(sim.ReceivedFrames(), "%EE#WDD").empty());
@@ -90,7 +90,7 @@ TEST_F(MainWindowTest, SaveMemoryBankAsksAndSendsOnlyOnYes) {
     ASSERT_NO_FATAL_FAILURE(StartProgram());
     Connect();
     boxes.answers = {kAnswerNo};
-    Click(1630);
+    Click(ui::kMainSaveMemoryButton);
     ASSERT_EQ(boxes.shown.size(), 1u);
     EXPECT_EQ(boxes.shown[0].style, kMbYesNo);
     // The question names the bank by its number, and by its alias when it has one.
@@ -101,7 +101,7 @@ TEST_F(MainWindowTest, SaveMemoryBankAsksAndSendsOnlyOnYes) {
     boxes.shown.clear();
     Store().SetText(kSoftMemAlias, "line A", 0);
     boxes.answers = {kAnswerYes};
-    Click(1630);
+    Click(ui::kMainSaveMemoryButton);
     ASSERT_FALSE(boxes.shown.empty());
     EXPECT_TRUE(boxes.shown[0].text.contains(QStringLiteral("memory bank 0 line A of")))
         << boxes.shown[0].text.toStdString();
@@ -118,7 +118,7 @@ TEST_F(MainWindowTest, InitialiseBankChecksTheBankFirst) {
     // The settings belong to bank 4, the controller works on bank 0: nothing is asked or sent.
     Store().SetInt<kAppCurMemNo>(4);
     main->RefreshFromStore();
-    Click(1631);
+    Click(ui::kMainInitMemoryButton);
     ASSERT_EQ(boxes.shown.size(), 1u);
     const QString text = QString::fromStdString(Ui().GetErrorText(ZUL_ERR_CUR_MEM_NO_MATCH));
     EXPECT_TRUE(boxes.shown[0].text.startsWith(text.left(text.indexOf(QLatin1Char('%')))))
@@ -130,7 +130,7 @@ TEST_F(MainWindowTest, InitialiseBankChecksTheBankFirst) {
     Store().SetInt<kAppCurMemNo>(0);
     main->RefreshFromStore();
     boxes.answers = {kAnswerYes};
-    Click(1631);
+    Click(ui::kMainInitMemoryButton);
     EXPECT_EQ(FramesWithPrefix(sim.ReceivedFrames(), "%EE#WIN000001").size(), 1u);
     ASSERT_EQ(boxes.shown.size(), 2u) << boxes.shown.back().text.toStdString();
     EXPECT_EQ(boxes.shown[0].style, kMbYesNo);
@@ -141,7 +141,7 @@ TEST_F(MainWindowTest, InitialiseBankChecksTheBankFirst) {
     // next command works on the same connection, and no loss of the link was reported.
     ASSERT_TRUE(sim.WaitOnline(std::chrono::milliseconds(3000)));
     boxes.shown.clear();
-    Click(1628);
+    Click(ui::kMainReadSettingsButton);
     EXPECT_TRUE(boxes.shown.empty()) << boxes.shown.front().text.toStdString();
     EXPECT_EQ(main->LineState(), 1);
 }
@@ -149,9 +149,9 @@ TEST_F(MainWindowTest, InitialiseBankChecksTheBankFirst) {
 TEST_F(MainWindowTest, AllBanksBoxTurnsInitialiseIntoInitialiseAll) {
     ASSERT_NO_FATAL_FAILURE(StartProgram());
     Connect();
-    Control<QCheckBox>(1101)->setChecked(true);
+    Control<QCheckBox>(ui::kMainAllBanksCheck)->setChecked(true);
     boxes.answers = {kAnswerYes};
-    Click(1631);
+    Click(ui::kMainInitMemoryButton);
     ASSERT_GE(boxes.shown.size(), 1u);
     EXPECT_EQ(boxes.shown[0].text, MessageText(kMsgConfirmInitAllMem));
     EXPECT_EQ(FramesWithPrefix(sim.ReceivedFrames(), "%EE#WIN000002").size(), 1u);
@@ -199,7 +199,7 @@ TEST_F(MainWindowTest, ADropWhileInitialisingIsRetriedBeforeTheLinkIsLost) {
         }
     };
     boxes.answers = {kAnswerYes};
-    Click(1631);
+    Click(ui::kMainInitMemoryButton);
     ASSERT_TRUE(QTest::qWaitFor([&] { return main->LineState() == 0; }, 10000))
         << main->LineState();
     SetTraceTap({});
@@ -215,7 +215,7 @@ TEST_F(MainWindowTest, ADropWhileInitialisingIsRetriedBeforeTheLinkIsLost) {
     EXPECT_EQ(boxes.shown[2].text, ErrorText(ZUL_ERR_OFFLINE));
     EXPECT_EQ(program->App().ReconnectMode(), 0);
     EXPECT_TRUE(main->isEnabled());
-    EXPECT_FALSE(Control(1631)->isEnabled());
+    EXPECT_FALSE(Control(ui::kMainInitMemoryButton)->isEnabled());
 }
 
 }  // namespace

@@ -20,38 +20,41 @@ QColor ButtonFace(QWidget* button) {
 
 TEST_F(MainWindowTest, ConnectShowsTheControllerAndDisconnectReturnsToTheStartLook) {
     ASSERT_NO_FATAL_FAILURE(StartProgram());
-    const UiControlRecord* record = Ui().FindById(1013);
+    const UiControlRecord* record = Ui().FindById(ui::kMainConnectButton);
     ASSERT_NE(record, nullptr);
     EXPECT_EQ(main->LineState(), 0);
-    EXPECT_FALSE(Control(1628)->isEnabled());
-    EXPECT_FALSE(Control(1631)->isEnabled());
-    EXPECT_EQ(ButtonFace(Control(1013)), ColorFromRef(record->color1));
+    EXPECT_FALSE(Control(ui::kMainReadSettingsButton)->isEnabled());
+    EXPECT_FALSE(Control(ui::kMainInitMemoryButton)->isEnabled());
+    EXPECT_EQ(ButtonFace(Control(ui::kMainConnectButton)), ColorFromRef(record->color1));
 
-    Click(1013);
+    Click(ui::kMainConnectButton);
     ASSERT_EQ(main->LineState(), 1);
     EXPECT_EQ(Store().GetInt<kCtrlLineState>(), 1);
     // The identification the emulator reports, the version as "major.minor".
-    EXPECT_FALSE(Control<QLineEdit>(1090)->text().isEmpty());
-    EXPECT_TRUE(Control<QLineEdit>(1088)->text().contains(QLatin1Char('.')))
-        << Control<QLineEdit>(1088)->text().toStdString();
-    for (int32_t id : {1628, 1629, 1101, 1630, 1631}) {
+    EXPECT_FALSE(Control<QLineEdit>(ui::kMainTypeText)->text().isEmpty());
+    EXPECT_TRUE(Control<QLineEdit>(ui::kMainVersionText)->text().contains(QLatin1Char('.')))
+        << Control<QLineEdit>(ui::kMainVersionText)->text().toStdString();
+    for (int32_t id :
+         {ui::kMainReadSettingsButton, ui::kMainWriteSettingsButton, ui::kMainAllBanksCheck,
+          ui::kMainSaveMemoryButton, ui::kMainInitMemoryButton}) {
         EXPECT_TRUE(Control(id)->isEnabled()) << id;
     }
-    EXPECT_EQ(ButtonFace(Control(1013)), ColorFromRef(record->color2));
-    EXPECT_EQ(Control<QAbstractButton>(1013)->text(), CaptionList(record->caption).front());
+    EXPECT_EQ(ButtonFace(Control(ui::kMainConnectButton)), ColorFromRef(record->color2));
+    EXPECT_EQ(Control<QAbstractButton>(ui::kMainConnectButton)->text(),
+              CaptionList(record->caption).front());
     EXPECT_TRUE(boxes.shown.empty());
 
-    Click(1013);
+    Click(ui::kMainConnectButton);
     EXPECT_EQ(main->LineState(), 0);
     EXPECT_EQ(Store().GetInt<kCtrlLineState>(), 0);
-    EXPECT_FALSE(Control(1629)->isEnabled());
-    EXPECT_EQ(ButtonFace(Control(1013)), ColorFromRef(record->color1));
+    EXPECT_FALSE(Control(ui::kMainWriteSettingsButton)->isEnabled());
+    EXPECT_EQ(ButtonFace(Control(ui::kMainConnectButton)), ColorFromRef(record->color1));
     EXPECT_TRUE(boxes.shown.empty());  // disconnecting shows nothing
 }
 
 TEST_F(MainWindowTest, MissingPortIsReportedWithItsComName) {
     ASSERT_NO_FATAL_FAILURE(StartProgram({}, home.Path("no-such-device")));
-    Click(1013);
+    Click(ui::kMainConnectButton);
     EXPECT_EQ(main->LineState(), 0);
     ASSERT_EQ(boxes.shown.size(), 1u);
     EXPECT_EQ(boxes.shown[0].style, kMbError);
@@ -59,7 +62,7 @@ TEST_F(MainWindowTest, MissingPortIsReportedWithItsComName) {
     EXPECT_TRUE(boxes.shown[0].text.startsWith(text.left(text.indexOf(QLatin1Char('%')))))
         << boxes.shown[0].text.toStdString();
     EXPECT_TRUE(boxes.shown[0].text.contains(QStringLiteral("COM1")));
-    EXPECT_FALSE(Control(1628)->isEnabled());
+    EXPECT_FALSE(Control(ui::kMainReadSettingsButton)->isEnabled());
 }
 
 TEST_F(MainWindowTest, SilentControllerTimesOutAndStaysDisconnected) {
@@ -67,14 +70,14 @@ TEST_F(MainWindowTest, SilentControllerTimesOutAndStaysDisconnected) {
     sim::SimFaults faults;
     faults.silent = 1000;
     sim.SetFaults(faults);
-    Click(1013);
+    Click(ui::kMainConnectButton);
     EXPECT_EQ(main->LineState(), 0);
     ASSERT_EQ(boxes.shown.size(), 1u);
     EXPECT_EQ(boxes.shown[0].text, ErrorText(ZUL_ERR_COMM_TIMEOUT));
     EXPECT_EQ(boxes.shown[0].style, kMbError);
     // The link was closed again: a second attempt with a live emulator connects.
     sim.SetFaults({});
-    Click(1013);
+    Click(ui::kMainConnectButton);
     EXPECT_EQ(main->LineState(), 1);
 }
 
@@ -88,14 +91,14 @@ TEST_F(MainWindowTest, LostLinkShowsTheDeviceErrorAndTheDisconnectedLook) {
         << static_cast<int>(boxes.shown.size());
     EXPECT_EQ(boxes.shown[0].text, ErrorText(ZUL_ERR_RS_DEVICE, "COM1", home.Path("com1")));
     EXPECT_EQ(boxes.shown[0].style, kMbError);
-    EXPECT_FALSE(Control(1628)->isEnabled());
+    EXPECT_FALSE(Control(ui::kMainReadSettingsButton)->isEnabled());
     EXPECT_TRUE(main->isEnabled());  // enabled again after the box
 }
 
 TEST_F(MainWindowTest, BankSelectorSwitchesBothBanksAndSendsNothing) {
     ASSERT_NO_FATAL_FAILURE(StartProgram());
     Connect();
-    auto* selector = Control<QComboBox>(1097);
+    auto* selector = Control<QComboBox>(ui::kMainMemoryBankList);
     ASSERT_EQ(selector->count(), 16);
     selector->setCurrentIndex(5);
     EXPECT_EQ(Store().GetInt<kAppCurMemNo>(), 5);
@@ -110,7 +113,7 @@ TEST_F(MainWindowTest, ErrorReplyToConnectIsReportedAndTheLinkClosed) {
     // gets an error reply.
     sim.SetBcc(true);
     Store().SetInt<kSoftRs232cBCC>(0);
-    Click(1013);
+    Click(ui::kMainConnectButton);
     EXPECT_EQ(main->LineState(), 0);
     ASSERT_EQ(boxes.shown.size(), 1u);
     const QString text = QString::fromStdString(Ui().GetErrorText(ZUL_ERR_COMM_RES));
@@ -119,7 +122,7 @@ TEST_F(MainWindowTest, ErrorReplyToConnectIsReportedAndTheLinkClosed) {
     EXPECT_EQ(boxes.shown[0].style, kMbError);
     // Closed again: with the block check on the next attempt connects.
     Store().SetInt<kSoftRs232cBCC>(1);
-    Click(1013);
+    Click(ui::kMainConnectButton);
     EXPECT_EQ(main->LineState(), 1);
 }
 
@@ -127,7 +130,7 @@ TEST_F(MainWindowTest, UsbControllerThatIsNotThereIsReportedByItsName) {
     ASSERT_NO_FATAL_FAILURE(StartProgram());
     Store().SetInt<kSoftCommunicationType>(kCommunicationUsb);
     Store().SetText<kSoftUsbConnect>("ORTA QV-M8 (QX00000)");
-    Click(1013);
+    Click(ui::kMainConnectButton);
     EXPECT_EQ(main->LineState(), 0);
     ASSERT_EQ(boxes.shown.size(), 1u);
     EXPECT_EQ(boxes.shown[0].style, kMbError);
@@ -136,7 +139,7 @@ TEST_F(MainWindowTest, UsbControllerThatIsNotThereIsReportedByItsName) {
         << boxes.shown[0].text.toStdString();
     EXPECT_TRUE(boxes.shown[0].text.contains(QStringLiteral("QX00000")))
         << boxes.shown[0].text.toStdString();
-    EXPECT_FALSE(Control(1628)->isEnabled());
+    EXPECT_FALSE(Control(ui::kMainReadSettingsButton)->isEnabled());
 }
 
 }  // namespace

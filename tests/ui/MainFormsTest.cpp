@@ -17,6 +17,7 @@
 #include <QTest>
 
 #include "settings/MessageTexts.h"
+#include "ui/forms/FormControls.h"
 #include "ui/forms/SoftwareSettingsForm.h"
 #include "ui/framework/QtText.h"
 #include "ui/main/AssociationTool.h"
@@ -97,8 +98,8 @@ TEST_F(MainWindowTest, SoftwareSettingsOkAssignsCancelDoesNot) {
     ui::SoftwareSettingsForm* form = OpenSoftwareForm(main);
     ASSERT_NE(form, nullptr);
     // While it is open its menu item is unavailable.
-    auto* timeout = form->findChild<QComboBox*>(QStringLiteral("ctrl1024"));
-    auto* aliases = form->findChild<QTableWidget*>(QStringLiteral("ctrl2108"));
+    auto* timeout = FindControl<QComboBox>(form, ui::kSoftTimeoutList);
+    auto* aliases = FindControl<QTableWidget>(form, ui::kSoftMemAliasTable);
     ASSERT_NE(timeout, nullptr);
     ASSERT_NE(aliases, nullptr);
     timeout->setCurrentIndex(timeout->findData(4));
@@ -111,8 +112,8 @@ TEST_F(MainWindowTest, SoftwareSettingsOkAssignsCancelDoesNot) {
 
     form = OpenSoftwareForm(main);
     ASSERT_NE(form, nullptr);
-    timeout = form->findChild<QComboBox*>(QStringLiteral("ctrl1024"));
-    aliases = form->findChild<QTableWidget*>(QStringLiteral("ctrl2108"));
+    timeout = FindControl<QComboBox>(form, ui::kSoftTimeoutList);
+    aliases = FindControl<QTableWidget>(form, ui::kSoftMemAliasTable);
     timeout->setCurrentIndex(timeout->findData(4));
     aliases->item(3, 0)->setText(QStringLiteral("Line 3"));
     Store().SetInt<kHeadSetupMode>(2, 0, 0);  // another window's change meanwhile
@@ -121,8 +122,10 @@ TEST_F(MainWindowTest, SoftwareSettingsOkAssignsCancelDoesNot) {
     EXPECT_EQ(Store().GetText<kSoftMemAlias>(3), "Line 3");
     EXPECT_EQ(Store().GetInt<kHeadSetupMode>(0, 0), 2);  // kept
     // The bank selector shows the alias.
-    EXPECT_TRUE(Control<QComboBox>(1097)->itemText(3).endsWith(QStringLiteral(" Line 3")))
-        << Control<QComboBox>(1097)->itemText(3).toStdString();
+    EXPECT_TRUE(Control<QComboBox>(ui::kMainMemoryBankList)
+                    ->itemText(3)
+                    .endsWith(QStringLiteral(" Line 3")))
+        << Control<QComboBox>(ui::kMainMemoryBankList)->itemText(3).toStdString();
 }
 
 // The separator and the decimal mark are two choices in one box: picking one never clears the
@@ -131,22 +134,21 @@ TEST_F(MainWindowTest, CsvSeparatorAndDecimalMarkAreChosenIndependently) {
     ASSERT_NO_FATAL_FAILURE(StartProgram());
     ui::SoftwareSettingsForm* form = OpenSoftwareForm(main);
     ASSERT_NE(form, nullptr);
-    auto radio = [&](int id) {
-        return form->findChild<QRadioButton*>(QStringLiteral("ctrl%1").arg(id));
-    };
-    for (int id : {1076, 1685, 1688, 1690, 1692}) {
+    auto radio = [&](int id) { return FindControl<QRadioButton>(form, id); };
+    for (int id : {ui::kSoftCsvCommaRadio, ui::kSoftCsvSemicolonRadio, ui::kSoftCsvTabRadio,
+                   ui::kSoftDecimalPointRadio, ui::kSoftDecimalCommaRadio}) {
         ASSERT_NE(radio(id), nullptr) << id;
     }
     // As opened: one separator and one decimal mark are shown as chosen.
-    EXPECT_TRUE(radio(1076)->isChecked());
-    EXPECT_TRUE(radio(1690)->isChecked());
+    EXPECT_TRUE(radio(ui::kSoftCsvCommaRadio)->isChecked());
+    EXPECT_TRUE(radio(ui::kSoftDecimalPointRadio)->isChecked());
 
-    QTest::mouseClick(radio(1685), Qt::LeftButton);  // semicolon
-    QTest::mouseClick(radio(1692), Qt::LeftButton);  // decimal comma
-    EXPECT_TRUE(radio(1685)->isChecked());
-    EXPECT_TRUE(radio(1692)->isChecked());
-    EXPECT_FALSE(radio(1076)->isChecked());
-    EXPECT_FALSE(radio(1690)->isChecked());
+    QTest::mouseClick(radio(ui::kSoftCsvSemicolonRadio), Qt::LeftButton);  // semicolon
+    QTest::mouseClick(radio(ui::kSoftDecimalCommaRadio), Qt::LeftButton);  // decimal comma
+    EXPECT_TRUE(radio(ui::kSoftCsvSemicolonRadio)->isChecked());
+    EXPECT_TRUE(radio(ui::kSoftDecimalCommaRadio)->isChecked());
+    EXPECT_FALSE(radio(ui::kSoftCsvCommaRadio)->isChecked());
+    EXPECT_FALSE(radio(ui::kSoftDecimalPointRadio)->isChecked());
     ASSERT_TRUE(form->Accept());
     EXPECT_EQ(Store().GetInt<kSoftCsvSeparator>(), 1);
     EXPECT_EQ(Store().GetInt<kSoftCsvUnderdigit>(), 1);
@@ -156,7 +158,7 @@ TEST_F(MainWindowTest, PortListShowsWhereEachComNameLeads) {
     ASSERT_NO_FATAL_FAILURE(StartProgram());
     ui::SoftwareSettingsForm* form = OpenSoftwareForm(main);
     ASSERT_NE(form, nullptr);
-    auto* ports = form->findChild<QComboBox*>(QStringLiteral("ctrl1023"));
+    auto* ports = FindControl<QComboBox>(form, ui::kSoftPortList);
     ASSERT_NE(ports, nullptr);
     ASSERT_GE(ports->count(), 2);
     // --device leads every port of this run to the emulator.
@@ -182,48 +184,48 @@ TEST_F(MainWindowTest, PicturesFollowThePatternsAndHideWhenMissing) {
     Store().SetInt<kOutOutPattern>(5, 0, 0);
     Store().SetInt<kOutOutPattern>(7, 0, 1);
     main->DrawPictures();
-    EXPECT_EQ(main->PictureFile(1103), QStringLiteral("xx068.jpg"));
-    EXPECT_FALSE(Control(1103)->isHidden());
-    EXPECT_TRUE(Control(1105)->isHidden());  // "00000.jpg" is not there
+    EXPECT_EQ(main->PictureFile(ui::kMainOutPatternPicture), QStringLiteral("xx068.jpg"));
+    EXPECT_FALSE(Control(ui::kMainOutPatternPicture)->isHidden());
+    EXPECT_TRUE(Control(ui::kMainOut1Picture)->isHidden());  // "00000.jpg" is not there
 
     Store().SetInt<kOutOutPattern>(0, 0, 0);
     main->DrawPictures();
-    EXPECT_EQ(main->PictureFile(1105), QStringLiteral("ns000.jpg"));
-    EXPECT_FALSE(Control(1105)->isHidden());
+    EXPECT_EQ(main->PictureFile(ui::kMainOut1Picture), QStringLiteral("ns000.jpg"));
+    EXPECT_FALSE(Control(ui::kMainOut1Picture)->isHidden());
 
     // A pattern no controller has (a hand-edited file) hides the combination picture.
     Store().SetInt<kOutOutPattern>(40, 0, 1);
     main->DrawPictures();
-    EXPECT_TRUE(Control(1103)->isHidden());
-    EXPECT_TRUE(main->PictureFile(1103).isEmpty());
+    EXPECT_TRUE(Control(ui::kMainOutPatternPicture)->isHidden());
+    EXPECT_TRUE(main->PictureFile(ui::kMainOutPatternPicture).isEmpty());
 }
 
 TEST_F(MainWindowTest, CompactViewHidesTheSettingsAndShortensTheWindow) {
     ASSERT_NO_FATAL_FAILURE(StartProgram());
-    const QStringList captions = CaptionList(Ui().FindById(1015)->caption);
-    EXPECT_EQ(Control<QAbstractButton>(1015)->text(), captions[0]);
-    Click(1015);
+    const QStringList captions = CaptionList(Ui().FindById(ui::kMainExpandButton)->caption);
+    EXPECT_EQ(Control<QAbstractButton>(ui::kMainExpandButton)->text(), captions[0]);
+    Click(ui::kMainExpandButton);
     EXPECT_FALSE(main->IsExpanded());
-    EXPECT_FALSE(Control(1620)->isVisible());
-    EXPECT_FALSE(Control(1628)->isVisible());
-    EXPECT_TRUE(Control(1013)->isVisible());
-    EXPECT_EQ(Control<QAbstractButton>(1015)->text(), captions[1]);
+    EXPECT_FALSE(Control(ui::kMainSettingsPages)->isVisible());
+    EXPECT_FALSE(Control(ui::kMainReadSettingsButton)->isVisible());
+    EXPECT_TRUE(Control(ui::kMainConnectButton)->isVisible());
+    EXPECT_EQ(Control<QAbstractButton>(ui::kMainExpandButton)->text(), captions[1]);
     const int compactHeight = main->height();
-    Click(1015);
-    EXPECT_TRUE(Control(1620)->isVisible());
-    EXPECT_EQ(Control<QAbstractButton>(1015)->text(), captions[0]);
+    Click(ui::kMainExpandButton);
+    EXPECT_TRUE(Control(ui::kMainSettingsPages)->isVisible());
+    EXPECT_EQ(Control<QAbstractButton>(ui::kMainExpandButton)->text(), captions[0]);
     const int fullHeight = main->height();
     EXPECT_LT(compactHeight, fullHeight);
-    Click(1015);
+    Click(ui::kMainExpandButton);
     EXPECT_EQ(main->height(), compactHeight);
 }
 
 TEST_F(MainWindowTest, TitleAndTabsComeFromTheRecords) {
     ASSERT_NO_FATAL_FAILURE(StartProgram());
     EXPECT_EQ(main->windowTitle(), CaptionText(Ui().FindById(102)->caption));
-    auto* tabs = Control<QTabWidget>(1620);
+    auto* tabs = Control<QTabWidget>(ui::kMainSettingsPages);
     ASSERT_EQ(tabs->count(), 5);
-    const QStringList titles = CaptionList(Ui().FindById(1620)->caption);
+    const QStringList titles = CaptionList(Ui().FindById(ui::kMainSettingsPages)->caption);
     for (int i = 0; i < 5; ++i) {
         EXPECT_EQ(tabs->tabText(i), titles[i]);
     }
@@ -250,7 +252,7 @@ TEST_F(MainWindowTest, SoftwareSettingsFormKeepsItsPositionWithoutCountingAsACha
     ASSERT_NE(form, nullptr);
     EXPECT_EQ(form->pos(), QPoint(140, 95));
     form->move(75, 66);
-    QTest::mouseClick(form->findChild<QPushButton*>(QStringLiteral("ctrl2126")), Qt::LeftButton);
+    QTest::mouseClick(FindControl<QPushButton>(form, ui::kSoftOkButton), Qt::LeftButton);
     ASSERT_TRUE(QTest::qWaitFor(
         [&] { return main->Child(ui::ChildWindow::kSoftwareSettings) == nullptr; }, 2000));
     EXPECT_EQ(Store().GetInt<kSoftFormLeft>(), 75);
@@ -262,7 +264,7 @@ TEST_F(MainWindowTest, SoftwareSettingsFormKeepsItsPositionWithoutCountingAsACha
 // followed by an empty band, and a tall page is shown whole.
 TEST_F(MainWindowTest, TabControlTakesTheHeightOfThePageItShows) {
     ASSERT_NO_FATAL_FAILURE(StartProgram());
-    auto* tabs = Control<QTabWidget>(1620);
+    auto* tabs = Control<QTabWidget>(ui::kMainSettingsPages);
     ASSERT_NE(tabs, nullptr);
     QCoreApplication::processEvents();
     std::map<int, int> tabHeights;

@@ -81,17 +81,17 @@ TEST_F(MainWindowTest, TitleAfterSaveAsAndOpenIsTheCaptionAndTheFileAlone) {
 
 TEST_F(MainWindowTest, TheViewToggleNamesTheViewItSwitchesTo) {
     ASSERT_NO_FATAL_FAILURE(StartProgram());
-    auto* toggle = Control<QAbstractButton>(1015);
+    auto* toggle = Control<QAbstractButton>(ui::kMainExpandButton);
     ASSERT_NE(toggle, nullptr);
     ASSERT_TRUE(main->IsExpanded());
     EXPECT_TRUE(toggle->text().contains(QStringLiteral("Compact"))) << toggle->text().toStdString();
     EXPECT_FALSE(toggle->text().contains(QStringLiteral("Details")));
-    Click(1015);
+    Click(ui::kMainExpandButton);
     ASSERT_FALSE(main->IsExpanded());
     EXPECT_TRUE(toggle->text().contains(QStringLiteral("Details"))) << toggle->text().toStdString();
     EXPECT_FALSE(toggle->text().contains(QStringLiteral("Compact")));
     EXPECT_EQ(AccessibleText(toggle, QAccessible::Name), toggle->text());
-    Click(1015);
+    Click(ui::kMainExpandButton);
     EXPECT_TRUE(toggle->text().contains(QStringLiteral("Compact")));
 }
 
@@ -101,7 +101,7 @@ TEST_F(MainWindowTest, BankMismatchSaysWhoseBankIsWhich) {
     // The settings belong to bank 4, the controller works on bank 0.
     Store().SetInt<kAppCurMemNo>(4);
     main->RefreshFromStore();
-    Click(1631);
+    Click(ui::kMainInitMemoryButton);
     ASSERT_EQ(boxes.shown.size(), 1u);
     EXPECT_EQ(boxes.shown[0].text,
               QStringLiteral("The settings belong to memory bank 4, the controller uses memory "
@@ -111,7 +111,7 @@ TEST_F(MainWindowTest, BankMismatchSaysWhoseBankIsWhich) {
     // A bank with an alias is named by both.
     boxes.shown.clear();
     Store().SetText<kSoftMemAlias>("Line A", 4);
-    Click(1631);
+    Click(ui::kMainInitMemoryButton);
     ASSERT_EQ(boxes.shown.size(), 1u);
     EXPECT_EQ(boxes.shown[0].text,
               QStringLiteral("The settings belong to memory bank 4 Line A, the controller uses "
@@ -121,7 +121,7 @@ TEST_F(MainWindowTest, BankMismatchSaysWhoseBankIsWhich) {
 
 TEST_F(MainWindowTest, TheBankSelectorFollowsAnAssistiveToolsSelection) {
     ASSERT_NO_FATAL_FAILURE(StartProgram());
-    auto* box = Control<QComboBox>(1097);
+    auto* box = Control<QComboBox>(ui::kMainMemoryBankList);
     ASSERT_NE(box, nullptr);
     QAccessibleInterface* selector = QAccessible::queryAccessibleInterface(box);
     ASSERT_NE(selector, nullptr);
@@ -171,10 +171,10 @@ TEST_F(MainWindowTest, WindowsWithoutAStoredPositionOpenBesideOrCascadedFromTheM
     const QPoint mainAt = main->frameGeometry().topLeft();
     std::vector<QPoint> taken = {mainAt};
     const std::vector<std::pair<int32_t, ui::ChildWindow>> windows = {
-        {1010, ui::ChildWindow::kMeasurement},
-        {1011, ui::ChildWindow::kLightWave},
-        {1012, ui::ChildWindow::kBuffering},
-        {1770, ui::ChildWindow::kConfigList}};
+        {ui::kMainMeasurementButton, ui::ChildWindow::kMeasurement},
+        {ui::kMainLightWaveButton, ui::ChildWindow::kLightWave},
+        {ui::kMainBufferingButton, ui::ChildWindow::kBuffering},
+        {ui::kMainConfigListButton, ui::ChildWindow::kConfigList}};
     for (const auto& [button, kind] : windows) {
         SCOPED_TRACE(button);
         Click(button);
@@ -203,7 +203,7 @@ TEST_F(MainWindowTest, AStoredPositionOffEveryScreenComesBackOntoOne) {
     ASSERT_NO_FATAL_FAILURE(StartProgram());
     Store().SetInt<kMeasFormLeft>(9000);
     Store().SetInt<kMeasFormTop>(-7000);
-    Click(1010);
+    Click(ui::kMainMeasurementButton);
     QWidget* wnd = main->Child(ui::ChildWindow::kMeasurement);
     ASSERT_NE(wnd, nullptr);
     const QScreen* screen = QGuiApplication::screenAt(wnd->frameGeometry().topLeft());
@@ -220,10 +220,11 @@ TEST_F(MainWindowTest, AStoredPositionOffEveryScreenComesBackOntoOne) {
     // A position on the screen stays as stored.
     wnd->close();
     // Its button is available again once the window's closed message has come.
-    ASSERT_TRUE(QTest::qWaitFor([&] { return Control(1010)->isEnabled(); }, 2000));
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return Control(ui::kMainMeasurementButton)->isEnabled(); }, 2000));
     Store().SetInt<kMeasFormLeft>(37);
     Store().SetInt<kMeasFormTop>(29);
-    Click(1010);
+    Click(ui::kMainMeasurementButton);
     wnd = main->Child(ui::ChildWindow::kMeasurement);
     ASSERT_NE(wnd, nullptr);
     EXPECT_EQ(wnd->pos(), QPoint(37, 29));
@@ -233,7 +234,7 @@ TEST_F(MainWindowTest, AStoredPositionOffEveryScreenComesBackOntoOne) {
 // as their text, also after a bank switch.
 TEST_F(MainWindowTest, ReadOnlyValuesOfThePagesAreReadWithTheirCaptions) {
     ASSERT_NO_FATAL_FAILURE(StartProgram());
-    auto* tabs = Control<QTabWidget>(1620);
+    auto* tabs = Control<QTabWidget>(ui::kMainSettingsPages);
     ASSERT_NE(tabs, nullptr);
     const int32_t bank = Store().GetInt<kAppCurMemNo>();
     const int32_t other = bank == 3 ? 4 : 3;
@@ -245,12 +246,20 @@ TEST_F(MainWindowTest, ReadOnlyValuesOfThePagesAreReadWithTheirCaptions) {
         int tab;
         int id;
     };
-    const std::vector<Shown> values = {{2, 1601}, {2, 1622}, {2, 1597}, {2, 1598}, {2, 1668},
-                                       {2, 1672}, {3, 1668}, {0, 1123}, {0, 1125}, {1, 1129}};
+    const std::vector<Shown> values = {{2, ui::kOutZeroSetList},
+                                       {2, ui::kOutZeroSetValueEdit},
+                                       {2, ui::kOutScalingMeasure1Text},
+                                       {2, ui::kOutScalingMeasure2Text},
+                                       {2, ui::kOutScalingVoltage1Text},
+                                       {2, ui::kOutScalingVoltage2Text},
+                                       {3, ui::kOutScalingVoltage1Text},
+                                       {0, ui::kHeadCalibMeasureValue1Text},
+                                       {0, ui::kHeadCalibCorrectValue1Text},
+                                       {1, ui::kHeadCalibCorrectValue2Text}};
     for (const Shown& shown : values) {
         SCOPED_TRACE(shown.id);
         QWidget* page = tabs->widget(shown.tab);
-        auto* label = page->findChild<QLabel*>(QStringLiteral("ctrl%1").arg(shown.id));
+        auto* label = FindControl<QLabel>(page, shown.id);
         auto* caption = page->findChild<QLabel*>(QStringLiteral("lbl%1").arg(shown.id));
         ASSERT_NE(label, nullptr);
         ASSERT_NE(caption, nullptr);
@@ -259,9 +268,9 @@ TEST_F(MainWindowTest, ReadOnlyValuesOfThePagesAreReadWithTheirCaptions) {
         EXPECT_EQ(AccessibleText(label, QAccessible::Name), caption->text());
         EXPECT_EQ(AccessibleText(label, QAccessible::Description), label->text());
     }
-    auto* voltage = tabs->widget(2)->findChild<QLabel*>(QStringLiteral("ctrl1668"));
+    auto* voltage = FindControl<QLabel>(tabs->widget(2), ui::kOutScalingVoltage1Text);
     EXPECT_EQ(AccessibleText(voltage, QAccessible::Description), QStringLiteral("-5.000"));
-    auto* selector = Control<QComboBox>(1097);
+    auto* selector = Control<QComboBox>(ui::kMainMemoryBankList);
     selector->setCurrentIndex(selector->findData(other));
     ASSERT_EQ(Store().GetInt<kAppCurMemNo>(), other);
     EXPECT_EQ(voltage->text(), QStringLiteral("2.500"));
@@ -273,17 +282,17 @@ TEST_F(MainWindowTest, ReadOnlyValuesOfThePagesAreReadWithTheirCaptions) {
 // the buttons under a caption of their own.
 TEST_F(MainWindowTest, TheTwoMeasurementModeSelectorsSayWhatEachIsFor) {
     ASSERT_NO_FATAL_FAILURE(StartProgram());
-    auto* tabs = Control<QTabWidget>(1620);
+    auto* tabs = Control<QTabWidget>(ui::kMainSettingsPages);
     ASSERT_NE(tabs, nullptr);
     for (int tab : {2, 3}) {
         SCOPED_TRACE(tab);
         tabs->setCurrentIndex(tab);
         QWidget* page = tabs->widget(tab);
-        auto* list = page->findChild<QComboBox*>(QStringLiteral("ctrl1658"));
+        auto* list = FindControl<QComboBox>(page, ui::kOutMeasureModeList);
         auto* listCaption = page->findChild<QLabel*>(QStringLiteral("lbl1658"));
         ASSERT_NE(list, nullptr);
         ASSERT_NE(listCaption, nullptr);
-        const QString setting = CaptionText(Ui().FindById(1658)->caption);
+        const QString setting = CaptionText(Ui().FindById(ui::kOutMeasureModeList)->caption);
         EXPECT_TRUE(listCaption->isVisible());
         EXPECT_EQ(listCaption->text(), setting);
         EXPECT_EQ(listCaption->buddy(), list);
@@ -291,8 +300,9 @@ TEST_F(MainWindowTest, TheTwoMeasurementModeSelectorsSayWhatEachIsFor) {
         EXPECT_FALSE(list->toolTip().isEmpty());
         // The list offers modes no button has.
         int buttons = 0;
-        for (int32_t id = 1154; id <= 1157; ++id) {
-            auto* radio = page->findChild<QAbstractButton*>(QStringLiteral("ctrl%1").arg(id));
+        for (int32_t id = ui::kOutMeasureModeNormalRadio; id <= ui::kOutMeasureModePeakToPeakRadio;
+             ++id) {
+            auto* radio = FindControl<QAbstractButton>(page, id);
             ASSERT_NE(radio, nullptr) << id;
             EXPECT_TRUE(radio->isVisible()) << id;
             EXPECT_GE(list->findText(radio->text()), 0) << radio->text().toStdString();

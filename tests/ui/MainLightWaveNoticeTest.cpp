@@ -25,13 +25,13 @@ bool HasLineAt(const CTChart& chart, double position) {
 }
 
 TEST_F(MainWindowTest, HeadPageChangesRedrawTheOpenLightWaveWindow) {
-    ui::RegisterLightWaveAndAuxiliaryWindows();
+    ui::RegisterLightWaveWindow();
     ASSERT_NO_FATAL_FAILURE(StartProgram());
-    auto* tabs = Control<QTabWidget>(1620);
+    auto* tabs = Control<QTabWidget>(ui::kMainSettingsPages);
     ASSERT_NE(tabs, nullptr);
     QWidget* headB = tabs->widget(1);
-    auto* peak = headB->findChild<QLineEdit*>(QStringLiteral("ctrl2031"));
-    auto* flood = headB->findChild<QComboBox*>(QStringLiteral("ctrl1948"));
+    auto* peak = FindControl<QLineEdit>(headB, ui::kHeadPeakLevelEdit);
+    auto* flood = FindControl<QComboBox>(headB, ui::kHeadFloodLightList);
     ASSERT_NE(peak, nullptr);
     ASSERT_NE(flood, nullptr);
 
@@ -66,7 +66,7 @@ TEST_F(MainWindowTest, HeadPageChangesRedrawTheOpenLightWaveWindow) {
 
     // A page value the window does not draw leaves it alone.
     redraws = 0;
-    auto* alarmDelay = headB->findChild<QLineEdit*>(QStringLiteral("ctrl1111"));
+    auto* alarmDelay = FindControl<QLineEdit>(headB, ui::kHeadAlarmDelayEdit);
     ASSERT_NE(alarmDelay, nullptr);
     alarmDelay->setText(QStringLiteral("3"));
     emit alarmDelay->editingFinished();

@@ -97,7 +97,7 @@ protected:
             ASSERT_TRUE(QTest::qWaitFor([&] { return !sim.ReceivedFrames().empty(); }, 5000));
             act();
         });
-        Click(1628);
+        Click(ui::kMainReadSettingsButton);
     }
 };
 
@@ -164,7 +164,8 @@ TEST_F(TransferEndTest, WithoutItsRecordTheButtonKeepsTheStandardCancelText) {
 TEST_F(TransferEndTest, WriteAllToAControllerThatGoesQuietIsReportedAndTakesNothing) {
     ASSERT_NO_FATAL_FAILURE(StartProgram());
     Connect();
-    Click(1628);  // the controller's values, so that only the sampling cycle differs
+    Click(ui::kMainReadSettingsButton);  // the controller's values, so that only the sampling cycle
+                                         // differs
     ASSERT_TRUE(boxes.shown.empty()) << boxes.shown.front().text.toStdString();
     const int32_t sampling = Store().GetInt<kCommonSamplingCycle>(0);
     Store().SetInt<kCommonSamplingCycle>(sampling == 0 ? 1 : 0, 0);
@@ -186,7 +187,7 @@ TEST_F(TransferEndTest, WriteAllToAControllerThatGoesQuietIsReportedAndTakesNoth
         });
     });
     Rescue rescue(*program, sim, 15s);
-    Click(1629);
+    Click(ui::kMainWriteSettingsButton);
     EXPECT_FALSE(rescue.fired()) << "the progress form stayed up";
     EXPECT_EQ(reconnectMode, 1);
     EXPECT_GT(lastPercent, 0);  // part-way through reading the words back
@@ -234,7 +235,7 @@ TEST_F(TerminationTest, SigtermClosesAnOpenBoxAsNoAndEndsTheProgram) {
             boxOpen = qobject_cast<QMessageBox*>(QApplication::activeModalWidget()) != nullptr;
             ::raise(SIGTERM);
         });
-        Click(1630);
+        Click(ui::kMainSaveMemoryButton);
     });
     bool rescued = false;
     const int status = RunToTheEnd(10s, &rescued);
@@ -257,7 +258,7 @@ TEST_F(TerminationTest, SigtermCancelsARunningTransferAndEndsTheProgram) {
         formOpen = main->ProgressForm() != nullptr && main->ProgressForm()->isVisible();
         ::raise(SIGTERM);
     });
-    QTimer::singleShot(0, main, [&] { Click(1628); });
+    QTimer::singleShot(0, main, [&] { Click(ui::kMainReadSettingsButton); });
     bool rescued = false;
     const int status = RunToTheEnd(8s, &rescued);
     EXPECT_FALSE(rescued) << "the program waited for the transfer";

@@ -26,6 +26,7 @@
 #include "ui/framework/QtMessageBoxHost.h"
 #include "ui/framework/UiApplier.h"
 #include "ui/main/DesktopProgram.h"
+#include "ui/main/MainControls.h"
 #include "ui/main/MainWindow.h"
 
 namespace zul::test {
@@ -163,7 +164,7 @@ protected:
         QTest::mouseClick(button, Qt::LeftButton);
     }
     void Connect() {
-        Click(1013);
+        Click(ui::kMainConnectButton);
         ASSERT_EQ(main->LineState(), 1)
             << (boxes.shown.empty() ? std::string() : boxes.shown.back().text.toStdString());
         sim.ClearReceivedFrames();

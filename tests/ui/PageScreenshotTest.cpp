@@ -22,7 +22,7 @@ protected:
 TEST_F(PageScreenshotTest, EveryPictureIsTaken) {
     auto* layout = new QVBoxLayout(host.get());
     tabs = new QTabWidget(host.get());
-    tabs->setObjectName(QStringLiteral("ctrl1620"));
+    tabs->setObjectName(ControlObjectName(ui::kMainSettingsPages));
     layout->addWidget(tabs);
     tabs->addTab(new ui::PageHead(app, host.get(), 0), QStringLiteral("A"));
     tabs->addTab(new ui::PageHead(app, host.get(), 1), QStringLiteral("B"));

@@ -27,6 +27,7 @@
 #include "ui/framework/FormBase.h"
 #include "ui/framework/QtMessageBoxHost.h"
 #include "ui/framework/UiApplier.h"
+#include "ui/main/MainControls.h"
 
 namespace zul::test {
 

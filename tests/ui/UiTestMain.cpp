@@ -20,6 +20,7 @@
 #include "ui/framework/UiApplier.h"
 #include "ui/main/DesktopMain.h"
 #include "ui/main/DesktopProgram.h"
+#include "ui/main/MainControls.h"
 #include "ui/main/MainWindow.h"
 #include "ui/main/SimulatedSession.h"
 
@@ -30,7 +31,7 @@ void Say(const char* word) {
     std::fflush(stdout);
 }
 
-bool Click(zul::ui::MainWindow& main, int ctrlId) {
+bool Click(zul::ui::CMainWindow& main, int ctrlId) {
     auto* button = zul::FindControl<QAbstractButton>(&main, ctrlId);
     if (button == nullptr || !button->isEnabled()) {
         return false;
@@ -40,8 +41,8 @@ bool Click(zul::ui::MainWindow& main, int ctrlId) {
 }
 
 void PlayScript(zul::ui::DesktopProgram& program, const QByteArray& script) {
-    zul::ui::MainWindow* main = program.Main();
-    if (main == nullptr || !Click(*main, 1013) || main->LineState() != 1) {
+    zul::ui::CMainWindow* main = program.Main();
+    if (main == nullptr || !Click(*main, zul::ui::kMainConnectButton) || main->LineState() != 1) {
         Say("not-connected");
         return;
     }
@@ -52,13 +53,13 @@ void PlayScript(zul::ui::DesktopProgram& program, const QByteArray& script) {
                     ? "open"
                     : "no-box");
         });
-        Click(*main, 1630);
+        Click(*main, zul::ui::kMainSaveMemoryButton);
     } else if (script == "transfer" && program.Simulation() != nullptr) {
         zul::sim::SimFaults faults;
         faults.quiet = true;
         program.Simulation()->Simulator().SetFaults(faults);
-        QObject::connect(main, &zul::ui::MainWindow::TransferStarted, main, [] { Say("open"); });
-        Click(*main, 1629);
+        QObject::connect(main, &zul::ui::CMainWindow::TransferStarted, main, [] { Say("open"); });
+        Click(*main, zul::ui::kMainWriteSettingsButton);
     }
 }
 

@@ -18,6 +18,7 @@
 #include "settings/SettingsStore.h"
 #include "settings/UiDefinition.h"
 #include "ui/forms/DefaultPrinter.h"
+#include "ui/forms/FormControls.h"
 #include "ui/framework/FileDialogHost.h"
 #include "ui/framework/QtText.h"
 #include "ui/framework/RadioChoice.h"
@@ -107,9 +108,9 @@ ConfigPrintForm::ConfigPrintForm(Application& app, const ConfigListRows& rows, F
       boxes_(this),
       ui_(std::make_unique<Ui::ConfigPrintForm>()) {
     ui_->setupUi(this);
-    radios_[0] = ui_->ctrl1412;
-    radios_[1] = ui_->ctrl1413;
-    radios_[2] = ui_->ctrl1414;
+    radios_[0] = FindControl<QRadioButton>(this, kConfigPrintAllBanksRadio);
+    radios_[1] = FindControl<QRadioButton>(this, kConfigPrintCurrentBankRadio);
+    radios_[2] = FindControl<QRadioButton>(this, kConfigPrintSystemRadio);
     connect(ui_->print, &QPushButton::clicked, this, [this] {
         if (Print() == ZUL_OK) {
             accept();

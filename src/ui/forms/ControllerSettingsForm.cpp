@@ -56,7 +56,7 @@ ControllerSettingsForm::ControllerSettingsForm(Application& app, FormBase* paren
         row.itemId = itemId;
         row.ctrlId = item->control1;
         row.label = findChild<QLabel*>(QStringLiteral("lbl%1").arg(row.ctrlId));
-        QWidget* control = findChild<QWidget*>(QStringLiteral("ctrl%1").arg(row.ctrlId));
+        QWidget* control = FindControl<QWidget>(this, row.ctrlId);
         row.list = qobject_cast<QComboBox*>(control);
         row.edit = qobject_cast<CNumericEdit*>(control);
         if (row.label != nullptr && (row.list != nullptr || row.edit != nullptr)) {

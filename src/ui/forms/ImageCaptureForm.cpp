@@ -13,6 +13,7 @@
 #include "settings/MessageBox.h"
 #include "settings/SettingsStore.h"
 #include "settings/UiDefinition.h"
+#include "ui/forms/FormControls.h"
 #include "ui/framework/FileDialogHost.h"
 #include "ui/framework/QtText.h"
 #include "ui/framework/RadioChoice.h"
@@ -85,10 +86,10 @@ ImageCaptureForm::ImageCaptureForm(Application& app, FormBase* parentForm, QWidg
       boxes_(this),
       ui_(std::make_unique<Ui::ImageCaptureForm>()) {
     ui_->setupUi(this);
-    radios_[0] = ui_->ctrl1466;
-    radios_[1] = ui_->ctrl1467;
-    radios_[2] = ui_->ctrl1468;
-    format_ = ui_->ctrl2605;
+    radios_[0] = FindControl<QRadioButton>(this, kCaptureMainWindowRadio);
+    radios_[1] = FindControl<QRadioButton>(this, kCaptureActiveWindowRadio);
+    radios_[2] = FindControl<QRadioButton>(this, kCaptureAllWindowsRadio);
+    format_ = FindControl<QComboBox>(this, kCaptureFormatList);
     connect(ui_->save, &QPushButton::clicked, this, [this] { Save(); });
     connect(ui_->cancel, &QPushButton::clicked, this, &QDialog::reject);
 

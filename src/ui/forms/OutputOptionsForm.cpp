@@ -9,6 +9,7 @@
 #include "settings/SettingsStore.h"
 #include "settings/UiDefinition.h"
 #include "ui/adjust/AdjustOpeners.h"
+#include "ui/forms/FormControls.h"
 #include "ui/framework/NumericEdit.h"
 #include "ui/framework/QtText.h"
 #include "ui/framework/UiApplier.h"
@@ -50,8 +51,10 @@ OutputOptionsForm::OutputOptionsForm(Application& app, int32_t bank, int32_t out
                                                : store.GetInt(option.item, bank_, output_);
         }
     }
-    connect(ui_->ctrl2152, &QPushButton::clicked, this, &OutputOptionsForm::accept);
-    connect(ui_->ctrl2153, &QPushButton::clicked, this, &OutputOptionsForm::reject);
+    connect(FindControl<QPushButton>(this, kOptionsOkButton), &QPushButton::clicked, this,
+            &OutputOptionsForm::accept);
+    connect(FindControl<QPushButton>(this, kOptionsCancelButton), &QPushButton::clicked, this,
+            &OutputOptionsForm::reject);
     ApplyUiDefinition();
     ShowCopy();
 }
@@ -65,12 +68,12 @@ void OutputOptionsForm::OnUiDefinitionApplied() {
         auto* unit = findChild<QLabel*>(QStringLiteral("unit%1").arg(option.ctrlId));
         if (caption != nullptr) {
             caption->setText(record != nullptr ? CaptionText(record->caption) : QString());
-            caption->setBuddy(findChild<QWidget*>(QStringLiteral("ctrl%1").arg(option.ctrlId)));
+            caption->setBuddy(FindControl<QWidget>(this, option.ctrlId));
         }
         if (unit != nullptr) {
             unit->setText(record != nullptr ? ToQString(record->unit) : QString());
         }
-        if (auto* edit = findChild<CNumericEdit*>(QStringLiteral("ctrl%1").arg(option.ctrlId))) {
+        if (auto* edit = FindControl<CNumericEdit>(this, option.ctrlId)) {
             ScaleEdit(*edit, LengthScaleOf(app_, option.ctrlId));
         }
     }
@@ -79,7 +82,7 @@ void OutputOptionsForm::OnUiDefinitionApplied() {
 
 void OutputOptionsForm::ShowCopy() {
     for (const Option& option : copy_) {
-        QWidget* control = findChild<QWidget*>(QStringLiteral("ctrl%1").arg(option.ctrlId));
+        QWidget* control = FindControl<QWidget>(this, option.ctrlId);
         if (auto* box = qobject_cast<QComboBox*>(control)) {
             FillChoiceList(option.ctrlId, box, static_cast<int32_t>(option.value));
         } else if (auto* edit = qobject_cast<CNumericEdit*>(control)) {
@@ -94,7 +97,7 @@ void OutputOptionsForm::ShowCopy() {
 
 void OutputOptionsForm::TakeIntoCopy() {
     for (Option& option : copy_) {
-        QWidget* control = findChild<QWidget*>(QStringLiteral("ctrl%1").arg(option.ctrlId));
+        QWidget* control = FindControl<QWidget>(this, option.ctrlId);
         if (auto* box = qobject_cast<QComboBox*>(control)) {
             if (box->currentIndex() >= 0) {
                 option.value = SelectedChoiceValue(box);

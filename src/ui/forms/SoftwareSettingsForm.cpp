@@ -16,7 +16,9 @@
 #include "settings/SettingItem.h"
 #include "settings/SettingsStore.h"
 #include "settings/UiDefinition.h"
+#include "ui/forms/FormControls.h"
 #include "ui/forms/SerialPortLinks.h"
+#include "ui/framework/NumericEdit.h"
 #include "ui/framework/QtMessageBoxHost.h"
 #include "ui/framework/QtText.h"
 #include "ui/framework/RadioChoice.h"
@@ -26,11 +28,6 @@
 namespace zul::ui {
 
 namespace {
-
-constexpr int32_t kPortListId = 1023;
-constexpr int32_t kUsbListId = 1025;
-constexpr int32_t kAliasTableId = 2108;
-constexpr int32_t kPortDeviceFormatId = 2109;  // "%1 (%2)": port name and device
 
 // The value of a group of radio buttons: the SelectVal of the checked one's record.
 int32_t CheckedRadioValue(const UiDefinition& ui, std::initializer_list<QRadioButton*> radios,
@@ -72,23 +69,24 @@ SoftwareSettingsForm::SoftwareSettingsForm(Application& app, FormBase* parentFor
       copy_(std::make_unique<SettingsStore>(app.Store())),
       assigned_(std::move(assigned)) {
     ui_->setupUi(this);
+    FindControls();
     SetPositionItems({kSoftFormTop, kSoftFormLeft, 0, 0, 0, 0});
-    ui_->ctrl2108->horizontalHeader()->setStretchLastSection(true);
+    c_.memAliases->horizontalHeader()->setStretchLastSection(true);
     // The sixteen rows share the table's height instead of leaving a blank band under the last.
-    ui_->ctrl2108->verticalHeader()->setSectionResizeMode(QHeaderView::Stretch);
-    ui_->ctrl1023->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+    c_.memAliases->verticalHeader()->setSectionResizeMode(QHeaderView::Stretch);
+    c_.port->setSizeAdjustPolicy(QComboBox::AdjustToContents);
     for (int bank = 0; bank < kBankCount; ++bank) {
-        ui_->ctrl2108->setVerticalHeaderItem(bank, new QTableWidgetItem(QString::number(bank)));
+        c_.memAliases->setVerticalHeaderItem(bank, new QTableWidgetItem(QString::number(bank)));
     }
 
-    connect(ui_->ctrl2126, &QPushButton::clicked, this, [this] {
+    connect(c_.ok, &QPushButton::clicked, this, [this] {
         if (Accept()) {
             close();
         }
     });
-    connect(ui_->ctrl2127, &QPushButton::clicked, this, &QWidget::close);
-    connect(ui_->ctrl2103, &QPushButton::clicked, this, &SoftwareSettingsForm::PointPortAtDevice);
-    connect(ui_->ctrl1025, &QComboBox::currentIndexChanged, this,
+    connect(c_.cancel, &QPushButton::clicked, this, &QWidget::close);
+    connect(c_.pointPort, &QPushButton::clicked, this, &SoftwareSettingsForm::PointPortAtDevice);
+    connect(c_.usbDevice, &QComboBox::currentIndexChanged, this,
             &SoftwareSettingsForm::OnUsbDeviceChanged);
 
     // The USB controllers attached now, with the remembered one first.
@@ -101,8 +99,8 @@ SoftwareSettingsForm::SoftwareSettingsForm(Application& app, FormBase* parentFor
 SoftwareSettingsForm::~SoftwareSettingsForm() = default;
 
 void SoftwareSettingsForm::OnUiDefinitionApplied() {
-    if (const UiControlRecord* record = app_.Ui().FindById(kAliasTableId)) {
-        ui_->ctrl2108->setHorizontalHeaderLabels(CaptionList(record->caption));
+    if (const UiControlRecord* record = app_.Ui().FindById(kSoftMemAliasTable)) {
+        c_.memAliases->setHorizontalHeaderLabels(CaptionList(record->caption));
     }
     if (shown_) {
         // The records refilled the lists with their plain choices: the device names come back.
@@ -111,25 +109,53 @@ void SoftwareSettingsForm::OnUiDefinitionApplied() {
     }
 }
 
+void SoftwareSettingsForm::FindControls() {
+    c_.usb = FindControl<QRadioButton>(this, kSoftUsbRadio);
+    c_.rs232c = FindControl<QRadioButton>(this, kSoftRs232cRadio);
+    c_.port = FindControl<QComboBox>(this, kSoftPortList);
+    c_.baudrate = FindControl<QComboBox>(this, kSoftBaudrateList);
+    c_.dataBits = FindControl<QComboBox>(this, kSoftDataBitsList);
+    c_.parity = FindControl<QComboBox>(this, kSoftParityList);
+    c_.timeout = FindControl<QComboBox>(this, kSoftTimeoutList);
+    c_.bccOff = FindControl<QRadioButton>(this, kSoftBccOffRadio);
+    c_.bccOn = FindControl<QRadioButton>(this, kSoftBccOnRadio);
+    c_.systemDevice = FindControl<QComboBox>(this, kSoftSystemDeviceList);
+    c_.pointPort = FindControl<QPushButton>(this, kSoftPointPortButton);
+    c_.usbDevice = FindControl<QComboBox>(this, kSoftUsbDeviceList);
+    c_.usbAlias = FindControl<QLineEdit>(this, kSoftUsbAliasEdit);
+    c_.policyPriority = FindControl<QComboBox>(this, kSoftPolicyPriorityList);
+    c_.measureCycle = FindControl<CNumericEdit>(this, kSoftMeasureCycleEdit);
+    c_.measUnit = FindControl<QComboBox>(this, kSoftMeasUnitList);
+    c_.csvComma = FindControl<QRadioButton>(this, kSoftCsvCommaRadio);
+    c_.csvSemicolon = FindControl<QRadioButton>(this, kSoftCsvSemicolonRadio);
+    c_.csvTab = FindControl<QRadioButton>(this, kSoftCsvTabRadio);
+    c_.decimalPoint = FindControl<QRadioButton>(this, kSoftDecimalPointRadio);
+    c_.decimalComma = FindControl<QRadioButton>(this, kSoftDecimalCommaRadio);
+    c_.memAliases = FindControl<QTableWidget>(this, kSoftMemAliasTable);
+    c_.ok = FindControl<QPushButton>(this, kSoftOkButton);
+    c_.cancel = FindControl<QPushButton>(this, kSoftCancelButton);
+}
+
 void SoftwareSettingsForm::ShowValues() {
     const UiDefinition& ui = app_.Ui();
     const SettingsStore& store = *copy_;
     auto lock = store.Lock();
-    CheckRadioWithValue(ui, {ui_->ctrl1072, ui_->ctrl1757}, store.GetInt<kSoftCommunicationType>());
+    CheckRadioWithValue(ui, {c_.usb, c_.rs232c}, store.GetInt<kSoftCommunicationType>());
     FillSerialPorts(store.GetInt<kSoftRs232cPort>());
-    FillChoiceList(1020, ui_->ctrl1020, std::clamp(store.GetInt<kSoftRs232cBaudrate>(), 0, 3));
-    FillChoiceList(1021, ui_->ctrl1021, store.GetInt<kSoftRs232cDateLen>());
-    FillChoiceList(1022, ui_->ctrl1022, store.GetInt<kSoftRs232cParity>());
-    FillChoiceList(1024, ui_->ctrl1024, store.GetInt<kSoftRs232cTimeout>());
-    CheckRadioWithValue(ui, {ui_->ctrl1074, ui_->ctrl1755}, store.GetInt<kSoftRs232cBCC>());
-    FillChoiceList(1028, ui_->ctrl1028, store.GetInt<kSoftPolicyPriority>());
-    FillChoiceList(2042, ui_->ctrl2042, store.GetInt<kSoftMeasUnit>());
-    ui_->ctrl1849->SetIntValue(store.GetInt<kSoftMeasureCycle>());
-    CheckRadioWithValue(ui, {ui_->ctrl1076, ui_->ctrl1685, ui_->ctrl1688},
+    FillChoiceList(kSoftBaudrateList, c_.baudrate,
+                   std::clamp(store.GetInt<kSoftRs232cBaudrate>(), 0, 3));
+    FillChoiceList(kSoftDataBitsList, c_.dataBits, store.GetInt<kSoftRs232cDateLen>());
+    FillChoiceList(kSoftParityList, c_.parity, store.GetInt<kSoftRs232cParity>());
+    FillChoiceList(kSoftTimeoutList, c_.timeout, store.GetInt<kSoftRs232cTimeout>());
+    CheckRadioWithValue(ui, {c_.bccOff, c_.bccOn}, store.GetInt<kSoftRs232cBCC>());
+    FillChoiceList(kSoftPolicyPriorityList, c_.policyPriority, store.GetInt<kSoftPolicyPriority>());
+    FillChoiceList(kSoftMeasUnitList, c_.measUnit, store.GetInt<kSoftMeasUnit>());
+    c_.measureCycle->SetIntValue(store.GetInt<kSoftMeasureCycle>());
+    CheckRadioWithValue(ui, {c_.csvComma, c_.csvSemicolon, c_.csvTab},
                         store.GetInt<kSoftCsvSeparator>());
-    CheckRadioWithValue(ui, {ui_->ctrl1690, ui_->ctrl1692}, store.GetInt<kSoftCsvUnderdigit>());
+    CheckRadioWithValue(ui, {c_.decimalPoint, c_.decimalComma}, store.GetInt<kSoftCsvUnderdigit>());
     for (int bank = 0; bank < kBankCount; ++bank) {
-        ui_->ctrl2108->setItem(bank, 0,
+        c_.memAliases->setItem(bank, 0,
                                new QTableWidgetItem(ToQString(store.GetText<kSoftMemAlias>(bank))));
     }
     const std::string usbDevice = store.GetText<kSoftUsbConnect>();
@@ -139,11 +165,12 @@ void SoftwareSettingsForm::ShowValues() {
     lock.unlock();
     FillUsbDevices(usbDevice);
 
-    ui_->ctrl2102->clear();
+    c_.systemDevice->clear();
     for (const std::string& device : SystemSerialDevices()) {
-        ui_->ctrl2102->addItem(ToQString(device));
+        c_.systemDevice->addItem(ToQString(device));
     }
-    ui_->ctrl2103->setEnabled(ui_->ctrl2102->count() > 0 && RecordAllowsEnable(2103));
+    c_.pointPort->setEnabled(c_.systemDevice->count() > 0 &&
+                             RecordAllowsEnable(kSoftPointPortButton));
     shown_ = true;
 }
 
@@ -152,33 +179,33 @@ bool SoftwareSettingsForm::RecordAllowsEnable(int32_t ctrlId) const {
 }
 
 void SoftwareSettingsForm::FillSerialPorts(int32_t selected) {
-    FillChoiceList(kPortListId, ui_->ctrl1023, selected);
+    FillChoiceList(kSoftPortList, c_.port, selected);
     FormatPortTexts();
 }
 
 void SoftwareSettingsForm::FormatPortTexts() {
     // COM<n> as the records name them, each with the device it leads to on this system.
-    const UiControlRecord* format = app_.Ui().FindById(kPortDeviceFormatId);
-    const UiControlRecord* ports = app_.Ui().FindById(kPortListId);
+    const UiControlRecord* format = app_.Ui().FindById(kSoftPortDeviceFormat);
+    const UiControlRecord* ports = app_.Ui().FindById(kSoftPortList);
     if (format == nullptr || ports == nullptr) {
         return;
     }
     const QStringList names = CaptionList(ports->selectList);
-    for (int i = 0; i < ui_->ctrl1023->count() && i < names.size(); ++i) {
-        const int32_t port = ui_->ctrl1023->itemData(i).toInt();
-        ui_->ctrl1023->setItemText(
+    for (int i = 0; i < c_.port->count() && i < names.size(); ++i) {
+        const int32_t port = c_.port->itemData(i).toInt();
+        c_.port->setItemText(
             i, ToQString(SubstituteDetails(ToStdString(CaptionText(format->caption)),
                                            ToStdString(names[i]), SerialDevicePath(port))));
     }
     // The list is as wide as its longest device path.
-    ui_->ctrl1023->setMinimumWidth(ui_->ctrl1023->sizeHint().width());
+    c_.port->setMinimumWidth(c_.port->sizeHint().width());
 }
 
 void SoftwareSettingsForm::FillUsbDevices(const std::string& current) {
     KeepUsbAlias();
     shownUsbDevice_.clear();
-    QSignalBlocker block(ui_->ctrl1025);
-    ui_->ctrl1025->clear();
+    QSignalBlocker block(c_.usbDevice);
+    c_.usbDevice->clear();
     std::vector<std::string> devices = app_.UsbControllers();
     if (!current.empty() && std::find(devices.begin(), devices.end(), current) == devices.end()) {
         devices.insert(devices.begin(), current);
@@ -186,25 +213,24 @@ void SoftwareSettingsForm::FillUsbDevices(const std::string& current) {
     // Without any controller the list shows the record's name for "no device", which has no
     // alias of its own.
     std::string none;
-    if (const UiControlRecord* record = app_.Ui().FindById(kUsbListId)) {
+    if (const UiControlRecord* record = app_.Ui().FindById(kSoftUsbDeviceList)) {
         none = ToStdString(CaptionText(record->caption));
     }
     if (devices.empty()) {
         devices.push_back(none);
     }
-    ui_->ctrl2105->setEnabled(devices.front() != none && RecordAllowsEnable(2105));
+    c_.usbAlias->setEnabled(devices.front() != none && RecordAllowsEnable(kSoftUsbAliasEdit));
     for (const std::string& device : devices) {
-        ui_->ctrl1025->addItem(ToQString(device), ToQString(device));
+        c_.usbDevice->addItem(ToQString(device), ToQString(device));
     }
-    const int index = ui_->ctrl1025->findData(ToQString(current));
-    ui_->ctrl1025->setCurrentIndex(std::max(index, 0));
+    const int index = c_.usbDevice->findData(ToQString(current));
+    c_.usbDevice->setCurrentIndex(std::max(index, 0));
     OnUsbDeviceChanged();
 }
 
 void SoftwareSettingsForm::OnUsbDeviceChanged() {
     KeepUsbAlias();
-    shownUsbDevice_ =
-        ui_->ctrl2105->isEnabled() ? ui_->ctrl1025->currentData().toString() : QString();
+    shownUsbDevice_ = c_.usbAlias->isEnabled() ? c_.usbDevice->currentData().toString() : QString();
     const std::string name = ToStdString(shownUsbDevice_);
     auto at = std::find(deviceNames_.begin(), deviceNames_.end(), name);
     const std::string alias =
@@ -212,7 +238,7 @@ void SoftwareSettingsForm::OnUsbDeviceChanged() {
                 static_cast<size_t>(at - deviceNames_.begin()) < deviceAliases_.size()
             ? deviceAliases_[static_cast<size_t>(at - deviceNames_.begin())]
             : std::string();
-    ui_->ctrl2105->setText(ToQString(alias));
+    c_.usbAlias->setText(ToQString(alias));
 }
 
 void SoftwareSettingsForm::KeepUsbAlias() {
@@ -221,7 +247,7 @@ void SoftwareSettingsForm::KeepUsbAlias() {
         return;
     }
     const std::string name = ToStdString(shownUsbDevice_);
-    const std::string alias = ToStdString(ui_->ctrl2105->text().trimmed());
+    const std::string alias = ToStdString(c_.usbAlias->text().trimmed());
     auto at = std::find(deviceNames_.begin(), deviceNames_.end(), name);
     if (at == deviceNames_.end()) {
         if (alias.empty()) {
@@ -244,27 +270,27 @@ void SoftwareSettingsForm::OnTakeControlValues() {
     SettingsStore& store = *copy_;
     auto lock = store.Lock();
     store.SetInt<kSoftCommunicationType>(
-        CheckedRadioValue(ui, {ui_->ctrl1072, ui_->ctrl1757}, kCommunicationRs232c));
-    store.SetInt<kSoftRs232cPort>(SelectedChoiceValue(ui_->ctrl1023, 0));
-    store.SetInt<kSoftRs232cBaudrate>(SelectedChoiceValue(ui_->ctrl1020, 0));
-    store.SetInt<kSoftRs232cDateLen>(SelectedChoiceValue(ui_->ctrl1021, 1));
-    store.SetInt<kSoftRs232cParity>(SelectedChoiceValue(ui_->ctrl1022, 0));
-    store.SetInt<kSoftRs232cTimeout>(SelectedChoiceValue(ui_->ctrl1024, 2));
-    store.SetInt<kSoftRs232cBCC>(CheckedRadioValue(ui, {ui_->ctrl1074, ui_->ctrl1755}, 0));
-    store.SetInt<kSoftPolicyPriority>(SelectedChoiceValue(ui_->ctrl1028, 2));
-    store.SetInt<kSoftMeasUnit>(SelectedChoiceValue(ui_->ctrl2042, 0));
-    if (auto cycle = ui_->ctrl1849->IntValue(); cycle && ui_->ctrl1849->IsInRange()) {
+        CheckedRadioValue(ui, {c_.usb, c_.rs232c}, kCommunicationRs232c));
+    store.SetInt<kSoftRs232cPort>(SelectedChoiceValue(c_.port, 0));
+    store.SetInt<kSoftRs232cBaudrate>(SelectedChoiceValue(c_.baudrate, 0));
+    store.SetInt<kSoftRs232cDateLen>(SelectedChoiceValue(c_.dataBits, 1));
+    store.SetInt<kSoftRs232cParity>(SelectedChoiceValue(c_.parity, 0));
+    store.SetInt<kSoftRs232cTimeout>(SelectedChoiceValue(c_.timeout, 2));
+    store.SetInt<kSoftRs232cBCC>(CheckedRadioValue(ui, {c_.bccOff, c_.bccOn}, 0));
+    store.SetInt<kSoftPolicyPriority>(SelectedChoiceValue(c_.policyPriority, 2));
+    store.SetInt<kSoftMeasUnit>(SelectedChoiceValue(c_.measUnit, 0));
+    if (auto cycle = c_.measureCycle->IntValue(); cycle && c_.measureCycle->IsInRange()) {
         store.SetInt<kSoftMeasureCycle>(*cycle);
     }
     store.SetInt<kSoftCsvSeparator>(
-        CheckedRadioValue(ui, {ui_->ctrl1076, ui_->ctrl1685, ui_->ctrl1688}, 0));
-    store.SetInt<kSoftCsvUnderdigit>(CheckedRadioValue(ui, {ui_->ctrl1690, ui_->ctrl1692}, 0));
+        CheckedRadioValue(ui, {c_.csvComma, c_.csvSemicolon, c_.csvTab}, 0));
+    store.SetInt<kSoftCsvUnderdigit>(CheckedRadioValue(ui, {c_.decimalPoint, c_.decimalComma}, 0));
     for (int bank = 0; bank < kBankCount; ++bank) {
-        const QTableWidgetItem* item = ui_->ctrl2108->item(bank, 0);
+        const QTableWidgetItem* item = c_.memAliases->item(bank, 0);
         store.SetText<kSoftMemAlias>(
             item != nullptr ? ToStdString(item->text().trimmed()) : std::string(), bank);
     }
-    const QString device = ui_->ctrl1025->currentData().toString();
+    const QString device = c_.usbDevice->currentData().toString();
     if (!device.isEmpty()) {
         store.SetText<kSoftUsbConnect>(ToStdString(device));
     }
@@ -273,8 +299,8 @@ void SoftwareSettingsForm::OnTakeControlValues() {
 }
 
 bool SoftwareSettingsForm::Accept() {
-    if (!ui_->ctrl1849->HoldsValidValue()) {
-        ui_->ctrl1849->setFocus();
+    if (!c_.measureCycle->HoldsValidValue()) {
+        c_.measureCycle->setFocus();
         return false;
     }
     TakeControlValues();
@@ -312,8 +338,8 @@ void SoftwareSettingsForm::AssignToMainStore() {
 }
 
 bool SoftwareSettingsForm::PointPortAtDevice() {
-    const int32_t port = SelectedChoiceValue(ui_->ctrl1023, 0);
-    const std::string device = ToStdString(ui_->ctrl2102->currentText());
+    const int32_t port = SelectedChoiceValue(c_.port, 0);
+    const std::string device = ToStdString(c_.systemDevice->currentText());
     if (device.empty()) {
         return false;
     }

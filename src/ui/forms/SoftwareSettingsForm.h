@@ -17,12 +17,18 @@
 
 #include "ui/framework/FormBase.h"
 
+class QLineEdit;
+class QPushButton;
+class QRadioButton;
+class QTableWidget;
+
 namespace Ui {
 class SoftwareSettingsForm;
 }
 
 namespace zul {
 class Application;
+class CNumericEdit;
 class SettingsStore;
 }  // namespace zul
 
@@ -52,6 +58,34 @@ protected:
     void OnUiDefinitionApplied() override;
 
 private:
+    // The form's controls, found once by their numbers (FormControls.h).
+    struct Controls {
+        QRadioButton* usb = nullptr;
+        QRadioButton* rs232c = nullptr;
+        QComboBox* port = nullptr;
+        QComboBox* baudrate = nullptr;
+        QComboBox* dataBits = nullptr;
+        QComboBox* parity = nullptr;
+        QComboBox* timeout = nullptr;
+        QRadioButton* bccOff = nullptr;
+        QRadioButton* bccOn = nullptr;
+        QComboBox* systemDevice = nullptr;
+        QPushButton* pointPort = nullptr;
+        QComboBox* usbDevice = nullptr;
+        QLineEdit* usbAlias = nullptr;
+        QComboBox* policyPriority = nullptr;
+        CNumericEdit* measureCycle = nullptr;
+        QComboBox* measUnit = nullptr;
+        QRadioButton* csvComma = nullptr;
+        QRadioButton* csvSemicolon = nullptr;
+        QRadioButton* csvTab = nullptr;
+        QRadioButton* decimalPoint = nullptr;
+        QRadioButton* decimalComma = nullptr;
+        QTableWidget* memAliases = nullptr;
+        QPushButton* ok = nullptr;
+        QPushButton* cancel = nullptr;
+    };
+    void FindControls();
     void ShowValues();
     void FillSerialPorts(int32_t selected);
     void FormatPortTexts();
@@ -63,6 +97,7 @@ private:
 
     Application& app_;
     std::unique_ptr<Ui::SoftwareSettingsForm> ui_;
+    Controls c_;
     std::unique_ptr<SettingsStore> copy_;
     std::function<void()> assigned_;
     std::vector<std::string> deviceNames_;

@@ -8,7 +8,9 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <type_traits>
 
+#include <QAction>
 #include <QObject>
 #include <QString>
 
@@ -30,12 +32,25 @@ int32_t CtrlIdOf(const QObject* object);
 void SetCtrlId(QObject* object, int32_t ctrlId);
 // The object name of a control: "ctrl<number>".
 QString ControlObjectName(int32_t ctrlId);
-// The control numbered ctrlId below root (a widget, or an action of a menu); null when root
-// holds none of that type. Windows fill their named pointers with it once; tests find the
-// controls they drive with it.
+// The control numbered ctrlId below root: the object named "ctrl<number>"; a menu item (which
+// keeps a name of its own) also by its "ctrlId" property. Null when root holds none of that
+// type. Windows fill their named pointers with it once; tests find the controls they drive.
 template <class T = QWidget>
 T* FindControl(const QObject* root, int32_t ctrlId) {
-    return root != nullptr ? root->findChild<T*>(ControlObjectName(ctrlId)) : nullptr;
+    if (root == nullptr) {
+        return nullptr;
+    }
+    T* named = root->findChild<T*>(ControlObjectName(ctrlId));
+    if constexpr (std::is_base_of_v<QAction, T>) {
+        if (named == nullptr) {
+            for (T* action : root->findChildren<T*>()) {
+                if (CtrlIdOf(action) == ctrlId) {
+                    return action;
+                }
+            }
+        }
+    }
+    return named;
 }
 
 // The record of an object: by "ctrlId", else by "uiName"; null when there is none.

@@ -50,9 +50,9 @@ LightWaveConfForm::LightWaveConfForm(LightWaveWnd& window, QWidget* parent)
     setWindowFlag(Qt::Window);
     Ui::LightWaveConfForm& u = *ui_;
     comment_ = u.comment;
-    frameRate_ = u.ctrl2604;
-    interval_ = u.ctrl1005;
-    rect_ = u.ctrl1220;
+    frameRate_ = FindControl<CNumericEdit>(this, kLwCtrlFrameRate);
+    interval_ = FindControl<CNumericEdit>(this, kLwCtrlUpdateCycle);
+    rect_ = FindControl<QCheckBox>(this, kLwCtrlRectDisp);
     workNo_ = {u.workNoA, u.workNoB};
     tables_ = {u.workInfoA, u.workInfoB};
     for (CGridCtrl* table : tables_) {

@@ -1,22 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Registration of the light-wave window and the auxiliary forms with the main window: the
-// child windows of buttons 1011 and 1770 and menus 32788, 32784, 32785 and 32787, the image
-// capture of button 1461, and their --screenshots steps.
+// Makes the light-wave window one of the main window's child windows (button 1011, menu 32788)
+// and adds its pictures to --screenshots. Call once at start-up, before the main window is built.
 #pragma once
-
-#include <functional>
-
-#include <QString>
 
 namespace zul::ui {
 
-// Registers the child-window factories (light wave, controller settings, configuration list,
-// version information) and the image capture runner.
-void RegisterLightWaveAndAuxiliaryWindows();
+void RegisterLightWaveWindow();
 
 // Registers lightwave.png (at least 20 captures from the controller, one snapshot shown per
-// head), lightwave-settings.png, config-list.png, image-capture.png, controller-settings.png
-// and version.png; config-list.pdf is written through the print path into outputFolder().
-void RegisterLightWaveAndAuxiliaryScreenshots(std::function<QString()> outputFolder);
+// head) and lightwave-settings.png (the settings form the first step leaves open).
+void RegisterLightWaveScreenshots();
 
 }  // namespace zul::ui

@@ -154,7 +154,7 @@ void LightWaveWnd::BuildWidgets() {
     connect(u.pause, &QPushButton::clicked, this, &LightWaveWnd::StopPlayback);
     playForward_ = u.playForward;
     connect(playForward_, &QPushButton::clicked, this, &LightWaveWnd::PlayForward);
-    speed_ = u.ctrl2601;
+    speed_ = FindControl<QComboBox>(this, kLwCtrlSpeedList);
     slider_ = u.history;
     connect(slider_, &CSlider::positionChanged, this, [this](int position) {
         if (position != index_) {
@@ -170,7 +170,7 @@ void LightWaveWnd::BuildWidgets() {
                  .label1 = u.field2A,
                  .label2 = u.field1040A,
                  .peakCell = u.peakCellA,
-                 .slot = u.ctrl2602,
+                 .slot = FindControl<QComboBox>(this, kLwCtrlSlotListA),
                  .store = u.storeA,
                  .show = {u.showA1, u.showA2, u.showA3}};
     heads_[1] = {.chart = u.chartB,
@@ -178,7 +178,7 @@ void LightWaveWnd::BuildWidgets() {
                  .label1 = u.field2B,
                  .label2 = u.field1040B,
                  .peakCell = u.peakCellB,
-                 .slot = u.ctrl2603,
+                 .slot = FindControl<QComboBox>(this, kLwCtrlSlotListB),
                  .store = u.storeB,
                  .show = {u.showB1, u.showB2, u.showB3}};
     for (int head = 0; head < kLightWaveHeads; ++head) {

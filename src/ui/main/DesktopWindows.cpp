@@ -2,7 +2,7 @@
 #include "ui/main/DesktopWindows.h"
 
 #include "ui/buffering/BufferingWindowRegistration.h"
-#include "ui/forms/SoftwareSettingsForm.h"
+#include "ui/forms/FormsRegistration.h"
 #include "ui/lightwave/LightWaveRegistration.h"
 #include "ui/main/MainWindow.h"
 #include "ui/main/PageScreenshots.h"
@@ -14,20 +14,18 @@ namespace zul::ui {
 void RegisterDesktopWindows() {
     // The main window's pictures come first, while no child window is open.
     RegisterMainScreenshots();
-    RegisterChildWindow(ChildWindow::kSoftwareSettings, [](CMainWindow& main) -> QWidget* {
-        return new SoftwareSettingsForm(main.App(), &main, &main,
-                                        [&main] { main.RefreshBankAliases(); });
-    });
+    RegisterForms();
     RegisterMeasurementWindow();
     RegisterBufferingWindow();
-    RegisterLightWaveAndAuxiliaryWindows();
+    RegisterLightWaveWindow();
 
     for (PageScreenshot& shot : PageScreenshots()) {
         RegisterScreenshot(shot.fileName, [grab = shot.grab](CMainWindow& main) {
             return grab(main, main.App());
         });
     }
-    RegisterLightWaveAndAuxiliaryScreenshots([] { return ScreenshotFolder(); });
+    RegisterLightWaveScreenshots();
+    RegisterFormScreenshots([] { return ScreenshotFolder(); });
 }
 
 }  // namespace zul::ui

@@ -40,6 +40,7 @@
 #include "ui/main/AssociationTool.h"
 #include "ui/main/BankSelector.h"
 #include "ui/main/ControlRecords.h"
+#include "ui/main/MainControls.h"
 #include "ui/main/MainMessages.h"
 #include "ui/main/PageBase.h"
 #include "ui/main/PageCommon.h"
@@ -50,12 +51,7 @@
 
 namespace zul::ui {
 
-namespace {
-
-constexpr int32_t kConnectButtonId = 1013;
-constexpr int32_t kExpandButtonId = 1015;
-
-}  // namespace
+namespace {}  // namespace
 
 CMainWindow::CMainWindow(Application& app, QtWindowSink& sink, QWidget* parent)
     : QMainWindow(parent),
@@ -66,6 +62,7 @@ CMainWindow::CMainWindow(Application& app, QtWindowSink& sink, QWidget* parent)
       boxes_(this),
       dialogs_(this) {
     ui_->setupUi(this);
+    FindControls();
     // The window is always the size of what it shows (the compact view shortens it).
     layout()->setSizeConstraint(QLayout::SetFixedSize);
     setAcceptDrops(true);
@@ -73,20 +70,20 @@ CMainWindow::CMainWindow(Application& app, QtWindowSink& sink, QWidget* parent)
 
     // The texts the records may lack: the application title and the tab titles.
     setWindowTitle(FallbackText(kResApplicationTitle));
-    for (int i = 0; i < ui_->ctrl1620->count(); ++i) {
-        ui_->ctrl1620->setTabText(i, FallbackText(kResTabHeadA + i));
+    for (int i = 0; i < controls_.pages->count(); ++i) {
+        controls_.pages->setTabText(i, FallbackText(kResTabHeadA + i));
     }
 
     CreateParts();
 
-    ui_->action32771->setShortcut(QKeySequence::Open);
-    ui_->action32772->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S));
-    ui_->action32780->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
-    ui_->action32787->setShortcut(QKeySequence(Qt::Key_F1));
+    menus_.openFile->setShortcut(QKeySequence::Open);
+    menus_.saveFileAs->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S));
+    menus_.exit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
+    menus_.about->setShortcut(QKeySequence(Qt::Key_F1));
     // F5 connects and disconnects. A shortcut of the window, not of the button: the button's
     // caption sets its own mnemonic shortcut each time it is applied.
     auto* connectKey = new QShortcut(QKeySequence(Qt::Key_F5), this);
-    connect(connectKey, &QShortcut::activated, ui_->ctrl1013, &QAbstractButton::click);
+    connect(connectKey, &QShortcut::activated, controls_.connect, &QAbstractButton::click);
 
     ConnectCommands();
     sink_.Attach(this, [this](Message& message) { OnWindowMessage(message); });
@@ -95,7 +92,7 @@ CMainWindow::CMainWindow(Application& app, QtWindowSink& sink, QWidget* parent)
         SettingsStore& store = app_.Store();
         auto lock = store.Lock();
         bank_->ReadFromStore();
-        ui_->ctrl1101->setChecked(store.GetInt<kMainChkAll>() != 0);
+        controls_.allBanks->setChecked(store.GetInt<kMainChkAll>() != 0);
     }
     app_.SetConnectionState(0);
     ApplyUiDefinition();
@@ -105,6 +102,52 @@ CMainWindow::CMainWindow(Application& app, QtWindowSink& sink, QWidget* parent)
     files_->UpdateRecentMenu();
     UpdateTitle();
     adjustSize();
+}
+
+void CMainWindow::FindControls() {
+    Controls& c = controls_;
+    c.pages = FindControl<QTabWidget>(this, kMainSettingsPages);
+    c.connect = FindControl<QPushButton>(this, kMainConnectButton);
+    c.expand = FindControl<QPushButton>(this, kMainExpandButton);
+    c.version = FindControl<QLineEdit>(this, kMainVersionText);
+    c.type = FindControl<QLineEdit>(this, kMainTypeText);
+    c.sensorA = FindControl<QLineEdit>(this, kMainSensorAText);
+    c.sensorB = FindControl<QLineEdit>(this, kMainSensorBText);
+    c.memoryBank = FindControl<QComboBox>(this, kMainMemoryBankList);
+    c.allBanks = FindControl<QCheckBox>(this, kMainAllBanksCheck);
+    c.readSettings = FindControl<QPushButton>(this, kMainReadSettingsButton);
+    c.writeSettings = FindControl<QPushButton>(this, kMainWriteSettingsButton);
+    c.saveMemory = FindControl<QPushButton>(this, kMainSaveMemoryButton);
+    c.initMemory = FindControl<QPushButton>(this, kMainInitMemoryButton);
+    c.measurement = FindControl<QPushButton>(this, kMainMeasurementButton);
+    c.lightWave = FindControl<QPushButton>(this, kMainLightWaveButton);
+    c.buffering = FindControl<QPushButton>(this, kMainBufferingButton);
+    c.configList = FindControl<QPushButton>(this, kMainConfigListButton);
+    c.capture = FindControl<QPushButton>(this, kMainCaptureButton);
+    c.pictures = {FindControl<QLabel>(this, kMainOutPatternPicture),
+                  FindControl<QLabel>(this, kMainOut1Picture),
+                  FindControl<QLabel>(this, kMainOut2Picture)};
+    c.pictureCaptions = {FindControl<QLabel>(this, kMainOutPatternCaption),
+                         FindControl<QLabel>(this, kMainOut1Caption),
+                         FindControl<QLabel>(this, kMainOut2Caption)};
+    Menus& m = menus_;
+    m.openFile = FindControl<QAction>(this, kMenuOpenSettingsFile);
+    m.saveFileAs = FindControl<QAction>(this, kMenuSaveSettingsFileAs);
+    m.saveMemoryBank = FindControl<QAction>(this, kMenuSaveMemoryBank);
+    m.initMemoryBank = FindControl<QAction>(this, kMenuInitMemoryBank);
+    m.readSettings = FindControl<QAction>(this, kMenuReadSettings);
+    m.writeSettings = FindControl<QAction>(this, kMenuWriteSettings);
+    m.initAllMemoryBanks = FindControl<QAction>(this, kMenuInitAllMemoryBanks);
+    m.exit = FindControl<QAction>(this, kMenuExit);
+    m.measurement = FindControl<QAction>(this, kMenuMeasurement);
+    m.buffering = FindControl<QAction>(this, kMenuBuffering);
+    m.configList = FindControl<QAction>(this, kMenuConfigList);
+    m.controllerSettings = FindControl<QAction>(this, kMenuControllerSettings);
+    m.softwareSettings = FindControl<QAction>(this, kMenuSoftwareSettings);
+    m.about = FindControl<QAction>(this, kMenuAbout);
+    m.lightWave = FindControl<QAction>(this, kMenuLightWave);
+    m.registerAssociation = FindControl<QAction>(this, kMenuRegisterAssociation);
+    m.removeAssociation = FindControl<QAction>(this, kMenuRemoveAssociation);
 }
 
 void CMainWindow::CreateParts() {
@@ -117,24 +160,24 @@ void CMainWindow::CreateParts() {
     files_ = std::make_unique<SettingsFileCommands>(app_, boxes_, dialogs_, std::move(host));
 
     OutputPicturePanel::Controls pictures;
-    pictures.pictures = {ui_->ctrl1103, ui_->ctrl1105, ui_->ctrl1107};
-    pictures.captions = {ui_->ctrl1102, ui_->ctrl1104, ui_->ctrl1106};
+    pictures.pictures = controls_.pictures;
+    pictures.captions = controls_.pictureCaptions;
     pictures.column = ui_->pictureArea;
     pictures_ = std::make_unique<OutputPicturePanel>(app_.Ui(), pictures);
-    bank_ = std::make_unique<BankSelector>(*this, app_.Store(), ui_->ctrl1097);
+    bank_ = std::make_unique<BankSelector>(*this, app_.Store(), controls_.memoryBank);
 
     children_ = std::make_unique<ChildWindowSlots>(
         *this, sink_,
         std::array<ChildWindowSlots::Commands, kChildWindowCount>{{
-            {ui_->ctrl1010, ui_->action32781},
-            {ui_->ctrl1011, ui_->action32788},
-            {ui_->ctrl1012, ui_->action32782},
-            {nullptr, ui_->action32786},
-            {nullptr, ui_->action32785},
-            {ui_->ctrl1770, ui_->action32784},
-            {nullptr, ui_->action32787},
+            {controls_.measurement, menus_.measurement},
+            {controls_.lightWave, menus_.lightWave},
+            {controls_.buffering, menus_.buffering},
+            {nullptr, menus_.softwareSettings},
+            {nullptr, menus_.controllerSettings},
+            {controls_.configList, menus_.configList},
+            {nullptr, menus_.about},
         }},
-        ui_->ctrl1461);
+        controls_.capture);
 }
 
 CMainWindow::~CMainWindow() {
@@ -159,7 +202,7 @@ void CMainWindow::CreatePages() {
             window->ReloadSettingsPage();
         }
     };
-    QTabWidget* tabs = ui_->ctrl1620;
+    QTabWidget* tabs = controls_.pages;
     while (tabs->count() > 0) {
         QWidget* page = tabs->widget(0);
         tabs->removeTab(0);
@@ -170,7 +213,7 @@ void CMainWindow::CreatePages() {
     tabs->addTab(new PageOutput(app_, this, 0, hooks), FallbackText(kResTabHeadA + 2));
     tabs->addTab(new PageOutput(app_, this, 1, hooks), FallbackText(kResTabHeadA + 3));
     tabs->addTab(new PageCommon(app_, this, hooks), FallbackText(kResTabCommon));
-    if (const UiControlRecord* record = app_.Ui().FindById(1620)) {
+    if (const UiControlRecord* record = app_.Ui().FindById(kMainSettingsPages)) {
         ApplyRecord(app_.Ui(), *record, tabs);
     }
     // The tab control is read aloud as the page it shows, and is as tall as that page: a short
@@ -187,7 +230,7 @@ void CMainWindow::CreatePages() {
 }
 
 void CMainWindow::FitTabsToPage() {
-    QTabWidget* tabs = ui_->ctrl1620;
+    QTabWidget* tabs = controls_.pages;
     const QWidget* page = tabs->currentWidget();
     if (page == nullptr) {
         return;
@@ -214,23 +257,26 @@ void CMainWindow::FitTabsToPage() {
 }
 
 void CMainWindow::ConnectCommands() {
-    connect(ui_->ctrl1013, &QPushButton::clicked, this, &CMainWindow::ToggleConnection);
-    connect(ui_->ctrl1628, &QPushButton::clicked, this, &CMainWindow::ReadSettings);
-    connect(ui_->ctrl1629, &QPushButton::clicked, this, &CMainWindow::WriteSettings);
-    connect(ui_->ctrl1630, &QPushButton::clicked, this, &CMainWindow::SaveMemoryBank);
-    connect(ui_->ctrl1631, &QPushButton::clicked, this, &CMainWindow::InitialiseMemory);
-    connect(ui_->ctrl1015, &QPushButton::clicked, this, &CMainWindow::ToggleExpandedView);
+    connect(controls_.connect, &QPushButton::clicked, this, &CMainWindow::ToggleConnection);
+    connect(controls_.readSettings, &QPushButton::clicked, this, &CMainWindow::ReadSettings);
+    connect(controls_.writeSettings, &QPushButton::clicked, this, &CMainWindow::WriteSettings);
+    connect(controls_.saveMemory, &QPushButton::clicked, this, &CMainWindow::SaveMemoryBank);
+    connect(controls_.initMemory, &QPushButton::clicked, this, &CMainWindow::InitialiseMemory);
+    connect(controls_.expand, &QPushButton::clicked, this, &CMainWindow::ToggleExpandedView);
 
-    connect(ui_->action32771, &QAction::triggered, this, &CMainWindow::OpenSettingsFile);
-    connect(ui_->action32772, &QAction::triggered, this, &CMainWindow::SaveSettingsFileAs);
-    connect(ui_->action32775, &QAction::triggered, this, &CMainWindow::SaveMemoryBank);
-    connect(ui_->action32776, &QAction::triggered, this, &CMainWindow::InitialiseMemoryBank);
-    connect(ui_->action32777, &QAction::triggered, this, &CMainWindow::ReadSettings);
-    connect(ui_->action32778, &QAction::triggered, this, &CMainWindow::WriteSettings);
-    connect(ui_->action32779, &QAction::triggered, this, &CMainWindow::InitialiseAllMemoryBanks);
-    connect(ui_->action32780, &QAction::triggered, this, &QWidget::close);
-    connect(ui_->action32799, &QAction::triggered, this, [this] { ChangeFileAssociation(true); });
-    connect(ui_->action32800, &QAction::triggered, this, [this] { ChangeFileAssociation(false); });
+    connect(menus_.openFile, &QAction::triggered, this, &CMainWindow::OpenSettingsFile);
+    connect(menus_.saveFileAs, &QAction::triggered, this, &CMainWindow::SaveSettingsFileAs);
+    connect(menus_.saveMemoryBank, &QAction::triggered, this, &CMainWindow::SaveMemoryBank);
+    connect(menus_.initMemoryBank, &QAction::triggered, this, &CMainWindow::InitialiseMemoryBank);
+    connect(menus_.readSettings, &QAction::triggered, this, &CMainWindow::ReadSettings);
+    connect(menus_.writeSettings, &QAction::triggered, this, &CMainWindow::WriteSettings);
+    connect(menus_.initAllMemoryBanks, &QAction::triggered, this,
+            &CMainWindow::InitialiseAllMemoryBanks);
+    connect(menus_.exit, &QAction::triggered, this, &QWidget::close);
+    connect(menus_.registerAssociation, &QAction::triggered, this,
+            [this] { ChangeFileAssociation(true); });
+    connect(menus_.removeAssociation, &QAction::triggered, this,
+            [this] { ChangeFileAssociation(false); });
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -298,12 +344,12 @@ void CMainWindow::OnLinkLost(int32_t code) {
 // Framework calls
 
 void CMainWindow::OnUiDefinitionApplied() {
-    for (int i = 0; i < ui_->ctrl1620->count(); ++i) {
-        if (ui_->ctrl1620->tabText(i).isEmpty()) {
-            ui_->ctrl1620->setTabText(i, FallbackText(kResTabHeadA + i));
+    for (int i = 0; i < controls_.pages->count(); ++i) {
+        if (controls_.pages->tabText(i).isEmpty()) {
+            controls_.pages->setTabText(i, FallbackText(kResTabHeadA + i));
         }
     }
-    ui_->ctrl1620->setAccessibleName(ui_->ctrl1620->tabText(ui_->ctrl1620->currentIndex()));
+    controls_.pages->setAccessibleName(controls_.pages->tabText(controls_.pages->currentIndex()));
     ShowConnectionState();
     children_->UpdateCommands();
     SetExpanded(expanded_);
@@ -316,7 +362,7 @@ void CMainWindow::OnTakeControlValues() {
     SettingsStore& store = app_.Store();
     auto lock = store.Lock();
     store.SetInt<kAppCurMemNo>(bank_->Bank());
-    store.SetInt<kMainChkAll>(ui_->ctrl1101->isChecked() ? 1 : 0);
+    store.SetInt<kMainChkAll>(controls_.allBanks->isChecked() ? 1 : 0);
 }
 
 void CMainWindow::OnLineStateChanged(int32_t /*lineState*/) {
@@ -374,40 +420,41 @@ void CMainWindow::ShowConnectionState() {
     ShowConnectCaption(connected);
     const UiDefinition& ui = app_.Ui();
     for (QWidget* widget : std::initializer_list<QWidget*>{
-             ui_->ctrl1628, ui_->ctrl1629, ui_->ctrl1101, ui_->ctrl1630, ui_->ctrl1631}) {
+             controls_.readSettings, controls_.writeSettings, controls_.allBanks,
+             controls_.saveMemory, controls_.initMemory}) {
         widget->setEnabled(connected && RecordAllowsEnabling(ui, CtrlIdOf(widget)));
     }
-    for (QAction* action : {ui_->action32775, ui_->action32776, ui_->action32777, ui_->action32778,
-                            ui_->action32779}) {
+    for (QAction* action : {menus_.saveMemoryBank, menus_.initMemoryBank, menus_.readSettings,
+                            menus_.writeSettings, menus_.initAllMemoryBanks}) {
         action->setEnabled(connected && RecordAllowsEnabling(ui, CtrlIdOf(action)));
     }
 }
 
 void CMainWindow::ShowConnectCaption(bool connected) {
-    const UiControlRecord* record = app_.Ui().FindById(kConnectButtonId);
+    const UiControlRecord* record = app_.Ui().FindById(kMainConnectButton);
     if (record == nullptr) {
         return;
     }
     const QStringList captions = CaptionList(record->caption);
     if (!captions.isEmpty()) {
-        ui_->ctrl1013->setText(captions.front());
+        controls_.connect->setText(captions.front());
     }
     // The button's face takes the state colour (Color1 disconnected, Color2 connected).
     const int32_t ref = connected ? record->color2 : record->color1;
-    QPalette palette = ui_->ctrl1013->palette();
+    QPalette palette = controls_.connect->palette();
     palette.setColor(QPalette::Button, ColorFromRef(ref));
     palette.setColor(QPalette::ButtonText, QColor(Qt::white));
-    ui_->ctrl1013->setAutoFillBackground(true);
-    ui_->ctrl1013->setPalette(palette);
+    controls_.connect->setAutoFillBackground(true);
+    controls_.connect->setPalette(palette);
 }
 
 void CMainWindow::ShowControllerInfo() {
     const SettingsStore& store = app_.Store();
     auto lock = store.Lock();
-    ui_->ctrl1088->setText(ToQString(store.GetText<kCtrlVersion>()));
-    ui_->ctrl1090->setText(ToQString(store.GetText<kCtrlType>()));
-    ui_->ctrl1092->setText(ToQString(store.GetText<kCtrlSensorA>()));
-    ui_->ctrl1094->setText(ToQString(store.GetText<kCtrlSensorB>()));
+    controls_.version->setText(ToQString(store.GetText<kCtrlVersion>()));
+    controls_.type->setText(ToQString(store.GetText<kCtrlType>()));
+    controls_.sensorA->setText(ToQString(store.GetText<kCtrlSensorA>()));
+    controls_.sensorB->setText(ToQString(store.GetText<kCtrlSensorB>()));
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -467,7 +514,7 @@ void CMainWindow::SaveMemoryBank() {
 }
 
 void CMainWindow::InitialiseMemory() {
-    if (ui_->ctrl1101->isChecked()) {
+    if (controls_.allBanks->isChecked()) {
         InitialiseAllMemoryBanks();
     } else {
         InitialiseMemoryBank();
@@ -536,7 +583,7 @@ void CMainWindow::RefreshFromStore() {
         const SettingsStore& store = app_.Store();
         auto lock = store.Lock();
         bank_->ReadFromStore();
-        ui_->ctrl1101->setChecked(store.GetInt<kMainChkAll>() != 0);
+        controls_.allBanks->setChecked(store.GetInt<kMainChkAll>() != 0);
     }
     bank_->Fill();
     ShowControllerInfo();
@@ -547,7 +594,7 @@ void CMainWindow::RefreshFromStore() {
 
 void CMainWindow::DrawPictures() {
     // The tab titles of the outputs name them in the combination picture's description.
-    QTabWidget* tabs = ui_->ctrl1620;
+    QTabWidget* tabs = controls_.pages;
     pictures_->Draw(app_.Store(), bank_->Bank(), tabs->tabText(2), tabs->tabText(3));
 }
 
@@ -560,13 +607,13 @@ void CMainWindow::ToggleExpandedView() {
 
 void CMainWindow::SetExpanded(bool expanded) {
     expanded_ = expanded;
-    if (const UiControlRecord* record = app_.Ui().FindById(kExpandButtonId)) {
+    if (const UiControlRecord* record = app_.Ui().FindById(kMainExpandButton)) {
         const QStringList captions = CaptionList(record->caption);
         const int index = expanded ? 0 : 1;
         if (index < captions.size()) {
-            ui_->ctrl1015->setText(captions[index]);
+            controls_.expand->setText(captions[index]);
             // Read aloud as shown, not as the whole caption list.
-            ui_->ctrl1015->setAccessibleName(captions[index]);
+            controls_.expand->setAccessibleName(captions[index]);
         }
     }
     if (ui_->expandedArea->isVisible() != expanded || ui_->expandedArea->isHidden() == expanded) {

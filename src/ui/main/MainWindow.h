@@ -14,6 +14,7 @@
 // tests answer.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <memory>
 
@@ -32,8 +33,11 @@
 #include "ui/main/SettingsFileCommands.h"
 
 class QAction;
+class QCheckBox;
 class QLabel;
+class QLineEdit;
 class QPushButton;
+class QTabWidget;
 
 namespace Ui {
 class MainWindow;
@@ -117,6 +121,50 @@ protected:
 private:
     // The settings-file commands, the output pictures and the child-window slots.
     void CreateParts();
+    // The window's controls, found once by their numbers (MainControls.h).
+    struct Controls {
+        QTabWidget* pages = nullptr;
+        QPushButton* connect = nullptr;
+        QPushButton* expand = nullptr;
+        QLineEdit* version = nullptr;
+        QLineEdit* type = nullptr;
+        QLineEdit* sensorA = nullptr;
+        QLineEdit* sensorB = nullptr;
+        QComboBox* memoryBank = nullptr;
+        QCheckBox* allBanks = nullptr;
+        QPushButton* readSettings = nullptr;
+        QPushButton* writeSettings = nullptr;
+        QPushButton* saveMemory = nullptr;
+        QPushButton* initMemory = nullptr;
+        QPushButton* measurement = nullptr;
+        QPushButton* lightWave = nullptr;
+        QPushButton* buffering = nullptr;
+        QPushButton* configList = nullptr;
+        QPushButton* capture = nullptr;
+        std::array<QLabel*, 3> pictures{};  // output pattern, OUT1, OUT2
+        std::array<QWidget*, 3> pictureCaptions{};
+    };
+    // The menu items, found once by their numbers.
+    struct Menus {
+        QAction* openFile = nullptr;
+        QAction* saveFileAs = nullptr;
+        QAction* saveMemoryBank = nullptr;
+        QAction* initMemoryBank = nullptr;
+        QAction* readSettings = nullptr;
+        QAction* writeSettings = nullptr;
+        QAction* initAllMemoryBanks = nullptr;
+        QAction* exit = nullptr;
+        QAction* measurement = nullptr;
+        QAction* buffering = nullptr;
+        QAction* configList = nullptr;
+        QAction* controllerSettings = nullptr;
+        QAction* softwareSettings = nullptr;
+        QAction* about = nullptr;
+        QAction* lightWave = nullptr;
+        QAction* registerAssociation = nullptr;
+        QAction* removeAssociation = nullptr;
+    };
+    void FindControls();
     void CreatePages();
     // The tab control takes the height of the page it shows; the window follows.
     void FitTabsToPage();
@@ -143,6 +191,8 @@ private:
     Application& app_;
     QtWindowSink& sink_;
     std::unique_ptr<Ui::MainWindow> ui_;
+    Controls controls_;
+    Menus menus_;
     QtMessageBoxHost boxes_;
     QtFileDialogHost dialogs_;
     std::unique_ptr<SettingsFileCommands> files_;
@@ -157,7 +207,8 @@ private:
     bool reapplyPending_ = false;
 };
 
-// The former name of the main window class, for the registrations of the other windows.
+// The former name of the main window class. Only the buffering window's registration still
+// uses it; it goes once that file says CMainWindow.
 using MainWindow = CMainWindow;
 
 }  // namespace zul::ui

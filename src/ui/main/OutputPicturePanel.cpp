@@ -17,21 +17,16 @@
 #include "ui/framework/QtText.h"
 #include "ui/framework/UiApplier.h"
 #include "ui/main/ControlRecords.h"
+#include "ui/main/MainControls.h"
 #include "ui/main/OutputPictures.h"
 
 namespace zul::ui {
 
 namespace {
 
-// The choice lists whose words describe a picture: the calculation, the surfaces measured, and
-// the set-up and reference of the head it uses (the controls of the pages).
-constexpr int32_t kOutPatternList = 1134;
-constexpr int32_t kMeasureWorkList = 1635;
-constexpr int32_t kSetupModeList = 1109;
-constexpr int32_t kMeasureWorkBasisList = 1616;
-
 // The picture controls: the combination, OUT1 and OUT2.
-constexpr std::array<int32_t, 3> kPictureIds = {1103, 1105, 1107};
+constexpr std::array<int32_t, 3> kPictureIds = {kMainOutPatternPicture, kMainOut1Picture,
+                                                kMainOut2Picture};
 
 // The file scaled into area on a white background, keeping its proportions; null when it cannot
 // be read. The cache key holds the file's modification time, so each version of a file is
@@ -142,12 +137,12 @@ QString OutputPicturePanel::Description(const OutputPictureInputs& out, bool wit
     const int32_t p = out.outPattern;
     const bool surfaces = p >= 8 && p <= 11;
     if (surfaces) {
-        parts << ChoiceText(kMeasureWorkList, out.measureWork);
+        parts << ChoiceText(kOutMeasureWorkList, out.measureWork);
     }
     if (withHead && (surfaces || (p >= 0 && p <= 3))) {
         const int head = p % 2;
-        parts << ChoiceText(kSetupModeList, out.setupMode[head])
-              << ChoiceText(kMeasureWorkBasisList, out.measureWorkBasis[head]);
+        parts << ChoiceText(kHeadSetupModeList, out.setupMode[head])
+              << ChoiceText(kHeadMeasureWorkBasisList, out.measureWorkBasis[head]);
     }
     parts.removeAll(QString());
     return parts.join(QStringLiteral(", "));

@@ -86,10 +86,9 @@ void PageBase::SetBindings(std::vector<PageBinding> bindings, std::vector<PageVa
         bound.binding = binding;
         const QString id = QString::number(binding.ctrlId);
         if (binding.kind == BindKind::kMeasureMode) {
-            bound.control = findChild<QComboBox*>(QStringLiteral("ctrl%1").arg(kMeasureModeList));
+            bound.control = FindControl<QComboBox>(this, kMeasureModeList);
             for (int32_t radio = kMeasureModeRadioFirst; radio <= kMeasureModeRadioLast; ++radio) {
-                if (auto* button =
-                        findChild<QAbstractButton*>(QStringLiteral("ctrl%1").arg(radio))) {
+                if (auto* button = FindControl<QAbstractButton>(this, radio)) {
                     bound.radios.push_back(button);
                 }
             }
@@ -324,7 +323,7 @@ void PageBase::RefreshValueLabels() {
     const SettingsStore& store = app_.Store();
     auto lock = store.Lock();
     for (const PageValueLabel& shown : labels_) {
-        auto* label = findChild<QLabel*>(QStringLiteral("ctrl%1").arg(shown.ctrlId));
+        auto* label = FindControl<QLabel>(this, shown.ctrlId);
         if (label == nullptr) {
             continue;
         }
@@ -409,7 +408,7 @@ bool PageBase::RecordAllows(int32_t ctrlId) const {
 }
 
 void PageBase::SetRuleEnabled(int32_t ctrlId, bool rule) {
-    if (auto* widget = findChild<QWidget*>(QStringLiteral("ctrl%1").arg(ctrlId))) {
+    if (auto* widget = FindControl<QWidget>(this, ctrlId)) {
         widget->setEnabled(rule && RecordAllows(ctrlId));
     }
 }

@@ -3,6 +3,7 @@
 
 #include "app/Application.h"
 #include "settings/SettingItem.h"
+#include "ui/main/MainControls.h"
 #include "ui_PageCommon.h"
 
 namespace zul::ui {
@@ -26,7 +27,7 @@ PageCommon::PageCommon(Application& app, FormBase* parentForm, PageHooks hooks, 
 PageCommon::~PageCommon() = default;
 
 void PageCommon::OnControlEdited(int32_t ctrlId) {
-    if (ctrlId == 1637) {  // SamplingCycle
+    if (ctrlId == kCommonSamplingCycleList) {
         WriteNow(ctrlId);
         if (Hooks().bufferingChanged) {
             Hooks().bufferingChanged();

@@ -4,6 +4,8 @@
 #include "app/Application.h"
 #include "settings/SettingItem.h"
 #include "ui/adjust/AdjustOpeners.h"
+#include "ui/framework/UiApplier.h"
+#include "ui/main/MainControls.h"
 #include "ui_PageHead.h"
 
 namespace zul::ui {
@@ -20,8 +22,10 @@ PageHead::PageHead(Application& app, FormBase* parentForm, int32_t head, PageHoo
     : PageBase(app, parentForm, head, std::move(hooks), parent),
       ui_(std::make_unique<Ui::PageHead>()) {
     ui_->setupUi(this);
-    connect(ui_->ctrl1120, &QPushButton::clicked, this, &PageHead::OpenCalibration);
-    connect(ui_->ctrl1131, &QPushButton::clicked, this, &PageHead::OpenFloodLight);
+    connect(FindControl<QPushButton>(this, kHeadCalibrationButton), &QPushButton::clicked, this,
+            &PageHead::OpenCalibration);
+    connect(FindControl<QPushButton>(this, kHeadFloodLightButton), &QPushButton::clicked, this,
+            &PageHead::OpenFloodLight);
     SetBindings(
         {
             {1109, kHeadSetupMode, BindKind::kList},
@@ -50,27 +54,28 @@ PageHead::PageHead(Application& app, FormBase* parentForm, int32_t head, PageHoo
 PageHead::~PageHead() = default;
 
 void PageHead::ApplyRules() {
-    const bool peakSearch =
-        App().IsVersionAtLeast(kPeakSearchThresholdEntry) && SelectedValue(1948) == 0;
-    SetRuleEnabled(2059, peakSearch);
-    SetRuleEnabled(2062, peakSearch);
+    const bool peakSearch = App().IsVersionAtLeast(kPeakSearchThresholdEntry) &&
+                            SelectedValue(kHeadFloodLightList) == 0;
+    SetRuleEnabled(kHeadPeakSearchStartEdit, peakSearch);
+    SetRuleEnabled(kHeadPeakSearchEndEdit, peakSearch);
 }
 
 std::vector<QAbstractButton*> PageHead::OnlineButtons() const {
-    return {ui_->ctrl1120, ui_->ctrl1131};
+    return {FindControl<QPushButton>(this, kHeadCalibrationButton),
+            FindControl<QPushButton>(this, kHeadFloodLightButton)};
 }
 
 void PageHead::OnControlEdited(int32_t ctrlId) {
     switch (ctrlId) {
-        case 1109:  // SetupMode
-        case 1616:  // MeasureWorkBasis
+        case kHeadSetupModeList:
+        case kHeadMeasureWorkBasisList:
             WriteNow(ctrlId);
             if (Hooks().redrawPictures) {
                 Hooks().redrawPictures();
             }
             break;
-        case 2031:  // PeakLevel
-        case 1948:  // FloodLightAjust (the peak-search rule ran with the page's rules)
+        case kHeadPeakLevelEdit:
+        case kHeadFloodLightList:  // the peak-search rule ran with the page's rules
             WriteNow(ctrlId);
             if (Hooks().lightWaveChanged) {
                 Hooks().lightWaveChanged();

@@ -5,6 +5,8 @@
 #include "settings/SettingItem.h"
 #include "ui/adjust/AdjustOpeners.h"
 #include "ui/forms/OutputOptionsForm.h"
+#include "ui/framework/UiApplier.h"
+#include "ui/main/MainControls.h"
 #include "ui_PageOutput.h"
 
 namespace zul::ui {
@@ -23,8 +25,10 @@ PageOutput::PageOutput(Application& app, FormBase* parentForm, int32_t output, P
     : PageBase(app, parentForm, output, std::move(hooks), parent),
       ui_(std::make_unique<Ui::PageOutput>()) {
     ui_->setupUi(this);
-    connect(ui_->ctrl1165, &QPushButton::clicked, this, &PageOutput::OpenScaling);
-    connect(ui_->ctrl2140, &QPushButton::clicked, this, &PageOutput::OpenOutputOptions);
+    connect(FindControl<QPushButton>(this, kOutScalingButton), &QPushButton::clicked, this,
+            &PageOutput::OpenScaling);
+    connect(FindControl<QPushButton>(this, kOutOptionsButton), &QPushButton::clicked, this,
+            &PageOutput::OpenOutputOptions);
     SetBindings(
         {
             {1134, kOutOutPattern, BindKind::kList},
@@ -62,22 +66,22 @@ PageOutput::PageOutput(Application& app, FormBase* parentForm, int32_t output, P
 PageOutput::~PageOutput() = default;
 
 void PageOutput::ApplyRules() {
-    const bool target = PatternHasTarget(SelectedValue(1134));
-    SetRuleEnabled(1635, target);
-    SetRuleEnabled(1138, target);
-    SetRuleEnabled(1645, target);
-    const int32_t filter = SelectedValue(1654);
-    SetRuleEnabled(1617, filter == 0);
-    SetRuleEnabled(1152, filter == 1 || filter == 2);
-    SetRuleEnabled(1169, SelectedValue(1644) == 1);
+    const bool target = PatternHasTarget(SelectedValue(kOutPatternList));
+    SetRuleEnabled(kOutMeasureWorkList, target);
+    SetRuleEnabled(kOutReflectionCalcList, target);
+    SetRuleEnabled(kOutReflectionRateEdit, target);
+    const int32_t filter = SelectedValue(kOutFilterList);
+    SetRuleEnabled(kOutAverageTimesList, filter == 0);
+    SetRuleEnabled(kOutCutOffCycleList, filter == 1 || filter == 2);
+    SetRuleEnabled(kOutFixedValueEdit, SelectedValue(kOutAnalogOnAlarmList) == 1);
 }
 
 std::vector<QAbstractButton*> PageOutput::OnlineButtons() const {
-    return {ui_->ctrl1165};
+    return {FindControl<QPushButton>(this, kOutScalingButton)};
 }
 
 void PageOutput::OnControlEdited(int32_t ctrlId) {
-    if (ctrlId == 1134 || ctrlId == 1635) {  // OutPattern, MeasureWork
+    if (ctrlId == kOutPatternList || ctrlId == kOutMeasureWorkList) {
         WriteNow(ctrlId);
         if (Hooks().redrawPictures) {
             Hooks().redrawPictures();

@@ -11,6 +11,8 @@
 #include "ui/adjust/AdjustPointsForm.h"
 #include "ui/adjust/FloodLightForm.h"
 #include "ui/forms/OutputOptionsForm.h"
+#include "ui/framework/UiApplier.h"
+#include "ui/main/MainControls.h"
 
 namespace zul::ui {
 
@@ -26,7 +28,7 @@ QImage Grab(QWidget& window) {
 
 std::function<QImage(QWidget&, Application&)> TabPicture(int tab) {
     return [tab](QWidget& main, Application&) {
-        auto* tabs = main.findChild<QTabWidget*>(QStringLiteral("ctrl1620"));
+        auto* tabs = FindControl<QTabWidget>(&main, kMainSettingsPages);
         if (tabs == nullptr || tab >= tabs->count()) {
             return QImage();
         }

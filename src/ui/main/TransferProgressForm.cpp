@@ -8,6 +8,7 @@
 
 #include "settings/SettingsTransfer.h"
 #include "ui/framework/UiApplier.h"
+#include "ui/main/MainControls.h"
 #include "ui_TransferProgressForm.h"
 
 namespace zul::ui {
@@ -40,11 +41,11 @@ QPushButton* TransferProgressForm::CancelButton() const {
 TransferProgressForm::~TransferProgressForm() = default;
 
 int TransferProgressForm::Percent() const {
-    return ui_->ctrl2111->value();
+    return FindControl<QProgressBar>(this, kTransferProgressBar)->value();
 }
 
 void TransferProgressForm::SetPercent(int percent) {
-    ui_->ctrl2111->setValue(percent);
+    FindControl<QProgressBar>(this, kTransferProgressBar)->setValue(percent);
     emit PercentChanged(percent);
 }
 

@@ -13,7 +13,7 @@ namespace {
 constexpr int kCycleWaitMs = 5000;
 
 // Opens the window (or finds it open) and waits for one cycle so that it shows live values.
-CMeasurementWnd* OpenWithValues(MainWindow& main, int cycles = 1) {
+CMeasurementWnd* OpenWithValues(CMainWindow& main, int cycles = 1) {
     main.OpenChild(ChildWindow::kMeasurement);
     auto* wnd = qobject_cast<CMeasurementWnd*>(main.Child(ChildWindow::kMeasurement));
     if (wnd == nullptr) {
@@ -30,16 +30,16 @@ CMeasurementWnd* OpenWithValues(MainWindow& main, int cycles = 1) {
 }  // namespace
 
 void RegisterMeasurementWindow() {
-    RegisterChildWindow(ChildWindow::kMeasurement, [](MainWindow& main) -> QWidget* {
+    RegisterChildWindow(ChildWindow::kMeasurement, [](CMainWindow& main) -> QWidget* {
         auto* wnd = new CMeasurementWnd(main.App(), &main);
         wnd->SetImageCaptureHook([&main] { main.RunImageCapture(); });
         return wnd;
     });
-    RegisterScreenshot("measurement.png", [](MainWindow& main) {
+    RegisterScreenshot("measurement.png", [](CMainWindow& main) {
         CMeasurementWnd* wnd = OpenWithValues(main);
         return GrabWindow(wnd);
     });
-    RegisterScreenshot("measurement-rolling.png", [](MainWindow& main) {
+    RegisterScreenshot("measurement-rolling.png", [](CMainWindow& main) {
         constexpr int kRollingCycles = 12;
         main.OpenChild(ChildWindow::kMeasurement);
         auto* wnd = qobject_cast<CMeasurementWnd*>(main.Child(ChildWindow::kMeasurement));
@@ -53,7 +53,7 @@ void RegisterMeasurementWindow() {
         wnd->SetRollingShown(before);  // the user's choice is what the settings keep
         return image;
     });
-    RegisterScreenshot("measurement-out1.png", [](MainWindow& main) {
+    RegisterScreenshot("measurement-out1.png", [](CMainWindow& main) {
         CMeasurementWnd* wnd = OpenWithValues(main);
         if (wnd == nullptr) {
             return QImage();
