@@ -28,13 +28,13 @@ bool WaitHandled(CBufferingWnd& wnd, int kind) {
     return seen;
 }
 
-CBufferingWnd* Open(MainWindow& main) {
+CBufferingWnd* Open(CMainWindow& main) {
     main.OpenChild(ChildWindow::kBuffering);
     return qobject_cast<CBufferingWnd*>(main.Child(ChildWindow::kBuffering));
 }
 
 // A self-stopping run of both outputs on the emulated controller, then a read of both.
-void RunAndRead(MainWindow& main, CBufferingWnd& wnd) {
+void RunAndRead(CMainWindow& main, CBufferingWnd& wnd) {
     SettingsStore& store = main.App().Store();
     const int32_t bank = store.GetInt<kAppCurMemNo>();
     store.SetInt<kBufBufferMode>(0, bank);
@@ -57,7 +57,7 @@ void RunAndRead(MainWindow& main, CBufferingWnd& wnd) {
 
 // The window with one of its pages shown (the values of the last run), then the page shown
 // before.
-QImage PictureOfPage(MainWindow& main, const char* pageName) {
+QImage PictureOfPage(CMainWindow& main, const char* pageName) {
     CBufferingWnd* wnd = Open(main);
     if (wnd == nullptr) {
         return QImage();
@@ -73,10 +73,10 @@ QImage PictureOfPage(MainWindow& main, const char* pageName) {
 }  // namespace
 
 void RegisterBufferingWindow() {
-    RegisterChildWindow(ChildWindow::kBuffering, [](MainWindow& main) -> QWidget* {
+    RegisterChildWindow(ChildWindow::kBuffering, [](CMainWindow& main) -> QWidget* {
         return CBufferingWnd::Create(main.App(), &main);
     });
-    RegisterScreenshot("buffering.png", [](MainWindow& main) {
+    RegisterScreenshot("buffering.png", [](CMainWindow& main) {
         CBufferingWnd* wnd = Open(main);
         if (wnd == nullptr) {
             return QImage();
@@ -85,14 +85,14 @@ void RegisterBufferingWindow() {
         return GrabWindow(wnd);
     });
     RegisterScreenshot("buffering-statistics.png",
-                       [](MainWindow& main) { return PictureOfPage(main, "pageStatistics"); });
+                       [](CMainWindow& main) { return PictureOfPage(main, "pageStatistics"); });
     RegisterScreenshot("buffering-capability.png",
-                       [](MainWindow& main) { return PictureOfPage(main, "pageCapability1"); });
-    RegisterScreenshot("buffering-settings.png", [](MainWindow& main) {
+                       [](CMainWindow& main) { return PictureOfPage(main, "pageCapability1"); });
+    RegisterScreenshot("buffering-settings.png", [](CMainWindow& main) {
         CBufferingWnd* wnd = Open(main);
         return wnd != nullptr ? GrabWindow(wnd->OpenMeasureLines()) : QImage();
     });
-    RegisterScreenshot("buffering-info.png", [](MainWindow& main) {
+    RegisterScreenshot("buffering-info.png", [](CMainWindow& main) {
         CBufferingWnd* wnd = Open(main);
         if (wnd == nullptr) {
             return QImage();

@@ -137,7 +137,7 @@ void CBufferingWnd::BuildPanels() {
         }
     });
     page_ = new CBufferingSettingsPage(app_, *this, *u.pageSettings, *data_,
-                                       [this] { return Online(); });
+                                       [this] { return app_.Online(); });
     // The graphs take the room; the selected-point line keeps its one line.
     u.chart1Column->setStretch(0, 1);
     u.chart2Column->setStretch(0, 1);
@@ -238,10 +238,6 @@ void CBufferingWnd::RestoreFormMode(int32_t mode) {
 
 std::optional<int32_t> CBufferingWnd::FormModeToStore() const {
     return ui_->tabPages->currentIndex();
-}
-
-bool CBufferingWnd::Online() const {
-    return app_.Store().GetInt<kCtrlLineState>() != 0;
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -371,7 +367,7 @@ void CBufferingWnd::OnStateTimer() {
         state_ = State::kIdle;  // the request was destroyed without an answer
     }
     // No state read while a modal box or dialog waits for the user.
-    if (state_ != State::kIdle || requests_.IsOut() || !Online() ||
+    if (state_ != State::kIdle || requests_.IsOut() || !app_.Online() ||
         QApplication::activeModalWidget() != nullptr || IsSynchronousCommandRunning() ||
         !IsFormEnabled()) {
         return;
@@ -422,7 +418,7 @@ void CBufferingWnd::ShowReadProgress(bool shown) {
 // Commands
 
 void CBufferingWnd::Start() {
-    if (!AvailableCommands(Online(), IsRunning(), IsReading()).startReadSelfStop ||
+    if (!AvailableCommands(app_.Online(), IsRunning(), IsReading()).startReadSelfStop ||
         IsSynchronousCommandRunning()) {
         return;
     }
@@ -455,7 +451,7 @@ void CBufferingWnd::Stop() {
         CancelRead();  // Stop also ends a read
         return;
     }
-    if (!AvailableCommands(Online(), IsRunning(), IsReading()).stop ||
+    if (!AvailableCommands(app_.Online(), IsRunning(), IsReading()).stop ||
         IsSynchronousCommandRunning()) {
         return;
     }
@@ -470,7 +466,7 @@ void CBufferingWnd::Stop() {
 }
 
 void CBufferingWnd::Read() {
-    if (!AvailableCommands(Online(), IsRunning(), IsReading()).startReadSelfStop ||
+    if (!AvailableCommands(app_.Online(), IsRunning(), IsReading()).startReadSelfStop ||
         IsSynchronousCommandRunning()) {
         return;
     }
@@ -548,7 +544,7 @@ void CBufferingWnd::ReloadSettingsPage() {
 }
 
 void CBufferingWnd::ReadSettingsFromController() {
-    if (!Online() || IsRunning() || IsReading() || IsSynchronousCommandRunning()) {
+    if (!app_.Online() || IsRunning() || IsReading() || IsSynchronousCommandRunning()) {
         return;
     }
     CancelStateRead();
@@ -589,7 +585,7 @@ void CBufferingWnd::ShowResultCode(int32_t code, const std::string& detail1,
 }
 
 void CBufferingWnd::UpdateCommands() {
-    const bool online = Online();
+    const bool online = app_.Online();
     const bool reading = IsReading();
     const CommandAvailability can = AvailableCommands(online, IsRunning(), reading);
     Ui::BufferingWnd& u = *ui_;

@@ -15,7 +15,7 @@
 // read that completes hands its values over to the block shown, so a read that is cancelled
 // (Stop, the read's cancel button, closing) or fails leaves the values shown before it.
 //
-// The connection state is the application's (LineState in the settings store); the window asks
+// The connection state is the application's (Application::Online()); the window asks
 // it when it needs it and re-runs its rules on the line-state notification.
 //
 // Lifetime: closing cancels whatever request the thread holds (a state read, a read, or a
@@ -211,7 +211,6 @@ private:
     bool PrintWith(QPageLayout::Orientation orientation,
                    const std::function<bool(QPrinter&)>& print);
     void Shutdown();
-    bool Online() const;
 
     Application& app_;
     std::unique_ptr<BufferingData> data_;      // the values shown

@@ -207,8 +207,4 @@ private:
     bool reapplyPending_ = false;
 };
 
-// The former name of the main window class. Only the buffering window's registration still
-// uses it; it goes once that file says CMainWindow.
-using MainWindow = CMainWindow;
-
 }  // namespace zul::ui
