@@ -31,7 +31,7 @@ int main(int argc, char** argv) {
         return 1;
     }
     {
-        ui::LightWaveWnd window(rig.app, nullptr, nullptr);
+        ui::CLightWaveWnd window(rig.app, nullptr, nullptr);
         window.resize(1200, 700);
         window.show();
         window.SetInterval(100);
@@ -95,7 +95,7 @@ int main(int argc, char** argv) {
         std::vector<Span> spans;
         for (int i = 0; i < 10; ++i) {
             const Stamp from = Now();
-            ui::ConfigListForm list(rig.app, nullptr, nullptr);
+            ui::CConfigListForm list(rig.app, nullptr, nullptr);
             // Every cell's text, as printing all banks asks for them.
             const ui::ConfigListRows& rows = list.Rows();
             size_t characters = 0;

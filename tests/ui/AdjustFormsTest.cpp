@@ -31,7 +31,7 @@ std::vector<std::string> WithPrefix(const std::vector<std::string>& frames,
     return out;
 }
 
-void SetField(ui::AdjustPointsForm& form, int row, const QString& text) {
+void SetField(ui::CAdjustPointsForm& form, int row, const QString& text) {
     CNumericEdit* edit = form.Field(row);
     edit->clear();
     QTest::keyClicks(edit, text);
@@ -44,8 +44,8 @@ protected:
         if (HasFatalFailure()) {
             return;
         }
-        head = std::make_unique<ui::PageHead>(app, host.get(), 0);
-        out = std::make_unique<ui::PageOutput>(app, host.get(), 0);
+        head = std::make_unique<ui::CPageHead>(app, host.get(), 0);
+        out = std::make_unique<ui::CPageOutput>(app, host.get(), 0);
     }
     void DestroyPages() override {
         out.reset();
@@ -53,14 +53,14 @@ protected:
     }
     QString LastBox() const { return boxes.shown.empty() ? QString() : boxes.shown.back().text; }
 
-    std::unique_ptr<ui::PageHead> head;
-    std::unique_ptr<ui::PageOutput> out;
+    std::unique_ptr<ui::CPageHead> head;
+    std::unique_ptr<ui::CPageOutput> out;
 };
 
 TEST_F(AdjustTest, ScalingAppliesStoresAndRefreshesThePage) {
     const int32_t bank = Bank();
     forms.drive = [](QDialog& dialog) {
-        auto& form = dynamic_cast<ui::AdjustPointsForm&>(dialog);
+        auto& form = dynamic_cast<ui::CAdjustPointsForm&>(dialog);
         EXPECT_EQ(form.findChild<QLabel*>(QStringLiteral("valueTarget"))->text(),
                   QStringLiteral("1"));
         SetField(form, 0, QStringLiteral("1.5"));    // MV1
@@ -94,7 +94,7 @@ TEST_F(AdjustTest, ScalingAppliesStoresAndRefreshesThePage) {
 TEST_F(AdjustTest, ScalingWithEqualPointsIsCancelledAndStaysOpen) {
     bool stayedOpen = false;
     forms.drive = [this, &stayedOpen](QDialog& dialog) {
-        auto& form = dynamic_cast<ui::AdjustPointsForm&>(dialog);
+        auto& form = dynamic_cast<ui::CAdjustPointsForm&>(dialog);
         SetField(form, 0, QStringLiteral("1"));
         SetField(form, 1, QStringLiteral("-2"));
         SetField(form, 2, QStringLiteral("1"));
@@ -121,7 +121,7 @@ TEST_F(AdjustTest, ScalingValueOutOfRangeStopsBeforeItsCommandAndIsNotKept) {
     const int32_t bank = Bank();
     Store().SetDouble<kOutSCALING_MeasureValue2>(3.0, bank, 0);
     forms.drive = [this](QDialog& dialog) {
-        auto& form = dynamic_cast<ui::AdjustPointsForm&>(dialog);
+        auto& form = dynamic_cast<ui::CAdjustPointsForm&>(dialog);
         SetField(form, 0, QStringLiteral("1"));
         SetField(form, 2, QStringLiteral("5000"));  // beyond 999.999999
         form.Apply();
@@ -143,7 +143,7 @@ TEST_F(AdjustTest, ScalingValueOutOfRangeStopsBeforeItsCommandAndIsNotKept) {
 
 TEST_F(AdjustTest, ScalingCommunicationFailureSendsTheCancel) {
     forms.drive = [this](QDialog& dialog) {
-        auto& form = dynamic_cast<ui::AdjustPointsForm&>(dialog);
+        auto& form = dynamic_cast<ui::CAdjustPointsForm&>(dialog);
         SetField(form, 0, QStringLiteral("1"));
         SetField(form, 1, QStringLiteral("-2"));
         SetField(form, 2, QStringLiteral("-1"));
@@ -169,7 +169,7 @@ TEST_F(AdjustTest, ScalingRefusesAFieldWithoutANumberAndCancelSendsNothing) {
     const int32_t bank = Bank();
     const double before = Store().GetDouble<kOutSCALING_VoltageValue1>(bank, 0);
     forms.drive = [](QDialog& dialog) {
-        auto& form = dynamic_cast<ui::AdjustPointsForm&>(dialog);
+        auto& form = dynamic_cast<ui::CAdjustPointsForm&>(dialog);
         SetField(form, 1, QString());
         form.Apply();
         form.reject();
@@ -202,7 +202,7 @@ TEST_F(AdjustTest, TakeCurrentValueReadsTheOutput) {
     sim.AdvanceClock(std::chrono::milliseconds(10));
     double taken = 0.0;
     forms.drive = [&taken](QDialog& dialog) {
-        auto& form = dynamic_cast<ui::AdjustPointsForm&>(dialog);
+        auto& form = dynamic_cast<ui::CAdjustPointsForm&>(dialog);
         form.TakeCurrentValue(1);
         taken = form.Points().measure2.value_or(-1.0);
         form.reject();
@@ -254,7 +254,7 @@ TEST_F(AdjustRangeTest, TakenValueOutOfRangeIsShownAndNotKept) {
     sim.AdvanceClock(std::chrono::milliseconds(10));
     QString field;
     forms.drive = [&field](QDialog& dialog) {
-        auto& form = dynamic_cast<ui::AdjustPointsForm&>(dialog);
+        auto& form = dynamic_cast<ui::CAdjustPointsForm&>(dialog);
         form.TakeCurrentValue(0);
         field = form.Field(0)->text();
         form.reject();
@@ -270,7 +270,7 @@ TEST_F(AdjustRangeTest, TakenValueOutOfRangeIsShownAndNotKept) {
 TEST_F(AdjustTest, CalibrationOpensAppliesAndStores) {
     const int32_t bank = Bank();
     forms.drive = [](QDialog& dialog) {
-        auto& form = dynamic_cast<ui::AdjustPointsForm&>(dialog);
+        auto& form = dynamic_cast<ui::CAdjustPointsForm&>(dialog);
         EXPECT_EQ(form.findChild<QLabel*>(QStringLiteral("valueTarget"))->text(),
                   QStringLiteral("A"));
         SetField(form, 0, QStringLiteral("0.2"));   // MV1
@@ -299,7 +299,7 @@ TEST_F(AdjustTest, CalibrationOpensAppliesAndStores) {
 
 TEST_F(AdjustTest, CalibrationCancelAndInvalidSetSendTheCancel) {
     forms.drive = [this](QDialog& dialog) {
-        auto& form = dynamic_cast<ui::AdjustPointsForm&>(dialog);
+        auto& form = dynamic_cast<ui::CAdjustPointsForm&>(dialog);
         SetField(form, 0, QStringLiteral("0.5"));
         SetField(form, 1, QStringLiteral("0.25"));
         SetField(form, 2, QStringLiteral("0.5"));
@@ -319,7 +319,7 @@ TEST_F(AdjustTest, CalibrationCancelAndInvalidSetSendTheCancel) {
 
 // Runs the flood-light form's timer by hand, advancing the emulator's clock with it, until the
 // search has ended (bounded).
-void RunSearch(ui::FloodLightForm& form, sim::Simulator& sim) {
+void RunSearch(ui::CFloodLightForm& form, sim::Simulator& sim) {
     for (int tick = 0; tick < 400 && form.State() != FloodLightState::kEnded; ++tick) {
         sim.AdvanceClock(std::chrono::milliseconds(100));
         form.Tick();
@@ -334,7 +334,7 @@ TEST_F(AdjustTest, FloodLightSearchRunsToItsResult) {
     const int32_t bank = Bank();
     int polls = 0;
     forms.drive = [this, &polls](QDialog& dialog) {
-        auto& form = dynamic_cast<ui::FloodLightForm&>(dialog);
+        auto& form = dynamic_cast<ui::CFloodLightForm&>(dialog);
         EXPECT_TRUE(form.IsTimerActive());
         EXPECT_EQ(form.findChild<QLabel*>(QStringLiteral("valueHead"))->text(),
                   QStringLiteral("A"));
@@ -372,7 +372,7 @@ TEST_F(AdjustTest, FloodLightResultZeroIsStoredShownAndReported) {
     sim.WriteWord(2600 + 17, 1);  // laser off: no light amount is enough
     QString shown;
     forms.drive = [this, &shown](QDialog& dialog) {
-        auto& form = dynamic_cast<ui::FloodLightForm&>(dialog);
+        auto& form = dynamic_cast<ui::CFloodLightForm&>(dialog);
         form.Start();
         RunSearch(form, sim);
         shown = form.findChild<QLabel*>(QStringLiteral("valueResult"))->text();
@@ -391,7 +391,7 @@ TEST_F(AdjustTest, FloodLightResultZeroIsStoredShownAndReported) {
 
 TEST_F(AdjustTest, FloodLightFailedPollEndsTheSearch) {
     forms.drive = [this](QDialog& dialog) {
-        auto& form = dynamic_cast<ui::FloodLightForm&>(dialog);
+        auto& form = dynamic_cast<ui::CFloodLightForm&>(dialog);
         form.Start();
         sim::SimFaults faults;
         faults.silent = 1;  // the first poll gets no reply
@@ -410,7 +410,7 @@ TEST_F(AdjustTest, FloodLightFailedPollEndsTheSearch) {
 
 TEST_F(AdjustTest, FloodLightFormClosedWhileAPollIsOutstanding) {
     forms.drive = [this](QDialog& dialog) {
-        auto& form = dynamic_cast<ui::FloodLightForm&>(dialog);
+        auto& form = dynamic_cast<ui::CFloodLightForm&>(dialog);
         form.Start();
         sim::SimFaults faults;
         faults.delayed = 1;
@@ -460,7 +460,8 @@ TEST_F(AdjustTest, OutputOptionsEditAPrivateCopyAssignedOnOk) {
     EXPECT_DOUBLE_EQ(Store().GetDouble<kOutInnerTriggerLevel>(bank, 0), 0.5);
 
     forms.drive = [&edit](QDialog& form) {
-        EXPECT_DOUBLE_EQ(dynamic_cast<ui::OutputOptionsForm&>(form).Copy()[3].value, 0.5);  // level
+        EXPECT_DOUBLE_EQ(dynamic_cast<ui::COutputOptionsForm&>(form).Copy()[3].value,
+                         0.5);  // level
         edit(form);
         form.accept();
         return form.result();

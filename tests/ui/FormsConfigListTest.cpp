@@ -22,10 +22,10 @@
 namespace zul::test {
 namespace {
 
+using ui::CConfigListForm;
+using ui::CConfigPrintForm;
 using ui::ConfigDivision;
-using ui::ConfigListForm;
 using ui::ConfigListRows;
-using ui::ConfigPrintForm;
 
 class FormsConfigListTest : public LightWaveEmulatorTest {
 protected:
@@ -46,7 +46,7 @@ TEST_F(FormsConfigListTest, ListsEveryBankWithFormattedValuesInMicronMode) {
     SettingsStore& store = app.Store();
     store.SetDouble<kOutDecisionMax>(1.25, 5, 1);
     store.SetInt<kHeadPeakLevel>(333, 5, 1);
-    ConfigListForm form(app, nullptr, nullptr);
+    CConfigListForm form(app, nullptr, nullptr);
     const ConfigListRows& rows = form.Rows();
     EXPECT_EQ(form.windowTitle(), "Configuration list");
     const QStringList titles = rows.ColumnTitles();
@@ -70,7 +70,7 @@ TEST_F(FormsConfigListTest, ListsEveryBankWithFormattedValuesInMicronMode) {
     // Marking against bank 0 colours the changed cells only.
     form.SetMarkDifferences(true, 0);
     EXPECT_EQ(model.data(model.index(decision, 3), Qt::BackgroundRole).value<QColor>(),
-              ConfigListForm::DifferenceColor());
+              CConfigListForm::DifferenceColor());
     EXPECT_FALSE(
         model.data(model.index(decision, 2), Qt::BackgroundRole).value<QColor>().isValid());
 }
@@ -83,7 +83,7 @@ protected:
 TEST_F(FormsConfigListMicronTest, AChangedBankShowsItsLengthsInMicrometres) {
     ASSERT_TRUE(app.Micron().active);
     app.Store().SetDouble<kOutDecisionMax>(1.25, 7, 0);
-    ConfigListForm form(app, nullptr, nullptr);
+    CConfigListForm form(app, nullptr, nullptr);
     const int row = RowOf(form.Rows(), kOutDecisionMax, 7);
     ASSERT_GE(row, 0);
     CGridModel& model = form.Grid()->Model();
@@ -99,8 +99,8 @@ TEST_F(FormsConfigListMicronTest, AChangedBankShowsItsLengthsInMicrometres) {
 TEST_F(FormsConfigListTest, PrintsTheBankValuesIntoAPdfFile) {
     SettingsStore& store = app.Store();
     store.SetInt<kHeadPeakLevel>(4321, 0, 0);
-    ConfigListForm list(app, nullptr, nullptr);
-    ConfigPrintForm form(app, list.Rows(), nullptr, nullptr);
+    CConfigListForm list(app, nullptr, nullptr);
+    CConfigPrintForm form(app, list.Rows(), nullptr, nullptr);
     form.SetDivision(ConfigDivision::kCurrentBank);
     const QString pdf = QString::fromStdString(home.Path("docs/config-list.pdf"));
     ResultInfo result;
@@ -138,8 +138,8 @@ public:
 
 TEST_F(FormsConfigListTest, NoPrinterAndNoFileIsReported) {
     const KeptPrinter none(ui::DefaultPrinter{});
-    ConfigListForm list(app, nullptr, nullptr);
-    ConfigPrintForm form(app, list.Rows(), nullptr, nullptr);
+    CConfigListForm list(app, nullptr, nullptr);
+    CConfigPrintForm form(app, list.Rows(), nullptr, nullptr);
     EXPECT_EQ(form.Print(), ZUL_ERR_NO_PRINTER);
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_TRUE(boxes[0].text.contains("No printer"));
@@ -174,8 +174,8 @@ TEST(ConfigPrintWithoutPrinter, StartUpGoesOnAndThePrintFormWritesAPdfFile) {
     EXPECT_FALSE(ui::KeptDefaultPrinter().Available());
 
     {
-        ConfigListForm list(program.App(), nullptr, nullptr);
-        ConfigPrintForm form(program.App(), list.Rows(), nullptr, nullptr);
+        CConfigListForm list(program.App(), nullptr, nullptr);
+        CConfigPrintForm form(program.App(), list.Rows(), nullptr, nullptr);
         EXPECT_TRUE(form.findChild<QLabel*>("printerName")->isHidden());
         const std::string pdf = home.Path("list.pdf");
         dialogs.paths.push_back(pdf);
@@ -193,8 +193,8 @@ TEST(ConfigPrintWithoutPrinter, StartUpGoesOnAndThePrintFormWritesAPdfFile) {
     });
     ui::FetchDefaultPrinter();
     {
-        ConfigListForm list(program.App(), nullptr, nullptr);
-        ConfigPrintForm form(program.App(), list.Rows(), nullptr, nullptr);
+        CConfigListForm list(program.App(), nullptr, nullptr);
+        CConfigPrintForm form(program.App(), list.Rows(), nullptr, nullptr);
         const QLabel* name = form.findChild<QLabel*>("printerName");
         EXPECT_FALSE(name->isHidden());
         EXPECT_EQ(name->text(), "Office");
@@ -209,7 +209,7 @@ TEST_F(FormsImageCaptureTest, SavesThePictureOfTheMainWindowAsPngAndJpeg) {
     QMainWindow main;
     main.resize(320, 200);
     main.show();
-    ui::ImageCaptureForm form(app, nullptr, &main, nullptr, nullptr);
+    ui::CImageCaptureForm form(app, nullptr, &main, nullptr, nullptr);
     EXPECT_EQ(form.Target(), ui::CaptureTarget::kMainWindow);
     app.Store().SetText<kCaptureSaveFolder>(home.Path("docs"));
 

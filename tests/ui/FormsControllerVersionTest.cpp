@@ -16,13 +16,13 @@
 namespace zul::test {
 namespace {
 
-using ui::ControllerSettingsForm;
-using ui::VersionForm;
+using ui::CControllerSettingsForm;
+using ui::CVersionForm;
 
 class FormsVersionTest : public LightWaveEmulatorTest {};
 
 TEST_F(FormsVersionTest, ShowsProgramAndControllerVersionsAndFollowsTheLine) {
-    VersionForm form(app, nullptr, nullptr);
+    CVersionForm form(app, nullptr, nullptr);
     EXPECT_EQ(form.windowTitle(), "Version information");
     // The program's versions come from the project version, never the unset placeholders.
     EXPECT_TRUE(form.FullVersionText().startsWith(QString::number(kVersionMajor) + "."));
@@ -44,7 +44,7 @@ TEST_F(FormsVersionTest, ShowsProgramAndControllerVersionsAndFollowsTheLine) {
 class FormsControllerTest : public LightWaveEmulatorTest {};
 
 TEST_F(FormsControllerTest, WriteSystemRefusesAnOutOfRangeValueBeforeAnyRequest) {
-    ControllerSettingsForm form(app, nullptr, nullptr);
+    CControllerSettingsForm form(app, nullptr, nullptr);
     auto* consoleNo = qobject_cast<CNumericEdit*>(form.ControlOf(kMemCmnConsoleNo));
     ASSERT_NE(consoleNo, nullptr);
     consoleNo->setText("150");  // the record allows 0..99
@@ -66,7 +66,7 @@ TEST_F(FormsControllerTest, WriteSystemRefusesAnOutOfRangeValueBeforeAnyRequest)
 }
 
 TEST_F(FormsControllerTest, WriteThenReadSystemGoesThroughTheController) {
-    ControllerSettingsForm form(app, nullptr, nullptr);
+    CControllerSettingsForm form(app, nullptr, nullptr);
     auto* baud = qobject_cast<QComboBox*>(form.ControlOf(kMemCmnRs232cBaudrate));
     auto* consoleNo = qobject_cast<CNumericEdit*>(form.ControlOf(kMemCmnConsoleNo));
     ASSERT_NE(baud, nullptr);
@@ -96,7 +96,7 @@ TEST_F(FormsControllerTest, WriteThenReadSystemGoesThroughTheController) {
 
 TEST_F(FormsControllerTest, CommandsWaitForTheLine) {
     DisconnectController(app);
-    ControllerSettingsForm form(app, nullptr, nullptr);
+    CControllerSettingsForm form(app, nullptr, nullptr);
     EXPECT_FALSE(form.findChild<QPushButton*>("readSystem")->isEnabled());
     EXPECT_FALSE(form.findChild<QPushButton*>("writeSystem")->isEnabled());
     sim.ClearReceivedFrames();

@@ -13,8 +13,8 @@
 namespace zul::test {
 namespace {
 
+using ui::CLightWaveWnd;
 using ui::LightWaveCapture;
-using ui::LightWaveWnd;
 
 constexpr const char* kTrigger = "%EE#WDD17200172000100";
 
@@ -22,12 +22,12 @@ class LightWaveAccessibilityTest : public LightWaveEmulatorTest {
 protected:
     void CloseWindows() override { window.reset(); }
 
-    std::unique_ptr<LightWaveWnd> window;
+    std::unique_ptr<CLightWaveWnd> window;
 };
 
 TEST_F(LightWaveAccessibilityTest, TheToggleActionStartsAndStopsCapture) {
     app.Store().SetInt<kLwConfGraphUpdateCycle>(500);
-    window = std::make_unique<LightWaveWnd>(app, nullptr, nullptr);
+    window = std::make_unique<CLightWaveWnd>(app, nullptr, nullptr);
     window->SetTimerRunning(false);
     window->show();
     QAccessibleInterface* start = QAccessible::queryAccessibleInterface(window->StartButton());
@@ -61,7 +61,7 @@ TEST_F(LightWaveAccessibilityTest, TheToggleActionStartsAndStopsCapture) {
 
 TEST_F(LightWaveAccessibilityTest, TheToggleActionCannotStartWithoutTheLine) {
     DisconnectController(app);
-    window = std::make_unique<LightWaveWnd>(app, nullptr, nullptr);
+    window = std::make_unique<CLightWaveWnd>(app, nullptr, nullptr);
     window->SetTimerRunning(false);
     window->show();
     window->LineStateChanged(0);

@@ -57,7 +57,7 @@ TEST_F(LightWaveMainWiringTest, EveryWindowOpensOnceAndClosesBackToTheMainWindow
     ASSERT_NE(lightWaveButton, nullptr);
     // The light-wave window starts capturing from the main window's connection.
     QTest::mouseClick(lightWaveButton, Qt::LeftButton);
-    auto* window = qobject_cast<ui::LightWaveWnd*>(main->Child(ChildWindow::kLightWave));
+    auto* window = qobject_cast<ui::CLightWaveWnd*>(main->Child(ChildWindow::kLightWave));
     ASSERT_NE(window, nullptr);
     EXPECT_FALSE(lightWaveButton->isEnabled());
     window->SetCapture(true);
@@ -65,12 +65,12 @@ TEST_F(LightWaveMainWiringTest, EveryWindowOpensOnceAndClosesBackToTheMainWindow
     window->close();  // while capturing
     ASSERT_TRUE(QTest::qWaitFor([&] { return lightWaveButton->isEnabled(); }, 5000));
 
-    OpenAndClose<ui::ConfigListForm>(ChildWindow::kConfigList,
-                                     Control<QPushButton>(ui::kMainConfigListButton));
-    OpenAndClose<ui::ControllerSettingsForm>(ChildWindow::kControllerSettings,
-                                             main->findChild<QAction*>("action32785"));
-    OpenAndClose<ui::VersionForm>(ChildWindow::kVersionInfo,
-                                  main->findChild<QAction*>("action32787"));
+    OpenAndClose<ui::CConfigListForm>(ChildWindow::kConfigList,
+                                      Control<QPushButton>(ui::kMainConfigListButton));
+    OpenAndClose<ui::CControllerSettingsForm>(ChildWindow::kControllerSettings,
+                                              main->findChild<QAction*>("action32785"));
+    OpenAndClose<ui::CVersionForm>(ChildWindow::kVersionInfo,
+                                   main->findChild<QAction*>("action32787"));
 }
 
 TEST_F(LightWaveMainWiringTest, ImageCaptureSavesThePictureOfTheMainWindow) {
@@ -85,7 +85,7 @@ TEST_F(LightWaveMainWiringTest, ImageCaptureSavesThePictureOfTheMainWindow) {
         const ui::CaptureFormat chosen = format;
         QObject::connect(&driver, &QTimer::timeout, [&driver, &attempts, chosen] {
             for (QWidget* widget : QApplication::topLevelWidgets()) {
-                if (auto* form = qobject_cast<ui::ImageCaptureForm*>(widget);
+                if (auto* form = qobject_cast<ui::CImageCaptureForm*>(widget);
                     form != nullptr && form->isVisible()) {
                     driver.stop();
                     form->SetTarget(ui::CaptureTarget::kMainWindow);

@@ -35,8 +35,8 @@
 namespace zul::test {
 namespace {
 
+using ui::CLightWaveWnd;
 using ui::LightWaveCapture;
-using ui::LightWaveWnd;
 
 constexpr int kWaitMs = 10000;
 constexpr const char* kTrigger = "%EE#WDD17200172000100";
@@ -50,7 +50,7 @@ protected:
     // Opens the window with the timer off (the test ticks) and the given interval.
     void Open(int32_t interval = 500) {
         app.Store().SetInt<kLwConfGraphUpdateCycle>(interval);
-        window = std::make_unique<LightWaveWnd>(app, nullptr, nullptr);
+        window = std::make_unique<CLightWaveWnd>(app, nullptr, nullptr);
         window->SetTimerRunning(false);
         window->show();
         window->activateWindow();
@@ -72,7 +72,7 @@ protected:
 
     size_t Triggers() { return CountStartingWith(sim.ReceivedFrames(), kTrigger); }
 
-    std::unique_ptr<LightWaveWnd> window;
+    std::unique_ptr<CLightWaveWnd> window;
 };
 
 TEST_F(LightWaveWindowTest, CapturesAtTheIntervalWithTheThreeRequests) {
@@ -94,8 +94,8 @@ TEST_F(LightWaveWindowTest, CapturesAtTheIntervalWithTheThreeRequests) {
     EXPECT_EQ(window->Label1(0), QString::number(window->ShownFrame(0).Field(2)));
     EXPECT_EQ(window->Label2(0),
               QString::asprintf("%0.2f", window->ShownFrame(0).Field(1040) * 0.01));
-    EXPECT_EQ(window->Chart(0)->PointCount(LightWaveWnd::kWaveSeries), 512);
-    EXPECT_EQ(window->Chart(0)->Point(LightWaveWnd::kWaveSeries, 9),
+    EXPECT_EQ(window->Chart(0)->PointCount(CLightWaveWnd::kWaveSeries), 512);
+    EXPECT_EQ(window->Chart(0)->Point(CLightWaveWnd::kWaveSeries, 9),
               QPointF(10, window->ShownFrame(0).Sample(10)));
 
     // The next one waits until 500 ms have passed since the previous one was sent.
@@ -235,19 +235,19 @@ TEST_F(LightWaveWindowTest, SnapshotsNeedAFrameAndFollowTheirShowBoxes) {
     EXPECT_EQ(stored.frame, window->ShownFrame(1));
     EXPECT_TRUE(window->ShowBox(1, 1)->isChecked());
     EXPECT_FALSE(window->ShowBox(1, 0)->isChecked());
-    EXPECT_EQ(window->Chart(1)->PointCount(LightWaveWnd::kFirstSnapshotSeries + 1), 512);
-    EXPECT_EQ(window->Chart(0)->PointCount(LightWaveWnd::kFirstSnapshotSeries + 1), 0);
+    EXPECT_EQ(window->Chart(1)->PointCount(CLightWaveWnd::kFirstSnapshotSeries + 1), 512);
+    EXPECT_EQ(window->Chart(0)->PointCount(CLightWaveWnd::kFirstSnapshotSeries + 1), 0);
 
     // Unticking hides it; the snapshot stays stored.
     window->ShowBox(1, 1)->click();
     EXPECT_EQ(window->Data().Snapshot(1, 1).shown, 0);
     EXPECT_EQ(window->Data().Snapshot(1, 1).stored, 1);
-    EXPECT_EQ(window->Chart(1)->PointCount(LightWaveWnd::kFirstSnapshotSeries + 1), 0);
+    EXPECT_EQ(window->Chart(1)->PointCount(CLightWaveWnd::kFirstSnapshotSeries + 1), 0);
 
     // Step display draws two points per cell.
     window->SetRectDisplay(true);
-    EXPECT_EQ(window->Chart(0)->PointCount(LightWaveWnd::kWaveSeries), 1024);
-    EXPECT_EQ(window->Chart(0)->Point(LightWaveWnd::kWaveSeries, 1),
+    EXPECT_EQ(window->Chart(0)->PointCount(CLightWaveWnd::kWaveSeries), 1024);
+    EXPECT_EQ(window->Chart(0)->Point(CLightWaveWnd::kWaveSeries, 1),
               QPointF(2, window->ShownFrame(0).Sample(1)));
 }
 
@@ -320,7 +320,7 @@ TEST_F(LightWaveWindowTest, SavesAndLoadsDataAndCsvAndLoadsDuringPlayback) {
     window->SetCapture(false);
     window->StoreSnapshot(0);
     window->OpenSettings();
-    ui::LightWaveConfForm* form = window->SettingsForm();
+    ui::CLightWaveConfForm* form = window->SettingsForm();
     ASSERT_NE(form, nullptr);
     EXPECT_EQ(form->FrameRateEdit()->text(), "200");
     form->CommentEdit()->setText("line 3, first shift");
@@ -448,7 +448,7 @@ TEST_F(LightWaveWindowTest, ATabSeparatedFileLoadsWhateverTheCurrentSeparator) {
     LightWaveFrame newestB;
     ASSERT_TRUE(window->Data().HistoryFrame(1, 1, newestB));
     window->OpenSettings();
-    ui::LightWaveConfForm* form = window->SettingsForm();
+    ui::CLightWaveConfForm* form = window->SettingsForm();
     app.Store().SetInt<kSoftCsvSeparator>(2);
     nextFile = QString::fromStdString(home.Path("docs/tab.lwd"));
     ASSERT_EQ(form->Save(), ZUL_OK);
@@ -541,10 +541,10 @@ TEST_F(LightWaveWindowTest, ANewFrameIsDrawnOverTheSnapshotsKeptAsDrawn) {
     EXPECT_GT(PixelsNear(both, snapshotColor), 50);
     EXPECT_GT(PixelsNear(both, waveColor), 50);
     // The series hold frame 1 as the waveform and frame 0 as the snapshot.
-    ASSERT_EQ(chart->PointCount(LightWaveWnd::kWaveSeries), 512);
-    ASSERT_EQ(chart->PointCount(LightWaveWnd::kFirstSnapshotSeries), 512);
-    EXPECT_EQ(chart->Point(LightWaveWnd::kWaveSeries, 99).y(), window->ShownFrame(1).Sample(100));
-    EXPECT_EQ(chart->Point(LightWaveWnd::kFirstSnapshotSeries, 99).y(), snapshot.Sample(100));
+    ASSERT_EQ(chart->PointCount(CLightWaveWnd::kWaveSeries), 512);
+    ASSERT_EQ(chart->PointCount(CLightWaveWnd::kFirstSnapshotSeries), 512);
+    EXPECT_EQ(chart->Point(CLightWaveWnd::kWaveSeries, 99).y(), window->ShownFrame(1).Sample(100));
+    EXPECT_EQ(chart->Point(CLightWaveWnd::kFirstSnapshotSeries, 99).y(), snapshot.Sample(100));
     const int32_t bank = app.Store().GetInt<kAppCurMemNo>();
     int32_t top = std::max(1, app.Store().GetInt<kHeadPeakLevel>(bank, 1));
     for (int cell = 1; cell <= 512; ++cell) {
@@ -573,7 +573,7 @@ TEST_F(LightWaveWindowTest, ANewFrameIsDrawnOverTheSnapshotsKeptAsDrawn) {
     const QImage waveOnly = chart->grab().toImage();
     EXPECT_EQ(PixelsNear(waveOnly, snapshotColor), 0);
     EXPECT_GT(PixelsNear(waveOnly, waveColor), 50);
-    EXPECT_EQ(chart->PointCount(LightWaveWnd::kFirstSnapshotSeries), 0);
+    EXPECT_EQ(chart->PointCount(CLightWaveWnd::kFirstSnapshotSeries), 0);
 }
 
 // Display > Fit to data (Ctrl+F) fits both graphs to the frame shown; "Always fit" is

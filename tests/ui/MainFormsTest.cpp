@@ -88,14 +88,15 @@ TEST(AssociationTool, LaunchFailureAndCrashGiveTheReservedCodes) {
               ui::kAssocLaunchError);
 }
 
-ui::SoftwareSettingsForm* OpenSoftwareForm(ui::CMainWindow* main) {
+ui::CSoftwareSettingsForm* OpenSoftwareForm(ui::CMainWindow* main) {
     main->OpenChild(ui::ChildWindow::kSoftwareSettings);
-    return qobject_cast<ui::SoftwareSettingsForm*>(main->Child(ui::ChildWindow::kSoftwareSettings));
+    return qobject_cast<ui::CSoftwareSettingsForm*>(
+        main->Child(ui::ChildWindow::kSoftwareSettings));
 }
 
 TEST_F(MainWindowTest, SoftwareSettingsOkAssignsCancelDoesNot) {
     ASSERT_NO_FATAL_FAILURE(StartProgram());
-    ui::SoftwareSettingsForm* form = OpenSoftwareForm(main);
+    ui::CSoftwareSettingsForm* form = OpenSoftwareForm(main);
     ASSERT_NE(form, nullptr);
     // While it is open its menu item is unavailable.
     auto* timeout = FindControl<QComboBox>(form, ui::kSoftTimeoutList);
@@ -132,7 +133,7 @@ TEST_F(MainWindowTest, SoftwareSettingsOkAssignsCancelDoesNot) {
 // other, and both are assigned.
 TEST_F(MainWindowTest, CsvSeparatorAndDecimalMarkAreChosenIndependently) {
     ASSERT_NO_FATAL_FAILURE(StartProgram());
-    ui::SoftwareSettingsForm* form = OpenSoftwareForm(main);
+    ui::CSoftwareSettingsForm* form = OpenSoftwareForm(main);
     ASSERT_NE(form, nullptr);
     auto radio = [&](int id) { return FindControl<QRadioButton>(form, id); };
     for (int id : {ui::kSoftCsvCommaRadio, ui::kSoftCsvSemicolonRadio, ui::kSoftCsvTabRadio,
@@ -156,7 +157,7 @@ TEST_F(MainWindowTest, CsvSeparatorAndDecimalMarkAreChosenIndependently) {
 
 TEST_F(MainWindowTest, PortListShowsWhereEachComNameLeads) {
     ASSERT_NO_FATAL_FAILURE(StartProgram());
-    ui::SoftwareSettingsForm* form = OpenSoftwareForm(main);
+    ui::CSoftwareSettingsForm* form = OpenSoftwareForm(main);
     ASSERT_NE(form, nullptr);
     auto* ports = FindControl<QComboBox>(form, ui::kSoftPortList);
     ASSERT_NE(ports, nullptr);
@@ -236,7 +237,7 @@ TEST_F(MainWindowTest, SoftwareSettingsFormKeepsItsPositionWithoutCountingAsACha
     Store().SetInt<kSoftFormLeft>(61);
     Store().SetInt<kSoftFormTop>(37);
     Store().MarkSaved();
-    ui::SoftwareSettingsForm* form = OpenSoftwareForm(main);
+    ui::CSoftwareSettingsForm* form = OpenSoftwareForm(main);
     ASSERT_NE(form, nullptr);
     EXPECT_EQ(form->pos(), QPoint(61, 37));
     form->move(140, 95);
@@ -287,7 +288,7 @@ TEST_F(MainWindowTest, TabControlTakesTheHeightOfThePageItShows) {
 
 TEST_F(MainWindowTest, EverySoftwareSettingsControlHasAnAccessibleName) {
     ASSERT_NO_FATAL_FAILURE(StartProgram());
-    ui::SoftwareSettingsForm* form = OpenSoftwareForm(main);
+    ui::CSoftwareSettingsForm* form = OpenSoftwareForm(main);
     ASSERT_NE(form, nullptr);
     EXPECT_GT(KeyboardControls(form).size(), 15u);
     const QStringList unnamed = UnnamedKeyboardControls(form);

@@ -43,7 +43,7 @@ TEST_F(MainWindowTest, HeadPageChangesRedrawTheOpenLightWaveWindow) {
     EXPECT_EQ(Store().GetInt<kHeadPeakLevel>(bank, 1), 300);
 
     main->OpenChild(ui::ChildWindow::kLightWave);
-    auto* window = qobject_cast<ui::LightWaveWnd*>(main->Child(ui::ChildWindow::kLightWave));
+    auto* window = qobject_cast<ui::CLightWaveWnd*>(main->Child(ui::ChildWindow::kLightWave));
     ASSERT_NE(window, nullptr);
     EXPECT_TRUE(HasLineAt(*window->Chart(1), 300));
     int redraws = 0;

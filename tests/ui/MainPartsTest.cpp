@@ -110,22 +110,22 @@ QPixmap SplashPicture() {
     return picture;
 }
 
-TEST(SplashScreen, PictureSizedClosesAtTheFirstKeyOrClick) {
-    QPointer<ui::SplashScreen> splash = new ui::SplashScreen(SplashPicture());
+TEST(CSplashScreen, PictureSizedClosesAtTheFirstKeyOrClick) {
+    QPointer<ui::CSplashScreen> splash = new ui::CSplashScreen(SplashPicture());
     splash->ShowCentred();
     EXPECT_EQ(splash->size(), QSize(120, 80));
     EXPECT_TRUE(splash->windowFlags().testFlag(Qt::FramelessWindowHint));
     QTest::keyClick(splash, Qt::Key_A);
     ASSERT_TRUE(QTest::qWaitFor([&] { return splash.isNull(); }, 2000));  // closed and deleted
 
-    splash = new ui::SplashScreen(SplashPicture());
+    splash = new ui::CSplashScreen(SplashPicture());
     splash->ShowCentred();
     QTest::mouseClick(splash, Qt::RightButton, {}, QPoint(5, 5));
     ASSERT_TRUE(QTest::qWaitFor([&] { return splash.isNull(); }, 2000));
 }
 
-TEST(SplashScreen, ClosesByItselfAfterItsTime) {
-    QPointer<ui::SplashScreen> splash = new ui::SplashScreen(SplashPicture());
+TEST(CSplashScreen, ClosesByItselfAfterItsTime) {
+    QPointer<ui::CSplashScreen> splash = new ui::CSplashScreen(SplashPicture());
     splash->ShowCentred();
     EXPECT_TRUE(splash->isVisible());
     ASSERT_TRUE(QTest::qWaitFor([&] { return splash.isNull(); }, ui::kSplashMilliseconds + 2000));

@@ -152,7 +152,7 @@ TEST_F(TransferEndTest, WithoutItsRecordTheButtonKeepsTheStandardCancelText) {
     UiDefinition without;
     FormContext context = main->Context();
     context.ui = &without;
-    ui::TransferProgressForm form(context, nullptr, nullptr);
+    ui::CTransferProgressForm form(context, nullptr, nullptr);
     QDialogButtonBox standard(QDialogButtonBox::Cancel);
     EXPECT_EQ(form.CancelButton()->text(), standard.button(QDialogButtonBox::Cancel)->text());
     EXPECT_FALSE(form.CancelButton()->text().isEmpty());

@@ -24,11 +24,11 @@ TEST_F(PageScreenshotTest, EveryPictureIsTaken) {
     tabs = new QTabWidget(host.get());
     tabs->setObjectName(ControlObjectName(ui::kMainSettingsPages));
     layout->addWidget(tabs);
-    tabs->addTab(new ui::PageHead(app, host.get(), 0), QStringLiteral("A"));
-    tabs->addTab(new ui::PageHead(app, host.get(), 1), QStringLiteral("B"));
-    tabs->addTab(new ui::PageOutput(app, host.get(), 0), QStringLiteral("1"));
-    tabs->addTab(new ui::PageOutput(app, host.get(), 1), QStringLiteral("2"));
-    tabs->addTab(new ui::PageCommon(app, host.get()), QStringLiteral("C"));
+    tabs->addTab(new ui::CPageHead(app, host.get(), 0), QStringLiteral("A"));
+    tabs->addTab(new ui::CPageHead(app, host.get(), 1), QStringLiteral("B"));
+    tabs->addTab(new ui::CPageOutput(app, host.get(), 0), QStringLiteral("1"));
+    tabs->addTab(new ui::CPageOutput(app, host.get(), 1), QStringLiteral("2"));
+    tabs->addTab(new ui::CPageCommon(app, host.get()), QStringLiteral("C"));
     host->show();
 
     std::vector<std::string> names;

@@ -45,9 +45,9 @@ protected:
         hooks.redrawPictures = [this] { ++redraws; };
         hooks.lightWaveChanged = [this] { ++lightWave; };
         hooks.bufferingChanged = [this] { ++buffering; };
-        headB = std::make_unique<ui::PageHead>(app, host.get(), 1, hooks);
-        out1 = std::make_unique<ui::PageOutput>(app, host.get(), 0, hooks);
-        common = std::make_unique<ui::PageCommon>(app, host.get(), hooks);
+        headB = std::make_unique<ui::CPageHead>(app, host.get(), 1, hooks);
+        out1 = std::make_unique<ui::CPageOutput>(app, host.get(), 0, hooks);
+        common = std::make_unique<ui::CPageCommon>(app, host.get(), hooks);
     }
     void DestroyPages() override {
         common.reset();
@@ -55,9 +55,9 @@ protected:
         headB.reset();
     }
 
-    std::unique_ptr<ui::PageHead> headB;
-    std::unique_ptr<ui::PageOutput> out1;
-    std::unique_ptr<ui::PageCommon> common;
+    std::unique_ptr<ui::CPageHead> headB;
+    std::unique_ptr<ui::CPageOutput> out1;
+    std::unique_ptr<ui::CPageCommon> common;
     int redraws = 0;
     int lightWave = 0;
     int buffering = 0;

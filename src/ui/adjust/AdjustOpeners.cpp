@@ -72,7 +72,7 @@ bool RunScalingForm(Application& app, QWidget* /*parent*/, MessageBoxHost& boxes
         return false;
     }
     const AdjustPoints points = StoredAdjustPoints(app.Store(), AdjustKind::kScaling, output);
-    AdjustPointsForm form(app, AdjustKind::kScaling, output, points);
+    CAdjustPointsForm form(app, AdjustKind::kScaling, output, points);
     const bool accepted = RunModalOverDisabledWindows(form, form) == QDialog::Accepted;
     if (accepted) {
         StoreAdjustPoints(app.Store(), AdjustKind::kScaling, output, form.Points());
@@ -94,7 +94,7 @@ bool RunCalibrationForm(Application& app, QWidget* /*parent*/, MessageBoxHost& b
         return false;
     }
     const AdjustPoints points = StoredAdjustPoints(app.Store(), AdjustKind::kCalibration, head);
-    AdjustPointsForm form(app, AdjustKind::kCalibration, head, points);
+    CAdjustPointsForm form(app, AdjustKind::kCalibration, head, points);
     const bool accepted = RunModalOverDisabledWindows(form, form) == QDialog::Accepted;
     if (accepted) {
         StoreAdjustPoints(app.Store(), AdjustKind::kCalibration, head, form.Points());
@@ -106,7 +106,7 @@ bool RunFloodLightForm(Application& app, QWidget* /*parent*/, MessageBoxHost& bo
     if (!BankMatches(app, boxes)) {
         return false;
     }
-    FloodLightForm form(app, head);
+    CFloodLightForm form(app, head);
     RunModalOverDisabledWindows(form, form);
     return true;
 }

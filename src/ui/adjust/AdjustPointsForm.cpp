@@ -69,8 +69,8 @@ bool AllPresent(const AdjustPoints& p) {
 
 }  // namespace
 
-AdjustPointsForm::AdjustPointsForm(Application& app, AdjustKind kind, int32_t index,
-                                   const AdjustPoints& start, QWidget* parent)
+CAdjustPointsForm::CAdjustPointsForm(Application& app, AdjustKind kind, int32_t index,
+                                     const AdjustPoints& start, QWidget* parent)
     : QDialog(parent),
       FormBase(this, FormContext{&app.Ui(), &app.Store()}),
       app_(app),
@@ -97,8 +97,8 @@ AdjustPointsForm::AdjustPointsForm(Application& app, AdjustKind kind, int32_t in
 
     connect(ui_->take0, &QPushButton::clicked, this, [this] { TakeCurrentValue(0); });
     connect(ui_->take1, &QPushButton::clicked, this, [this] { TakeCurrentValue(1); });
-    connect(ui_->okButton, &QPushButton::clicked, this, &AdjustPointsForm::Apply);
-    connect(ui_->cancelButton, &QPushButton::clicked, this, &AdjustPointsForm::reject);
+    connect(ui_->okButton, &QPushButton::clicked, this, &CAdjustPointsForm::Apply);
+    connect(ui_->cancelButton, &QPushButton::clicked, this, &CAdjustPointsForm::reject);
 
     ApplyUiDefinition();
     const std::array<std::optional<double>, 4> values = {start.measure1, start.second1,
@@ -110,9 +110,9 @@ AdjustPointsForm::AdjustPointsForm(Application& app, AdjustKind kind, int32_t in
     }
 }
 
-AdjustPointsForm::~AdjustPointsForm() = default;
+CAdjustPointsForm::~CAdjustPointsForm() = default;
 
-void AdjustPointsForm::OnUiDefinitionApplied() {
+void CAdjustPointsForm::OnUiDefinitionApplied() {
     const FormIds& ids = IdsOf(kind_);
     const std::array<QLabel*, 4> captions = {ui_->lbl0, ui_->lbl1, ui_->lbl2, ui_->lbl3};
     const std::array<QLabel*, 4> units = {ui_->unit0, ui_->unit1, ui_->unit2, ui_->unit3};
@@ -134,7 +134,7 @@ void AdjustPointsForm::OnUiDefinitionApplied() {
     }
 }
 
-AdjustPoints AdjustPointsForm::Points() const {
+AdjustPoints CAdjustPointsForm::Points() const {
     const FormIds& ids = IdsOf(kind_);
     // The fields of lengths hold micrometres in micron mode; the points are millimetres.
     auto value = [this, &ids](size_t row) -> std::optional<double> {
@@ -152,12 +152,12 @@ AdjustPoints AdjustPointsForm::Points() const {
     return points;
 }
 
-void AdjustPointsForm::SetBusy(bool busy) {
+void CAdjustPointsForm::SetBusy(bool busy) {
     busy_ = busy;
     EnableForm(!busy);
 }
 
-void AdjustPointsForm::TakeCurrentValue(int point) {
+void CAdjustPointsForm::TakeCurrentValue(int point) {
     CThreadCommControler* comm = app_.CommControler();
     if (busy_ || comm == nullptr || !app_.Online()) {
         return;
@@ -201,7 +201,7 @@ void AdjustPointsForm::TakeCurrentValue(int point) {
     edits_[row]->SetRealValue(read * LengthScaleOf(app_, ids.edits[row]).factor);
 }
 
-void AdjustPointsForm::Apply() {
+void CAdjustPointsForm::Apply() {
     CThreadCommControler* comm = app_.CommControler();
     if (busy_ || comm == nullptr) {
         return;
@@ -252,7 +252,7 @@ void AdjustPointsForm::Apply() {
     ReportResult(boxes_, app_.Ui(), result);
 }
 
-void AdjustPointsForm::RestoreInvalidValues(const std::array<double, 4>& before) {
+void CAdjustPointsForm::RestoreInvalidValues(const std::array<double, 4>& before) {
     const FormIds& ids = IdsOf(kind_);
     SettingsStore& store = app_.Store();
     auto lock = store.Lock();
@@ -264,7 +264,7 @@ void AdjustPointsForm::RestoreInvalidValues(const std::array<double, 4>& before)
     }
 }
 
-void AdjustPointsForm::reject() {
+void CAdjustPointsForm::reject() {
     if (busy_) {
         return;
     }

@@ -27,14 +27,14 @@ class CNumericEdit;
 
 namespace zul::ui {
 
-class AdjustPointsForm : public QDialog, public FormBase {
+class CAdjustPointsForm : public QDialog, public FormBase {
     Q_OBJECT
 
 public:
     // index: the output (scaling) or head (calibration); start: the values shown first.
-    AdjustPointsForm(Application& app, AdjustKind kind, int32_t index, const AdjustPoints& start,
-                     QWidget* parent = nullptr);
-    ~AdjustPointsForm() override;
+    CAdjustPointsForm(Application& app, AdjustKind kind, int32_t index, const AdjustPoints& start,
+                      QWidget* parent = nullptr);
+    ~CAdjustPointsForm() override;
 
     // The values of the four fields (a field without a valid number is empty).
     AdjustPoints Points() const;

@@ -23,7 +23,7 @@ constexpr int kTickMs = 100;
 
 }  // namespace
 
-FloodLightForm::FloodLightForm(Application& app, int32_t head, QWidget* parent)
+CFloodLightForm::CFloodLightForm(Application& app, int32_t head, QWidget* parent)
     : QDialog(parent),
       FormBase(this, FormContext{&app.Ui(), &app.Store()}),
       app_(app),
@@ -45,9 +45,9 @@ FloodLightForm::FloodLightForm(Application& app, int32_t head, QWidget* parent)
         search_ = std::make_unique<FloodLightSearch>(*comm, app_.Store(), head_, polls_.Poster());
     }
     startButton_ = FindControl<QPushButton>(this, kFloodLightStartButton);
-    connect(startButton_, &QPushButton::clicked, this, &FloodLightForm::Start);
+    connect(startButton_, &QPushButton::clicked, this, &CFloodLightForm::Start);
     connect(FindControl<QPushButton>(this, kFloodLightCloseButton), &QPushButton::clicked, this,
-            &FloodLightForm::reject);
+            &CFloodLightForm::reject);
     ui_->valueHead->setText(QString(QChar(static_cast<char16_t>(u'A' + head_))));
     ApplyUiDefinition();
     {
@@ -58,24 +58,24 @@ FloodLightForm::FloodLightForm(Application& app, int32_t head, QWidget* parent)
     timer_.start(kTickMs, this);
 }
 
-FloodLightForm::~FloodLightForm() {
+CFloodLightForm::~CFloodLightForm() {
     Shutdown();
 }
 
-void FloodLightForm::Shutdown() {
+void CFloodLightForm::Shutdown() {
     timer_.stop();
     polls_.Close();  // withdraws an outstanding poll
 }
 
-void FloodLightForm::OnUiDefinitionApplied() {
+void CFloodLightForm::OnUiDefinitionApplied() {
     startButton_->setEnabled(search_ != nullptr && app_.Online());
 }
 
-FloodLightState FloodLightForm::State() const {
+FloodLightState CFloodLightForm::State() const {
     return search_ ? search_->State() : FloodLightState::kIdle;
 }
 
-void FloodLightForm::ShowResult(int32_t value) {
+void CFloodLightForm::ShowResult(int32_t value) {
     const ChoiceList list = app_.Ui().FillChoiceList(kFloodLightChoicesList, value);
     QString text = QString::number(value);
     if (list.selected >= 0 && list.entries[size_t(list.selected)].value == value) {
@@ -84,7 +84,7 @@ void FloodLightForm::ShowResult(int32_t value) {
     ui_->valueResult->setText(text);
 }
 
-void FloodLightForm::Start() {
+void CFloodLightForm::Start() {
     if (!search_ || syncRunning_) {
         return;
     }
@@ -102,7 +102,7 @@ void FloodLightForm::Start() {
     }
 }
 
-void FloodLightForm::timerEvent(QTimerEvent* event) {
+void CFloodLightForm::timerEvent(QTimerEvent* event) {
     if (event->timerId() == timer_.timerId()) {
         Tick();
         return;
@@ -110,7 +110,7 @@ void FloodLightForm::timerEvent(QTimerEvent* event) {
     QDialog::timerEvent(event);
 }
 
-void FloodLightForm::Tick() {
+void CFloodLightForm::Tick() {
     // A synchronous command holds the link and the search; the next tick comes soon.
     if (!search_ || syncRunning_ || IsSynchronousCommandRunning()) {
         return;
@@ -118,7 +118,7 @@ void FloodLightForm::Tick() {
     search_->Tick();
 }
 
-void FloodLightForm::OnPollDone(std::unique_ptr<CommRequest> poll) {
+void CFloodLightForm::OnPollDone(std::unique_ptr<CommRequest> poll) {
     if (!search_ || search_->State() != FloodLightState::kPolling) {
         return;  // not awaited (destroyed here)
     }
@@ -136,7 +136,7 @@ void FloodLightForm::OnPollDone(std::unique_ptr<CommRequest> poll) {
     }
 }
 
-void FloodLightForm::Finish() {
+void CFloodLightForm::Finish() {
     if (search_->HasValue()) {
         ShowResult(search_->Value());
     }
@@ -147,7 +147,7 @@ void FloodLightForm::Finish() {
     }
 }
 
-void FloodLightForm::closeEvent(QCloseEvent* event) {
+void CFloodLightForm::closeEvent(QCloseEvent* event) {
     if (syncRunning_) {
         event->ignore();
         return;
@@ -156,7 +156,7 @@ void FloodLightForm::closeEvent(QCloseEvent* event) {
     QDialog::closeEvent(event);
 }
 
-void FloodLightForm::reject() {
+void CFloodLightForm::reject() {
     if (syncRunning_) {
         return;
     }

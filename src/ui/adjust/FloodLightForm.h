@@ -30,12 +30,12 @@ class Application;
 
 namespace zul::ui {
 
-class FloodLightForm : public QDialog, public FormBase {
+class CFloodLightForm : public QDialog, public FormBase {
     Q_OBJECT
 
 public:
-    FloodLightForm(Application& app, int32_t head, QWidget* parent = nullptr);
-    ~FloodLightForm() override;
+    CFloodLightForm(Application& app, int32_t head, QWidget* parent = nullptr);
+    ~CFloodLightForm() override;
 
     // The Start button; ignored while a search runs.
     void Start();

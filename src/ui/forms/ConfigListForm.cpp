@@ -21,11 +21,11 @@ constexpr int32_t kBankListCtrl = 0x449;
 
 }  // namespace
 
-QColor ConfigListForm::DifferenceColor() {
+QColor CConfigListForm::DifferenceColor() {
     return QColor(255, 236, 160);
 }
 
-ConfigListForm::ConfigListForm(Application& app, FormBase* parentForm, QWidget* parent)
+CConfigListForm::CConfigListForm(Application& app, FormBase* parentForm, QWidget* parent)
     : QDialog(parent),
       FormBase(this, FormContext{&app.Ui(), &app.Store()}, parentForm),
       app_(app),
@@ -38,7 +38,7 @@ ConfigListForm::ConfigListForm(Application& app, FormBase* parentForm, QWidget* 
     grid_->horizontalHeader()->setStretchLastSection(true);
     mark_ = ui_->markDifferences;
     reference_ = ui_->referenceBank;
-    connect(ui_->print, &QPushButton::clicked, this, &ConfigListForm::OpenPrint);
+    connect(ui_->print, &QPushButton::clicked, this, &CConfigListForm::OpenPrint);
     connect(ui_->close, &QPushButton::clicked, this, &QDialog::close);
     connect(mark_, &QCheckBox::toggled, this,
             [this](bool on) { SetMarkDifferences(on, SelectedChoiceValue(reference_, 0)); });
@@ -54,9 +54,9 @@ ConfigListForm::ConfigListForm(Application& app, FormBase* parentForm, QWidget* 
     ApplyUiDefinition();
 }
 
-ConfigListForm::~ConfigListForm() = default;
+CConfigListForm::~CConfigListForm() = default;
 
-void ConfigListForm::OnUiDefinitionApplied() {
+void CConfigListForm::OnUiDefinitionApplied() {
     {
         const QSignalBlocker block(reference_);
         FillChoiceList(kBankListCtrl, reference_, referenceBank_, true);
@@ -64,11 +64,11 @@ void ConfigListForm::OnUiDefinitionApplied() {
     Refresh();
 }
 
-void ConfigListForm::OnMemoryBankChanged(int32_t /*oldBank*/, int32_t /*newBank*/) {
+void CConfigListForm::OnMemoryBankChanged(int32_t /*oldBank*/, int32_t /*newBank*/) {
     grid_->Model().RefreshVirtual();
 }
 
-void ConfigListForm::Refresh() {
+void CConfigListForm::Refresh() {
     rows_.Build();
     GridVirtualCells cells;
     cells.text = [this](int row, int column) { return rows_.Text(row, column); };
@@ -83,14 +83,14 @@ void ConfigListForm::Refresh() {
     grid_->resizeColumnsToContents();
 }
 
-void ConfigListForm::SetMarkDifferences(bool on, int32_t referenceBank) {
+void CConfigListForm::SetMarkDifferences(bool on, int32_t referenceBank) {
     marking_ = on;
     referenceBank_ = referenceBank;
     grid_->Model().RefreshVirtual();
 }
 
-void ConfigListForm::OpenPrint() {
-    ConfigPrintForm form(app_, rows_, this, this);
+void CConfigListForm::OpenPrint() {
+    CConfigPrintForm form(app_, rows_, this, this);
     form.exec();
 }
 

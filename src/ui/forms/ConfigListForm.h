@@ -26,12 +26,12 @@ class CGridCtrl;
 
 namespace zul::ui {
 
-class ConfigListForm : public QDialog, public FormBase {
+class CConfigListForm : public QDialog, public FormBase {
     Q_OBJECT
 
 public:
-    ConfigListForm(Application& app, FormBase* parentForm, QWidget* parent);
-    ~ConfigListForm() override;
+    CConfigListForm(Application& app, FormBase* parentForm, QWidget* parent);
+    ~CConfigListForm() override;
 
     // Rebuilds the rows and shows the store's values again.
     void Refresh();

@@ -99,8 +99,8 @@ int ConfigPrintPages(QPrinter& printer, const ConfigListRows& rows, const std::v
     return pages;
 }
 
-ConfigPrintForm::ConfigPrintForm(Application& app, const ConfigListRows& rows, FormBase* parentForm,
-                                 QWidget* parent)
+CConfigPrintForm::CConfigPrintForm(Application& app, const ConfigListRows& rows,
+                                   FormBase* parentForm, QWidget* parent)
     : QDialog(parent),
       FormBase(this, FormContext{&app.Ui(), &app.Store()}, parentForm),
       app_(app),
@@ -131,9 +131,9 @@ ConfigPrintForm::ConfigPrintForm(Application& app, const ConfigListRows& rows, F
     SetDivision(static_cast<ConfigDivision>(division));
 }
 
-ConfigPrintForm::~ConfigPrintForm() = default;
+CConfigPrintForm::~CConfigPrintForm() = default;
 
-ConfigDivision ConfigPrintForm::Division() const {
+ConfigDivision CConfigPrintForm::Division() const {
     for (int i = 0; i < 3; ++i) {
         if (radios_[i]->isChecked()) {
             return static_cast<ConfigDivision>(RadioValue(app_.Ui(), kRadioIds[i], i));
@@ -142,7 +142,7 @@ ConfigDivision ConfigPrintForm::Division() const {
     return ConfigDivision::kAllBanks;
 }
 
-void ConfigPrintForm::SetDivision(ConfigDivision division) {
+void CConfigPrintForm::SetDivision(ConfigDivision division) {
     for (int i = 0; i < 3; ++i) {
         if (RadioValue(app_.Ui(), kRadioIds[i], i) == static_cast<int32_t>(division)) {
             radios_[i]->setChecked(true);
@@ -150,7 +150,7 @@ void ConfigPrintForm::SetDivision(ConfigDivision division) {
     }
 }
 
-ConfigPrintHeader ConfigPrintForm::Header() const {
+ConfigPrintHeader CConfigPrintForm::Header() const {
     const SettingsStore& store = app_.Store();
     ConfigPrintHeader header;
     header.fileName = QDir::toNativeSeparators(ToQString(store.GetFilePath()));
@@ -159,7 +159,7 @@ ConfigPrintHeader ConfigPrintForm::Header() const {
     return header;
 }
 
-int32_t ConfigPrintForm::PrintToPdf(const QString& path, ResultInfo* result) {
+int32_t CConfigPrintForm::PrintToPdf(const QString& path, ResultInfo* result) {
     app_.Store().SetInt<kCfgPrintOutputDivision>(static_cast<int32_t>(Division()));
     const auto print = [&](const QString& scratch) {
         QPrinter printer(QPrinter::HighResolution);
@@ -175,7 +175,7 @@ int32_t ConfigPrintForm::PrintToPdf(const QString& path, ResultInfo* result) {
     return SetResult(result, ZUL_OK);
 }
 
-int32_t ConfigPrintForm::ChoosePdfFile(QString* path) {
+int32_t CConfigPrintForm::ChoosePdfFile(QString* path) {
     SettingsStore& store = app_.Store();
     QtFileDialogHost files(this);
     std::optional<FileDialogResult> chosen = files.ChooseFile(
@@ -190,7 +190,7 @@ int32_t ConfigPrintForm::ChoosePdfFile(QString* path) {
     return ZUL_OK;
 }
 
-int32_t ConfigPrintForm::Print() {
+int32_t CConfigPrintForm::Print() {
     ResultInfo result;
     const DefaultPrinter& kept = KeptDefaultPrinter();
     if (!kept.Available()) {

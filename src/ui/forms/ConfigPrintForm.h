@@ -47,13 +47,13 @@ struct ConfigPrintHeader {
 int ConfigPrintPages(QPrinter& printer, const ConfigListRows& rows, const std::vector<int>& which,
                      const ConfigPrintHeader& header);
 
-class ConfigPrintForm : public QDialog, public FormBase {
+class CConfigPrintForm : public QDialog, public FormBase {
     Q_OBJECT
 
 public:
-    ConfigPrintForm(Application& app, const ConfigListRows& rows, FormBase* parentForm,
-                    QWidget* parent);
-    ~ConfigPrintForm() override;
+    CConfigPrintForm(Application& app, const ConfigListRows& rows, FormBase* parentForm,
+                     QWidget* parent);
+    ~CConfigPrintForm() override;
 
     ConfigDivision Division() const;
     void SetDivision(ConfigDivision division);

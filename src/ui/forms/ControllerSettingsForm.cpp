@@ -35,8 +35,8 @@ constexpr int32_t kSystemItems[] = {
 
 }  // namespace
 
-ControllerSettingsForm::ControllerSettingsForm(Application& app, FormBase* parentForm,
-                                               QWidget* parent)
+CControllerSettingsForm::CControllerSettingsForm(Application& app, FormBase* parentForm,
+                                                 QWidget* parent)
     : QDialog(parent),
       FormBase(this, FormContext{&app.Ui(), &app.Store()}, parentForm),
       app_(app),
@@ -74,9 +74,9 @@ ControllerSettingsForm::ControllerSettingsForm(Application& app, FormBase* paren
     ShowCopy();
 }
 
-ControllerSettingsForm::~ControllerSettingsForm() = default;
+CControllerSettingsForm::~CControllerSettingsForm() = default;
 
-void ControllerSettingsForm::OnUiDefinitionApplied() {
+void CControllerSettingsForm::OnUiDefinitionApplied() {
     for (Row& row : rows_) {
         const UiControlRecord* record = app_.Ui().FindById(row.ctrlId);
         row.label->setText(record != nullptr ? CaptionText(record->caption) : QString());
@@ -97,11 +97,11 @@ void ControllerSettingsForm::OnUiDefinitionApplied() {
     UpdateCommands();
 }
 
-void ControllerSettingsForm::OnLineStateChanged(int32_t /*lineState*/) {
+void CControllerSettingsForm::OnLineStateChanged(int32_t /*lineState*/) {
     UpdateCommands();
 }
 
-QWidget* ControllerSettingsForm::ControlOf(int32_t itemId) const {
+QWidget* CControllerSettingsForm::ControlOf(int32_t itemId) const {
     for (const Row& row : rows_) {
         if (row.itemId == itemId) {
             return row.list != nullptr ? static_cast<QWidget*>(row.list) : row.edit;
@@ -110,7 +110,7 @@ QWidget* ControllerSettingsForm::ControlOf(int32_t itemId) const {
     return nullptr;
 }
 
-void ControllerSettingsForm::ShowCopy() {
+void CControllerSettingsForm::ShowCopy() {
     for (Row& row : rows_) {
         const int32_t value = copy_->GetInt(row.itemId);
         if (row.list != nullptr) {
@@ -121,13 +121,13 @@ void ControllerSettingsForm::ShowCopy() {
     }
 }
 
-void ControllerSettingsForm::UpdateCommands() {
+void CControllerSettingsForm::UpdateCommands() {
     const bool online = app_.Online();
     readButton_->setEnabled(online && !busy_);
     writeButton_->setEnabled(online && !busy_);
 }
 
-int32_t ControllerSettingsForm::TakeControls(ResultInfo* result) {
+int32_t CControllerSettingsForm::TakeControls(ResultInfo* result) {
     for (const Row& row : rows_) {
         if (!ControlOf(row.itemId)->isEnabled()) {
             continue;  // unsupported: the copy keeps the value the controller gave
@@ -153,7 +153,7 @@ int32_t ControllerSettingsForm::TakeControls(ResultInfo* result) {
     return SetResult(result, ZUL_OK);
 }
 
-int32_t ControllerSettingsForm::ReadSystem() {
+int32_t CControllerSettingsForm::ReadSystem() {
     ResultInfo result;
     const int32_t code = RunTransfer(true, &result);
     if (code != ZUL_OK && code != ZUL_ERR_ABORT) {
@@ -162,7 +162,7 @@ int32_t ControllerSettingsForm::ReadSystem() {
     return code;
 }
 
-int32_t ControllerSettingsForm::WriteSystem() {
+int32_t CControllerSettingsForm::WriteSystem() {
     ResultInfo result;
     const int32_t code = RunTransfer(false, &result);
     if (code != ZUL_OK && code != ZUL_ERR_ABORT) {
@@ -171,7 +171,7 @@ int32_t ControllerSettingsForm::WriteSystem() {
     return code;
 }
 
-int32_t ControllerSettingsForm::RunTransfer(bool read, ResultInfo* result) {
+int32_t CControllerSettingsForm::RunTransfer(bool read, ResultInfo* result) {
     if (busy_ || IsSynchronousCommandRunning() || app_.CommControler() == nullptr ||
         !app_.Online()) {
         return SetResult(result, ZUL_ERR_OFFLINE);
@@ -197,7 +197,7 @@ int32_t ControllerSettingsForm::RunTransfer(bool read, ResultInfo* result) {
             copy_.get());
         code = result->code;
         if (transfer) {
-            TransferProgressForm progress(Context(), this, this);
+            CTransferProgressForm progress(Context(), this, this);
             code = progress.Run(*transfer, result);
             if (code == ZUL_OK && progress.Finished()) {
                 ApplySettingsTransfer(app_, *transfer);

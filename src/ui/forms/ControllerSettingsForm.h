@@ -36,12 +36,12 @@ class SettingsStore;
 
 namespace zul::ui {
 
-class ControllerSettingsForm : public QDialog, public FormBase {
+class CControllerSettingsForm : public QDialog, public FormBase {
     Q_OBJECT
 
 public:
-    ControllerSettingsForm(Application& app, FormBase* parentForm, QWidget* parent);
-    ~ControllerSettingsForm() override;
+    CControllerSettingsForm(Application& app, FormBase* parentForm, QWidget* parent);
+    ~CControllerSettingsForm() override;
 
     // The two commands (buttons; tests call them too). Return the result code.
     int32_t ReadSystem();

@@ -31,21 +31,21 @@ QImage PictureOfChild(CMainWindow& main, ChildWindow kind) {
 
 void RegisterForms() {
     RegisterChildWindow(ChildWindow::kSoftwareSettings, [](CMainWindow& main) -> QWidget* {
-        return new SoftwareSettingsForm(main.App(), &main, &main,
-                                        [&main] { main.RefreshBankAliases(); });
+        return new CSoftwareSettingsForm(main.App(), &main, &main,
+                                         [&main] { main.RefreshBankAliases(); });
     });
     RegisterChildWindow(ChildWindow::kControllerSettings, [](CMainWindow& main) -> QWidget* {
-        return new ControllerSettingsForm(main.App(), &main, &main);
+        return new CControllerSettingsForm(main.App(), &main, &main);
     });
     RegisterChildWindow(ChildWindow::kConfigList, [](CMainWindow& main) -> QWidget* {
-        return new ConfigListForm(main.App(), &main, &main);
+        return new CConfigListForm(main.App(), &main, &main);
     });
     RegisterChildWindow(ChildWindow::kVersionInfo, [](CMainWindow& main) -> QWidget* {
-        return new VersionForm(main.App(), &main, &main);
+        return new CVersionForm(main.App(), &main, &main);
     });
     RegisterImageCapture([](CMainWindow& main) {
         QWidget* active = QApplication::activeWindow();
-        ImageCaptureForm form(main.App(), &main, &main, active != nullptr ? active : &main, &main);
+        CImageCaptureForm form(main.App(), &main, &main, active != nullptr ? active : &main, &main);
         form.exec();
     });
 }
@@ -53,12 +53,12 @@ void RegisterForms() {
 void RegisterFormScreenshots(std::function<QString()> outputFolder) {
     RegisterScreenshot("config-list.png", [outputFolder](CMainWindow& main) {
         main.OpenChild(ChildWindow::kConfigList);
-        auto* list = qobject_cast<ConfigListForm*>(main.Child(ChildWindow::kConfigList));
+        auto* list = qobject_cast<CConfigListForm*>(main.Child(ChildWindow::kConfigList));
         if (list == nullptr) {
             return QImage();
         }
         QImage image = GrabWindow(list);
-        ConfigPrintForm print(main.App(), list->Rows(), list, list);
+        CConfigPrintForm print(main.App(), list->Rows(), list, list);
         print.SetDivision(ConfigDivision::kAllBanks);
         const QString pdf = QDir(outputFolder()).filePath("config-list.pdf");
         if (print.PrintToPdf(pdf) != ZUL_OK) {
@@ -68,7 +68,7 @@ void RegisterFormScreenshots(std::function<QString()> outputFolder) {
         return image;
     });
     RegisterScreenshot("image-capture.png", [](CMainWindow& main) {
-        ImageCaptureForm form(main.App(), &main, &main, &main, &main);
+        CImageCaptureForm form(main.App(), &main, &main, &main, &main);
         return GrabWindow(&form);
     });
     RegisterScreenshot("controller-settings.png", [](CMainWindow& main) {

@@ -76,8 +76,8 @@ QImage PictureOfAllWindows() {
     return image;
 }
 
-ImageCaptureForm::ImageCaptureForm(Application& app, FormBase* parentForm, QWidget* mainWindow,
-                                   QWidget* activeWindow, QWidget* parent)
+CImageCaptureForm::CImageCaptureForm(Application& app, FormBase* parentForm, QWidget* mainWindow,
+                                     QWidget* activeWindow, QWidget* parent)
     : QDialog(parent),
       FormBase(this, FormContext{&app.Ui(), &app.Store()}, parentForm),
       app_(app),
@@ -112,9 +112,9 @@ ImageCaptureForm::ImageCaptureForm(Application& app, FormBase* parentForm, QWidg
     }
 }
 
-ImageCaptureForm::~ImageCaptureForm() = default;
+CImageCaptureForm::~CImageCaptureForm() = default;
 
-CaptureTarget ImageCaptureForm::Target() const {
+CaptureTarget CImageCaptureForm::Target() const {
     for (int i = 0; i < 3; ++i) {
         if (radios_[i]->isChecked()) {
             return static_cast<CaptureTarget>(RadioValue(app_.Ui(), kRadioIds[i], i));
@@ -123,7 +123,7 @@ CaptureTarget ImageCaptureForm::Target() const {
     return CaptureTarget::kMainWindow;
 }
 
-void ImageCaptureForm::SetTarget(CaptureTarget target) {
+void CImageCaptureForm::SetTarget(CaptureTarget target) {
     for (int i = 0; i < 3; ++i) {
         if (RadioValue(app_.Ui(), kRadioIds[i], i) == static_cast<int32_t>(target)) {
             radios_[i]->setChecked(true);
@@ -131,19 +131,19 @@ void ImageCaptureForm::SetTarget(CaptureTarget target) {
     }
 }
 
-CaptureFormat ImageCaptureForm::Format() const {
+CaptureFormat CImageCaptureForm::Format() const {
     const int32_t value = SelectedChoiceValue(format_, static_cast<int32_t>(CaptureFormat::kPng));
     return value >= 0 && value <= 2 ? static_cast<CaptureFormat>(value) : CaptureFormat::kPng;
 }
 
-void ImageCaptureForm::SetFormat(CaptureFormat format) {
+void CImageCaptureForm::SetFormat(CaptureFormat format) {
     const int index = format_->findData(static_cast<int>(format));
     if (index >= 0) {
         format_->setCurrentIndex(index);
     }
 }
 
-QImage ImageCaptureForm::Picture() const {
+QImage CImageCaptureForm::Picture() const {
     switch (Target()) {
         case CaptureTarget::kMainWindow:
             return mainWindow_ ? mainWindow_->grab().toImage() : QImage();
@@ -155,16 +155,16 @@ QImage ImageCaptureForm::Picture() const {
     // This form is not part of the picture.
     const bool shown = isVisible();
     if (shown) {
-        const_cast<ImageCaptureForm*>(this)->hide();
+        const_cast<CImageCaptureForm*>(this)->hide();
     }
     QImage image = PictureOfAllWindows();
     if (shown) {
-        const_cast<ImageCaptureForm*>(this)->show();
+        const_cast<CImageCaptureForm*>(this)->show();
     }
     return image;
 }
 
-int32_t ImageCaptureForm::SaveTo(const QString& path, ResultInfo* result) {
+int32_t CImageCaptureForm::SaveTo(const QString& path, ResultInfo* result) {
     app_.Store().SetInt<kCaptureOutputDivision>(static_cast<int32_t>(Target()));
     const QImage image = Picture();
     // A file name that names a format of its own is written in that format.
@@ -190,7 +190,7 @@ int32_t ImageCaptureForm::SaveTo(const QString& path, ResultInfo* result) {
     return SetResult(result, ZUL_OK);
 }
 
-int32_t ImageCaptureForm::Save() {
+int32_t CImageCaptureForm::Save() {
     SettingsStore& store = app_.Store();
     const CaptureFormat format = Format();
     QtFileDialogHost files(this);

@@ -32,15 +32,15 @@ namespace zul::ui {
 enum class CaptureTarget : int32_t { kMainWindow = 0, kActiveWindow = 1, kAllWindows = 2 };
 enum class CaptureFormat : int32_t { kBmp = 0, kJpeg = 1, kPng = 2 };
 
-class ImageCaptureForm : public QDialog, public FormBase {
+class CImageCaptureForm : public QDialog, public FormBase {
     Q_OBJECT
 
 public:
     // mainWindow: the main window; activeWindow: the window active when the form was opened
     // (null: the main window).
-    ImageCaptureForm(Application& app, FormBase* parentForm, QWidget* mainWindow,
-                     QWidget* activeWindow, QWidget* parent);
-    ~ImageCaptureForm() override;
+    CImageCaptureForm(Application& app, FormBase* parentForm, QWidget* mainWindow,
+                      QWidget* activeWindow, QWidget* parent);
+    ~CImageCaptureForm() override;
 
     CaptureTarget Target() const;
     void SetTarget(CaptureTarget target);

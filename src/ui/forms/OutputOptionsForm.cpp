@@ -26,8 +26,8 @@ bool IsReal(int32_t item) {
 
 }  // namespace
 
-OutputOptionsForm::OutputOptionsForm(Application& app, int32_t bank, int32_t output,
-                                     QWidget* parent)
+COutputOptionsForm::COutputOptionsForm(Application& app, int32_t bank, int32_t output,
+                                       QWidget* parent)
     : QDialog(parent),
       FormBase(this, FormContext{&app.Ui(), &app.Store()}),
       app_(app),
@@ -52,16 +52,16 @@ OutputOptionsForm::OutputOptionsForm(Application& app, int32_t bank, int32_t out
         }
     }
     connect(FindControl<QPushButton>(this, kOptionsOkButton), &QPushButton::clicked, this,
-            &OutputOptionsForm::accept);
+            &COutputOptionsForm::accept);
     connect(FindControl<QPushButton>(this, kOptionsCancelButton), &QPushButton::clicked, this,
-            &OutputOptionsForm::reject);
+            &COutputOptionsForm::reject);
     ApplyUiDefinition();
     ShowCopy();
 }
 
-OutputOptionsForm::~OutputOptionsForm() = default;
+COutputOptionsForm::~COutputOptionsForm() = default;
 
-void OutputOptionsForm::OnUiDefinitionApplied() {
+void COutputOptionsForm::OnUiDefinitionApplied() {
     for (const Option& option : copy_) {
         const UiControlRecord* record = app_.Ui().FindById(option.ctrlId);
         auto* caption = findChild<QLabel*>(QStringLiteral("lbl%1").arg(option.ctrlId));
@@ -80,7 +80,7 @@ void OutputOptionsForm::OnUiDefinitionApplied() {
     ApplyAccessibleNames(this);
 }
 
-void OutputOptionsForm::ShowCopy() {
+void COutputOptionsForm::ShowCopy() {
     for (const Option& option : copy_) {
         QWidget* control = FindControl<QWidget>(this, option.ctrlId);
         if (auto* box = qobject_cast<QComboBox*>(control)) {
@@ -95,7 +95,7 @@ void OutputOptionsForm::ShowCopy() {
     }
 }
 
-void OutputOptionsForm::TakeIntoCopy() {
+void COutputOptionsForm::TakeIntoCopy() {
     for (Option& option : copy_) {
         QWidget* control = FindControl<QWidget>(this, option.ctrlId);
         if (auto* box = qobject_cast<QComboBox*>(control)) {
@@ -114,7 +114,7 @@ void OutputOptionsForm::TakeIntoCopy() {
     }
 }
 
-void OutputOptionsForm::accept() {
+void COutputOptionsForm::accept() {
     TakeIntoCopy();
     {
         SettingsStore& store = app_.Store();
@@ -131,7 +131,7 @@ void OutputOptionsForm::accept() {
 }
 
 bool RunOutputOptionsForm(Application& app, QWidget* /*parent*/, int32_t bank, int32_t output) {
-    OutputOptionsForm form(app, bank, output);
+    COutputOptionsForm form(app, bank, output);
     return RunModalOverDisabledWindows(form, form) == QDialog::Accepted;
 }
 

@@ -24,12 +24,12 @@ class Application;
 
 namespace zul::ui {
 
-class OutputOptionsForm : public QDialog, public FormBase {
+class COutputOptionsForm : public QDialog, public FormBase {
     Q_OBJECT
 
 public:
-    OutputOptionsForm(Application& app, int32_t bank, int32_t output, QWidget* parent = nullptr);
-    ~OutputOptionsForm() override;
+    COutputOptionsForm(Application& app, int32_t bank, int32_t output, QWidget* parent = nullptr);
+    ~COutputOptionsForm() override;
 
     void accept() override;
 

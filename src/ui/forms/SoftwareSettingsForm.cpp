@@ -60,8 +60,8 @@ void CheckRadioWithValue(const UiDefinition& ui, std::initializer_list<QRadioBut
 
 }  // namespace
 
-SoftwareSettingsForm::SoftwareSettingsForm(Application& app, FormBase* parentForm, QWidget* parent,
-                                           std::function<void()> assigned)
+CSoftwareSettingsForm::CSoftwareSettingsForm(Application& app, FormBase* parentForm,
+                                             QWidget* parent, std::function<void()> assigned)
     : QDialog(parent, Qt::Window),
       FormBase(this, FormContext{&app.Ui(), &app.Store()}, parentForm),
       app_(app),
@@ -85,9 +85,9 @@ SoftwareSettingsForm::SoftwareSettingsForm(Application& app, FormBase* parentFor
         }
     });
     connect(c_.cancel, &QPushButton::clicked, this, &QWidget::close);
-    connect(c_.pointPort, &QPushButton::clicked, this, &SoftwareSettingsForm::PointPortAtDevice);
+    connect(c_.pointPort, &QPushButton::clicked, this, &CSoftwareSettingsForm::PointPortAtDevice);
     connect(c_.usbDevice, &QComboBox::currentIndexChanged, this,
-            &SoftwareSettingsForm::OnUsbDeviceChanged);
+            &CSoftwareSettingsForm::OnUsbDeviceChanged);
 
     // The USB controllers attached now, with the remembered one first.
     app_.RefreshUsbControllers();
@@ -96,9 +96,9 @@ SoftwareSettingsForm::SoftwareSettingsForm(Application& app, FormBase* parentFor
     ShowValues();
 }
 
-SoftwareSettingsForm::~SoftwareSettingsForm() = default;
+CSoftwareSettingsForm::~CSoftwareSettingsForm() = default;
 
-void SoftwareSettingsForm::OnUiDefinitionApplied() {
+void CSoftwareSettingsForm::OnUiDefinitionApplied() {
     if (const UiControlRecord* record = app_.Ui().FindById(kSoftMemAliasTable)) {
         c_.memAliases->setHorizontalHeaderLabels(CaptionList(record->caption));
     }
@@ -109,7 +109,7 @@ void SoftwareSettingsForm::OnUiDefinitionApplied() {
     }
 }
 
-void SoftwareSettingsForm::FindControls() {
+void CSoftwareSettingsForm::FindControls() {
     c_.usb = FindControl<QRadioButton>(this, kSoftUsbRadio);
     c_.rs232c = FindControl<QRadioButton>(this, kSoftRs232cRadio);
     c_.port = FindControl<QComboBox>(this, kSoftPortList);
@@ -136,7 +136,7 @@ void SoftwareSettingsForm::FindControls() {
     c_.cancel = FindControl<QPushButton>(this, kSoftCancelButton);
 }
 
-void SoftwareSettingsForm::ShowValues() {
+void CSoftwareSettingsForm::ShowValues() {
     const UiDefinition& ui = app_.Ui();
     const SettingsStore& store = *copy_;
     auto lock = store.Lock();
@@ -174,16 +174,16 @@ void SoftwareSettingsForm::ShowValues() {
     shown_ = true;
 }
 
-bool SoftwareSettingsForm::RecordAllowsEnable(int32_t ctrlId) const {
+bool CSoftwareSettingsForm::RecordAllowsEnable(int32_t ctrlId) const {
     return RecordAllowsEnabling(app_.Ui(), ctrlId);
 }
 
-void SoftwareSettingsForm::FillSerialPorts(int32_t selected) {
+void CSoftwareSettingsForm::FillSerialPorts(int32_t selected) {
     FillChoiceList(kSoftPortList, c_.port, selected);
     FormatPortTexts();
 }
 
-void SoftwareSettingsForm::FormatPortTexts() {
+void CSoftwareSettingsForm::FormatPortTexts() {
     // COM<n> as the records name them, each with the device it leads to on this system.
     const UiControlRecord* format = app_.Ui().FindById(kSoftPortDeviceFormat);
     const UiControlRecord* ports = app_.Ui().FindById(kSoftPortList);
@@ -201,7 +201,7 @@ void SoftwareSettingsForm::FormatPortTexts() {
     c_.port->setMinimumWidth(c_.port->sizeHint().width());
 }
 
-void SoftwareSettingsForm::FillUsbDevices(const std::string& current) {
+void CSoftwareSettingsForm::FillUsbDevices(const std::string& current) {
     KeepUsbAlias();
     shownUsbDevice_.clear();
     QSignalBlocker block(c_.usbDevice);
@@ -228,7 +228,7 @@ void SoftwareSettingsForm::FillUsbDevices(const std::string& current) {
     OnUsbDeviceChanged();
 }
 
-void SoftwareSettingsForm::OnUsbDeviceChanged() {
+void CSoftwareSettingsForm::OnUsbDeviceChanged() {
     KeepUsbAlias();
     shownUsbDevice_ = c_.usbAlias->isEnabled() ? c_.usbDevice->currentData().toString() : QString();
     const std::string name = ToStdString(shownUsbDevice_);
@@ -241,7 +241,7 @@ void SoftwareSettingsForm::OnUsbDeviceChanged() {
     c_.usbAlias->setText(ToQString(alias));
 }
 
-void SoftwareSettingsForm::KeepUsbAlias() {
+void CSoftwareSettingsForm::KeepUsbAlias() {
     // The alias edit belongs to the device shown when it was filled.
     if (shownUsbDevice_.isEmpty()) {
         return;
@@ -265,7 +265,7 @@ void SoftwareSettingsForm::KeepUsbAlias() {
     deviceAliases_[index] = alias;
 }
 
-void SoftwareSettingsForm::OnTakeControlValues() {
+void CSoftwareSettingsForm::OnTakeControlValues() {
     const UiDefinition& ui = app_.Ui();
     SettingsStore& store = *copy_;
     auto lock = store.Lock();
@@ -298,7 +298,7 @@ void SoftwareSettingsForm::OnTakeControlValues() {
     store.SetAliasLists(deviceNames_, deviceAliases_);
 }
 
-bool SoftwareSettingsForm::Accept() {
+bool CSoftwareSettingsForm::Accept() {
     if (!c_.measureCycle->HoldsValidValue()) {
         c_.measureCycle->setFocus();
         return false;
@@ -315,7 +315,7 @@ bool SoftwareSettingsForm::Accept() {
     return true;
 }
 
-void SoftwareSettingsForm::AssignToMainStore() {
+void CSoftwareSettingsForm::AssignToMainStore() {
     // Only this form's items go back: other windows may have changed the main store while the
     // form was open.
     SettingsStore& main = app_.Store();
@@ -337,7 +337,7 @@ void SoftwareSettingsForm::AssignToMainStore() {
     main.SetAliasLists(names, aliases);
 }
 
-bool SoftwareSettingsForm::PointPortAtDevice() {
+bool CSoftwareSettingsForm::PointPortAtDevice() {
     const int32_t port = SelectedChoiceValue(c_.port, 0);
     const std::string device = ToStdString(c_.systemDevice->currentText());
     if (device.empty()) {

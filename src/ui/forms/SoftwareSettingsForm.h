@@ -34,15 +34,15 @@ class SettingsStore;
 
 namespace zul::ui {
 
-class SoftwareSettingsForm : public QDialog, public FormBase {
+class CSoftwareSettingsForm : public QDialog, public FormBase {
     Q_OBJECT
 
 public:
     // assigned runs after OK has assigned the settings (the main window refreshes its bank
     // selector from it).
-    SoftwareSettingsForm(Application& app, FormBase* parentForm, QWidget* parent,
-                         std::function<void()> assigned = {});
-    ~SoftwareSettingsForm() override;
+    CSoftwareSettingsForm(Application& app, FormBase* parentForm, QWidget* parent,
+                          std::function<void()> assigned = {});
+    ~CSoftwareSettingsForm() override;
 
     // OK: takes the controls into the private copy and assigns it; false (and the form stays
     // open) when a number is not valid.

@@ -12,7 +12,7 @@
 
 namespace zul::ui {
 
-VersionForm::VersionForm(Application& app, FormBase* parentForm, QWidget* parent)
+CVersionForm::CVersionForm(Application& app, FormBase* parentForm, QWidget* parent)
     : QDialog(parent),
       FormBase(this, FormContext{&app.Ui(), &app.Store()}, parentForm),
       app_(app),
@@ -36,9 +36,9 @@ VersionForm::VersionForm(Application& app, FormBase* parentForm, QWidget* parent
     Refresh();
 }
 
-VersionForm::~VersionForm() = default;
+CVersionForm::~CVersionForm() = default;
 
-void VersionForm::Refresh() {
+void CVersionForm::Refresh() {
     fullVersion_->setText(ToQString(app_.FullVersion()));
     shortVersion_->setText(ToQString(app_.ShortVersion()));
     const SettingsStore& store = app_.Store();
@@ -47,23 +47,23 @@ void VersionForm::Refresh() {
     controllerVersion_->setText(online ? ToQString(store.GetText<kCtrlVersion>()) : QString());
 }
 
-void VersionForm::OnLineStateChanged(int32_t /*lineState*/) {
+void CVersionForm::OnLineStateChanged(int32_t /*lineState*/) {
     Refresh();
 }
 
-QString VersionForm::FullVersionText() const {
+QString CVersionForm::FullVersionText() const {
     return fullVersion_->text();
 }
 
-QString VersionForm::ShortVersionText() const {
+QString CVersionForm::ShortVersionText() const {
     return shortVersion_->text();
 }
 
-QString VersionForm::ControllerTypeText() const {
+QString CVersionForm::ControllerTypeText() const {
     return controllerType_->text();
 }
 
-QString VersionForm::ControllerVersionText() const {
+QString CVersionForm::ControllerVersionText() const {
     return controllerVersion_->text();
 }
 

@@ -21,12 +21,12 @@ class Application;
 
 namespace zul::ui {
 
-class VersionForm : public QDialog, public FormBase {
+class CVersionForm : public QDialog, public FormBase {
     Q_OBJECT
 
 public:
-    VersionForm(Application& app, FormBase* parentForm, QWidget* parent);
-    ~VersionForm() override;
+    CVersionForm(Application& app, FormBase* parentForm, QWidget* parent);
+    ~CVersionForm() override;
 
     // Shows the controller's identity again (after a connect or disconnect).
     void Refresh();

@@ -40,7 +40,7 @@ DataFileOptions CurrentFileOptions(const SettingsStore& store) {
 
 }  // namespace
 
-LightWaveConfForm::LightWaveConfForm(LightWaveWnd& window, QWidget* parent)
+CLightWaveConfForm::CLightWaveConfForm(CLightWaveWnd& window, QWidget* parent)
     : QDialog(parent),
       FormBase(this, window.Context(), &window),
       window_(window),
@@ -96,9 +96,9 @@ LightWaveConfForm::LightWaveConfForm(LightWaveWnd& window, QWidget* parent)
     ShowWorkInformation();
 }
 
-LightWaveConfForm::~LightWaveConfForm() = default;
+CLightWaveConfForm::~CLightWaveConfForm() = default;
 
-void LightWaveConfForm::OnUiDefinitionApplied() {
+void CLightWaveConfForm::OnUiDefinitionApplied() {
     const UiDefinition& ui = window_.App().Ui();
     for (int head = 0; head < 2; ++head) {
         const UiControlRecord* record = ui.FindByName(head == 0 ? "LightWaveConf_GrdWorkInfHeadA"
@@ -117,14 +117,14 @@ void LightWaveConfForm::OnUiDefinitionApplied() {
     }
 }
 
-void LightWaveConfForm::ShowData() {
+void CLightWaveConfForm::ShowData() {
     const LightWaveData& data = window_.Data();
     std::lock_guard lock(data.mutex);
     comment_->setText(ToQString(data.comment));
     frameRate_->SetIntValue(data.frameRate);
 }
 
-void LightWaveConfForm::TakeData() {
+void CLightWaveConfForm::TakeData() {
     LightWaveData& data = window_.Data();
     std::lock_guard lock(data.mutex);
     data.comment = ToStdString(comment_->text());
@@ -133,7 +133,7 @@ void LightWaveConfForm::TakeData() {
     }
 }
 
-void LightWaveConfForm::ShowWorkInformation() {
+void CLightWaveConfForm::ShowWorkInformation() {
     for (int head = 0; head < 2; ++head) {
         CGridCtrl& table = *tables_[head];
         const bool valid = window_.ShownValid(head);
@@ -151,12 +151,12 @@ void LightWaveConfForm::ShowWorkInformation() {
     }
 }
 
-void LightWaveConfForm::StoreFolder(const QString& path) {
+void CLightWaveConfForm::StoreFolder(const QString& path) {
     window_.App().Store().SetText<kLwConfCurFolder>(
         ToStdString(QDir::toNativeSeparators(QFileInfo(path).absolutePath())));
 }
 
-int32_t LightWaveConfForm::Save() {
+int32_t CLightWaveConfForm::Save() {
     SettingsStore& store = window_.App().Store();
     QtFileDialogHost files(this);
     std::optional<FileDialogResult> chosen = files.ChooseFile(
@@ -180,7 +180,7 @@ int32_t LightWaveConfForm::Save() {
     return ZUL_OK;
 }
 
-int32_t LightWaveConfForm::Load() {
+int32_t CLightWaveConfForm::Load() {
     SettingsStore& store = window_.App().Store();
     QtFileDialogHost files(this);
     std::optional<FileDialogResult> chosen = files.ChooseFile(MakeFileDialogRequest(

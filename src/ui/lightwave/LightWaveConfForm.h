@@ -28,14 +28,14 @@ class CNumericEdit;
 
 namespace zul::ui {
 
-class LightWaveWnd;
+class CLightWaveWnd;
 
-class LightWaveConfForm : public QDialog, public FormBase {
+class CLightWaveConfForm : public QDialog, public FormBase {
     Q_OBJECT
 
 public:
-    LightWaveConfForm(LightWaveWnd& window, QWidget* parent);
-    ~LightWaveConfForm() override;
+    CLightWaveConfForm(CLightWaveWnd& window, QWidget* parent);
+    ~CLightWaveConfForm() override;
 
     // Save and Load through the file dialog; return the result code (ZUL_ERR_ABORT when the
     // dialog was cancelled).
@@ -60,7 +60,7 @@ private:
     void TakeData();
     void StoreFolder(const QString& path);
 
-    LightWaveWnd& window_;
+    CLightWaveWnd& window_;
     QtMessageBoxHost boxes_;
     std::unique_ptr<Ui::LightWaveConfForm> ui_;
     QLineEdit* comment_ = nullptr;

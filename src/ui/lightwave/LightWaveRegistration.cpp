@@ -18,14 +18,14 @@ constexpr int kCaptureWaitMs = 30000;
 
 void RegisterLightWaveWindow() {
     RegisterChildWindow(ChildWindow::kLightWave, [](CMainWindow& main) -> QWidget* {
-        return new LightWaveWnd(main.App(), &main, &main);
+        return new CLightWaveWnd(main.App(), &main, &main);
     });
 }
 
 void RegisterLightWaveScreenshots() {
     RegisterScreenshot("lightwave.png", [](CMainWindow& main) {
         main.OpenChild(ChildWindow::kLightWave);
-        auto* window = qobject_cast<LightWaveWnd*>(main.Child(ChildWindow::kLightWave));
+        auto* window = qobject_cast<CLightWaveWnd*>(main.Child(ChildWindow::kLightWave));
         if (window == nullptr) {
             return QImage();
         }
@@ -49,7 +49,7 @@ void RegisterLightWaveScreenshots() {
         return image;
     });
     RegisterScreenshot("lightwave-settings.png", [](CMainWindow& main) {
-        auto* window = qobject_cast<LightWaveWnd*>(main.Child(ChildWindow::kLightWave));
+        auto* window = qobject_cast<CLightWaveWnd*>(main.Child(ChildWindow::kLightWave));
         if (window == nullptr || window->SettingsForm() == nullptr) {
             return QImage();
         }

@@ -64,7 +64,7 @@ int32_t PlaybackStepTime(int32_t interval, int32_t speed) {
     return static_cast<int32_t>(static_cast<int64_t>(interval) * 1000 / speed);
 }
 
-LightWaveWnd::LightWaveWnd(Application& app, FormBase* parentForm, QWidget* parent)
+CLightWaveWnd::CLightWaveWnd(Application& app, FormBase* parentForm, QWidget* parent)
     : QMainWindow(parent),
       FormBase(this, FormContext{&app.Ui(), &app.Store()}, parentForm),
       app_(app),
@@ -103,19 +103,19 @@ LightWaveWnd::LightWaveWnd(Application& app, FormBase* parentForm, QWidget* pare
                       .mode = kLwFormMode});
     ApplyUiDefinition();
     timer_.setInterval(kTickMs);
-    connect(&timer_, &QTimer::timeout, this, &LightWaveWnd::Tick);
+    connect(&timer_, &QTimer::timeout, this, &CLightWaveWnd::Tick);
     timer_.start();
     ShowNewest();
 }
 
-LightWaveWnd::~LightWaveWnd() {
+CLightWaveWnd::~CLightWaveWnd() {
     CloseSteps();
 }
 
-void LightWaveWnd::BuildWidgets() {
+void CLightWaveWnd::BuildWidgets() {
     ui_->setupUi(this);
     Ui::LightWaveWnd& u = *ui_;
-    connect(u.actionSettings, &QAction::triggered, this, &LightWaveWnd::OpenSettings);
+    connect(u.actionSettings, &QAction::triggered, this, &CLightWaveWnd::OpenSettings);
     connect(u.actionExport, &QAction::triggered, this, [this] {
         QtFileDialogHost files(this);
         if (auto chosen = files.ChooseFile(MakeFileDialogRequest(
@@ -143,17 +143,17 @@ void LightWaveWnd::BuildWidgets() {
             head.chart->FitToData();
         }
     });
-    connect(u.actionAlwaysFit, &QAction::toggled, this, &LightWaveWnd::SetAlwaysFit);
+    connect(u.actionAlwaysFit, &QAction::toggled, this, &CLightWaveWnd::SetAlwaysFit);
 
     startButton_ = u.start;
     // Toggled, not clicked: an assistive tool's toggle action switches the button without a
     // click, and must start and stop capture as a click does.
     connect(startButton_, &QPushButton::toggled, this, [this](bool on) { SetCapture(on); });
     playBackward_ = u.playBackward;
-    connect(playBackward_, &QPushButton::clicked, this, &LightWaveWnd::PlayBackward);
-    connect(u.pause, &QPushButton::clicked, this, &LightWaveWnd::StopPlayback);
+    connect(playBackward_, &QPushButton::clicked, this, &CLightWaveWnd::PlayBackward);
+    connect(u.pause, &QPushButton::clicked, this, &CLightWaveWnd::StopPlayback);
     playForward_ = u.playForward;
-    connect(playForward_, &QPushButton::clicked, this, &LightWaveWnd::PlayForward);
+    connect(playForward_, &QPushButton::clicked, this, &CLightWaveWnd::PlayForward);
     speed_ = FindControl<QComboBox>(this, kLwCtrlSpeedList);
     slider_ = u.history;
     connect(slider_, &CSlider::positionChanged, this, [this](int position) {
@@ -163,7 +163,7 @@ void LightWaveWnd::BuildWidgets() {
     });
     frameLabel_ = u.frameIndex;
     frameLabel_->setMinimumWidth(frameLabel_->fontMetrics().horizontalAdvance("0000 / 0000"));
-    connect(u.settings, &QPushButton::clicked, this, &LightWaveWnd::OpenSettings);
+    connect(u.settings, &QPushButton::clicked, this, &CLightWaveWnd::OpenSettings);
 
     heads_[0] = {.chart = u.chartA,
                  .caption = u.captionA,
@@ -187,7 +187,7 @@ void LightWaveWnd::BuildWidgets() {
     u.actionAlwaysFit->setChecked(app_.Store().GetInt<kLwWndAlwaysFit>() != 0);
 }
 
-void LightWaveWnd::SetAlwaysFit(bool on) {
+void CLightWaveWnd::SetAlwaysFit(bool on) {
     for (HeadControls& head : heads_) {
         head.chart->SetAlwaysFit(on);
     }
@@ -195,7 +195,7 @@ void LightWaveWnd::SetAlwaysFit(bool on) {
     app_.Store().SetInt<kLwWndAlwaysFit>(on ? 1 : 0);
 }
 
-void LightWaveWnd::SetUpHead(int head) {
+void CLightWaveWnd::SetUpHead(int head) {
     HeadControls& controls = heads_[head];
     CTChart& chart = *controls.chart;
     chart.AddSeries(kWaveColor, CTChart::LineStyle::Line);
@@ -222,7 +222,7 @@ void LightWaveWnd::SetUpHead(int head) {
     }
 }
 
-void LightWaveWnd::OnUiDefinitionApplied() {
+void CLightWaveWnd::OnUiDefinitionApplied() {
     const UiDefinition& ui = app_.Ui();
     const int32_t speed = SelectedSpeed();
     FillChoiceList(kLwCtrlSpeedList, speed_, speed > 0 ? speed : 1000);
@@ -245,36 +245,36 @@ void LightWaveWnd::OnUiDefinitionApplied() {
     UpdateControls();
 }
 
-bool LightWaveWnd::Online() const {
+bool CLightWaveWnd::Online() const {
     return app_.Online();
 }
 
-int32_t LightWaveWnd::SelectedSpeed() const {
+int32_t CLightWaveWnd::SelectedSpeed() const {
     if (speed_ == nullptr || speed_->currentIndex() < 0) {
         return 0;
     }
     return speed_->currentData().toInt();
 }
 
-int32_t LightWaveWnd::FrameCount() const {
+int32_t CLightWaveWnd::FrameCount() const {
     return static_cast<int32_t>(std::max(data_->HistorySize(0), data_->HistorySize(1)));
 }
 
-QString LightWaveWnd::Label1(int head) const {
+QString CLightWaveWnd::Label1(int head) const {
     return heads_[head].label1->text();
 }
 
-QString LightWaveWnd::Label2(int head) const {
+QString CLightWaveWnd::Label2(int head) const {
     return heads_[head].label2->text();
 }
 
-QString LightWaveWnd::PeakCellText(int head) const {
+QString CLightWaveWnd::PeakCellText(int head) const {
     return heads_[head].peakCell->text();
 }
 
 // --- Capture ---
 
-void LightWaveWnd::SetCapture(bool start) {
+void CLightWaveWnd::SetCapture(bool start) {
     if (start) {
         if (!Online() || state_ == LightWaveCapture::kWaiting ||
             state_ == LightWaveCapture::kRequestOut) {
@@ -293,7 +293,7 @@ void LightWaveWnd::SetCapture(bool start) {
     UpdateControls();
 }
 
-void LightWaveWnd::StopCapture() {
+void CLightWaveWnd::StopCapture() {
     const bool running =
         state_ == LightWaveCapture::kWaiting || state_ == LightWaveCapture::kRequestOut;
     state_ = LightWaveCapture::kStopped;
@@ -302,14 +302,14 @@ void LightWaveWnd::StopCapture() {
     }
 }
 
-void LightWaveWnd::CancelAtThread() {
+void CLightWaveWnd::CancelAtThread() {
     if (CThreadLightWave* thread = app_.LightWave()) {
         thread->SetRepeating(0);
     }
     captures_.Cancel();  // anything still on its way back is stale
 }
 
-void LightWaveWnd::SubmitCapture() {
+void CLightWaveWnd::SubmitCapture() {
     CThreadLightWave* thread = app_.LightWave();
     if (thread == nullptr) {
         return;
@@ -319,7 +319,7 @@ void LightWaveWnd::SubmitCapture() {
     thread->SubmitCapture(captures_.Make());
 }
 
-void LightWaveWnd::Tick() {
+void CLightWaveWnd::Tick() {
     if (closed_ || IsSynchronousCommandRunning()) {
         return;
     }
@@ -358,7 +358,7 @@ void LightWaveWnd::Tick() {
     }
 }
 
-void LightWaveWnd::SetTimerRunning(bool running) {
+void CLightWaveWnd::SetTimerRunning(bool running) {
     if (running) {
         timer_.start();
     } else {
@@ -366,7 +366,7 @@ void LightWaveWnd::SetTimerRunning(bool running) {
     }
 }
 
-void LightWaveWnd::OnCaptureReturned(std::unique_ptr<LightWaveRequest> request) {
+void CLightWaveWnd::OnCaptureReturned(std::unique_ptr<LightWaveRequest> request) {
     // A capture of an earlier start never arrives here (captures_ deletes it); one returning
     // outside state 2 is only deleted.
     if (state_ != LightWaveCapture::kRequestOut) {
@@ -401,7 +401,7 @@ void LightWaveWnd::OnCaptureReturned(std::unique_ptr<LightWaveRequest> request) 
 
 // --- History and playback ---
 
-void LightWaveWnd::StepTo(int32_t index) {
+void CLightWaveWnd::StepTo(int32_t index) {
     if (state_ == LightWaveCapture::kWaiting || state_ == LightWaveCapture::kRequestOut) {
         return;  // live capture shows the newest frame
     }
@@ -413,7 +413,7 @@ void LightWaveWnd::StepTo(int32_t index) {
     UpdateControls();
 }
 
-void LightWaveWnd::PlayForward() {
+void CLightWaveWnd::PlayForward() {
     if (state_ == LightWaveCapture::kWaiting || state_ == LightWaveCapture::kRequestOut) {
         return;
     }
@@ -427,7 +427,7 @@ void LightWaveWnd::PlayForward() {
     UpdateControls();
 }
 
-void LightWaveWnd::PlayBackward() {
+void CLightWaveWnd::PlayBackward() {
     if (state_ == LightWaveCapture::kWaiting || state_ == LightWaveCapture::kRequestOut) {
         return;
     }
@@ -440,30 +440,30 @@ void LightWaveWnd::PlayBackward() {
     UpdateControls();
 }
 
-void LightWaveWnd::StopPlayback() {
+void CLightWaveWnd::StopPlayback() {
     if (state_ == LightWaveCapture::kPlayForward || state_ == LightWaveCapture::kPlayBackward) {
         state_ = LightWaveCapture::kStopped;
         UpdateControls();
     }
 }
 
-void LightWaveWnd::PrepareForLoad() {
+void CLightWaveWnd::PrepareForLoad() {
     StopCapture();
     state_ = LightWaveCapture::kStopped;
     UpdateControls();
 }
 
-void LightWaveWnd::LoadFinished() {
+void CLightWaveWnd::LoadFinished() {
     ShowNewest();
     UpdateControls();
 }
 
-void LightWaveWnd::ShowNewest() {
+void CLightWaveWnd::ShowNewest() {
     const int32_t frames = FrameCount();
     ShowFrame(frames > 0 ? frames - 1 : 0);
 }
 
-void LightWaveWnd::ShowFrame(int32_t index) {
+void CLightWaveWnd::ShowFrame(int32_t index) {
     index_ = std::max(index, 0);
     {
         std::lock_guard lock(data_->mutex);
@@ -484,7 +484,7 @@ void LightWaveWnd::ShowFrame(int32_t index) {
     }
 }
 
-void LightWaveWnd::UpdateSliderRange() {
+void CLightWaveWnd::UpdateSliderRange() {
     const int32_t frames = FrameCount();
     const QSignalBlocker block(slider_);
     slider_->SetRange(0, std::max(frames - 1, 0));
@@ -494,7 +494,7 @@ void LightWaveWnd::UpdateSliderRange() {
 
 // --- Snapshots ---
 
-void LightWaveWnd::StoreSnapshot(int head) {
+void CLightWaveWnd::StoreSnapshot(int head) {
     if (!shown_[head].valid) {
         return;
     }
@@ -506,7 +506,7 @@ void LightWaveWnd::StoreSnapshot(int head) {
     Redraw();
 }
 
-void LightWaveWnd::SetSnapshotShown(int head, int slot, bool shown) {
+void CLightWaveWnd::SetSnapshotShown(int head, int slot, bool shown) {
     if (shown_[head].snapshots[slot].shown == (shown ? 1 : 0)) {
         return;
     }
@@ -517,7 +517,7 @@ void LightWaveWnd::SetSnapshotShown(int head, int slot, bool shown) {
 
 // --- Drawing ---
 
-void LightWaveWnd::Redraw() {
+void CLightWaveWnd::Redraw() {
     for (int head = 0; head < kLightWaveHeads; ++head) {
         DrawHead(head);
     }
@@ -527,7 +527,7 @@ void LightWaveWnd::Redraw() {
     }
 }
 
-void LightWaveWnd::DrawHead(int head) {
+void CLightWaveWnd::DrawHead(int head) {
     HeadControls& controls = heads_[head];
     const ShownHead& shown = shown_[head];
     CTChart& chart = *controls.chart;
@@ -624,7 +624,7 @@ void LightWaveWnd::DrawHead(int head) {
     }
 }
 
-void LightWaveWnd::UpdateControls() {
+void CLightWaveWnd::UpdateControls() {
     const bool capturing =
         state_ == LightWaveCapture::kWaiting || state_ == LightWaveCapture::kRequestOut;
     {
@@ -657,7 +657,7 @@ void LightWaveWnd::UpdateControls() {
     }
 }
 
-void LightWaveWnd::OnLineStateChanged(int32_t lineState) {
+void CLightWaveWnd::OnLineStateChanged(int32_t lineState) {
     if (CThreadLightWave* thread = app_.LightWave()) {
         thread->SetLineState(lineState);
     }
@@ -666,38 +666,38 @@ void LightWaveWnd::OnLineStateChanged(int32_t lineState) {
 
 // --- Settings ---
 
-void LightWaveWnd::RefreshDisplay() {
+void CLightWaveWnd::RefreshDisplay() {
     Redraw();
 }
 
-void LightWaveWnd::SetInterval(int32_t ms) {
+void CLightWaveWnd::SetInterval(int32_t ms) {
     interval_ = std::max(kTickMs, ms);
     app_.Store().SetInt<kLwConfGraphUpdateCycle>(interval_);
 }
 
-void LightWaveWnd::SetRectDisplay(bool on) {
+void CLightWaveWnd::SetRectDisplay(bool on) {
     rectDisplay_ = on;
     Redraw();
 }
 
-void LightWaveWnd::SetWorkNoDisplay(int head, bool on) {
+void CLightWaveWnd::SetWorkNoDisplay(int head, bool on) {
     workNoDisplay_[head] = on;
     Redraw();
 }
 
-void LightWaveWnd::OpenSettings() {
+void CLightWaveWnd::OpenSettings() {
     if (settingsForm_ != nullptr) {
         settingsForm_->raise();
         settingsForm_->activateWindow();
         return;
     }
-    settingsForm_ = new LightWaveConfForm(*this, this);
+    settingsForm_ = new CLightWaveConfForm(*this, this);
     settingsForm_->setAttribute(Qt::WA_DeleteOnClose);
     connect(settingsForm_, &QObject::destroyed, this, [this] { settingsForm_ = nullptr; });
     settingsForm_->show();
 }
 
-bool LightWaveWnd::ExportGraphs(const QString& path, ResultInfo* result) {
+bool CLightWaveWnd::ExportGraphs(const QString& path, ResultInfo* result) {
     const QFileInfo info(path);
     const bool pdf = info.suffix().compare("pdf", Qt::CaseInsensitive) == 0;
     const QString base = info.path() + "/" + info.completeBaseName();
@@ -716,22 +716,22 @@ bool LightWaveWnd::ExportGraphs(const QString& path, ResultInfo* result) {
     return true;
 }
 
-void LightWaveWnd::RestoreFormMode(int32_t mode) {
+void CLightWaveWnd::RestoreFormMode(int32_t mode) {
     formMode_ = mode;
 }
 
-std::optional<int32_t> LightWaveWnd::FormModeToStore() const {
+std::optional<int32_t> CLightWaveWnd::FormModeToStore() const {
     return formMode_;
 }
 
 // --- Closing ---
 
-void LightWaveWnd::closeEvent(QCloseEvent* event) {
+void CLightWaveWnd::closeEvent(QCloseEvent* event) {
     CloseSteps();
     QMainWindow::closeEvent(event);
 }
 
-void LightWaveWnd::CloseSteps() {
+void CLightWaveWnd::CloseSteps() {
     if (closed_) {
         return;
     }

@@ -49,7 +49,7 @@ class CTChart;
 
 namespace zul::ui {
 
-class LightWaveConfForm;
+class CLightWaveConfForm;
 
 // Playback step time in ms: interval ÷ (speed × 0.001); a speed of 0 or below counts as real
 // time (1000), so the step never divides by zero or stays still.
@@ -67,12 +67,12 @@ enum class LightWaveCapture : int32_t {
     kPlayBackward = 4,
 };
 
-class LightWaveWnd : public QMainWindow, public FormBase {
+class CLightWaveWnd : public QMainWindow, public FormBase {
     Q_OBJECT
 
 public:
-    LightWaveWnd(Application& app, FormBase* parentForm, QWidget* parent);
-    ~LightWaveWnd() override;
+    CLightWaveWnd(Application& app, FormBase* parentForm, QWidget* parent);
+    ~CLightWaveWnd() override;
 
     // --- Commands (controls call these; tests too) ---
     void SetCapture(bool start);  // the start/stop toggle
@@ -123,7 +123,7 @@ public:
     QComboBox* SpeedList() const { return speed_; }
     QComboBox* SlotList(int head) const { return heads_[head].slot; }
     QCheckBox* ShowBox(int head, int slot) const { return heads_[head].show[slot]; }
-    LightWaveConfForm* SettingsForm() const { return settingsForm_; }
+    CLightWaveConfForm* SettingsForm() const { return settingsForm_; }
     // Selected playback speed in thousandths (0 when none is selected).
     int32_t SelectedSpeed() const;
 
@@ -202,7 +202,7 @@ private:
     QComboBox* speed_ = nullptr;
     CSlider* slider_ = nullptr;
     QLabel* frameLabel_ = nullptr;
-    LightWaveConfForm* settingsForm_ = nullptr;
+    CLightWaveConfForm* settingsForm_ = nullptr;
     std::function<void()> redrawHook_;
     std::vector<double> pointsX_;  // reused for every series drawn
     std::vector<double> pointsY_;

@@ -153,10 +153,10 @@ ApplicationOptions DesktopProgram::MakeApplicationOptions(const DesktopStartOpti
 }
 
 void DesktopProgram::ShowSplash() {
-    const QPixmap picture = SplashScreen::LoadPicture(
+    const QPixmap picture = CSplashScreen::LoadPicture(
         ToQString(ResolveImageFolder(app_.Store().GetText<kAppImageFolder>())));
     if (!picture.isNull()) {
-        (new SplashScreen(picture))->ShowCentred();
+        (new CSplashScreen(picture))->ShowCentred();
     }
 }
 

@@ -193,7 +193,7 @@ void CMainWindow::CreatePages() {
     PageHooks hooks;
     hooks.redrawPictures = [this] { sink_.Post(kWmRedrawPictures); };
     hooks.lightWaveChanged = [this] {
-        if (auto* window = qobject_cast<LightWaveWnd*>(Child(ChildWindow::kLightWave))) {
+        if (auto* window = qobject_cast<CLightWaveWnd*>(Child(ChildWindow::kLightWave))) {
             window->RefreshDisplay();
         }
     };
@@ -208,11 +208,11 @@ void CMainWindow::CreatePages() {
         tabs->removeTab(0);
         delete page;
     }
-    tabs->addTab(new PageHead(app_, this, 0, hooks), FallbackText(kResTabHeadA));
-    tabs->addTab(new PageHead(app_, this, 1, hooks), FallbackText(kResTabHeadA + 1));
-    tabs->addTab(new PageOutput(app_, this, 0, hooks), FallbackText(kResTabHeadA + 2));
-    tabs->addTab(new PageOutput(app_, this, 1, hooks), FallbackText(kResTabHeadA + 3));
-    tabs->addTab(new PageCommon(app_, this, hooks), FallbackText(kResTabCommon));
+    tabs->addTab(new CPageHead(app_, this, 0, hooks), FallbackText(kResTabHeadA));
+    tabs->addTab(new CPageHead(app_, this, 1, hooks), FallbackText(kResTabHeadA + 1));
+    tabs->addTab(new CPageOutput(app_, this, 0, hooks), FallbackText(kResTabHeadA + 2));
+    tabs->addTab(new CPageOutput(app_, this, 1, hooks), FallbackText(kResTabHeadA + 3));
+    tabs->addTab(new CPageCommon(app_, this, hooks), FallbackText(kResTabCommon));
     if (const UiControlRecord* record = app_.Ui().FindById(kMainSettingsPages)) {
         ApplyRecord(app_.Ui(), *record, tabs);
     }
@@ -494,9 +494,9 @@ int32_t CMainWindow::RunTransferForm(bool read, ResultInfo* result) {
     if (!transfer) {
         return result->code;
     }
-    TransferProgressForm form(Context(), this, this);
+    CTransferProgressForm form(Context(), this, this);
     progressForm_ = &form;
-    connect(&form, &TransferProgressForm::Started, this, &CMainWindow::TransferStarted);
+    connect(&form, &CTransferProgressForm::Started, this, &CMainWindow::TransferStarted);
     const int32_t code = form.Run(*transfer, result);
     progressForm_ = nullptr;
     if (code != ZUL_OK || !form.Finished()) {

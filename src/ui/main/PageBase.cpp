@@ -64,8 +64,8 @@ QString FormattedInt(const char* format, int32_t value) {
 
 }  // namespace
 
-PageBase::PageBase(Application& app, FormBase* parentForm, int32_t index, PageHooks hooks,
-                   QWidget* parent)
+CPageBase::CPageBase(Application& app, FormBase* parentForm, int32_t index, PageHooks hooks,
+                     QWidget* parent)
     : QWidget(parent),
       FormBase(this, FormContext{&app.Ui(), &app.Store()}, parentForm),
       app_(app),
@@ -76,9 +76,9 @@ PageBase::PageBase(Application& app, FormBase* parentForm, int32_t index, PageHo
     bank_ = std::clamp(store.GetInt<kAppCurMemNo>(), 0, kBankCount - 1);
 }
 
-PageBase::~PageBase() = default;
+CPageBase::~CPageBase() = default;
 
-void PageBase::SetBindings(std::vector<PageBinding> bindings, std::vector<PageValueLabel> labels) {
+void CPageBase::SetBindings(std::vector<PageBinding> bindings, std::vector<PageValueLabel> labels) {
     labels_ = std::move(labels);
     bound_.clear();
     for (const PageBinding& binding : bindings) {
@@ -115,7 +115,7 @@ void PageBase::SetBindings(std::vector<PageBinding> bindings, std::vector<PageVa
     RefreshFromStore(bank_);
 }
 
-void PageBase::ConnectEdits(Bound& bound) {
+void CPageBase::ConnectEdits(Bound& bound) {
     const int32_t ctrlId = bound.binding.ctrlId;
     if (auto* box = qobject_cast<QComboBox*>(bound.control)) {
         connect(box, &QComboBox::currentIndexChanged, this, [this, ctrlId] { Edited(ctrlId); });
@@ -148,7 +148,7 @@ void PageBase::ConnectEdits(Bound& bound) {
     }
 }
 
-void PageBase::Edited(int32_t ctrlId) {
+void CPageBase::Edited(int32_t ctrlId) {
     if (loading_) {
         return;
     }
@@ -165,7 +165,7 @@ void PageBase::Edited(int32_t ctrlId) {
     OnControlEdited(ctrlId);
 }
 
-PageBase::Bound* PageBase::Find(int32_t ctrlId) {
+CPageBase::Bound* CPageBase::Find(int32_t ctrlId) {
     for (Bound& bound : bound_) {
         if (bound.binding.ctrlId == ctrlId) {
             return &bound;
@@ -174,11 +174,11 @@ PageBase::Bound* PageBase::Find(int32_t ctrlId) {
     return nullptr;
 }
 
-const PageBase::Bound* PageBase::Find(int32_t ctrlId) const {
-    return const_cast<PageBase*>(this)->Find(ctrlId);
+const CPageBase::Bound* CPageBase::Find(int32_t ctrlId) const {
+    return const_cast<CPageBase*>(this)->Find(ctrlId);
 }
 
-void PageBase::RefreshFromStore(int32_t bank) {
+void CPageBase::RefreshFromStore(int32_t bank) {
     bank_ = std::clamp(bank, 0, kBankCount - 1);
     loading_ = true;
     {
@@ -196,7 +196,7 @@ void PageBase::RefreshFromStore(int32_t bank) {
     ApplyOnlineEnabling();
 }
 
-void PageBase::ShowValue(Bound& bound, int32_t bank) {
+void CPageBase::ShowValue(Bound& bound, int32_t bank) {
     const SettingsStore& store = app_.Store();
     const int32_t item = bound.binding.item;
     switch (bound.binding.kind) {
@@ -234,7 +234,7 @@ void PageBase::ShowValue(Bound& bound, int32_t bank) {
     }
 }
 
-void PageBase::SyncRadiosToList(Bound& bound) {
+void CPageBase::SyncRadiosToList(Bound& bound) {
     const int32_t value = SelectedChoiceValue(static_cast<QComboBox*>(bound.control));
     for (QAbstractButton* radio : bound.radios) {
         const UiControlRecord* record = app_.Ui().FindById(CtrlIdOf(radio));
@@ -244,7 +244,7 @@ void PageBase::SyncRadiosToList(Bound& bound) {
     }
 }
 
-void PageBase::TakeIntoStore(int32_t bank) {
+void CPageBase::TakeIntoStore(int32_t bank) {
     if (bank < 0 || bank >= kBankCount) {
         return;
     }
@@ -257,7 +257,7 @@ void PageBase::TakeIntoStore(int32_t bank) {
     }
 }
 
-bool PageBase::TakeValue(const Bound& bound, int32_t bank) {
+bool CPageBase::TakeValue(const Bound& bound, int32_t bank) {
     SettingsStore& store = app_.Store();
     const int32_t item = bound.binding.item;
     switch (bound.binding.kind) {
@@ -285,7 +285,7 @@ bool PageBase::TakeValue(const Bound& bound, int32_t bank) {
     return false;
 }
 
-void PageBase::WriteNow(int32_t ctrlId) {
+void CPageBase::WriteNow(int32_t ctrlId) {
     if (Bound* bound = Find(ctrlId)) {
         SettingsStore& store = app_.Store();
         auto lock = store.Lock();
@@ -295,7 +295,7 @@ void PageBase::WriteNow(int32_t ctrlId) {
     }
 }
 
-void PageBase::RefreshControl(int32_t ctrlId) {
+void CPageBase::RefreshControl(int32_t ctrlId) {
     if (Bound* bound = Find(ctrlId)) {
         loading_ = true;
         ShowValue(*bound, bank_);
@@ -305,7 +305,7 @@ void PageBase::RefreshControl(int32_t ctrlId) {
     }
 }
 
-int32_t PageBase::SelectedValue(int32_t ctrlId) const {
+int32_t CPageBase::SelectedValue(int32_t ctrlId) const {
     const Bound* bound = Find(ctrlId);
     if (bound == nullptr) {
         return -1;
@@ -319,7 +319,7 @@ int32_t PageBase::SelectedValue(int32_t ctrlId) const {
     return -1;
 }
 
-void PageBase::RefreshValueLabels() {
+void CPageBase::RefreshValueLabels() {
     const SettingsStore& store = app_.Store();
     auto lock = store.Lock();
     for (const PageValueLabel& shown : labels_) {
@@ -348,13 +348,13 @@ void PageBase::RefreshValueLabels() {
     }
 }
 
-void PageBase::RefreshChangeMarks() {
+void CPageBase::RefreshChangeMarks() {
     for (Bound& bound : bound_) {
         UpdateChangeMark(bound);
     }
 }
 
-void PageBase::UpdateChangeMark(Bound& bound) {
+void CPageBase::UpdateChangeMark(Bound& bound) {
     if (bound.caption == nullptr) {
         return;
     }
@@ -398,33 +398,33 @@ void PageBase::UpdateChangeMark(Bound& bound) {
     }
 }
 
-bool PageBase::IsMarkedChanged(int32_t ctrlId) const {
+bool CPageBase::IsMarkedChanged(int32_t ctrlId) const {
     const Bound* bound = Find(ctrlId);
     return bound != nullptr && bound->caption != nullptr && bound->caption->font().bold();
 }
 
-bool PageBase::RecordAllows(int32_t ctrlId) const {
+bool CPageBase::RecordAllows(int32_t ctrlId) const {
     return RecordAllowsEnabling(app_.Ui(), ctrlId);
 }
 
-void PageBase::SetRuleEnabled(int32_t ctrlId, bool rule) {
+void CPageBase::SetRuleEnabled(int32_t ctrlId, bool rule) {
     if (auto* widget = FindControl<QWidget>(this, ctrlId)) {
         widget->setEnabled(rule && RecordAllows(ctrlId));
     }
 }
 
-bool PageBase::IsOnline() const {
+bool CPageBase::IsOnline() const {
     return app_.Online();
 }
 
-void PageBase::ApplyOnlineEnabling() {
+void CPageBase::ApplyOnlineEnabling() {
     const bool online = IsOnline();
     for (QAbstractButton* button : OnlineButtons()) {
         button->setEnabled(online && RecordAllows(CtrlIdOf(button)));
     }
 }
 
-void PageBase::ApplyCaptions() {
+void CPageBase::ApplyCaptions() {
     const UiDefinition& ui = app_.Ui();
     auto setTexts = [&ui](int32_t recordId, QLabel* caption, QLabel* unit) {
         const UiControlRecord* record = ui.FindById(recordId);
@@ -453,7 +453,7 @@ void PageBase::ApplyCaptions() {
     ApplyAccessibleNames(this);
 }
 
-void PageBase::OnUiDefinitionApplied() {
+void CPageBase::OnUiDefinitionApplied() {
     // The records replaced the captions of the value labels and refilled the lists with the
     // selections they had; the page's own texts and rules go on top.
     ApplyCaptions();
@@ -471,18 +471,18 @@ void PageBase::OnUiDefinitionApplied() {
     ApplyOnlineEnabling();
 }
 
-void PageBase::OnLineStateChanged(int32_t /*lineState*/) {
+void CPageBase::OnLineStateChanged(int32_t /*lineState*/) {
     ApplyOnlineEnabling();
 }
 
-void PageBase::OnMemoryBankChanged(int32_t /*oldBank*/, int32_t newBank) {
+void CPageBase::OnMemoryBankChanged(int32_t /*oldBank*/, int32_t newBank) {
     // The edits belong to the bank the page showed (the old bank); they are kept there before
     // the new bank's values are shown.
     TakeIntoStore(bank_);
     RefreshFromStore(newBank);
 }
 
-void PageBase::OnTakeControlValues() {
+void CPageBase::OnTakeControlValues() {
     TakeIntoStore(bank_);
 }
 

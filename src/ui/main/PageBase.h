@@ -59,14 +59,14 @@ struct PageValueLabel {
     int32_t captionCtrl;
 };
 
-class PageBase : public QWidget, public FormBase {
+class CPageBase : public QWidget, public FormBase {
     Q_OBJECT
 
 public:
     // index: head or output (0/1); the common page passes 0.
-    PageBase(Application& app, FormBase* parentForm, int32_t index, PageHooks hooks,
-             QWidget* parent = nullptr);
-    ~PageBase() override;
+    CPageBase(Application& app, FormBase* parentForm, int32_t index, PageHooks hooks,
+              QWidget* parent = nullptr);
+    ~CPageBase() override;
 
     int32_t Index() const { return index_; }
     int32_t Bank() const { return bank_; }

@@ -8,8 +8,8 @@
 
 namespace zul::ui {
 
-PageCommon::PageCommon(Application& app, FormBase* parentForm, PageHooks hooks, QWidget* parent)
-    : PageBase(app, parentForm, 0, std::move(hooks), parent),
+CPageCommon::CPageCommon(Application& app, FormBase* parentForm, PageHooks hooks, QWidget* parent)
+    : CPageBase(app, parentForm, 0, std::move(hooks), parent),
       ui_(std::make_unique<Ui::PageCommon>()) {
     ui_->setupUi(this);
     SetBindings(
@@ -24,9 +24,9 @@ PageCommon::PageCommon(Application& app, FormBase* parentForm, PageHooks hooks, 
         {});
 }
 
-PageCommon::~PageCommon() = default;
+CPageCommon::~CPageCommon() = default;
 
-void PageCommon::OnControlEdited(int32_t ctrlId) {
+void CPageCommon::OnControlEdited(int32_t ctrlId) {
     if (ctrlId == kCommonSamplingCycleList) {
         WriteNow(ctrlId);
         if (Hooks().bufferingChanged) {

@@ -13,13 +13,13 @@ class PageCommon;
 
 namespace zul::ui {
 
-class PageCommon : public PageBase {
+class CPageCommon : public CPageBase {
     Q_OBJECT
 
 public:
-    PageCommon(Application& app, FormBase* parentForm, PageHooks hooks = {},
-               QWidget* parent = nullptr);
-    ~PageCommon() override;
+    CPageCommon(Application& app, FormBase* parentForm, PageHooks hooks = {},
+                QWidget* parent = nullptr);
+    ~CPageCommon() override;
 
 protected:
     void OnControlEdited(int32_t ctrlId) override;

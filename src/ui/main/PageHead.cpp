@@ -17,15 +17,15 @@ constexpr size_t kPeakSearchThresholdEntry = 7;
 
 }  // namespace
 
-PageHead::PageHead(Application& app, FormBase* parentForm, int32_t head, PageHooks hooks,
-                   QWidget* parent)
-    : PageBase(app, parentForm, head, std::move(hooks), parent),
+CPageHead::CPageHead(Application& app, FormBase* parentForm, int32_t head, PageHooks hooks,
+                     QWidget* parent)
+    : CPageBase(app, parentForm, head, std::move(hooks), parent),
       ui_(std::make_unique<Ui::PageHead>()) {
     ui_->setupUi(this);
     connect(FindControl<QPushButton>(this, kHeadCalibrationButton), &QPushButton::clicked, this,
-            &PageHead::OpenCalibration);
+            &CPageHead::OpenCalibration);
     connect(FindControl<QPushButton>(this, kHeadFloodLightButton), &QPushButton::clicked, this,
-            &PageHead::OpenFloodLight);
+            &CPageHead::OpenFloodLight);
     SetBindings(
         {
             {1109, kHeadSetupMode, BindKind::kList},
@@ -51,21 +51,21 @@ PageHead::PageHead(Application& app, FormBase* parentForm, int32_t head, PageHoo
         });
 }
 
-PageHead::~PageHead() = default;
+CPageHead::~CPageHead() = default;
 
-void PageHead::ApplyRules() {
+void CPageHead::ApplyRules() {
     const bool peakSearch = App().IsVersionAtLeast(kPeakSearchThresholdEntry) &&
                             SelectedValue(kHeadFloodLightList) == 0;
     SetRuleEnabled(kHeadPeakSearchStartEdit, peakSearch);
     SetRuleEnabled(kHeadPeakSearchEndEdit, peakSearch);
 }
 
-std::vector<QAbstractButton*> PageHead::OnlineButtons() const {
+std::vector<QAbstractButton*> CPageHead::OnlineButtons() const {
     return {FindControl<QPushButton>(this, kHeadCalibrationButton),
             FindControl<QPushButton>(this, kHeadFloodLightButton)};
 }
 
-void PageHead::OnControlEdited(int32_t ctrlId) {
+void CPageHead::OnControlEdited(int32_t ctrlId) {
     switch (ctrlId) {
         case kHeadSetupModeList:
         case kHeadMeasureWorkBasisList:
@@ -86,13 +86,13 @@ void PageHead::OnControlEdited(int32_t ctrlId) {
     }
 }
 
-void PageHead::OpenCalibration() {
+void CPageHead::OpenCalibration() {
     if (RunCalibrationForm(App(), this, Boxes(), Index())) {
         RefreshValueLabels();
     }
 }
 
-void PageHead::OpenFloodLight() {
+void CPageHead::OpenFloodLight() {
     RunFloodLightForm(App(), this, Boxes(), Index());
     // The search stored its result (when it got one) in the bank in use.
     RefreshControl(1948);

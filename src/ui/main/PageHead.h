@@ -13,14 +13,14 @@ class PageHead;
 
 namespace zul::ui {
 
-class PageHead : public PageBase {
+class CPageHead : public CPageBase {
     Q_OBJECT
 
 public:
     // head: 0 Head A, 1 Head B.
-    PageHead(Application& app, FormBase* parentForm, int32_t head, PageHooks hooks = {},
-             QWidget* parent = nullptr);
-    ~PageHead() override;
+    CPageHead(Application& app, FormBase* parentForm, int32_t head, PageHooks hooks = {},
+              QWidget* parent = nullptr);
+    ~CPageHead() override;
 
     // The calibration and flood-light forms (the buttons call these).
     void OpenCalibration();

@@ -20,15 +20,15 @@ bool PatternHasTarget(int32_t outPattern) {
 
 }  // namespace
 
-PageOutput::PageOutput(Application& app, FormBase* parentForm, int32_t output, PageHooks hooks,
-                       QWidget* parent)
-    : PageBase(app, parentForm, output, std::move(hooks), parent),
+CPageOutput::CPageOutput(Application& app, FormBase* parentForm, int32_t output, PageHooks hooks,
+                         QWidget* parent)
+    : CPageBase(app, parentForm, output, std::move(hooks), parent),
       ui_(std::make_unique<Ui::PageOutput>()) {
     ui_->setupUi(this);
     connect(FindControl<QPushButton>(this, kOutScalingButton), &QPushButton::clicked, this,
-            &PageOutput::OpenScaling);
+            &CPageOutput::OpenScaling);
     connect(FindControl<QPushButton>(this, kOutOptionsButton), &QPushButton::clicked, this,
-            &PageOutput::OpenOutputOptions);
+            &CPageOutput::OpenOutputOptions);
     SetBindings(
         {
             {1134, kOutOutPattern, BindKind::kList},
@@ -63,9 +63,9 @@ PageOutput::PageOutput(Application& app, FormBase* parentForm, int32_t output, P
         });
 }
 
-PageOutput::~PageOutput() = default;
+CPageOutput::~CPageOutput() = default;
 
-void PageOutput::ApplyRules() {
+void CPageOutput::ApplyRules() {
     const bool target = PatternHasTarget(SelectedValue(kOutPatternList));
     SetRuleEnabled(kOutMeasureWorkList, target);
     SetRuleEnabled(kOutReflectionCalcList, target);
@@ -76,11 +76,11 @@ void PageOutput::ApplyRules() {
     SetRuleEnabled(kOutFixedValueEdit, SelectedValue(kOutAnalogOnAlarmList) == 1);
 }
 
-std::vector<QAbstractButton*> PageOutput::OnlineButtons() const {
+std::vector<QAbstractButton*> CPageOutput::OnlineButtons() const {
     return {FindControl<QPushButton>(this, kOutScalingButton)};
 }
 
-void PageOutput::OnControlEdited(int32_t ctrlId) {
+void CPageOutput::OnControlEdited(int32_t ctrlId) {
     if (ctrlId == kOutPatternList || ctrlId == kOutMeasureWorkList) {
         WriteNow(ctrlId);
         if (Hooks().redrawPictures) {
@@ -89,13 +89,13 @@ void PageOutput::OnControlEdited(int32_t ctrlId) {
     }
 }
 
-void PageOutput::OpenScaling() {
+void CPageOutput::OpenScaling() {
     if (RunScalingForm(App(), this, Boxes(), Index())) {
         RefreshValueLabels();
     }
 }
 
-void PageOutput::OpenOutputOptions() {
+void CPageOutput::OpenOutputOptions() {
     RunOutputOptionsForm(App(), this, Bank(), Index());
 }
 

@@ -14,14 +14,14 @@ class PageOutput;
 
 namespace zul::ui {
 
-class PageOutput : public PageBase {
+class CPageOutput : public CPageBase {
     Q_OBJECT
 
 public:
     // output: 0 OUT1, 1 OUT2.
-    PageOutput(Application& app, FormBase* parentForm, int32_t output, PageHooks hooks = {},
-               QWidget* parent = nullptr);
-    ~PageOutput() override;
+    CPageOutput(Application& app, FormBase* parentForm, int32_t output, PageHooks hooks = {},
+                QWidget* parent = nullptr);
+    ~CPageOutput() override;
 
     // The scaling form and the output-options dialog (the buttons call these).
     void OpenScaling();

@@ -60,21 +60,21 @@ std::vector<PageScreenshot> PageScreenshots() {
         {"main-common.png", TabPicture(4)},
         {"scaling.png",
          [](QWidget&, Application& app) {
-             return FormPicture<AdjustPointsForm>(
+             return FormPicture<CAdjustPointsForm>(
                  app, AdjustKind::kScaling, 0,
                  StoredAdjustPoints(app.Store(), AdjustKind::kScaling, 0));
          }},
         {"calibration.png",
          [](QWidget&, Application& app) {
-             return FormPicture<AdjustPointsForm>(
+             return FormPicture<CAdjustPointsForm>(
                  app, AdjustKind::kCalibration, 0,
                  StoredAdjustPoints(app.Store(), AdjustKind::kCalibration, 0));
          }},
         {"floodlight.png",
-         [](QWidget&, Application& app) { return FormPicture<FloodLightForm>(app, 0); }},
+         [](QWidget&, Application& app) { return FormPicture<CFloodLightForm>(app, 0); }},
         {"output-options.png",
          [](QWidget&, Application& app) {
-             return FormPicture<OutputOptionsForm>(app, app.Store().GetInt<kAppCurMemNo>(), 0);
+             return FormPicture<COutputOptionsForm>(app, app.Store().GetInt<kAppCurMemNo>(), 0);
          }},
     };
 }

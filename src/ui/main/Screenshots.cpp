@@ -100,7 +100,7 @@ void RegisterMainScreenshots() {
         return image;
     });
     RegisterScreenshot("transfer-progress.png", [](CMainWindow& main) {
-        TransferProgressForm form(main.Context(), &main, &main);
+        CTransferProgressForm form(main.Context(), &main, &main);
         form.SetPercent(kPicturePercent);
         form.show();
         QImage image = GrabWindow(&form);
@@ -110,7 +110,7 @@ void RegisterMainScreenshots() {
     RegisterScreenshot("splash.png", [](CMainWindow& main) {
         const std::string folder =
             ResolveImageFolder(main.App().Store().GetText<kAppImageFolder>());
-        return SplashScreen::LoadPicture(ToQString(folder)).toImage();
+        return CSplashScreen::LoadPicture(ToQString(folder)).toImage();
     });
 }
 

@@ -55,7 +55,7 @@ QString DraggedSettingsFile(const QMimeData* data) {
 // The settings pages mark the values that differ from the file (after a save or a load).
 void RefreshChangeMarks() {
     FormBase::ForEachForm([](FormBase& form) {
-        if (auto* page = dynamic_cast<PageBase*>(&form)) {
+        if (auto* page = dynamic_cast<CPageBase*>(&form)) {
             page->RefreshChangeMarks();
         }
     });

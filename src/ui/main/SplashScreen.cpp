@@ -11,7 +11,7 @@
 
 namespace zul::ui {
 
-SplashScreen::SplashScreen(const QPixmap& picture)
+CSplashScreen::CSplashScreen(const QPixmap& picture)
     : QWidget(nullptr, Qt::SplashScreen | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint),
       picture_(picture) {
     setAttribute(Qt::WA_DeleteOnClose);
@@ -19,7 +19,7 @@ SplashScreen::SplashScreen(const QPixmap& picture)
     setFocusPolicy(Qt::StrongFocus);
 }
 
-void SplashScreen::ShowCentred() {
+void CSplashScreen::ShowCentred() {
     if (QScreen* screen = QGuiApplication::primaryScreen()) {
         const QRect area = screen->availableGeometry();
         move(area.center() - rect().center());
@@ -30,21 +30,21 @@ void SplashScreen::ShowCentred() {
     QTimer::singleShot(kSplashMilliseconds, this, &QWidget::close);
 }
 
-QPixmap SplashScreen::LoadPicture(const QString& imageFolder) {
+QPixmap CSplashScreen::LoadPicture(const QString& imageFolder) {
     return QPixmap(QDir(imageFolder).filePath(QStringLiteral("splash.png")));
 }
 
-void SplashScreen::paintEvent(QPaintEvent* /*event*/) {
+void CSplashScreen::paintEvent(QPaintEvent* /*event*/) {
     QPainter painter(this);
     painter.drawPixmap(0, 0, picture_);
 }
 
-void SplashScreen::mousePressEvent(QMouseEvent* event) {
+void CSplashScreen::mousePressEvent(QMouseEvent* event) {
     event->accept();
     close();
 }
 
-void SplashScreen::keyPressEvent(QKeyEvent* event) {
+void CSplashScreen::keyPressEvent(QKeyEvent* event) {
     event->accept();
     close();
 }

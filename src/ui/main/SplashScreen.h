@@ -11,11 +11,11 @@ namespace zul::ui {
 
 inline constexpr int kSplashMilliseconds = 750;
 
-class SplashScreen : public QWidget {
+class CSplashScreen : public QWidget {
     Q_OBJECT
 
 public:
-    explicit SplashScreen(const QPixmap& picture);
+    explicit CSplashScreen(const QPixmap& picture);
 
     // Shows the splash centred on the primary screen and starts its timer.
     void ShowCentred();

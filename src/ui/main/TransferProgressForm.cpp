@@ -21,8 +21,8 @@ constexpr const char* kCancelRecord = "Transfer_BtnCancel";
 
 }  // namespace
 
-TransferProgressForm::TransferProgressForm(const FormContext& context, FormBase* parentForm,
-                                           QWidget* parent)
+CTransferProgressForm::CTransferProgressForm(const FormContext& context, FormBase* parentForm,
+                                             QWidget* parent)
     : QDialog(parent),
       FormBase(this, context, parentForm),
       ui_(std::make_unique<Ui::TransferProgressForm>()) {
@@ -30,26 +30,26 @@ TransferProgressForm::TransferProgressForm(const FormContext& context, FormBase*
     setWindowFlags(windowFlags() | Qt::WindowStaysOnTopHint);
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
     CancelButton()->setProperty(kUiNameProperty, kCancelRecord);
-    connect(ui_->buttonBox, &QDialogButtonBox::rejected, this, &TransferProgressForm::reject);
+    connect(ui_->buttonBox, &QDialogButtonBox::rejected, this, &CTransferProgressForm::reject);
     ApplyUiDefinition();
 }
 
-QPushButton* TransferProgressForm::CancelButton() const {
+QPushButton* CTransferProgressForm::CancelButton() const {
     return ui_->buttonBox->button(QDialogButtonBox::Cancel);
 }
 
-TransferProgressForm::~TransferProgressForm() = default;
+CTransferProgressForm::~CTransferProgressForm() = default;
 
-int TransferProgressForm::Percent() const {
+int CTransferProgressForm::Percent() const {
     return FindControl<QProgressBar>(this, kTransferProgressBar)->value();
 }
 
-void TransferProgressForm::SetPercent(int percent) {
+void CTransferProgressForm::SetPercent(int percent) {
     FindControl<QProgressBar>(this, kTransferProgressBar)->setValue(percent);
     emit PercentChanged(percent);
 }
 
-int32_t TransferProgressForm::Run(SettingsTransfer& transfer, ResultInfo* result) {
+int32_t CTransferProgressForm::Run(SettingsTransfer& transfer, ResultInfo* result) {
     ClearResult(result);
     transfer_ = &transfer;
     running_ = true;
@@ -89,7 +89,7 @@ int32_t TransferProgressForm::Run(SettingsTransfer& transfer, ResultInfo* result
     return outcome.code;
 }
 
-void TransferProgressForm::OnWorkerEnded() {
+void CTransferProgressForm::OnWorkerEnded() {
     running_ = false;
     // A result counts only when nobody asked the form to close before the worker ended.
     finished_ = !cancelRequested_;
@@ -100,7 +100,7 @@ void TransferProgressForm::OnWorkerEnded() {
     }
 }
 
-void TransferProgressForm::RequestCancel() {
+void CTransferProgressForm::RequestCancel() {
     if (!running_) {
         return;
     }
@@ -111,7 +111,7 @@ void TransferProgressForm::RequestCancel() {
     }
 }
 
-void TransferProgressForm::reject() {
+void CTransferProgressForm::reject() {
     if (running_) {
         RequestCancel();  // closes when the worker has ended
         return;
@@ -119,7 +119,7 @@ void TransferProgressForm::reject() {
     QDialog::reject();
 }
 
-void TransferProgressForm::closeEvent(QCloseEvent* event) {
+void CTransferProgressForm::closeEvent(QCloseEvent* event) {
     if (running_) {
         RequestCancel();
         event->ignore();

@@ -25,12 +25,12 @@ class SettingsTransfer;
 
 namespace zul::ui {
 
-class TransferProgressForm : public QDialog, public FormBase {
+class CTransferProgressForm : public QDialog, public FormBase {
     Q_OBJECT
 
 public:
-    TransferProgressForm(const FormContext& context, FormBase* parentForm, QWidget* parent);
-    ~TransferProgressForm() override;
+    CTransferProgressForm(const FormContext& context, FormBase* parentForm, QWidget* parent);
+    ~CTransferProgressForm() override;
 
     // Starts transfer on its worker thread and shows the form modally until it has ended.
     // Returns the transfer's code, or ZUL_ERR_ABORT when the form was closed first; result
