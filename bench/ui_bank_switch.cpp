@@ -26,6 +26,9 @@
 #include "ui/main/MainWindow.h"
 #include "ui_bench_clock.h"
 
+// The desktop program's windows and framework.
+using namespace zul::ui;
+
 namespace {
 
 using namespace zul;

@@ -21,6 +21,9 @@
 #include "ui/framework/TChart.h"
 #include "ui_bench_clock.h"
 
+// The desktop program's windows and framework.
+using namespace zul::ui;
+
 namespace {
 
 using namespace zul;

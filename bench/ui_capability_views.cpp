@@ -23,6 +23,9 @@
 #include "ui/framework/TChart.h"
 #include "ui_bench_clock.h"
 
+// The desktop program's windows and framework.
+using namespace zul::ui;
+
 namespace {
 
 constexpr int kPoints = 65000;
@@ -67,7 +70,7 @@ int main(int argc, char** argv) {
     const std::vector<double> out2 = MakeValues(1);
 
     // The reference: the buffering chart's full redraw of both outputs.
-    zul::CTChart chart;
+    zul::ui::CTChart chart;
     chart.resize(1000, 600);
     std::vector<double> x(kPoints);
     for (int i = 0; i < kPoints; ++i) {
@@ -80,7 +83,7 @@ int main(int argc, char** argv) {
     chart.show();
     chart.RedrawNow();
 
-    zul::CCapabilityPanel panel(ui, 0);
+    zul::ui::CCapabilityPanel panel(ui, 0);
     panel.resize(1400, 900);
     panel.SetLimits({1.24, 1.26});
     panel.show();

@@ -14,6 +14,9 @@
 #include "ui/framework/TChart.h"
 #include "ui_bench_clock.h"
 
+// The desktop program's windows and framework.
+using namespace zul::ui;
+
 int main(int argc, char** argv) {
     using namespace zul::bench;
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
@@ -23,7 +26,7 @@ int main(int argc, char** argv) {
     const int redraws = argc > 1 ? std::max(1, std::atoi(argv[1])) : 50;
     constexpr int kPoints = 65000;
 
-    zul::CTChart chart;
+    zul::ui::CTChart chart;
     chart.resize(1000, 600);
     const int out1 = chart.AddSeries(Qt::red);
     const int out2 = chart.AddSeries(Qt::blue);

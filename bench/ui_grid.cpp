@@ -15,6 +15,9 @@
 #include "ui/framework/GridCtrl.h"
 #include "ui_bench_clock.h"
 
+// The desktop program's windows and framework.
+using namespace zul::ui;
+
 int main(int argc, char** argv) {
     using namespace zul::bench;
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
@@ -24,7 +27,7 @@ int main(int argc, char** argv) {
     const int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 20;
     constexpr int kRows = 65000;
 
-    zul::CGridCtrl grid;
+    zul::ui::CGridCtrl grid;
     grid.resize(600, 800);
     grid.show();
     QApplication::processEvents();
@@ -41,11 +44,11 @@ int main(int argc, char** argv) {
     std::vector<Span> virtualMode;
     std::vector<Span> stored;
     std::vector<Span> storedFill;
-    zul::CGridModel& model = grid.Model();
+    zul::ui::CGridModel& model = grid.Model();
     for (int run = 0; run < runs; ++run) {
         // Virtual mode: the cells are formatted only when shown.
         Stamp start = Now();
-        zul::GridVirtualCells cells;
+        zul::ui::GridVirtualCells cells;
         cells.text = [&values, run](int row, int column) {
             switch (column) {
                 case 0:

@@ -18,6 +18,9 @@
 #include "ui/lightwave/LightWaveWnd.h"
 #include "ui_bench_clock.h"
 
+// The desktop program's windows and framework.
+using namespace zul::ui;
+
 int main(int argc, char** argv) {
     using namespace zul;
     using namespace zul::bench;

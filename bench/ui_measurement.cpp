@@ -19,6 +19,9 @@
 #include "ui/measurement/MeasurementWnd.h"
 #include "ui_bench_clock.h"
 
+// The desktop program's windows and framework.
+using namespace zul::ui;
+
 namespace {
 
 using namespace zul;

@@ -18,6 +18,8 @@
 #include "ui/main/PageOutput.h"
 
 namespace zul::test {
+
+using namespace zul::ui;
 namespace {
 
 std::vector<std::string> WithPrefix(const std::vector<std::string>& frames,

@@ -16,6 +16,8 @@
 #include "ui/framework/WorkerRequest.h"
 
 namespace zul::test {
+
+using namespace zul::ui;
 namespace {
 
 class BufferingRequestTest : public ::testing::Test {

@@ -45,6 +45,8 @@
 #include "ui/framework/TChart.h"
 
 namespace zul::test {
+
+using namespace zul::ui;
 namespace {
 
 constexpr int kWaitMs = 15000;

@@ -29,6 +29,8 @@
 #include "ui/buffering/HistogramView.h"
 
 namespace zul::test {
+
+using namespace zul::ui;
 namespace {
 
 using Row = CCapabilityPanel::Row;

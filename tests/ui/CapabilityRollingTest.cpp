@@ -14,6 +14,8 @@
 #include "ui/buffering/CapabilityRolling.h"
 
 namespace zul::test {
+
+using namespace zul::ui;
 namespace {
 
 // Values near the valid limit that differ from each other in the sixth decimal only, with a

@@ -20,6 +20,8 @@
 #include "ui/framework/GridCtrl.h"
 
 namespace zul::test {
+
+using namespace zul::ui;
 namespace {
 
 using ui::CConfigListForm;

@@ -14,6 +14,8 @@
 #include "ui/framework/UiApplier.h"
 
 namespace zul::test {
+
+using namespace zul::ui;
 namespace {
 
 using ui::CControllerSettingsForm;

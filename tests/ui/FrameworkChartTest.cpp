@@ -13,6 +13,8 @@
 #include "ui/framework/TChart.h"
 
 namespace zul::test {
+
+using namespace zul::ui;
 namespace {
 
 class ChartTest : public ::testing::Test {

@@ -14,6 +14,8 @@
 #include "ui/framework/Slider.h"
 
 namespace zul::test {
+
+using namespace zul::ui;
 namespace {
 
 TEST(NumericEditTest, IntegerEditAcceptsOnlyWholeNumbers) {

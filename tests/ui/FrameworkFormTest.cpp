@@ -16,6 +16,8 @@
 #include "ui/framework/UiApplier.h"
 
 namespace zul::test {
+
+using namespace zul::ui;
 namespace {
 
 template <class W>

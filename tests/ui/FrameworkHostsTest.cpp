@@ -22,6 +22,8 @@
 #include "ui/framework/SyncCommand.h"
 
 namespace zul::test {
+
+using namespace zul::ui;
 namespace {
 
 // Restores the real dialogs when a test ends, even a failing one.

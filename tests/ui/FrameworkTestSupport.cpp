@@ -5,6 +5,8 @@
 
 namespace zul::test {
 
+using namespace zul::ui;
+
 TestUiDefinition::TestUiDefinition() {
     const std::string path = (dir_.path() + QStringLiteral("/test.frs")).toStdString();
     std::ofstream(path, std::ios::binary) << kFrameworkTestFrs;

@@ -16,6 +16,8 @@
 
 namespace zul::test {
 
+using namespace zul::ui;
+
 // Records of the tests (ids 60000..60099, far from the program's own).
 inline constexpr const char* kFrameworkTestFrs = R"([TestForm]
 CtrlID=60000

@@ -11,6 +11,8 @@
 #include "ui/lightwave/LightWaveWnd.h"
 
 namespace zul::test {
+
+using namespace zul::ui;
 namespace {
 
 using ui::CLightWaveWnd;

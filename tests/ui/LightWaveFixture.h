@@ -20,6 +20,8 @@
 
 namespace zul::test {
 
+using namespace zul::ui;
+
 inline size_t CountStartingWith(const std::vector<std::string>& frames, std::string_view prefix) {
     size_t n = 0;
     for (const std::string& frame : frames) {

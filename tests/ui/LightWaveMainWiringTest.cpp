@@ -21,6 +21,8 @@
 #include "ui/main/Screenshots.h"
 
 namespace zul::test {
+
+using namespace zul::ui;
 namespace {
 
 using ui::ChildWindow;

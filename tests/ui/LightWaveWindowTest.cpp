@@ -33,6 +33,8 @@
 #include "ui/lightwave/LightWaveWnd.h"
 
 namespace zul::test {
+
+using namespace zul::ui;
 namespace {
 
 using ui::CLightWaveWnd;

@@ -17,6 +17,8 @@
 #include "ui/framework/QtText.h"
 
 namespace zul::test {
+
+using namespace zul::ui;
 namespace {
 
 // A caption as read aloud: without its mnemonic marks.

@@ -17,6 +17,8 @@
 #include "settings/MessageTexts.h"
 
 namespace zul::test {
+
+using namespace zul::ui;
 namespace {
 
 TEST_F(MainWindowTest, ReadAllShowsProgressAndTakesTheControllersValues) {

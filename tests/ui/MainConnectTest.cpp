@@ -11,6 +11,8 @@
 #include "ui/framework/QtText.h"
 
 namespace zul::test {
+
+using namespace zul::ui;
 namespace {
 
 // The connect button's face shows the connection state.

@@ -7,6 +7,8 @@
 #include "settings/MessageTexts.h"
 
 namespace zul::test {
+
+using namespace zul::ui;
 namespace {
 
 void WriteSettings(const std::string& path, int setupMode) {

@@ -23,6 +23,8 @@
 #include "ui/main/AssociationTool.h"
 
 namespace zul::test {
+
+using namespace zul::ui;
 namespace {
 
 // A stand-in for qvm8-assoc that records its arguments and ends with code.

@@ -18,6 +18,8 @@
 #include "ui/main/DesktopMain.h"
 
 namespace zul::test {
+
+using namespace zul::ui;
 namespace {
 
 QString AccessibleText(QObject* object, QAccessible::Text what) {

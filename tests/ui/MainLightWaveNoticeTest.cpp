@@ -12,6 +12,8 @@
 #include "ui/lightwave/LightWaveWnd.h"
 
 namespace zul::test {
+
+using namespace zul::ui;
 namespace {
 
 // True when the chart has a visible measure line at position.

@@ -14,6 +14,8 @@
 #include "ui/main/SplashScreen.h"
 
 namespace zul::test {
+
+using namespace zul::ui;
 namespace {
 
 TEST(OutputPictures, NamesFollowPatternWorkBasisAndSetup) {

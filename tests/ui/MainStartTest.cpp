@@ -17,6 +17,8 @@
 #include "ui/framework/GuiStartGuard.h"
 
 namespace zul::test {
+
+using namespace zul::ui;
 namespace {
 
 TEST(DesktopStartTest, WithoutAUsablePlatformTheFrameworkTextIsPrintedAndNothingWritten) {

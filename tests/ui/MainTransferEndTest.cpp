@@ -24,6 +24,8 @@
 #include "ui/main/TransferProgressForm.h"
 
 namespace zul::test {
+
+using namespace zul::ui;
 namespace {
 
 using namespace std::chrono_literals;

@@ -31,6 +31,8 @@
 
 namespace zul::test {
 
+using namespace zul::ui;
+
 // Records every message box and answers it: from the queue when it holds an answer, else OK
 // (notices and errors) or No (questions).
 class BoxRecorder {

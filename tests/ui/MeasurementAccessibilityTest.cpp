@@ -17,6 +17,8 @@
 #include "ui/measurement/MeasurementWnd.h"
 
 namespace zul::test {
+
+using namespace zul::ui;
 namespace {
 
 constexpr int kWaitMs = 5000;

@@ -28,6 +28,8 @@
 #include "ui/measurement/TrendStrip.h"
 
 namespace zul::test {
+
+using namespace zul::ui;
 namespace {
 
 constexpr int kWaitMs = 5000;

@@ -11,6 +11,8 @@
 #include "ui/main/PageScreenshots.h"
 
 namespace zul::test {
+
+using namespace zul::ui;
 namespace {
 
 class PageScreenshotTest : public PageEmulatorTest {

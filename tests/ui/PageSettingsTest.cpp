@@ -15,6 +15,8 @@
 #include "ui/main/PageOutput.h"
 
 namespace zul::test {
+
+using namespace zul::ui;
 namespace {
 
 // Selects the entry with value in a choice list as a user would (through the view's index).

@@ -31,6 +31,8 @@
 
 namespace zul::test {
 
+using namespace zul::ui;
+
 // The UI definition the program ships (default.frs), optionally edited by the test, written
 // into the test's home.
 inline std::string WritePagesUiDefinition(

@@ -32,7 +32,7 @@ void Say(const char* word) {
 }
 
 bool Click(zul::ui::CMainWindow& main, int ctrlId) {
-    auto* button = zul::FindControl<QAbstractButton>(&main, ctrlId);
+    auto* button = zul::ui::FindControl<QAbstractButton>(&main, ctrlId);
     if (button == nullptr || !button->isEnabled()) {
         return false;
     }

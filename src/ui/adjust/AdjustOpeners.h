@@ -10,10 +10,15 @@ class QDialog;
 class QWidget;
 
 namespace zul {
+
 class Application;
-class FormBase;
 class MessageBoxHost;
+
 }  // namespace zul
+
+namespace zul::ui {
+class FormBase;
+}  // namespace zul::ui
 
 namespace zul::ui {
 

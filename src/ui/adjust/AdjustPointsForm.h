@@ -21,9 +21,14 @@ class AdjustPointsForm;
 }
 
 namespace zul {
+
 class Application;
-class CNumericEdit;
+
 }  // namespace zul
+
+namespace zul::ui {
+class CNumericEdit;
+}  // namespace zul::ui
 
 namespace zul::ui {
 

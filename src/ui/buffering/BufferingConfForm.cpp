@@ -11,7 +11,7 @@
 #include "ui/framework/QtText.h"
 #include "ui_BufferingConfForm.h"
 
-namespace zul {
+namespace zul::ui {
 
 MeasureLines LoadMeasureLines(const SettingsStore& store, int output) {
     auto lock = store.Lock();
@@ -134,4 +134,4 @@ void CBufferingConfForm::UpdateEnabled() {
     }
 }
 
-}  // namespace zul
+}  // namespace zul::ui

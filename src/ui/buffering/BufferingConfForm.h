@@ -19,8 +19,13 @@ class QCheckBox;
 
 namespace zul {
 
-class CNumericEdit;
 class SettingsStore;
+
+}  // namespace zul
+
+namespace zul::ui {
+
+class CNumericEdit;
 
 // The measure lines of one output as the settings store keeps them.
 struct MeasureLines {
@@ -67,4 +72,4 @@ private:
     std::array<OutputFields, 2> fields_{};
 };
 
-}  // namespace zul
+}  // namespace zul::ui

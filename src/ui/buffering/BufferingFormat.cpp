@@ -6,7 +6,7 @@
 
 #include "ui/framework/FallbackTexts.h"
 
-namespace zul {
+namespace zul::ui {
 
 namespace {
 
@@ -64,4 +64,4 @@ CommandAvailability AvailableCommands(bool online, bool running, bool reading) {
     return {true, false, true};
 }
 
-}  // namespace zul
+}  // namespace zul::ui

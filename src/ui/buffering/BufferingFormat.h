@@ -9,7 +9,7 @@
 
 #include "settings/MicronMode.h"
 
-namespace zul {
+namespace zul::ui {
 
 // Largest magnitude a table cell shows; values beyond it are shown at the limit.
 inline constexpr double kTableValueLimit = 999.999999;
@@ -51,4 +51,4 @@ struct CommandAvailability {
 };
 CommandAvailability AvailableCommands(bool online, bool running, bool reading);
 
-}  // namespace zul
+}  // namespace zul::ui

@@ -24,7 +24,7 @@
 #include "ui/framework/TChart.h"
 #include "ui/framework/UiApplier.h"
 
-namespace zul {
+namespace zul::ui {
 
 namespace {
 
@@ -87,7 +87,7 @@ void CBufferingGraphPanel::BuildOutput(size_t o, const BufferingGraphHosts& host
     dragger->AddLine(lines[kLineLeft], Qt::Vertical);
     dragger->AddLine(lines[kLineRight], Qt::Vertical);
     connect(chart, &CTChart::pointSelected, this, [this, o](int, int index, double, double y) {
-        pointText_[o] = zul::SelectedPointText(index + 1, y, ValueUnit(), app_.Micron());
+        pointText_[o] = zul::ui::SelectedPointText(index + 1, y, ValueUnit(), app_.Micron());
         pointLabels_[o]->setText(pointText_[o]);
     });
     connect(chart, &CTChart::selectionCleared, this, [this, o] {
@@ -232,4 +232,4 @@ void CBufferingGraphPanel::SetAlwaysFit(bool on) {
     }
 }
 
-}  // namespace zul
+}  // namespace zul::ui

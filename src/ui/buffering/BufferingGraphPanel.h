@@ -18,9 +18,14 @@ class QWidget;
 namespace zul {
 
 class Application;
+struct BufferingData;
+
+}  // namespace zul
+
+namespace zul::ui {
+
 class CBufferingTableModel;
 class CTChart;
-struct BufferingData;
 
 // Where the panel puts its widgets (placeholders of the window's form).
 struct BufferingGraphHosts {
@@ -83,4 +88,4 @@ private:
     std::array<QString, 2> pointText_;
 };
 
-}  // namespace zul
+}  // namespace zul::ui

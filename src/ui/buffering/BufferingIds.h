@@ -8,7 +8,7 @@
 #include "link/MessageThread.h"
 #include "settings/UiDefinition.h"
 
-namespace zul {
+namespace zul::ui {
 
 // --- Window messages (kUserMessage + n) ---
 // A BufferingRequest came back from the buffering thread.
@@ -31,4 +31,4 @@ inline constexpr int32_t kEventConditionList = 1284;  // the list of either outp
 inline constexpr int32_t kOut1TitleRecord = 1184;
 inline constexpr int32_t kOut2TitleRecord = 1185;
 
-}  // namespace zul
+}  // namespace zul::ui

@@ -7,7 +7,7 @@
 #include "ui/buffering/BufferingInfoView.h"
 #include "ui_BufferingInfoForm.h"
 
-namespace zul {
+namespace zul::ui {
 
 CBufferingInfoForm::CBufferingInfoForm(const FormContext& context, FormBase* parentForm,
                                        QWidget* parent)
@@ -39,4 +39,4 @@ void CBufferingInfoForm::Show(const std::array<OutputStatistics, 2>& statistics,
     view_->Show(statistics, micron);
 }
 
-}  // namespace zul
+}  // namespace zul::ui

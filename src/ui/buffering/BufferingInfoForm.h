@@ -16,7 +16,7 @@ namespace Ui {
 class BufferingInfoForm;
 }
 
-namespace zul {
+namespace zul::ui {
 
 class CBufferingInfoView;
 
@@ -37,4 +37,4 @@ private:
     CBufferingInfoView* view_;
 };
 
-}  // namespace zul
+}  // namespace zul::ui

@@ -12,7 +12,7 @@
 #include "ui/framework/GridCtrl.h"
 #include "ui/framework/QtText.h"
 
-namespace zul {
+namespace zul::ui {
 
 CBufferingInfoView::CBufferingInfoView(QWidget* parent) : QWidget(parent), grid_(new CGridCtrl) {
     auto* layout = new QVBoxLayout(this);
@@ -85,4 +85,4 @@ QString CBufferingInfoView::CellText(int row, int output) const {
     return grid_->Model().CellText(row, output + 1);
 }
 
-}  // namespace zul
+}  // namespace zul::ui

@@ -14,8 +14,13 @@
 
 namespace zul {
 
-class CGridCtrl;
 class UiDefinition;
+
+}  // namespace zul
+
+namespace zul::ui {
+
+class CGridCtrl;
 
 class CBufferingInfoView : public QWidget, public BufferingView {
     Q_OBJECT
@@ -41,4 +46,4 @@ private:
     CGridCtrl* grid_;
 };
 
-}  // namespace zul
+}  // namespace zul::ui

@@ -20,7 +20,7 @@
 #include "ui/framework/QtText.h"
 #include "ui/framework/UiApplier.h"
 
-namespace zul {
+namespace zul::ui {
 
 namespace {
 
@@ -213,4 +213,4 @@ void CBufferingSettingsPage::ApplyTexts() {
     }
 }
 
-}  // namespace zul
+}  // namespace zul::ui

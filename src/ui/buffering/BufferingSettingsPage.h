@@ -24,9 +24,14 @@ class QWidget;
 namespace zul {
 
 class Application;
-class FormBase;
 class UiDefinition;
 struct BufferingData;
+
+}  // namespace zul
+
+namespace zul::ui {
+
+class FormBase;
 
 // True when the control's record leaves it enabled and shown (no record: true). The one rule of
 // the buffering window's controls.
@@ -91,4 +96,4 @@ private:
     bool filling_ = false;
 };
 
-}  // namespace zul
+}  // namespace zul::ui

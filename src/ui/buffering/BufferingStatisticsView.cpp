@@ -8,7 +8,7 @@
 #include "ui/framework/FallbackTexts.h"
 #include "ui/framework/GridCtrl.h"
 
-namespace zul {
+namespace zul::ui {
 
 CBufferingStatisticsView::CBufferingStatisticsView(QWidget* parent)
     : QWidget(parent), info_(new CBufferingInfoView), capability_(new CGridCtrl) {
@@ -64,4 +64,4 @@ QString CBufferingStatisticsView::CapabilityCellText(int k, int output) const {
     return capability_->Model().CellText(k, 1 + output);
 }
 
-}  // namespace zul
+}  // namespace zul::ui

@@ -13,7 +13,7 @@
 #include "ui/buffering/BufferingView.h"
 #include "ui/buffering/CapabilityPanel.h"
 
-namespace zul {
+namespace zul::ui {
 
 class CBufferingInfoView;
 class CGridCtrl;
@@ -48,4 +48,4 @@ private:
     CGridCtrl* capability_;
 };
 
-}  // namespace zul
+}  // namespace zul::ui

@@ -10,7 +10,7 @@
 #include "buffering/BufferingStatistics.h"
 #include "ui/buffering/BufferingFormat.h"
 
-namespace zul {
+namespace zul::ui {
 
 const QColor CBufferingTableModel::kInvalidText = QColor(Qt::red);
 const QColor CBufferingTableModel::kRunBackground = QColor(0xC0, 0xF0, 0xC0);
@@ -85,4 +85,4 @@ QVariant CBufferingTableModel::headerData(int section, Qt::Orientation orientati
     return section + 1;
 }
 
-}  // namespace zul
+}  // namespace zul::ui

@@ -16,6 +16,10 @@ namespace zul {
 
 struct BufferingData;
 
+}  // namespace zul
+
+namespace zul::ui {
+
 class CBufferingTableModel : public QAbstractTableModel {
     Q_OBJECT
 public:
@@ -44,4 +48,4 @@ private:
     int32_t runLength_ = 1;
 };
 
-}  // namespace zul
+}  // namespace zul::ui

@@ -5,7 +5,7 @@
 #include "ui/buffering/BufferingIds.h"
 #include "ui/framework/QtText.h"
 
-namespace zul {
+namespace zul::ui {
 
 namespace {
 
@@ -55,4 +55,4 @@ QString BufferingStatusText(const UiDefinition& ui, const BufferingValueSet& sta
     return parts.join("   ");
 }
 
-}  // namespace zul
+}  // namespace zul::ui

@@ -14,6 +14,10 @@ namespace zul {
 
 class UiDefinition;
 
+}  // namespace zul
+
+namespace zul::ui {
+
 // The captions of the record named name as a list (empty when there is no such record).
 QStringList RecordCaptions(const UiDefinition& ui, const char* name);
 
@@ -29,4 +33,4 @@ struct ReadProgress {
 QString BufferingStatusText(const UiDefinition& ui, const BufferingValueSet& status,
                             const std::optional<ReadProgress>& progress);
 
-}  // namespace zul
+}  // namespace zul::ui

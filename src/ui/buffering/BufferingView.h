@@ -19,6 +19,10 @@ namespace zul {
 
 class UiDefinition;
 
+}  // namespace zul
+
+namespace zul::ui {
+
 class BufferingView {
 public:
     virtual ~BufferingView() = default;
@@ -30,4 +34,4 @@ public:
     virtual void ShowValues(const BufferingData& data, const MicronMode& micron) = 0;
 };
 
-}  // namespace zul
+}  // namespace zul::ui

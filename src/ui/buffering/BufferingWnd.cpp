@@ -32,7 +32,7 @@
 #include "ui/framework/UiApplier.h"
 #include "ui_BufferingWnd.h"
 
-namespace zul {
+namespace zul::ui {
 
 using State = BufferingWndState;
 
@@ -669,4 +669,4 @@ void CBufferingWnd::closeEvent(QCloseEvent* event) {
     QMainWindow::closeEvent(event);
 }
 
-}  // namespace zul
+}  // namespace zul::ui

@@ -56,6 +56,11 @@ class BufferingWnd;
 namespace zul {
 
 class Application;
+
+}  // namespace zul
+
+namespace zul::ui {
+
 class CBufferingGraphPanel;
 class CBufferingSettingsPage;
 class CBufferingTableModel;
@@ -233,4 +238,4 @@ private:
     int64_t readDone_ = 0;
 };
 
-}  // namespace zul
+}  // namespace zul::ui

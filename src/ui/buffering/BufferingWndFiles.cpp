@@ -23,7 +23,7 @@
 #include "ui/framework/TChart.h"
 #include "ui_BufferingWnd.h"
 
-namespace zul {
+namespace zul::ui {
 
 namespace {
 
@@ -218,9 +218,9 @@ bool CBufferingWnd::PrintCapabilityReport() {
     CCapabilityPanel* panels[] = {&Capability(0), &Capability(1)};
     const CapabilityReportHeader header = CapabilityReportHeaderOf(app_.Store());
     return PrintWith(QPageLayout::Portrait, [&](QPrinter& printer) {
-        return zul::PrintCapabilityReport(printer, app_.Ui(), header, panels) ==
+        return zul::ui::PrintCapabilityReport(printer, app_.Ui(), header, panels) ==
                int(std::size(panels));
     });
 }
 
-}  // namespace zul
+}  // namespace zul::ui

@@ -21,7 +21,7 @@
 #include "ui/framework/QtText.h"
 #include "ui_BufferingWnd.h"
 
-namespace zul {
+namespace zul::ui {
 
 // The pages after the graphs and the settings page, in tab order. A new view is one line here:
 //     AddView(new MyView(app_), "pageMyView", "Buffering_TabMyView");
@@ -187,4 +187,4 @@ int CBufferingWnd::MeasureLineOf(int output, int which) const {
     return graphs_->MeasureLineOf(output, which);
 }
 
-}  // namespace zul
+}  // namespace zul::ui

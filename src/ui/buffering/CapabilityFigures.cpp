@@ -10,7 +10,7 @@
 #include "ui/buffering/BufferingFormat.h"
 #include "ui/framework/QtText.h"
 
-namespace zul {
+namespace zul::ui {
 
 int32_t CapabilityResult::ViolationNumber(size_t k) const {
     const int64_t index = figures.violations[k].index;
@@ -126,4 +126,4 @@ int32_t SaveCapabilityStatistics(const QString& path,
     return WriteWholeFileAtomically(target, content, info);
 }
 
-}  // namespace zul
+}  // namespace zul::ui

@@ -21,6 +21,10 @@ namespace zul {
 
 class SettingsStore;
 
+}  // namespace zul
+
+namespace zul::ui {
+
 // One output's analysis.
 struct CapabilityResult {
     int output = 0;  // 0 OUT1, 1 OUT2
@@ -60,4 +64,4 @@ int32_t SaveCapabilityStatistics(const QString& path,
                                  std::span<const CapabilityResult* const> results,
                                  ResultInfo* info);
 
-}  // namespace zul
+}  // namespace zul::ui

@@ -24,7 +24,7 @@
 #include "ui/framework/QtText.h"
 #include "ui/framework/UiApplier.h"
 
-namespace zul {
+namespace zul::ui {
 
 QString CapabilityText(const UiDefinition& ui, const char* name) {
     const UiControlRecord* record = ui.FindByName(name);
@@ -381,4 +381,4 @@ int32_t CCapabilityPanel::SaveStatistics(const QString& path, ResultInfo* info) 
     return SaveCapabilityStatistics(path, results, info);
 }
 
-}  // namespace zul
+}  // namespace zul::ui

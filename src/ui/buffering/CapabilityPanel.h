@@ -34,11 +34,16 @@ class QSpinBox;
 
 namespace zul {
 
+class SettingsStore;
+class UiDefinition;
+
+}  // namespace zul
+
+namespace zul::ui {
+
 class CControlChartView;
 class CGridCtrl;
 class CHistogramView;
-class SettingsStore;
-class UiDefinition;
 
 class CCapabilityPanel : public QWidget {
     Q_OBJECT
@@ -171,4 +176,4 @@ private:
 QString CapabilityText(const UiDefinition& ui, const char* name);
 QStringList CapabilityTexts(const UiDefinition& ui, const char* name);
 
-}  // namespace zul
+}  // namespace zul::ui

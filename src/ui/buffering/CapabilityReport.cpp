@@ -21,7 +21,7 @@
 #include "ui/framework/QtText.h"
 #include "ui/framework/RenderedFile.h"
 
-namespace zul {
+namespace zul::ui {
 
 namespace {
 
@@ -166,4 +166,4 @@ int32_t PrintCapabilityReportToPdf(const QString& path, const UiDefinition& ui,
     return SaveRenderedFile(path, print, info);
 }
 
-}  // namespace zul
+}  // namespace zul::ui

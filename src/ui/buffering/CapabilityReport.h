@@ -16,9 +16,14 @@ class QPrinter;
 
 namespace zul {
 
-class CCapabilityPanel;
 class SettingsStore;
 class UiDefinition;
+
+}  // namespace zul
+
+namespace zul::ui {
+
+class CCapabilityPanel;
 
 struct CapabilityReportHeader {
     QString controller;  // controller type as identified at connect
@@ -40,4 +45,4 @@ int32_t PrintCapabilityReportToPdf(const QString& path, const UiDefinition& ui,
                                    const CapabilityReportHeader& header,
                                    std::span<CCapabilityPanel* const> panels, ResultInfo* info);
 
-}  // namespace zul
+}  // namespace zul::ui

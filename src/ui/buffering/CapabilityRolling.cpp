@@ -17,7 +17,7 @@
 #include "ui/framework/FallbackTexts.h"
 #include "ui/framework/UiApplier.h"
 
-namespace zul {
+namespace zul::ui {
 
 RollingCapability::RollingCapability(int32_t window)
     : values_(size_t(std::clamp(window, kMinWindow, kMaxWindow))) {}
@@ -211,4 +211,4 @@ void CCapabilityRollingView::ShowFigures() {
     figures_[3]->setText(IndexFigureText(model_.Cpk(), undefined_));
 }
 
-}  // namespace zul
+}  // namespace zul::ui

@@ -26,6 +26,10 @@ namespace zul {
 
 class UiDefinition;
 
+}  // namespace zul
+
+namespace zul::ui {
+
 class RollingCapability {
 public:
     static constexpr int32_t kMinWindow = 10;
@@ -103,4 +107,4 @@ private:
     QLabel* figures_[4] = {};
 };
 
-}  // namespace zul
+}  // namespace zul::ui

@@ -7,7 +7,7 @@
 
 #include "ui/buffering/CapabilityPanel.h"
 
-namespace zul {
+namespace zul::ui {
 
 CCapabilityView::CCapabilityView(const UiDefinition& ui, const SettingsStore& store, int output)
     : store_(store), panel_(new CCapabilityPanel(ui, output)) {
@@ -44,4 +44,4 @@ void CCapabilityView::ShowValues(const BufferingData& data, const MicronMode& mi
     panel_->ShowOutput(values_, lines, micron);
 }
 
-}  // namespace zul
+}  // namespace zul::ui

@@ -12,8 +12,13 @@
 
 namespace zul {
 
-class CCapabilityPanel;
 class SettingsStore;
+
+}  // namespace zul
+
+namespace zul::ui {
+
+class CCapabilityPanel;
 
 // The view is the page's widget and holds the panel, so that the page owns both.
 class CCapabilityView : public QWidget, public BufferingView {
@@ -36,4 +41,4 @@ private:
     std::vector<double> values_;  // the output's values, copied under the block's lock
 };
 
-}  // namespace zul
+}  // namespace zul::ui

@@ -14,7 +14,7 @@
 
 #include "ui/buffering/CapabilityFigures.h"
 
-namespace zul {
+namespace zul::ui {
 
 namespace {
 
@@ -336,4 +336,4 @@ void CControlChartView::Render(QCPPainter* painter, int width, int height) {
     impl_->plot->toPainter(painter, width, height);
 }
 
-}  // namespace zul
+}  // namespace zul::ui

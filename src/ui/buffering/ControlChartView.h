@@ -23,9 +23,14 @@ class QCPPainter;
 
 namespace zul {
 
-struct CapabilityResult;
 struct CapabilitySample;
 struct IndividualsChart;
+
+}  // namespace zul
+
+namespace zul::ui {
+
+struct CapabilityResult;
 
 class CControlChartView : public QWidget {
     Q_OBJECT
@@ -74,4 +79,4 @@ private:
     std::unique_ptr<Impl> impl_;
 };
 
-}  // namespace zul
+}  // namespace zul::ui

@@ -14,7 +14,7 @@
 
 #include "ui/buffering/CapabilityFigures.h"
 
-namespace zul {
+namespace zul::ui {
 
 namespace {
 
@@ -192,4 +192,4 @@ void CHistogramView::Render(QCPPainter* painter, int width, int height) {
     impl_->plot->toPainter(painter, width, height);
 }
 
-}  // namespace zul
+}  // namespace zul::ui

@@ -16,7 +16,7 @@
 
 class QCPPainter;
 
-namespace zul {
+namespace zul::ui {
 
 struct CapabilityResult;
 
@@ -58,4 +58,4 @@ private:
     std::unique_ptr<Impl> impl_;
 };
 
-}  // namespace zul
+}  // namespace zul::ui

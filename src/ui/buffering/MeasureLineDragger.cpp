@@ -8,7 +8,7 @@
 
 #include "ui/framework/TChart.h"
 
-namespace zul {
+namespace zul::ui {
 
 CMeasureLineDragger::CMeasureLineDragger(CTChart& chart, Moved moved)
     : QObject(&chart), chart_(chart), moved_(std::move(moved)) {
@@ -101,4 +101,4 @@ bool CMeasureLineDragger::eventFilter(QObject* watched, QEvent* event) {
     return true;
 }
 
-}  // namespace zul
+}  // namespace zul::ui

@@ -11,7 +11,7 @@
 #include <QObject>
 #include <QPointF>
 
-namespace zul {
+namespace zul::ui {
 
 class CTChart;
 
@@ -48,4 +48,4 @@ private:
     Qt::Orientation draggedOrientation_ = Qt::Vertical;
 };
 
-}  // namespace zul
+}  // namespace zul::ui

@@ -20,9 +20,14 @@ class ConfigListForm;
 }
 
 namespace zul {
+
 class Application;
-class CGridCtrl;
+
 }  // namespace zul
+
+namespace zul::ui {
+class CGridCtrl;
+}  // namespace zul::ui
 
 namespace zul::ui {
 

@@ -13,9 +13,13 @@
 #include <QStringList>
 
 namespace zul {
+
 class Application;
 class UiDefinition;
+
 }  // namespace zul
+
+namespace zul::ui {}  // namespace zul::ui
 
 namespace zul::ui {
 

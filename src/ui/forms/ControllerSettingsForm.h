@@ -29,10 +29,15 @@ class ControllerSettingsForm;
 }
 
 namespace zul {
+
 class Application;
-class CNumericEdit;
 class SettingsStore;
+
 }  // namespace zul
+
+namespace zul::ui {
+class CNumericEdit;
+}  // namespace zul::ui
 
 namespace zul::ui {
 

@@ -27,10 +27,15 @@ class SoftwareSettingsForm;
 }
 
 namespace zul {
+
 class Application;
-class CNumericEdit;
 class SettingsStore;
+
 }  // namespace zul
+
+namespace zul::ui {
+class CNumericEdit;
+}  // namespace zul::ui
 
 namespace zul::ui {
 

@@ -6,7 +6,7 @@
 #include <QEventLoop>
 #include <QTimer>
 
-namespace zul {
+namespace zul::ui {
 
 bool RunEventsUntil(const std::function<bool()>& done, int limitMs) {
     QDeadlineTimer deadline(limitMs);
@@ -22,4 +22,4 @@ bool RunEventsUntil(const std::function<bool()>& done, int limitMs) {
     return true;
 }
 
-}  // namespace zul
+}  // namespace zul::ui

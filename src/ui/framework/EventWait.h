@@ -6,10 +6,10 @@
 
 #include <functional>
 
-namespace zul {
+namespace zul::ui {
 
 // Runs the event loop until done() holds (true) or limitMs have passed (false). done() is
 // asked after every batch of events and at least every 50 ms.
 bool RunEventsUntil(const std::function<bool()>& done, int limitMs);
 
-}  // namespace zul
+}  // namespace zul::ui

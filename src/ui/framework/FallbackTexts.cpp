@@ -3,7 +3,7 @@
 
 #include <array>
 
-namespace zul {
+namespace zul::ui {
 
 namespace {
 
@@ -54,4 +54,4 @@ QString FallbackWorkTableTitle(int32_t column) {
     return QString::fromUtf8(kWorkTableTitles[size_t(column)]);
 }
 
-}  // namespace zul
+}  // namespace zul::ui

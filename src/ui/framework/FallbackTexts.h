@@ -9,7 +9,7 @@
 
 #include <QString>
 
-namespace zul {
+namespace zul::ui {
 
 // String resources of the program.
 inline constexpr int32_t kResComponentStartFailed = 100;   // framework could not start
@@ -31,4 +31,4 @@ QString FallbackMillimetreUnit();
 // missing (index 0..2; other indices give FallbackNoStringData()).
 QString FallbackWorkTableTitle(int32_t column);
 
-}  // namespace zul
+}  // namespace zul::ui

@@ -9,7 +9,7 @@
 #include "ui/framework/FormBase.h"
 #include "ui/framework/QtText.h"
 
-namespace zul {
+namespace zul::ui {
 
 namespace {
 
@@ -94,4 +94,4 @@ FileDialogAnswerer QtFileDialogHost::SetAnswerer(FileDialogAnswerer answerer) {
     return previous;
 }
 
-}  // namespace zul
+}  // namespace zul::ui

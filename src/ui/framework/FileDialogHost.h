@@ -13,7 +13,7 @@
 
 class QWidget;
 
-namespace zul {
+namespace zul::ui {
 
 class FormBase;
 
@@ -61,4 +61,4 @@ private:
     FormBase* owner_;
 };
 
-}  // namespace zul
+}  // namespace zul::ui

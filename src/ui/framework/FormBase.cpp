@@ -16,7 +16,7 @@
 #include "settings/UiDefinition.h"
 #include "ui/framework/UiApplier.h"
 
-namespace zul {
+namespace zul::ui {
 
 namespace {
 
@@ -174,13 +174,13 @@ bool FormBase::FillChoiceList(int32_t ctrlId, QComboBox* box, int32_t wanted,
         return false;
     }
     if (!withBankAliases || context_.store == nullptr) {
-        return zul::FillChoiceList(*context_.ui, ctrlId, box, wanted);
+        return zul::ui::FillChoiceList(*context_.ui, ctrlId, box, wanted);
     }
     std::array<std::string, 16> aliases;
     for (int32_t bank = 0; bank < 16; ++bank) {
         aliases[size_t(bank)] = context_.store->GetText(kSoftMemAlias, bank);
     }
-    return zul::FillChoiceList(*context_.ui, ctrlId, box, wanted, &aliases);
+    return zul::ui::FillChoiceList(*context_.ui, ctrlId, box, wanted, &aliases);
 }
 
 void FormBase::SetWidgetEnabledFromCount() {
@@ -417,4 +417,4 @@ void FormBase::ForEachForm(const std::function<void(FormBase&)>& visit) {
     }
 }
 
-}  // namespace zul
+}  // namespace zul::ui

@@ -48,7 +48,7 @@
 
 class QComboBox;
 
-namespace zul {
+namespace zul::ui {
 
 // Item ids of a form's position in the settings store; 0 = the form has no such item.
 struct FormPositionItems {
@@ -148,4 +148,4 @@ private:
     std::unique_ptr<EventWatcher> watcher_;
 };
 
-}  // namespace zul
+}  // namespace zul::ui

@@ -8,9 +8,13 @@ namespace zul {
 class SettingsStore;
 class UiDefinition;
 
+}  // namespace zul
+
+namespace zul::ui {
+
 struct FormContext {
     const UiDefinition* ui = nullptr;  // records of every control; must outlive the forms
     SettingsStore* store = nullptr;    // positions and bank aliases; may be null in tests
 };
 
-}  // namespace zul
+}  // namespace zul::ui

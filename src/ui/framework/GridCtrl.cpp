@@ -3,7 +3,7 @@
 
 #include <QHeaderView>
 
-namespace zul {
+namespace zul::ui {
 
 CGridCtrl::CGridCtrl(QWidget* parent) : QTableView(parent), model_(new CGridModel(this)) {
     setModel(model_);
@@ -32,4 +32,4 @@ void CGridCtrl::SetRowHeadersVisible(bool visible) {
     verticalHeader()->setVisible(visible);
 }
 
-}  // namespace zul
+}  // namespace zul::ui

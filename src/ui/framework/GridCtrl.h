@@ -8,7 +8,7 @@
 
 #include "ui/framework/GridModel.h"
 
-namespace zul {
+namespace zul::ui {
 
 class CGridCtrl : public QTableView {
     Q_OBJECT
@@ -35,4 +35,4 @@ private:
     CGridModel* model_;
 };
 
-}  // namespace zul
+}  // namespace zul::ui

@@ -3,7 +3,7 @@
 
 #include <algorithm>
 
-namespace zul {
+namespace zul::ui {
 
 CGridModel::CGridModel(QObject* parent) : QAbstractTableModel(parent) {}
 
@@ -227,4 +227,4 @@ QVariant CGridModel::headerData(int section, Qt::Orientation orientation, int ro
     return orientation == Qt::Vertical ? QVariant(section + 1) : QVariant();
 }
 
-}  // namespace zul
+}  // namespace zul::ui

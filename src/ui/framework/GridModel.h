@@ -17,7 +17,7 @@
 #include <QString>
 #include <QStringList>
 
-namespace zul {
+namespace zul::ui {
 
 // The cells of virtual mode; an empty function gives empty texts / no colours.
 struct GridVirtualCells {
@@ -83,4 +83,4 @@ private:
     GridVirtualCells cells_;
 };
 
-}  // namespace zul
+}  // namespace zul::ui

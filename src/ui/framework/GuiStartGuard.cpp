@@ -8,7 +8,7 @@
 
 #include "ui/framework/FallbackTexts.h"
 
-namespace zul {
+namespace zul::ui {
 
 namespace {
 
@@ -41,4 +41,4 @@ GuiStartGuard::~GuiStartGuard() {
     g_previous = nullptr;
 }
 
-}  // namespace zul
+}  // namespace zul::ui

@@ -10,7 +10,7 @@
 
 #include <QtGlobal>
 
-namespace zul {
+namespace zul::ui {
 
 inline constexpr int kGuiStartFailedExit = 70;
 
@@ -25,4 +25,4 @@ private:
     QtMessageHandler previous_;
 };
 
-}  // namespace zul
+}  // namespace zul::ui

@@ -3,7 +3,7 @@
 
 #include <QPalette>
 
-namespace zul {
+namespace zul::ui {
 
 CMSFlexGrid::CMSFlexGrid(QWidget* parent) : CGridCtrl(parent) {
     SetRowHeadersVisible(false);
@@ -58,4 +58,4 @@ void CMSFlexGrid::PaintFixed() {
     model.EndUpdate();
 }
 
-}  // namespace zul
+}  // namespace zul::ui

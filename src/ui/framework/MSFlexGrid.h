@@ -6,7 +6,7 @@
 
 #include "ui/framework/GridCtrl.h"
 
-namespace zul {
+namespace zul::ui {
 
 class CMSFlexGrid : public CGridCtrl {
     Q_OBJECT
@@ -28,4 +28,4 @@ private:
     int fixedCols_ = 0;
 };
 
-}  // namespace zul
+}  // namespace zul::ui

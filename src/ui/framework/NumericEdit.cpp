@@ -9,7 +9,7 @@
 
 #include "settings/UiControlRecord.h"
 
-namespace zul {
+namespace zul::ui {
 
 namespace {
 
@@ -174,4 +174,4 @@ void CNumericEdit::UpdateRangeMark() {
     }
 }
 
-}  // namespace zul
+}  // namespace zul::ui

@@ -22,6 +22,10 @@ namespace zul {
 
 struct UiControlRecord;
 
+}  // namespace zul
+
+namespace zul::ui {
+
 class CNumericEdit : public QLineEdit {
     Q_OBJECT
 public:
@@ -79,4 +83,4 @@ private:
     bool tipDirty_ = true;
 };
 
-}  // namespace zul
+}  // namespace zul::ui

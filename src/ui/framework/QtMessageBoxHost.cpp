@@ -10,7 +10,7 @@
 #include "ui/framework/QtText.h"
 #include "ui/framework/TerminationRequest.h"
 
-namespace zul {
+namespace zul::ui {
 
 namespace {
 
@@ -145,4 +145,4 @@ MessageBoxAnswer QtMessageBoxHost::Show(const QString& text, MessageBoxStyle sty
     return answer;
 }
 
-}  // namespace zul
+}  // namespace zul::ui

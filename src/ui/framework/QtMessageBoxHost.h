@@ -25,7 +25,7 @@
 
 class QWidget;
 
-namespace zul {
+namespace zul::ui {
 
 class FormBase;
 
@@ -63,4 +63,4 @@ private:
     QPointer<QWidget> ownerWidget_;
 };
 
-}  // namespace zul
+}  // namespace zul::ui

@@ -3,7 +3,7 @@
 
 #include "base/ProfileText.h"
 
-namespace zul {
+namespace zul::ui {
 
 QString ToQString(std::string_view text) {
     return QString::fromUtf8(text.data(), qsizetype(text.size()));
@@ -41,4 +41,4 @@ QStringList CaptionList(std::string_view caption) {
     return list;
 }
 
-}  // namespace zul
+}  // namespace zul::ui

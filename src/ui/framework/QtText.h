@@ -10,7 +10,7 @@
 #include <QPalette>
 #include <QString>
 
-namespace zul {
+namespace zul::ui {
 
 // UTF-8 bytes to a QString and back.
 QString ToQString(std::string_view text);
@@ -30,4 +30,4 @@ QString CaptionText(std::string_view caption);
 // The entries of a comma-separated caption list ("Head A,Head B,..."), quotes respected.
 QStringList CaptionList(std::string_view caption);
 
-}  // namespace zul
+}  // namespace zul::ui

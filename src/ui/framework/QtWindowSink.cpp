@@ -6,7 +6,7 @@
 #include <QCoreApplication>
 #include <QObject>
 
-namespace zul {
+namespace zul::ui {
 
 CWindowMessageEvent::CWindowMessageEvent(Message message)
     : QEvent(static_cast<QEvent::Type>(message.id)), message_(std::move(message)) {}
@@ -120,4 +120,4 @@ bool QtWindowSink::Post(uint32_t id, int64_t wParam, int64_t lParam) {
     return PostWindowMessage(id, wParam, lParam, none);
 }
 
-}  // namespace zul
+}  // namespace zul::ui

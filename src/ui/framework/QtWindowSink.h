@@ -23,7 +23,7 @@
 
 class QObject;
 
-namespace zul {
+namespace zul::ui {
 
 // One window message on its way through the Qt event queue. Owns the payload until the
 // handler takes it (Message::Take).
@@ -63,4 +63,4 @@ private:
     std::shared_ptr<Shared> shared_;
 };
 
-}  // namespace zul
+}  // namespace zul::ui

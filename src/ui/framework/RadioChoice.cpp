@@ -4,7 +4,7 @@
 #include "settings/UiDefinition.h"
 #include "ui/framework/QtText.h"
 
-namespace zul {
+namespace zul::ui {
 
 int32_t RadioValue(const UiControlRecord& record, int32_t fallback) {
     bool ok = false;
@@ -17,4 +17,4 @@ int32_t RadioValue(const UiDefinition& ui, int32_t ctrlId, int32_t position) {
     return record != nullptr ? RadioValue(*record, position) : position;
 }
 
-}  // namespace zul
+}  // namespace zul::ui

@@ -10,6 +10,10 @@ namespace zul {
 class UiDefinition;
 struct UiControlRecord;
 
+}  // namespace zul
+
+namespace zul::ui {
+
 // The value the radio's record selects (its first SelectVal), or position when the record is
 // missing or names no number.
 int32_t RadioValue(const UiDefinition& ui, int32_t ctrlId, int32_t position);
@@ -18,4 +22,4 @@ int32_t RadioValue(const UiDefinition& ui, int32_t ctrlId, int32_t position);
 // around it allowed); fallback when the record gives none.
 int32_t RadioValue(const UiControlRecord& record, int32_t fallback);
 
-}  // namespace zul
+}  // namespace zul::ui

@@ -8,7 +8,7 @@
 #include "settings/SafeFile.h"
 #include "ui/framework/QtText.h"
 
-namespace zul {
+namespace zul::ui {
 
 int32_t SaveRenderedFile(const QString& path, const std::function<bool(const QString&)>& render,
                          ResultInfo* info) {
@@ -33,4 +33,4 @@ int32_t SaveRenderedFile(const QString& path, const std::function<bool(const QSt
         target, std::string_view(content.constData(), size_t(content.size())), info);
 }
 
-}  // namespace zul
+}  // namespace zul::ui

@@ -10,7 +10,7 @@
 
 #include "base/ResultInfo.h"
 
-namespace zul {
+namespace zul::ui {
 
 // render writes the whole file to the scratch path it is given (a file of the same suffix in a
 // private temporary folder) and returns false when it cannot. The result is then written to
@@ -19,4 +19,4 @@ namespace zul {
 int32_t SaveRenderedFile(const QString& path, const std::function<bool(const QString&)>& render,
                          ResultInfo* info);
 
-}  // namespace zul
+}  // namespace zul::ui

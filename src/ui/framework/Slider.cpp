@@ -3,7 +3,7 @@
 
 #include <algorithm>
 
-namespace zul {
+namespace zul::ui {
 
 CSlider::CSlider(QWidget* parent) : QSlider(Qt::Horizontal, parent) {
     setSingleStep(1);
@@ -19,4 +19,4 @@ void CSlider::SetPosition(int position) {
     setValue(position);
 }
 
-}  // namespace zul
+}  // namespace zul::ui

@@ -6,7 +6,7 @@
 
 #include <QSlider>
 
-namespace zul {
+namespace zul::ui {
 
 class CSlider : public QSlider {
     Q_OBJECT
@@ -22,4 +22,4 @@ signals:
     void positionChanged(int position);
 };
 
-}  // namespace zul
+}  // namespace zul::ui

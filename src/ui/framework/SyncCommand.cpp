@@ -9,7 +9,7 @@
 
 #include "ui/framework/FormBase.h"
 
-namespace zul {
+namespace zul::ui {
 
 namespace {
 
@@ -59,4 +59,4 @@ bool IsSynchronousCommandRunning() {
     return g_synchronousRunning;
 }
 
-}  // namespace zul
+}  // namespace zul::ui

@@ -23,7 +23,7 @@
 
 #include "base/ResultInfo.h"
 
-namespace zul {
+namespace zul::ui {
 
 using SynchronousCall = std::function<int32_t(ResultInfo* info)>;
 
@@ -34,4 +34,4 @@ int32_t RunSynchronous(const SynchronousCall& call, ResultInfo* info = nullptr);
 // True while a synchronous command runs (GUI thread).
 bool IsSynchronousCommandRunning();
 
-}  // namespace zul
+}  // namespace zul::ui

@@ -14,7 +14,7 @@
 #endif
 #include <qcustomplot.h>
 
-namespace zul {
+namespace zul::ui {
 
 namespace {
 
@@ -578,4 +578,4 @@ bool CTChart::Print(QPrinter& printer) {
     return painter.end();
 }
 
-}  // namespace zul
+}  // namespace zul::ui

@@ -27,7 +27,7 @@
 class QCPGraph;
 class QPrinter;
 
-namespace zul {
+namespace zul::ui {
 
 class CTChart : public QWidget {
     Q_OBJECT
@@ -144,4 +144,4 @@ private:
     std::unique_ptr<Impl> impl_;
 };
 
-}  // namespace zul
+}  // namespace zul::ui

@@ -14,7 +14,7 @@
 #include <QSocketNotifier>
 #include <QWidget>
 
-namespace zul {
+namespace zul::ui {
 
 namespace {
 
@@ -140,4 +140,4 @@ bool IsTerminationRequested() {
     return CTerminationRequest::Instance().IsRequested();
 }
 
-}  // namespace zul
+}  // namespace zul::ui

@@ -20,7 +20,7 @@
 
 class QSocketNotifier;
 
-namespace zul {
+namespace zul::ui {
 
 class CTerminationRequest : public QObject {
     Q_OBJECT
@@ -59,4 +59,4 @@ private:
 // CTerminationRequest::Instance().IsRequested(), for code that only asks.
 bool IsTerminationRequested();
 
-}  // namespace zul
+}  // namespace zul::ui

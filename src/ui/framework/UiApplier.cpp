@@ -21,7 +21,7 @@
 #include "ui/framework/NumericEdit.h"
 #include "ui/framework/QtText.h"
 
-namespace zul {
+namespace zul::ui {
 
 namespace {
 
@@ -263,4 +263,4 @@ void ApplyAccessibleNames(QWidget* root) {
     }
 }
 
-}  // namespace zul
+}  // namespace zul::ui

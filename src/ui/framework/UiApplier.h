@@ -22,6 +22,10 @@ namespace zul {
 class UiDefinition;
 struct UiControlRecord;
 
+}  // namespace zul
+
+namespace zul::ui {
+
 // The dynamic property names.
 inline constexpr const char* kCtrlIdProperty = "ctrlId";
 inline constexpr const char* kUiNameProperty = "uiName";
@@ -95,4 +99,4 @@ int32_t SelectedChoiceValue(const QComboBox* box, int32_t fallback = -1);
 // came from an earlier call (re-application after a caption change renames them).
 void ApplyAccessibleNames(QWidget* root);
 
-}  // namespace zul
+}  // namespace zul::ui

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/framework/WorkerRequest.h"
 
-namespace zul {
+namespace zul::ui {
 
 WorkerRequestBase::WorkerRequestBase(uint32_t messageId, std::function<void()> cancel)
     : sink_(std::make_shared<QtWindowSink>()), messageId_(messageId), cancel_(std::move(cancel)) {}
@@ -68,4 +68,4 @@ void WorkerRequestBase::Close() {
     sink_->Detach();
 }
 
-}  // namespace zul
+}  // namespace zul::ui

@@ -48,7 +48,7 @@
 
 class QObject;
 
-namespace zul {
+namespace zul::ui {
 
 // The part of WorkerRequest that does not depend on the request type.
 class WorkerRequestBase {
@@ -154,4 +154,4 @@ private:
     };
 };
 
-}  // namespace zul
+}  // namespace zul::ui

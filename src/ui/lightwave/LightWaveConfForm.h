@@ -21,10 +21,10 @@ namespace Ui {
 class LightWaveConfForm;
 }
 
-namespace zul {
+namespace zul::ui {
 class CGridCtrl;
 class CNumericEdit;
-}  // namespace zul
+}  // namespace zul::ui
 
 namespace zul::ui {
 

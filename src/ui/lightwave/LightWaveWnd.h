@@ -42,10 +42,15 @@ class LightWaveWnd;
 }
 
 namespace zul {
+
 class Application;
+
+}  // namespace zul
+
+namespace zul::ui {
 class CSlider;
 class CTChart;
-}  // namespace zul
+}  // namespace zul::ui
 
 namespace zul::ui {
 

@@ -13,9 +13,14 @@
 class QComboBox;
 
 namespace zul {
-class FormBase;
+
 class SettingsStore;
+
 }  // namespace zul
+
+namespace zul::ui {
+class FormBase;
+}  // namespace zul::ui
 
 namespace zul::ui {
 

@@ -15,13 +15,10 @@
 class QAction;
 class QPushButton;
 
-namespace zul {
-class QtWindowSink;
-}
-
 namespace zul::ui {
 
 class CMainWindow;
+class QtWindowSink;
 
 // The child windows, in the order of their closed messages (1025 + index).
 enum class ChildWindow : int32_t {

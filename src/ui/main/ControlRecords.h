@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // What the UI definition record of a control allows: a state rule of a window (connected, a
 // child window open, a picture found) may enable or show a control only where its record does
-// not disable or hide it. A control without a record is allowed both.
+// not disable or hide it. A control without a record is allowed both. Whether it may be enabled
+// is the framework's RecordAllowsEnabling (UiApplier.h).
 #pragma once
 
 #include <cstdint>
@@ -10,9 +11,6 @@
 #include "ui/framework/UiApplier.h"
 
 namespace zul::ui {
-
-// The framework's rule, used by every window.
-using zul::RecordAllowsEnabling;
 
 inline bool RecordAllowsShowing(const UiDefinition& ui, int32_t ctrlId) {
     const UiControlRecord* record = ui.FindById(ctrlId);

@@ -44,10 +44,15 @@ class MainWindow;
 }
 
 namespace zul {
+
 class Application;
-class QtWindowSink;
 struct Message;
+
 }  // namespace zul
+
+namespace zul::ui {
+class QtWindowSink;
+}  // namespace zul::ui
 
 namespace zul::ui {
 

@@ -16,9 +16,13 @@ class QLabel;
 class QWidget;
 
 namespace zul {
+
 class UiDefinition;
 class SettingsStore;
+
 }  // namespace zul
+
+namespace zul::ui {}  // namespace zul::ui
 
 namespace zul::ui {
 

@@ -8,9 +8,14 @@
 #include <cstdint>
 
 namespace zul {
+
 class Application;
-class CNumericEdit;
+
 }  // namespace zul
+
+namespace zul::ui {
+class CNumericEdit;
+}  // namespace zul::ui
 
 namespace zul::ui {
 

@@ -26,11 +26,16 @@ class QDropEvent;
 class QMenu;
 
 namespace zul {
+
 class Application;
+class SettingsStore;
+
+}  // namespace zul
+
+namespace zul::ui {
 class FormBase;
 class QtMessageBoxHost;
-class SettingsStore;
-}  // namespace zul
+}  // namespace zul::ui
 
 namespace zul::ui {
 

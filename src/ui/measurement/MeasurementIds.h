@@ -8,7 +8,7 @@
 
 #include "link/MessageThread.h"
 
-namespace zul {
+namespace zul::ui {
 
 // --- Window messages (kUserMessage + n) ---
 // A measurement cycle came back from the measurement thread (1038).
@@ -82,4 +82,4 @@ inline constexpr int32_t kMeasCloseMenu = 32789;          // menu: Close
 inline constexpr int32_t kMeasShowOut1Menu = 32790;       // menu: OUT1 shown
 inline constexpr int32_t kMeasShowOut2Menu = 32791;       // menu: OUT2 shown
 
-}  // namespace zul
+}  // namespace zul::ui

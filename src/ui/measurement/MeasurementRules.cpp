@@ -4,7 +4,7 @@
 #include "link/Commands.h"
 #include "settings/UiControlRecord.h"
 
-namespace zul {
+namespace zul::ui {
 
 namespace {
 
@@ -66,4 +66,4 @@ TargetCommand LaserWriteCommand(int head) {
     return SplitTarget(head == 0 ? cmd::kWriteLaserRemoteHeadA : cmd::kWriteLaserRemoteHeadB);
 }
 
-}  // namespace zul
+}  // namespace zul::ui

@@ -12,6 +12,10 @@ namespace zul {
 
 struct UiControlRecord;
 
+}  // namespace zul
+
+namespace zul::ui {
+
 // Which outputs are shown. At least one is.
 struct OutputsShown {
     bool out1 = true;
@@ -52,4 +56,4 @@ struct TargetCommand {
 TargetCommand InputWriteCommand(InputKind kind, int output);
 TargetCommand LaserWriteCommand(int head);
 
-}  // namespace zul
+}  // namespace zul::ui

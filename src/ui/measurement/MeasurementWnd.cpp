@@ -32,7 +32,7 @@
 #include "ui/measurement/TrendStrip.h"
 #include "ui_MeasurementWnd.h"
 
-namespace zul {
+namespace zul::ui {
 
 namespace {
 
@@ -673,4 +673,4 @@ void CMeasurementWnd::closeEvent(QCloseEvent* event) {
     QMainWindow::closeEvent(event);
 }
 
-}  // namespace zul
+}  // namespace zul::ui

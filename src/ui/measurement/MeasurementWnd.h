@@ -42,6 +42,11 @@ class MeasurementWnd;
 namespace zul {
 
 class Application;
+
+}  // namespace zul
+
+namespace zul::ui {
+
 class CCapabilityRollingView;
 class CTrendStrip;
 
@@ -169,4 +174,4 @@ private:
     std::function<void()> imageCapture_;
 };
 
-}  // namespace zul
+}  // namespace zul::ui

@@ -9,7 +9,7 @@
 
 #include "buffering/BufferingStatistics.h"
 
-namespace zul {
+namespace zul::ui {
 
 CTrendStrip::CTrendStrip(QWidget* parent, size_t capacity)
     : QWidget(parent), values_(std::max<size_t>(capacity, 2), 0.0) {
@@ -86,4 +86,4 @@ void CTrendStrip::paintEvent(QPaintEvent* /*event*/) {
     painter.drawPath(path);
 }
 
-}  // namespace zul
+}  // namespace zul::ui

@@ -9,7 +9,7 @@
 
 #include <QWidget>
 
-namespace zul {
+namespace zul::ui {
 
 class CTrendStrip : public QWidget {
     Q_OBJECT
@@ -36,4 +36,4 @@ private:
     size_t count_ = 0;
 };
 
-}  // namespace zul
+}  // namespace zul::ui
