@@ -36,22 +36,31 @@ bool BufferingControlAllowed(const UiDefinition& ui, const QWidget* control) {
     return record == nullptr || (record->enable == 0 && record->visible == 0);
 }
 
+QLabel* CaptionLabelOf(const QWidget& root, const QWidget* control) {
+    for (QLabel* label : root.findChildren<QLabel*>()) {
+        if (label->buddy() == control) {
+            return label;
+        }
+    }
+    return nullptr;
+}
+
 const std::vector<CBufferingSettingsPage::Binding>& CBufferingSettingsPage::Bindings() {
     static const std::vector<Binding> bindings = {
-        {"ctrl1272", kBufferModeList, kBufBufferMode, 0, Kind::kList, Editable::kAlways, true, 0},
-        {"ctrl1274", kBufferTypeList, kBufBufferType, 0, Kind::kList, Editable::kAlways, true, 0},
-        {"ctrl1085", kBufferRateList, kBufBufferRate, 0, Kind::kList, Editable::kAlways, false, 0},
-        {"ctrl1280", kStoreNumEdit, kBufStoreNum, 0, Kind::kIntEdit, Editable::kAlways, true, 0},
-        {"ctrl1867", kSampleTriggerStoreNumEdit, kBufSampleTriggerStoreNum, 0, Kind::kIntEdit,
+        {kBufBufferModeList, kBufBufferMode, 0, Kind::kList, Editable::kAlways, true, 0},
+        {kBufBufferTypeList, kBufBufferType, 0, Kind::kList, Editable::kAlways, true, 0},
+        {kBufBufferRateList, kBufBufferRate, 0, Kind::kList, Editable::kAlways, false, 0},
+        {kBufStoreNumEdit, kBufStoreNum, 0, Kind::kIntEdit, Editable::kAlways, true, 0},
+        {kBufSampleTriggerStoreNumEdit, kBufSampleTriggerStoreNum, 0, Kind::kIntEdit,
          Editable::kSamplingTriggerModes, false, 0},
-        {"ctrl1282", kTriggerPointEdit, kBufTriggerPoint, 0, Kind::kIntEdit,
-         Editable::kTriggerModes, false, 0},
-        {"ctrl2023", kTriggerDelayEdit, kBufTriggerDelay, 0, Kind::kIntEdit,
-         Editable::kTriggerModes, false, 0},
-        {"ctrl1284", kEventConditionList, kBufEventCondition, 0, Kind::kList,
-         Editable::kTriggerModes, false, kOut1TitleRecord},
-        {"ctrl1284b", kEventConditionList, kBufEventCondition, 1, Kind::kList,
-         Editable::kTriggerModes, false, kOut2TitleRecord},
+        {kBufTriggerPointEdit, kBufTriggerPoint, 0, Kind::kIntEdit, Editable::kTriggerModes, false,
+         0},
+        {kBufTriggerDelayEdit, kBufTriggerDelay, 0, Kind::kIntEdit, Editable::kTriggerModes, false,
+         0},
+        {kBufEventConditionList, kBufEventCondition, 0, Kind::kList, Editable::kTriggerModes, false,
+         kBufOut1TitleRecord},
+        {kBufEventConditionList, kBufEventCondition, 1, Kind::kList, Editable::kTriggerModes, false,
+         kBufOut2TitleRecord},
     };
     return bindings;
 }
@@ -66,12 +75,11 @@ CBufferingSettingsPage::CBufferingSettingsPage(Application& app, FormBase& form,
       comment_(page.findChild<QLineEdit*>("edtComment")),
       commentCaption_(page.findChild<QLabel*>("lblComment")) {
     for (const Binding& binding : Bindings()) {
-        QWidget* control = page.findChild<QWidget*>(binding.control);
-        auto* caption = page.findChild<QLabel*>(QStringLiteral("lbl") + (binding.control + 4));
+        QWidget* control = FindOutputControl(&page, binding.ctrlId, binding.output);
         if (control == nullptr) {
             continue;
         }
-        bound_.push_back({&binding, control, caption});
+        bound_.push_back({&binding, control, CaptionLabelOf(page, control)});
         if (!binding.drivesRules) {
             continue;
         }

@@ -36,6 +36,8 @@ class FormBase;
 // True when the control's record leaves it enabled and shown (no record: true). The one rule of
 // the buffering window's controls.
 bool BufferingControlAllowed(const UiDefinition& ui, const QWidget* control);
+// The caption of control below root: the label whose buddy it is; null when it has none.
+QLabel* CaptionLabelOf(const QWidget& root, const QWidget* control);
 
 class CBufferingSettingsPage : public QObject {
     Q_OBJECT
@@ -44,10 +46,9 @@ public:
     enum class Editable { kAlways, kTriggerModes, kSamplingTriggerModes };
     enum class Kind { kList, kIntEdit };
     struct Binding {
-        const char* control;  // object name on the page; its caption label is "lbl" + the rest
-        int32_t ctrlId;       // record of the control (choice lists)
-        int32_t item;         // setting item
-        int32_t output;       // second index of per-output items, else 0
+        int32_t ctrlId;  // the control and its record (choice lists)
+        int32_t item;    // setting item
+        int32_t output;  // second index of per-output items (and the control's copy), else 0
         Kind kind;
         Editable editable;
         bool drivesRules;       // a change re-runs the rules (the mode, the outputs, the count)

@@ -36,8 +36,8 @@ QString BufferingStatusText(const UiDefinition& ui, const BufferingValueSet& sta
                             const std::optional<ReadProgress>& progress) {
     const QStringList names = RecordCaptions(ui, "Buffering_LblStatusItems");
     const QStringList states = RecordCaptions(ui, "Buffering_LblOutputStates");
-    QStringList values = {ChoiceWord(ui, kBufferModeList, status[kSlotBufferMode]),
-                          ChoiceWord(ui, kBufferTypeList, status[kSlotBufferType]),
+    QStringList values = {ChoiceWord(ui, kBufBufferModeList, status[kSlotBufferMode]),
+                          ChoiceWord(ui, kBufBufferTypeList, status[kSlotBufferType]),
                           QString::number(status[kSlotSampleTriggerStoreNum])};
     for (int o = 0; o < kBufferingOutputs; ++o) {
         values << StateWord(states, status[BufferingValueSet::StateRead(o)])
