@@ -7,11 +7,22 @@
 #include "settings/SettingItem.h"
 #include "settings/SettingsStore.h"
 #include "settings/UiDefinition.h"
+#include "ui/buffering/BufferingIds.h"
+#include "ui/buffering/BufferingSettingsPage.h"
 #include "ui/framework/NumericEdit.h"
 #include "ui/framework/QtText.h"
 #include "ui_BufferingConfForm.h"
 
 namespace zul::ui {
+
+namespace {
+
+// The fields of one output, in the order of the rows.
+constexpr std::array<int32_t, 6> kLineFieldIds = {
+    kBufVerticalMeasureDispCheck,   kBufVerticalMeasureTopEdit,    kBufVerticalMeasureBottomEdit,
+    kBufHorizontalMeasureDispCheck, kBufHorizontalMeasureLeftEdit, kBufHorizontalMeasureRightEdit};
+
+}  // namespace
 
 MeasureLines LoadMeasureLines(const SettingsStore& store, int output) {
     auto lock = store.Lock();
@@ -43,8 +54,15 @@ CBufferingConfForm::CBufferingConfForm(const FormContext& context, FormBase* par
     ui_->setupUi(this);
     setModal(false);
     Ui::BufferingConfForm& u = *ui_;
-    fields_[0] = {u.ctrl1290, u.ctrl1292, u.ctrl1294, u.ctrl1655, u.ctrl1296, u.ctrl1019};
-    fields_[1] = {u.ctrl1290b, u.ctrl1292b, u.ctrl1294b, u.ctrl1655b, u.ctrl1296b, u.ctrl1019b};
+    for (int o = 0; o < 2; ++o) {
+        fields_[size_t(o)] = {
+            FindOutputControl<QCheckBox>(this, kBufVerticalMeasureDispCheck, o),
+            FindOutputControl<CNumericEdit>(this, kBufVerticalMeasureTopEdit, o),
+            FindOutputControl<CNumericEdit>(this, kBufVerticalMeasureBottomEdit, o),
+            FindOutputControl<QCheckBox>(this, kBufHorizontalMeasureDispCheck, o),
+            FindOutputControl<CNumericEdit>(this, kBufHorizontalMeasureLeftEdit, o),
+            FindOutputControl<CNumericEdit>(this, kBufHorizontalMeasureRightEdit, o)};
+    }
     for (OutputFields& f : fields_) {
         connect(f.verticalOn, &QCheckBox::toggled, this, [this] { UpdateEnabled(); });
         connect(f.horizontalOn, &QCheckBox::toggled, this, [this] { UpdateEnabled(); });
@@ -64,15 +82,16 @@ void CBufferingConfForm::OnUiDefinitionApplied() {
         return;
     }
     // Row labels carry the caption of their field; the column titles are the output titles.
-    for (int id : {1290, 1292, 1294, 1655, 1296, 1019}) {
-        QLabel* label = findChild<QLabel*>(QString("lbl%1").arg(id));
+    for (int32_t id : kLineFieldIds) {
+        QLabel* label = CaptionLabelOf(*this, FindControl(this, id));
         const UiControlRecord* record = ui->FindById(id);
         if (label != nullptr && record != nullptr) {
             label->setText(CaptionText(record->caption));
         }
     }
     for (int o = 0; o < 2; ++o) {
-        const UiControlRecord* title = ui->FindById(o == 0 ? 1184 : 1185);
+        const UiControlRecord* title =
+            ui->FindById(o == 0 ? kBufOut1TitleRecord : kBufOut2TitleRecord);
         (o == 0 ? ui_->lblOut1 : ui_->lblOut2)
             ->setText(title != nullptr ? CaptionText(title->caption) : QString());
     }

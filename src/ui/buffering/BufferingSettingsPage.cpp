@@ -37,6 +37,9 @@ bool BufferingControlAllowed(const UiDefinition& ui, const QWidget* control) {
 }
 
 QLabel* CaptionLabelOf(const QWidget& root, const QWidget* control) {
+    if (control == nullptr) {
+        return nullptr;
+    }
     for (QLabel* label : root.findChildren<QLabel*>()) {
         if (label->buddy() == control) {
             return label;

@@ -36,7 +36,8 @@ class FormBase;
 // True when the control's record leaves it enabled and shown (no record: true). The one rule of
 // the buffering window's controls.
 bool BufferingControlAllowed(const UiDefinition& ui, const QWidget* control);
-// The caption of control below root: the label whose buddy it is; null when it has none.
+// The caption of control below root: the label whose buddy it is; null when it has none (or
+// control is null).
 QLabel* CaptionLabelOf(const QWidget& root, const QWidget* control);
 
 class CBufferingSettingsPage : public QObject {
