@@ -32,6 +32,7 @@
 #include "settings/MessageBox.h"
 #include "settings/UiDefinition.h"
 #include "ui/buffering/BufferingFormat.h"
+#include "ui/buffering/BufferingIds.h"
 #include "ui/buffering/BufferingInfoForm.h"
 #include "ui/buffering/BufferingInfoView.h"
 #include "ui/buffering/BufferingStatisticsView.h"
@@ -72,27 +73,32 @@ protected:
         return *wnd;
     }
     std::string ErrorText(int32_t code) { return app.Ui().GetErrorText(code); }
+    // The control numbered id of the window (output 1: OUT2's copy of a per-output control).
+    template <class T>
+    T* Ctrl(int32_t id, int output = 0) {
+        return FindOutputControl<T>(wnd.get(), id, output);
+    }
     // Sets a choice list of the settings page to the entry of value.
-    void Choose(const char* name, int value) {
-        auto* box = wnd->findChild<QComboBox*>(name);
-        ASSERT_NE(box, nullptr) << name;
+    void Choose(int32_t id, int value, int output = 0) {
+        auto* box = Ctrl<QComboBox>(id, output);
+        ASSERT_NE(box, nullptr) << id << " of output " << output;
         const int index = box->findData(value);
-        ASSERT_GE(index, 0) << name << " " << value;
+        ASSERT_GE(index, 0) << id << " " << value;
         box->setCurrentIndex(index);
     }
-    void Enter(const char* name, int value) {
-        auto* edit = wnd->findChild<CNumericEdit*>(name);
-        ASSERT_NE(edit, nullptr) << name;
+    void Enter(int32_t id, int value) {
+        auto* edit = Ctrl<CNumericEdit>(id);
+        ASSERT_NE(edit, nullptr) << id;
         edit->setText(QString::number(value));
     }
     // Settings of a run on the page: mode, outputs, number of values.
     void Page(int mode, int type, int storeNum) {
-        Choose("ctrl1272", mode);
-        Choose("ctrl1274", type);
-        Choose("ctrl1085", 0);
-        Enter("ctrl1280", storeNum);
-        Enter("ctrl1867", 1);
-        Enter("ctrl1282", 1);
+        Choose(kBufBufferModeList, mode);
+        Choose(kBufBufferTypeList, type);
+        Choose(kBufBufferRateList, 0);
+        Enter(kBufStoreNumEdit, storeNum);
+        Enter(kBufSampleTriggerStoreNumEdit, 1);
+        Enter(kBufTriggerPointEdit, 1);
     }
     // Waits until a request of kind has been handled; its code.
     std::optional<int> WaitHandled(int kind) {
@@ -447,25 +453,25 @@ TEST_F(BufferingWindowTest, OffLineOnlyClearIsAvailable) {
     EXPECT_FALSE(wnd->findChild<QCheckBox*>("chkSelfStop")->isEnabled());
     EXPECT_FALSE(wnd->findChild<QPushButton*>("btnStop")->isEnabled());
     EXPECT_TRUE(wnd->findChild<QPushButton*>("btnClear")->isEnabled());
-    EXPECT_FALSE(wnd->findChild<QComboBox*>("ctrl1272")->isEnabled());
+    EXPECT_FALSE(Ctrl<QComboBox>(kBufBufferModeList)->isEnabled());
 }
 
 TEST_F(BufferingWindowTest, SettingsPageRangesAndEditableFieldsFollowModeAndOutputs) {
     Open();
-    Choose("ctrl1274", kBufferTypeBoth);
-    EXPECT_EQ(wnd->findChild<CNumericEdit*>("ctrl1280")->Maximum(), 32500);
-    Choose("ctrl1274", kBufferTypeOut2);
-    EXPECT_EQ(wnd->findChild<CNumericEdit*>("ctrl1280")->Maximum(), 65000);
-    Choose("ctrl1272", 0);
-    EXPECT_FALSE(wnd->findChild<CNumericEdit*>("ctrl1867")->isEnabled());
-    EXPECT_FALSE(wnd->findChild<CNumericEdit*>("ctrl1282")->isEnabled());
-    Choose("ctrl1272", 1);
-    EXPECT_FALSE(wnd->findChild<CNumericEdit*>("ctrl1867")->isEnabled());
-    EXPECT_TRUE(wnd->findChild<CNumericEdit*>("ctrl1282")->isEnabled());
-    Choose("ctrl1272", 3);
-    EXPECT_TRUE(wnd->findChild<CNumericEdit*>("ctrl1867")->isEnabled());
-    Enter("ctrl1280", 10);
-    EXPECT_EQ(wnd->findChild<CNumericEdit*>("ctrl1867")->Maximum(), 10);
+    Choose(kBufBufferTypeList, kBufferTypeBoth);
+    EXPECT_EQ(Ctrl<CNumericEdit>(kBufStoreNumEdit)->Maximum(), 32500);
+    Choose(kBufBufferTypeList, kBufferTypeOut2);
+    EXPECT_EQ(Ctrl<CNumericEdit>(kBufStoreNumEdit)->Maximum(), 65000);
+    Choose(kBufBufferModeList, 0);
+    EXPECT_FALSE(Ctrl<CNumericEdit>(kBufSampleTriggerStoreNumEdit)->isEnabled());
+    EXPECT_FALSE(Ctrl<CNumericEdit>(kBufTriggerPointEdit)->isEnabled());
+    Choose(kBufBufferModeList, 1);
+    EXPECT_FALSE(Ctrl<CNumericEdit>(kBufSampleTriggerStoreNumEdit)->isEnabled());
+    EXPECT_TRUE(Ctrl<CNumericEdit>(kBufTriggerPointEdit)->isEnabled());
+    Choose(kBufBufferModeList, 3);
+    EXPECT_TRUE(Ctrl<CNumericEdit>(kBufSampleTriggerStoreNumEdit)->isEnabled());
+    Enter(kBufStoreNumEdit, 10);
+    EXPECT_EQ(Ctrl<CNumericEdit>(kBufSampleTriggerStoreNumEdit)->Maximum(), 10);
 }
 
 TEST_F(BufferingWindowTest, SelfStopBoxIsStoredAtOnce) {
@@ -529,11 +535,11 @@ TEST_F(BufferingWindowTest, ReadSettingsStoresTheControllersValues) {
     Open();
     ResultInfo result;
     ASSERT_EQ(WriteWord(*app.CommControler(), &result, cmd::kWriteBufferingCount, 5, 777), ZUL_OK);
-    Enter("ctrl1280", 5);
+    Enter(kBufStoreNumEdit, 5);
     sim.ClearReceivedFrames();
     wnd->ReadSettingsFromController();
     EXPECT_TRUE(boxes.empty());
-    EXPECT_EQ(wnd->findChild<CNumericEdit*>("ctrl1280")->IntValue(), std::optional<int32_t>(777));
+    EXPECT_EQ(Ctrl<CNumericEdit>(kBufStoreNumEdit)->IntValue(), std::optional<int32_t>(777));
     EXPECT_EQ(app.Store().GetInt<kBufStoreNum>(app.Store().GetInt<kAppCurMemNo>()), 777);
     const auto frames = WithoutBcc(sim.ReceivedFrames());
     ASSERT_FALSE(frames.empty());
@@ -793,8 +799,8 @@ TEST_F(BufferingWindowTest, BothOutputsWithOut1NotCompleteReadsOnlyOut2) {
     Open();
     wnd->SetSelfStop(false);
     Page(1, kBufferTypeBoth, 100);
-    Choose("ctrl1284", kTimingComesOn);
-    Choose("ctrl1284b", kTimingComesOn);
+    Choose(kBufEventConditionList, kTimingComesOn);
+    Choose(kBufEventConditionList, kTimingComesOn, 1);
     wnd->Start();
     ASSERT_TRUE(boxes.empty()) << boxes.front();
     ASSERT_TRUE(wnd->IsRunning());
@@ -882,19 +888,19 @@ TEST_F(BufferingWindowTest, BankChangeKeepsThePageInTheOldBankAndShowsTheNewOne)
     const int32_t newBank = (oldBank + 1) % kBankCount;
     store.SetInt<kBufStoreNum>(300, newBank);
     store.SetInt<kBufTriggerPoint>(7, newBank);
-    Enter("ctrl1280", 1234);
-    Enter("ctrl1282", 9);
+    Enter(kBufStoreNumEdit, 1234);
+    Enter(kBufTriggerPointEdit, 9);
     store.SetInt<kAppCurMemNo>(newBank);
     wnd->MemoryBankChanged(oldBank, newBank);
     EXPECT_EQ(store.GetInt<kBufStoreNum>(oldBank), 1234);
     EXPECT_EQ(store.GetInt<kBufTriggerPoint>(oldBank), 9);
-    auto* storeNum = wnd->findChild<CNumericEdit*>("ctrl1280");
+    auto* storeNum = Ctrl<CNumericEdit>(kBufStoreNumEdit);
     EXPECT_EQ(storeNum->IntValue(), std::optional<int32_t>(300));
-    EXPECT_EQ(wnd->findChild<CNumericEdit*>("ctrl1282")->IntValue(), std::optional<int32_t>(7));
+    EXPECT_EQ(Ctrl<CNumericEdit>(kBufTriggerPointEdit)->IntValue(), std::optional<int32_t>(7));
 
     // Before the settings are read from the controller the page goes to the current bank;
     // here the read itself is refused because the controller buffers.
-    Enter("ctrl1280", 555);
+    Enter(kBufStoreNumEdit, 555);
     ResultInfo result;
     ASSERT_EQ(WriteWord(*app.CommControler(), &result, cmd::kWriteBufferingState, 0, 1), ZUL_OK);
     wnd->ReadSettingsFromController();
