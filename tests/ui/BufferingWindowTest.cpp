@@ -31,10 +31,12 @@
 #include "link/RequestBuilders.h"
 #include "settings/MessageBox.h"
 #include "settings/UiDefinition.h"
+#include "ui/buffering/BufferingConfForm.h"
 #include "ui/buffering/BufferingFormat.h"
 #include "ui/buffering/BufferingIds.h"
 #include "ui/buffering/BufferingInfoForm.h"
 #include "ui/buffering/BufferingInfoView.h"
+#include "ui/buffering/BufferingSettingsPage.h"
 #include "ui/buffering/BufferingStatisticsView.h"
 #include "ui/buffering/BufferingTableModel.h"
 #include "ui/buffering/BufferingWnd.h"
@@ -959,6 +961,53 @@ TEST_F(BufferingWindowTest, MeasureLinesStartAtTheEndsOfTheAxes) {
     for (const QString& label : chart.XTickLabels()) {
         EXPECT_FALSE(label.contains(QLatin1Char('.'))) << label.toStdString();
     }
+}
+
+// The measure-line form shows each output's lines from its own entries under the captions of
+// their records, lets the edits of a pair be changed only while the pair is on, and Apply
+// writes every field back to its own output.
+TEST_F(BufferingWindowTest, MeasureLineFormKeepsTheLinesOfEachOutputApart) {
+    SettingsStore& store = app.Store();
+    StoreMeasureLines(store, 0, {false, 10.0, -10.0, false, 1, 100});
+    StoreMeasureLines(store, 1, {true, 20.0, -20.0, true, 5, 200});
+    Open();
+    CBufferingConfForm* form = wnd->OpenMeasureLines();
+    ASSERT_NE(form, nullptr);
+    const auto edit = [form](int32_t id, int output) {
+        return FindOutputControl<CNumericEdit>(form, id, output);
+    };
+    const auto check = [form](int32_t id, int output) {
+        return FindOutputControl<QCheckBox>(form, id, output);
+    };
+    ASSERT_NE(edit(kBufHorizontalMeasureRightEdit, 1), nullptr);
+    ASSERT_NE(check(kBufVerticalMeasureDispCheck, 0), nullptr);
+
+    QLabel* topCaption = CaptionLabelOf(*form, edit(kBufVerticalMeasureTopEdit, 0));
+    ASSERT_NE(topCaption, nullptr);
+    EXPECT_EQ(topCaption->text(), "Upper value line");
+    EXPECT_EQ(edit(kBufVerticalMeasureTopEdit, 0)->RealValue(), std::optional<double>(10.0));
+    EXPECT_EQ(edit(kBufVerticalMeasureTopEdit, 1)->RealValue(), std::optional<double>(20.0));
+    EXPECT_EQ(edit(kBufVerticalMeasureBottomEdit, 1)->RealValue(), std::optional<double>(-20.0));
+    EXPECT_EQ(edit(kBufHorizontalMeasureLeftEdit, 1)->IntValue(), std::optional<int32_t>(5));
+    EXPECT_EQ(edit(kBufHorizontalMeasureRightEdit, 0)->IntValue(), std::optional<int32_t>(100));
+    EXPECT_FALSE(edit(kBufVerticalMeasureTopEdit, 0)->isEnabled());
+    EXPECT_TRUE(edit(kBufVerticalMeasureTopEdit, 1)->isEnabled());
+    EXPECT_FALSE(edit(kBufHorizontalMeasureLeftEdit, 0)->isEnabled());
+    EXPECT_TRUE(edit(kBufHorizontalMeasureRightEdit, 1)->isEnabled());
+
+    check(kBufVerticalMeasureDispCheck, 0)->click();
+    EXPECT_TRUE(edit(kBufVerticalMeasureTopEdit, 0)->isEnabled());
+    EXPECT_FALSE(edit(kBufHorizontalMeasureLeftEdit, 0)->isEnabled());
+    edit(kBufHorizontalMeasureRightEdit, 1)->setText("300");
+    ASSERT_TRUE(form->Apply());
+    const MeasureLines out1 = LoadMeasureLines(store, 0);
+    const MeasureLines out2 = LoadMeasureLines(store, 1);
+    EXPECT_TRUE(out1.verticalOn);
+    EXPECT_FALSE(out1.horizontalOn);
+    EXPECT_EQ(out1.horizontalRight, 100);
+    EXPECT_EQ(out2.horizontalRight, 300);
+    EXPECT_EQ(out2.horizontalLeft, 5);
+    EXPECT_DOUBLE_EQ(out2.verticalBottom, -20.0);
 }
 
 // A read of 20000 values: its progress is shown as it goes, Stop stays usable and ends the read,
