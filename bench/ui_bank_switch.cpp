@@ -23,6 +23,8 @@
 #include "app/Application.h"
 #include "settings/SettingItem.h"
 #include "ui/framework/QtWindowSink.h"
+#include "ui/framework/UiApplier.h"
+#include "ui/main/MainControls.h"
 #include "ui/main/MainWindow.h"
 #include "ui_bench_clock.h"
 
@@ -95,13 +97,13 @@ int main(int argc, char** argv) {
         ui::CMainWindow main(app, sink);
         main.show();
         QCoreApplication::processEvents();
-        auto* selector = main.findChild<QComboBox*>(QStringLiteral("ctrl1097"));
-        auto* tabs = main.findChild<QTabWidget*>(QStringLiteral("ctrl1620"));
+        auto* selector = FindControl<QComboBox>(&main, kMainMemoryBankList);
+        auto* tabs = FindControl<QTabWidget>(&main, kMainSettingsPages);
         if (selector == nullptr || tabs == nullptr || selector->count() < kBankCount) {
             std::fprintf(stderr, "main window without its bank selector or pages\n");
             return 1;
         }
-        auto* peakA = tabs->widget(0)->findChild<QLineEdit*>(QStringLiteral("ctrl2031"));
+        auto* peakA = FindControl<QLineEdit>(tabs->widget(0), kHeadPeakLevelEdit);
         std::vector<Span> spans;
         std::vector<Span> switchOnly;
         std::vector<Span> fullRepaint;
