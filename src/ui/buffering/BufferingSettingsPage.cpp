@@ -33,7 +33,7 @@ using Editable = CBufferingSettingsPage::Editable;
 
 bool BufferingControlAllowed(const UiDefinition& ui, const QWidget* control) {
     const UiControlRecord* record = RecordOf(ui, control);
-    return record == nullptr || (record->enable == 0 && record->visible == 0);
+    return RecordAllowsEnabling(record) && RecordAllowsShowing(record);
 }
 
 QLabel* CaptionLabelOf(const QWidget& root, const QWidget* control) {

@@ -162,6 +162,14 @@ bool RecordAllowsEnabling(const UiDefinition& ui, int32_t ctrlId) {
     return RecordAllowsEnabling(ui.FindById(ctrlId));
 }
 
+bool RecordAllowsShowing(const UiControlRecord* record) {
+    return record == nullptr || record->visible == 0;
+}
+
+bool RecordAllowsShowing(const UiDefinition& ui, int32_t ctrlId) {
+    return RecordAllowsShowing(ui.FindById(ctrlId));
+}
+
 const UiControlRecord* RecordOf(const UiDefinition& ui, const QObject* object) {
     if (const int32_t id = CtrlIdOf(object); id != 0) {
         return ui.FindById(id);

@@ -65,6 +65,9 @@ const UiControlRecord* RecordOf(const UiDefinition& ui, const QObject* object);
 // (online, running...) comes on top.
 bool RecordAllowsEnabling(const UiControlRecord* record);
 bool RecordAllowsEnabling(const UiDefinition& ui, int32_t ctrlId);
+// The same for showing it: no record, or a record whose visible field is 0.
+bool RecordAllowsShowing(const UiControlRecord* record);
+bool RecordAllowsShowing(const UiDefinition& ui, int32_t ctrlId);
 
 // Applies one record to one widget or action:
 // - caption (unquoted; with CaptionCnt > 1 the caption is a list of state texts and the first

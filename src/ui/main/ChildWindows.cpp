@@ -9,7 +9,6 @@
 #include "ui/framework/QtWindowSink.h"
 #include "ui/framework/SyncCommand.h"
 #include "ui/framework/UiApplier.h"
-#include "ui/main/ControlRecords.h"
 #include "ui/main/MainMessages.h"
 #include "ui/main/MainWindow.h"
 

@@ -39,7 +39,6 @@
 #include "ui/lightwave/LightWaveWnd.h"
 #include "ui/main/AssociationTool.h"
 #include "ui/main/BankSelector.h"
-#include "ui/main/ControlRecords.h"
 #include "ui/main/MainControls.h"
 #include "ui/main/MainMessages.h"
 #include "ui/main/PageBase.h"

@@ -16,7 +16,6 @@
 #include "settings/UiDefinition.h"
 #include "ui/framework/QtText.h"
 #include "ui/framework/UiApplier.h"
-#include "ui/main/ControlRecords.h"
 #include "ui/main/MainControls.h"
 #include "ui/main/OutputPictures.h"
 

@@ -18,7 +18,6 @@
 #include "ui/framework/QtText.h"
 #include "ui/framework/RadioChoice.h"
 #include "ui/framework/UiApplier.h"
-#include "ui/main/ControlRecords.h"
 #include "ui/main/PageMicron.h"
 
 namespace zul::ui {
