@@ -7,7 +7,6 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
-#include <QFileInfo>
 #include <QLabel>
 #include <QPushButton>
 
@@ -18,9 +17,7 @@
 #include "settings/MessageBox.h"
 #include "settings/SettingsStore.h"
 #include "settings/UiDefinition.h"
-#include "ui/framework/FileDialogHost.h"
 #include "ui/framework/QtText.h"
-#include "ui/framework/RenderedFile.h"
 #include "ui/framework/Slider.h"
 #include "ui/framework/SyncCommand.h"
 #include "ui/framework/TChart.h"
@@ -116,20 +113,7 @@ void CLightWaveWnd::BuildWidgets() {
     ui_->setupUi(this);
     Ui::LightWaveWnd& u = *ui_;
     connect(u.actionSettings, &QAction::triggered, this, &CLightWaveWnd::OpenSettings);
-    connect(u.actionExport, &QAction::triggered, this, [this] {
-        QtFileDialogHost files(this);
-        if (auto chosen = files.ChooseFile(MakeFileDialogRequest(
-                FileDialogRequest::Mode::Save, app_.Store().GetText<kLwConfCurFolder>(),
-                {"PNG (*.png)", "PDF (*.pdf)"}, "png"))) {
-            ResultInfo why;
-            if (!ExportGraphs(chosen->path, &why)) {
-                ResultInfo result;
-                SetResult(&result, ZUL_ERR_FILE_WRITE, why.osError, ToStdString(chosen->path),
-                          why.detail2);
-                ReportResult(boxes_, app_.Ui(), result);
-            }
-        }
-    });
+    connect(u.actionExport, &QAction::triggered, this, &CLightWaveWnd::ExportFromDialog);
     connect(u.actionClose, &QAction::triggered, this, &QWidget::close);
     u.actionClose->setShortcut(QKeySequence::Close);
     connect(u.actionResetView, &QAction::triggered, this, [this] {
@@ -447,17 +431,6 @@ void CLightWaveWnd::StopPlayback() {
     }
 }
 
-void CLightWaveWnd::PrepareForLoad() {
-    StopCapture();
-    state_ = LightWaveCapture::kStopped;
-    UpdateControls();
-}
-
-void CLightWaveWnd::LoadFinished() {
-    ShowNewest();
-    UpdateControls();
-}
-
 void CLightWaveWnd::ShowNewest() {
     const int32_t frames = FrameCount();
     ShowFrame(frames > 0 ? frames - 1 : 0);
@@ -695,25 +668,6 @@ void CLightWaveWnd::OpenSettings() {
     settingsForm_->setAttribute(Qt::WA_DeleteOnClose);
     connect(settingsForm_, &QObject::destroyed, this, [this] { settingsForm_ = nullptr; });
     settingsForm_->show();
-}
-
-bool CLightWaveWnd::ExportGraphs(const QString& path, ResultInfo* result) {
-    const QFileInfo info(path);
-    const bool pdf = info.suffix().compare("pdf", Qt::CaseInsensitive) == 0;
-    const QString base = info.path() + "/" + info.completeBaseName();
-    const QString suffix = pdf ? ".pdf" : ".png";
-    for (int head = 0; head < kLightWaveHeads; ++head) {
-        const QString file = base + (head == 0 ? "-A" : "-B") + suffix;
-        CTChart& chart = *heads_[head].chart;
-        chart.RedrawNow();
-        const auto draw = [&chart, pdf](const QString& scratch) {
-            return pdf ? chart.SavePdf(scratch) : chart.SavePng(scratch);
-        };
-        if (SaveRenderedFile(file, draw, result) != ZUL_OK) {
-            return false;
-        }
-    }
-    return true;
 }
 
 void CLightWaveWnd::RestoreFormMode(int32_t mode) {

@@ -172,6 +172,7 @@ private:
     };
 
     void BuildWidgets();
+    void ExportFromDialog();  // the Export menu command
     void SetUpHead(int head);
     void OnCaptureReturned(std::unique_ptr<LightWaveRequest> request);
     void SubmitCapture();
