@@ -31,6 +31,7 @@
 #include "ui/framework/FormBase.h"
 #include "ui/framework/QtMessageBoxHost.h"
 #include "ui/framework/WorkerRequest.h"
+#include "ui/lightwave/LightWaveGraphPanel.h"
 
 class QCheckBox;
 class QComboBox;
@@ -59,10 +60,6 @@ class CLightWaveConfForm;
 // Playback step time in ms: interval ÷ (speed × 0.001); a speed of 0 or below counts as real
 // time (1000), so the step never divides by zero or stays still.
 int32_t PlaybackStepTime(int32_t interval, int32_t speed);
-
-// The top of a graph's intensity axis for the highest point drawn: 10 % above it, rounded up to
-// half a power of ten (60 -> 70, 2500 -> 3000), so that the axis keeps still between frames.
-double LightWaveAxisTop(double top);
 
 enum class LightWaveCapture : int32_t {
     kStopped = 0,
@@ -122,7 +119,7 @@ public:
     QString Label1(int head) const;
     QString Label2(int head) const;
     QString PeakCellText(int head) const;
-    CTChart* Chart(int head) const { return heads_[head].chart; }
+    CTChart* Chart(int head) const { return &graphs_->Chart(head); }
     CSlider* Slider() const { return slider_; }
     QPushButton* StartButton() const { return startButton_; }
     QComboBox* SpeedList() const { return speed_; }
@@ -136,9 +133,9 @@ public:
     void SetRedrawHook(std::function<void()> hook) { redrawHook_ = std::move(hook); }
 
     // Series of a head's chart: the waveform, snapshots 1-3, the work cells.
-    static constexpr int kWaveSeries = 0;
-    static constexpr int kFirstSnapshotSeries = 1;
-    static constexpr int kWorkSeries = 4;
+    static constexpr int kWaveSeries = LightWaveGraphPanel::kWaveSeries;
+    static constexpr int kFirstSnapshotSeries = LightWaveGraphPanel::kFirstSnapshotSeries;
+    static constexpr int kWorkSeries = LightWaveGraphPanel::kWorkSeries;
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -148,27 +145,11 @@ protected:
     std::optional<int32_t> FormModeToStore() const override;
 
 private:
-    struct ShownHead {
-        bool valid = false;
-        LightWaveFrame frame;
-        std::array<LightWaveSnapshot, kSnapshotsPerHead> snapshots;
-    };
     struct HeadControls {
-        CTChart* chart = nullptr;
         QLabel* caption = nullptr;
-        QLabel* label1 = nullptr;
-        QLabel* label2 = nullptr;
-        QLabel* peakCell = nullptr;  // the cell of the highest sample, marked in the graph
         QComboBox* slot = nullptr;
         QPushButton* store = nullptr;
         std::array<QCheckBox*, kSnapshotsPerHead> show{};
-        int peakLine = -1;
-        int peakCellLine = -1;
-        // What the chart holds: the snapshots as drawn, the step display and the axis top.
-        bool drawn = false;
-        bool drawnRect = false;
-        std::array<LightWaveSnapshot, kSnapshotsPerHead> drawnSnapshots{};
-        double axisTop = -1;
     };
 
     void BuildWidgets();
@@ -182,7 +163,6 @@ private:
     void ShowNewest();
     void UpdateSliderRange();
     void Redraw();
-    void DrawHead(int head);
     void UpdateControls();
     bool Online() const;
     void CloseSteps();
@@ -198,9 +178,8 @@ private:
     int32_t counter_ = 0;
     int32_t interval_ = 500;
     int32_t index_ = 0;
-    bool rectDisplay_ = false;
-    std::array<bool, kLightWaveHeads> workNoDisplay_{};
-    std::array<ShownHead, kLightWaveHeads> shown_;
+    std::array<LightWaveShownHead, kLightWaveHeads> shown_;
+    std::unique_ptr<LightWaveGraphPanel> graphs_;
     std::array<HeadControls, kLightWaveHeads> heads_;
     QPushButton* startButton_ = nullptr;
     QPushButton* playBackward_ = nullptr;
@@ -210,8 +189,6 @@ private:
     QLabel* frameLabel_ = nullptr;
     CLightWaveConfForm* settingsForm_ = nullptr;
     std::function<void()> redrawHook_;
-    std::vector<double> pointsX_;  // reused for every series drawn
-    std::vector<double> pointsY_;
     int32_t formMode_ = 0;
     bool closed_ = false;
 };

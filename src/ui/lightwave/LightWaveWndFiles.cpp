@@ -38,7 +38,7 @@ bool CLightWaveWnd::ExportGraphs(const QString& path, ResultInfo* result) {
     const QString suffix = pdf ? ".pdf" : ".png";
     for (int head = 0; head < kLightWaveHeads; ++head) {
         const QString file = base + (head == 0 ? "-A" : "-B") + suffix;
-        CTChart& chart = *heads_[head].chart;
+        CTChart& chart = *Chart(head);
         chart.RedrawNow();
         const auto draw = [&chart, pdf](const QString& scratch) {
             return pdf ? chart.SavePdf(scratch) : chart.SavePng(scratch);
