@@ -90,6 +90,13 @@ CLightWaveWnd::~CLightWaveWnd() {
 
 void CLightWaveWnd::BuildWidgets() {
     ui_->setupUi(this);
+    ConnectMenu();
+    ConnectPlayback();
+    BuildHeads();
+    ui_->actionAlwaysFit->setChecked(app_.Store().GetInt<kLwWndAlwaysFit>() != 0);
+}
+
+void CLightWaveWnd::ConnectMenu() {
     Ui::LightWaveWnd& u = *ui_;
     connect(u.actionSettings, &QAction::triggered, this, &CLightWaveWnd::OpenSettings);
     connect(u.actionExport, &QAction::triggered, this, &CLightWaveWnd::ExportFromDialog);
@@ -99,7 +106,10 @@ void CLightWaveWnd::BuildWidgets() {
     u.actionFitToData->setShortcut(Qt::CTRL | Qt::Key_F);
     connect(u.actionFitToData, &QAction::triggered, this, [this] { graphs_->FitToData(); });
     connect(u.actionAlwaysFit, &QAction::toggled, this, &CLightWaveWnd::SetAlwaysFit);
+}
 
+void CLightWaveWnd::ConnectPlayback() {
+    Ui::LightWaveWnd& u = *ui_;
     startButton_ = u.start;
     // Toggled, not clicked: an assistive tool's toggle action switches the button without a
     // click, and must start and stop capture as a click does.
@@ -119,7 +129,10 @@ void CLightWaveWnd::BuildWidgets() {
     frameLabel_ = u.frameIndex;
     frameLabel_->setMinimumWidth(frameLabel_->fontMetrics().horizontalAdvance("0000 / 0000"));
     connect(u.settings, &QPushButton::clicked, this, &CLightWaveWnd::OpenSettings);
+}
 
+void CLightWaveWnd::BuildHeads() {
+    Ui::LightWaveWnd& u = *ui_;
     graphs_ = std::make_unique<LightWaveGraphPanel>(
         app_, std::array<LightWaveGraphWidgets, kLightWaveHeads>{
                   LightWaveGraphWidgets{.chart = u.chartA,
@@ -141,7 +154,6 @@ void CLightWaveWnd::BuildWidgets() {
     for (int head = 0; head < kLightWaveHeads; ++head) {
         SetUpHead(head);
     }
-    u.actionAlwaysFit->setChecked(app_.Store().GetInt<kLwWndAlwaysFit>() != 0);
 }
 
 void CLightWaveWnd::SetAlwaysFit(bool on) {

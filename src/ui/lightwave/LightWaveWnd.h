@@ -152,7 +152,12 @@ private:
         std::array<QCheckBox*, kSnapshotsPerHead> show{};
     };
 
+    // The form's widgets in steps: the menu's commands, the capture and playback controls, the
+    // graphs and snapshot controls of both heads.
     void BuildWidgets();
+    void ConnectMenu();
+    void ConnectPlayback();
+    void BuildHeads();
     void ExportFromDialog();  // the Export menu command
     void SetUpHead(int head);
     void OnCaptureReturned(std::unique_ptr<LightWaveRequest> request);
