@@ -4,6 +4,12 @@
 // frames per head to step through and play back, three snapshots per head to compare with, and
 // the settings form with Save and Load.
 //
+// The window keeps the capture session (what is out at the thread, the frames shown, the
+// history position) and the commands, in LightWaveWnd.cpp; the graphs of both heads, with their
+// display options and the drawing of a head, are a panel of their own (LightWaveGraphPanel); the
+// file commands (the export of the graphs, the steps around loading a file from the settings
+// form, which saves and loads) are in LightWaveWndFiles.cpp.
+//
 // Capture states: 0 stopped, 1 repeated capture waiting for the next capture, 2 a capture is
 // out, 3 playing the history forward, 4 playing it backward. A 100 ms timer drives capture and
 // playback; the counter grows by 100 per tick in states 1 and 2 (so a capture goes out once the
