@@ -2,12 +2,10 @@
 #include "ui/lightwave/LightWaveWnd.h"
 
 #include <algorithm>
-#include <cmath>
 
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
-#include <QFileInfo>
 #include <QLabel>
 #include <QPushButton>
 
@@ -18,14 +16,12 @@
 #include "settings/MessageBox.h"
 #include "settings/SettingsStore.h"
 #include "settings/UiDefinition.h"
-#include "ui/framework/FileDialogHost.h"
 #include "ui/framework/QtText.h"
-#include "ui/framework/RenderedFile.h"
 #include "ui/framework/Slider.h"
 #include "ui/framework/SyncCommand.h"
-#include "ui/framework/TChart.h"
 #include "ui/framework/UiApplier.h"
 #include "ui/lightwave/LightWaveConfForm.h"
+#include "ui/lightwave/LightWaveGraphPanel.h"
 #include "ui/lightwave/LightWaveIds.h"
 #include "ui_LightWaveWnd.h"
 
@@ -34,28 +30,8 @@ namespace zul::ui {
 namespace {
 
 constexpr int32_t kTickMs = 100;
-constexpr int32_t kDrawnCells = 512;
-// Entry 2 of the version threshold list: the capture reads field 1040.
-constexpr size_t kExtraWordEntry = kLightWaveExtraWordsEntry;
-
-const std::array<QColor, kSnapshotsPerHead> kSnapshotColors = {
-    QColor(220, 40, 40), QColor(20, 150, 40), QColor(200, 120, 0)};
-const QColor kWaveColor(20, 60, 200);
-const QColor kPeakColor(150, 0, 150);
-const QColor kWorkColor(0, 0, 0);
-
-QString RecordCaption(const UiDefinition& ui, const char* name) {
-    const UiControlRecord* record = ui.FindByName(name);
-    return record != nullptr ? CaptionText(record->caption) : QString();
-}
 
 }  // namespace
-
-double LightWaveAxisTop(double top) {
-    const double wanted = std::max(top, 1.0) * 1.1;
-    const double step = std::pow(10.0, std::floor(std::log10(wanted))) / 2;
-    return std::ceil(wanted / step) * step;
-}
 
 int32_t PlaybackStepTime(int32_t interval, int32_t speed) {
     if (speed <= 0) {
@@ -91,9 +67,9 @@ CLightWaveWnd::CLightWaveWnd(Application& app, FormBase* parentForm, QWidget* pa
     }
     const SettingsStore& store = app_.Store();
     interval_ = std::max(kTickMs, store.GetInt<kLwConfGraphUpdateCycle>());
-    rectDisplay_ = store.GetInt<kLwConfGraphRectDisp>() != 0;
+    graphs_->SetRectDisplay(store.GetInt<kLwConfGraphRectDisp>() != 0);
     for (int head = 0; head < kLightWaveHeads; ++head) {
-        workNoDisplay_[head] = store.GetInt<kLwConfWorkNoDisp>(head) != 0;
+        graphs_->SetWorkNoDisplay(head, store.GetInt<kLwConfWorkNoDisp>(head) != 0);
     }
     SetPositionItems({.top = kLwFormTop,
                       .left = kLwFormLeft,
@@ -114,37 +90,26 @@ CLightWaveWnd::~CLightWaveWnd() {
 
 void CLightWaveWnd::BuildWidgets() {
     ui_->setupUi(this);
+    ConnectMenu();
+    ConnectPlayback();
+    BuildHeads();
+    ui_->actionAlwaysFit->setChecked(app_.Store().GetInt<kLwWndAlwaysFit>() != 0);
+}
+
+void CLightWaveWnd::ConnectMenu() {
     Ui::LightWaveWnd& u = *ui_;
     connect(u.actionSettings, &QAction::triggered, this, &CLightWaveWnd::OpenSettings);
-    connect(u.actionExport, &QAction::triggered, this, [this] {
-        QtFileDialogHost files(this);
-        if (auto chosen = files.ChooseFile(MakeFileDialogRequest(
-                FileDialogRequest::Mode::Save, app_.Store().GetText<kLwConfCurFolder>(),
-                {"PNG (*.png)", "PDF (*.pdf)"}, "png"))) {
-            ResultInfo why;
-            if (!ExportGraphs(chosen->path, &why)) {
-                ResultInfo result;
-                SetResult(&result, ZUL_ERR_FILE_WRITE, why.osError, ToStdString(chosen->path),
-                          why.detail2);
-                ReportResult(boxes_, app_.Ui(), result);
-            }
-        }
-    });
+    connect(u.actionExport, &QAction::triggered, this, &CLightWaveWnd::ExportFromDialog);
     connect(u.actionClose, &QAction::triggered, this, &QWidget::close);
     u.actionClose->setShortcut(QKeySequence::Close);
-    connect(u.actionResetView, &QAction::triggered, this, [this] {
-        for (HeadControls& head : heads_) {
-            head.chart->ResetView();
-        }
-    });
+    connect(u.actionResetView, &QAction::triggered, this, [this] { graphs_->ResetView(); });
     u.actionFitToData->setShortcut(Qt::CTRL | Qt::Key_F);
-    connect(u.actionFitToData, &QAction::triggered, this, [this] {
-        for (HeadControls& head : heads_) {
-            head.chart->FitToData();
-        }
-    });
+    connect(u.actionFitToData, &QAction::triggered, this, [this] { graphs_->FitToData(); });
     connect(u.actionAlwaysFit, &QAction::toggled, this, &CLightWaveWnd::SetAlwaysFit);
+}
 
+void CLightWaveWnd::ConnectPlayback() {
+    Ui::LightWaveWnd& u = *ui_;
     startButton_ = u.start;
     // Toggled, not clicked: an assistive tool's toggle action switches the button without a
     // click, and must start and stop capture as a click does.
@@ -164,58 +129,47 @@ void CLightWaveWnd::BuildWidgets() {
     frameLabel_ = u.frameIndex;
     frameLabel_->setMinimumWidth(frameLabel_->fontMetrics().horizontalAdvance("0000 / 0000"));
     connect(u.settings, &QPushButton::clicked, this, &CLightWaveWnd::OpenSettings);
+}
 
-    heads_[0] = {.chart = u.chartA,
-                 .caption = u.captionA,
-                 .label1 = u.field2A,
-                 .label2 = u.field1040A,
-                 .peakCell = u.peakCellA,
+void CLightWaveWnd::BuildHeads() {
+    Ui::LightWaveWnd& u = *ui_;
+    graphs_ = std::make_unique<LightWaveGraphPanel>(
+        app_, std::array<LightWaveGraphWidgets, kLightWaveHeads>{
+                  LightWaveGraphWidgets{.chart = u.chartA,
+                                        .label1 = u.field2A,
+                                        .label2 = u.field1040A,
+                                        .peakCell = u.peakCellA},
+                  LightWaveGraphWidgets{.chart = u.chartB,
+                                        .label1 = u.field2B,
+                                        .label2 = u.field1040B,
+                                        .peakCell = u.peakCellB}});
+    heads_[0] = {.caption = u.captionA,
                  .slot = FindControl<QComboBox>(this, kLwCtrlSlotListA),
                  .store = u.storeA,
                  .show = {u.showA1, u.showA2, u.showA3}};
-    heads_[1] = {.chart = u.chartB,
-                 .caption = u.captionB,
-                 .label1 = u.field2B,
-                 .label2 = u.field1040B,
-                 .peakCell = u.peakCellB,
+    heads_[1] = {.caption = u.captionB,
                  .slot = FindControl<QComboBox>(this, kLwCtrlSlotListB),
                  .store = u.storeB,
                  .show = {u.showB1, u.showB2, u.showB3}};
     for (int head = 0; head < kLightWaveHeads; ++head) {
         SetUpHead(head);
     }
-    u.actionAlwaysFit->setChecked(app_.Store().GetInt<kLwWndAlwaysFit>() != 0);
 }
 
 void CLightWaveWnd::SetAlwaysFit(bool on) {
-    for (HeadControls& head : heads_) {
-        head.chart->SetAlwaysFit(on);
-    }
+    graphs_->SetAlwaysFit(on);
     ui_->actionAlwaysFit->setChecked(on);
     app_.Store().SetInt<kLwWndAlwaysFit>(on ? 1 : 0);
 }
 
 void CLightWaveWnd::SetUpHead(int head) {
     HeadControls& controls = heads_[head];
-    CTChart& chart = *controls.chart;
-    chart.AddSeries(kWaveColor, CTChart::LineStyle::Line);
-    for (const QColor& color : kSnapshotColors) {
-        chart.AddSeries(color, CTChart::LineStyle::Line);
-    }
-    chart.AddSeries(kWorkColor, CTChart::LineStyle::Points);
-    chart.SetXRange(1, kDrawnCells + 1);
-    chart.SetWholeNumberXAxis();
-    chart.SetYRange(0, 1024);
-    chart.SetSeriesLive(kWaveSeries);
-    chart.SetSeriesLive(kWorkSeries);
-    controls.peakLine = chart.AddMeasureLine(Qt::Horizontal, 0, kPeakColor);
-    controls.peakCellLine = chart.AddMeasureLine(Qt::Vertical, 0, kPeakColor);
     connect(controls.store, &QPushButton::clicked, this, [this, head] { StoreSnapshot(head); });
     for (int slot = 0; slot < kSnapshotsPerHead; ++slot) {
         QCheckBox* show = controls.show[slot];
         // The box is the snapshot's legend: its text takes the series colour.
         QPalette palette = show->palette();
-        palette.setColor(QPalette::WindowText, kSnapshotColors[slot]);
+        palette.setColor(QPalette::WindowText, LightWaveGraphPanel::SnapshotColor(slot));
         show->setPalette(palette);
         connect(show, &QCheckBox::toggled, this,
                 [this, head, slot](bool on) { SetSnapshotShown(head, slot, on); });
@@ -223,7 +177,6 @@ void CLightWaveWnd::SetUpHead(int head) {
 }
 
 void CLightWaveWnd::OnUiDefinitionApplied() {
-    const UiDefinition& ui = app_.Ui();
     const int32_t speed = SelectedSpeed();
     FillChoiceList(kLwCtrlSpeedList, speed_, speed > 0 ? speed : 1000);
     // Entries without a positive speed are refused: they would never step.
@@ -236,12 +189,8 @@ void CLightWaveWnd::OnUiDefinitionApplied() {
         HeadControls& controls = heads_[head];
         const int32_t slot = SelectedChoiceValue(controls.slot, 0);
         FillChoiceList(head == 0 ? kLwCtrlSlotListA : kLwCtrlSlotListB, controls.slot, slot);
-        const QString yTitle = RecordCaption(
-            ui, head == 0 ? "LightWave_TchLeftAxisHeadA" : "LightWave_TchLeftAxisHeadB");
-        const QString xTitle = RecordCaption(
-            ui, head == 0 ? "LightWave_TchBottomAxisHeadA" : "LightWave_TchBottomAxisHeadB");
-        controls.chart->SetAxisTitles(xTitle, yTitle);
     }
+    graphs_->ApplyAxisTitles(app_.Ui());
     UpdateControls();
 }
 
@@ -261,15 +210,15 @@ int32_t CLightWaveWnd::FrameCount() const {
 }
 
 QString CLightWaveWnd::Label1(int head) const {
-    return heads_[head].label1->text();
+    return graphs_->Label1(head);
 }
 
 QString CLightWaveWnd::Label2(int head) const {
-    return heads_[head].label2->text();
+    return graphs_->Label2(head);
 }
 
 QString CLightWaveWnd::PeakCellText(int head) const {
-    return heads_[head].peakCell->text();
+    return graphs_->PeakCellText(head);
 }
 
 // --- Capture ---
@@ -447,17 +396,6 @@ void CLightWaveWnd::StopPlayback() {
     }
 }
 
-void CLightWaveWnd::PrepareForLoad() {
-    StopCapture();
-    state_ = LightWaveCapture::kStopped;
-    UpdateControls();
-}
-
-void CLightWaveWnd::LoadFinished() {
-    ShowNewest();
-    UpdateControls();
-}
-
 void CLightWaveWnd::ShowNewest() {
     const int32_t frames = FrameCount();
     ShowFrame(frames > 0 ? frames - 1 : 0);
@@ -469,7 +407,7 @@ void CLightWaveWnd::ShowFrame(int32_t index) {
         std::lock_guard lock(data_->mutex);
         for (int head = 0; head < kLightWaveHeads; ++head) {
             const LightWaveHead& source = data_->heads[head];
-            ShownHead& shown = shown_[head];
+            LightWaveShownHead& shown = shown_[head];
             shown.valid = static_cast<size_t>(index_) < source.history.size();
             if (shown.valid) {
                 shown.frame = source.history[static_cast<size_t>(index_)];
@@ -519,108 +457,11 @@ void CLightWaveWnd::SetSnapshotShown(int head, int slot, bool shown) {
 
 void CLightWaveWnd::Redraw() {
     for (int head = 0; head < kLightWaveHeads; ++head) {
-        DrawHead(head);
+        graphs_->DrawHead(head, shown_[head]);
     }
     UpdateControls();
     if (redrawHook_) {
         redrawHook_();
-    }
-}
-
-void CLightWaveWnd::DrawHead(int head) {
-    HeadControls& controls = heads_[head];
-    const ShownHead& shown = shown_[head];
-    CTChart& chart = *controls.chart;
-    const bool withExtra = app_.IsVersionAtLeast(kExtraWordEntry);
-    controls.label1->setText(shown.valid
-                                 ? QString::asprintf("%ld", static_cast<long>(shown.frame.Field(2)))
-                                 : QString());
-    controls.label2->setText(
-        shown.valid && withExtra
-            ? QString::asprintf("%0.2lf", shown.frame.Field(kExtraWordField) * 0.01)
-            : QString());
-
-    // Only what changed is handed to the chart: the waveform, work cells and peak lines are on
-    // its live layer, so a new frame redraws them alone while the snapshots stay as drawn.
-    const size_t perCell = rectDisplay_ ? 2 : 1;
-    std::vector<double>& x = pointsX_;
-    std::vector<double>& y = pointsY_;
-    auto plot = [&](int series, const LightWaveFrame& frame) {
-        x.clear();
-        y.clear();
-        x.reserve(kDrawnCells * perCell);
-        y.reserve(kDrawnCells * perCell);
-        for (int32_t cell = 1; cell <= kDrawnCells; ++cell) {
-            const double sample = frame.Sample(cell);
-            x.push_back(cell);
-            y.push_back(sample);
-            if (rectDisplay_) {
-                x.push_back(cell + 1);
-                y.push_back(sample);
-            }
-        }
-        chart.SetPoints(series, x, y);
-    };
-    double top = 0;
-    chart.ClearSeries(kWorkSeries);
-    if (shown.valid) {
-        plot(kWaveSeries, shown.frame);
-        int32_t peakCell = 1;
-        for (int32_t cell = 1; cell <= kDrawnCells; ++cell) {
-            if (shown.frame.Sample(cell) > shown.frame.Sample(peakCell)) {
-                peakCell = cell;
-            }
-        }
-        top = shown.frame.Sample(peakCell);
-        chart.SetMeasureLinePosition(controls.peakCellLine, peakCell);
-        controls.peakCell->setText(QString::number(peakCell));
-        if (workNoDisplay_[head]) {
-            for (int32_t row = 1; row <= 8; ++row) {
-                const int32_t cell = shown.frame.Field(2 + row);
-                if (cell >= 1 && cell <= kDrawnCells) {
-                    chart.AddPoint(kWorkSeries, cell, shown.frame.Sample(cell));
-                }
-            }
-        }
-    } else {
-        chart.ClearSeries(kWaveSeries);
-        controls.peakCell->clear();
-    }
-    chart.SetMeasureLineVisible(controls.peakCellLine, shown.valid);
-    const bool redrawAll = !controls.drawn || controls.drawnRect != rectDisplay_;
-    for (int slot = 0; slot < kSnapshotsPerHead; ++slot) {
-        const LightWaveSnapshot& snapshot = shown.snapshots[slot];
-        LightWaveSnapshot& drawn = controls.drawnSnapshots[slot];
-        const bool show = snapshot.shown != 0;
-        if (show) {
-            for (int32_t cell = 1; cell <= kDrawnCells; ++cell) {
-                top = std::max<double>(top, snapshot.frame.Sample(cell));
-            }
-        }
-        if (!redrawAll && (drawn.shown != 0) == show && (!show || drawn.frame == snapshot.frame)) {
-            continue;
-        }
-        if (show) {
-            plot(kFirstSnapshotSeries + slot, snapshot.frame);
-        } else {
-            chart.ClearSeries(kFirstSnapshotSeries + slot);
-        }
-        drawn = snapshot;
-    }
-    controls.drawn = true;
-    controls.drawnRect = rectDisplay_;
-    // The head's peak level of the bank shown, as a horizontal line.
-    const int32_t bank = app_.Store().GetInt<kAppCurMemNo>();
-    const int32_t peakLevel = app_.Store().GetInt<kHeadPeakLevel>(bank, head);
-    chart.SetMeasureLinePosition(controls.peakLine, peakLevel);
-    chart.SetMeasureLineVisible(controls.peakLine, peakLevel > 0);
-    top = std::max<double>({top, static_cast<double>(peakLevel), 1.0});
-    // The axis ends a little above the highest point, at a round value, so that it stays put
-    // while the frames change a little.
-    const double axisTop = LightWaveAxisTop(top);
-    if (axisTop != controls.axisTop) {
-        controls.axisTop = axisTop;
-        chart.SetYRange(0, axisTop);
     }
 }
 
@@ -676,12 +517,12 @@ void CLightWaveWnd::SetInterval(int32_t ms) {
 }
 
 void CLightWaveWnd::SetRectDisplay(bool on) {
-    rectDisplay_ = on;
+    graphs_->SetRectDisplay(on);
     Redraw();
 }
 
 void CLightWaveWnd::SetWorkNoDisplay(int head, bool on) {
-    workNoDisplay_[head] = on;
+    graphs_->SetWorkNoDisplay(head, on);
     Redraw();
 }
 
@@ -695,25 +536,6 @@ void CLightWaveWnd::OpenSettings() {
     settingsForm_->setAttribute(Qt::WA_DeleteOnClose);
     connect(settingsForm_, &QObject::destroyed, this, [this] { settingsForm_ = nullptr; });
     settingsForm_->show();
-}
-
-bool CLightWaveWnd::ExportGraphs(const QString& path, ResultInfo* result) {
-    const QFileInfo info(path);
-    const bool pdf = info.suffix().compare("pdf", Qt::CaseInsensitive) == 0;
-    const QString base = info.path() + "/" + info.completeBaseName();
-    const QString suffix = pdf ? ".pdf" : ".png";
-    for (int head = 0; head < kLightWaveHeads; ++head) {
-        const QString file = base + (head == 0 ? "-A" : "-B") + suffix;
-        CTChart& chart = *heads_[head].chart;
-        chart.RedrawNow();
-        const auto draw = [&chart, pdf](const QString& scratch) {
-            return pdf ? chart.SavePdf(scratch) : chart.SavePng(scratch);
-        };
-        if (SaveRenderedFile(file, draw, result) != ZUL_OK) {
-            return false;
-        }
-    }
-    return true;
 }
 
 void CLightWaveWnd::RestoreFormMode(int32_t mode) {
@@ -754,9 +576,9 @@ void CLightWaveWnd::CloseSteps() {
     timer_.stop();
     data_->ClearHistoryAndSnapshots();
     SettingsStore& store = app_.Store();
-    store.SetInt<kLwConfGraphRectDisp>(rectDisplay_ ? 1 : 0);
+    store.SetInt<kLwConfGraphRectDisp>(graphs_->RectDisplay() ? 1 : 0);
     for (int head = 0; head < kLightWaveHeads; ++head) {
-        store.SetInt<kLwConfWorkNoDisp>(workNoDisplay_[head] ? 1 : 0, head);
+        store.SetInt<kLwConfWorkNoDisp>(graphs_->WorkNoDisplay(head) ? 1 : 0, head);
     }
 }
 

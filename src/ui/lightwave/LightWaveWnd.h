@@ -4,6 +4,12 @@
 // frames per head to step through and play back, three snapshots per head to compare with, and
 // the settings form with Save and Load.
 //
+// The window keeps the capture session (what is out at the thread, the frames shown, the
+// history position) and the commands, in LightWaveWnd.cpp; the graphs of both heads, with their
+// display options and the drawing of a head, are a panel of their own (LightWaveGraphPanel); the
+// file commands (the export of the graphs, the steps around loading a file from the settings
+// form, which saves and loads) are in LightWaveWndFiles.cpp.
+//
 // Capture states: 0 stopped, 1 repeated capture waiting for the next capture, 2 a capture is
 // out, 3 playing the history forward, 4 playing it backward. A 100 ms timer drives capture and
 // playback; the counter grows by 100 per tick in states 1 and 2 (so a capture goes out once the
@@ -21,7 +27,6 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
-#include <vector>
 
 #include <QMainWindow>
 #include <QTimer>
@@ -31,6 +36,7 @@
 #include "ui/framework/FormBase.h"
 #include "ui/framework/QtMessageBoxHost.h"
 #include "ui/framework/WorkerRequest.h"
+#include "ui/lightwave/LightWaveGraphPanel.h"
 
 class QCheckBox;
 class QComboBox;
@@ -59,10 +65,6 @@ class CLightWaveConfForm;
 // Playback step time in ms: interval ÷ (speed × 0.001); a speed of 0 or below counts as real
 // time (1000), so the step never divides by zero or stays still.
 int32_t PlaybackStepTime(int32_t interval, int32_t speed);
-
-// The top of a graph's intensity axis for the highest point drawn: 10 % above it, rounded up to
-// half a power of ten (60 -> 70, 2500 -> 3000), so that the axis keeps still between frames.
-double LightWaveAxisTop(double top);
 
 enum class LightWaveCapture : int32_t {
     kStopped = 0,
@@ -122,7 +124,7 @@ public:
     QString Label1(int head) const;
     QString Label2(int head) const;
     QString PeakCellText(int head) const;
-    CTChart* Chart(int head) const { return heads_[head].chart; }
+    CTChart* Chart(int head) const { return &graphs_->Chart(head); }
     CSlider* Slider() const { return slider_; }
     QPushButton* StartButton() const { return startButton_; }
     QComboBox* SpeedList() const { return speed_; }
@@ -136,9 +138,9 @@ public:
     void SetRedrawHook(std::function<void()> hook) { redrawHook_ = std::move(hook); }
 
     // Series of a head's chart: the waveform, snapshots 1-3, the work cells.
-    static constexpr int kWaveSeries = 0;
-    static constexpr int kFirstSnapshotSeries = 1;
-    static constexpr int kWorkSeries = 4;
+    static constexpr int kWaveSeries = LightWaveGraphPanel::kWaveSeries;
+    static constexpr int kFirstSnapshotSeries = LightWaveGraphPanel::kFirstSnapshotSeries;
+    static constexpr int kWorkSeries = LightWaveGraphPanel::kWorkSeries;
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -148,30 +150,20 @@ protected:
     std::optional<int32_t> FormModeToStore() const override;
 
 private:
-    struct ShownHead {
-        bool valid = false;
-        LightWaveFrame frame;
-        std::array<LightWaveSnapshot, kSnapshotsPerHead> snapshots;
-    };
     struct HeadControls {
-        CTChart* chart = nullptr;
         QLabel* caption = nullptr;
-        QLabel* label1 = nullptr;
-        QLabel* label2 = nullptr;
-        QLabel* peakCell = nullptr;  // the cell of the highest sample, marked in the graph
         QComboBox* slot = nullptr;
         QPushButton* store = nullptr;
         std::array<QCheckBox*, kSnapshotsPerHead> show{};
-        int peakLine = -1;
-        int peakCellLine = -1;
-        // What the chart holds: the snapshots as drawn, the step display and the axis top.
-        bool drawn = false;
-        bool drawnRect = false;
-        std::array<LightWaveSnapshot, kSnapshotsPerHead> drawnSnapshots{};
-        double axisTop = -1;
     };
 
+    // The form's widgets in steps: the menu's commands, the capture and playback controls, the
+    // graphs and snapshot controls of both heads.
     void BuildWidgets();
+    void ConnectMenu();
+    void ConnectPlayback();
+    void BuildHeads();
+    void ExportFromDialog();  // the Export menu command
     void SetUpHead(int head);
     void OnCaptureReturned(std::unique_ptr<LightWaveRequest> request);
     void SubmitCapture();
@@ -181,7 +173,6 @@ private:
     void ShowNewest();
     void UpdateSliderRange();
     void Redraw();
-    void DrawHead(int head);
     void UpdateControls();
     bool Online() const;
     void CloseSteps();
@@ -197,9 +188,8 @@ private:
     int32_t counter_ = 0;
     int32_t interval_ = 500;
     int32_t index_ = 0;
-    bool rectDisplay_ = false;
-    std::array<bool, kLightWaveHeads> workNoDisplay_{};
-    std::array<ShownHead, kLightWaveHeads> shown_;
+    std::array<LightWaveShownHead, kLightWaveHeads> shown_;
+    std::unique_ptr<LightWaveGraphPanel> graphs_;
     std::array<HeadControls, kLightWaveHeads> heads_;
     QPushButton* startButton_ = nullptr;
     QPushButton* playBackward_ = nullptr;
@@ -209,8 +199,6 @@ private:
     QLabel* frameLabel_ = nullptr;
     CLightWaveConfForm* settingsForm_ = nullptr;
     std::function<void()> redrawHook_;
-    std::vector<double> pointsX_;  // reused for every series drawn
-    std::vector<double> pointsY_;
     int32_t formMode_ = 0;
     bool closed_ = false;
 };
