@@ -889,6 +889,8 @@ TEST_F(BufferingWindowTest, BankChangeKeepsThePageInTheOldBankAndShowsTheNewOne)
     const int32_t oldBank = store.GetInt<kAppCurMemNo>();
     const int32_t newBank = (oldBank + 1) % kBankCount;
     store.SetInt<kBufStoreNum>(300, newBank);
+    store.SetDouble<kOutDecisionMin>(0.25, newBank, 1);
+    store.SetDouble<kOutDecisionMax>(0.75, newBank, 1);
     store.SetInt<kBufTriggerPoint>(7, newBank);
     Enter(kBufStoreNumEdit, 1234);
     Enter(kBufTriggerPointEdit, 9);
@@ -898,6 +900,9 @@ TEST_F(BufferingWindowTest, BankChangeKeepsThePageInTheOldBankAndShowsTheNewOne)
     EXPECT_EQ(store.GetInt<kBufTriggerPoint>(oldBank), 9);
     auto* storeNum = Ctrl<CNumericEdit>(kBufStoreNumEdit);
     EXPECT_EQ(storeNum->IntValue(), std::optional<int32_t>(300));
+    // The capability limits follow the bank now in force.
+    EXPECT_EQ(wnd->Capability(1).LowerLimitEdit()->text(), "0.250000");
+    EXPECT_EQ(wnd->Capability(1).UpperLimitEdit()->text(), "0.750000");
     EXPECT_EQ(Ctrl<CNumericEdit>(kBufTriggerPointEdit)->IntValue(), std::optional<int32_t>(7));
 
     // Before the settings are read from the controller the page goes to the current bank;
