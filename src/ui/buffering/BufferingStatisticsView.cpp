@@ -5,7 +5,6 @@
 #include <QHeaderView>
 
 #include "ui/buffering/BufferingInfoView.h"
-#include "ui/framework/FallbackTexts.h"
 #include "ui/framework/GridCtrl.h"
 
 namespace zul::ui {
@@ -32,13 +31,13 @@ void CBufferingStatisticsView::ApplyTexts(const UiDefinition& ui) {
     const QStringList columns = CapabilityTexts(ui, "Capability_GrdCols");
     QStringList titles;
     for (int c = 0; c < 3; ++c) {
-        titles << (c < columns.size() ? columns[c] : FallbackNoStringData());
+        titles << CapabilityTextAt(columns, c);
     }
     capability_->Model().SetColumnTitles(titles);
     const QStringList rows = CapabilityTexts(ui, "Capability_GrdRows");
     for (int k = 0; k < kCapabilityRowCount; ++k) {
         const int row = kCapabilityRows[k];
-        capability_->SetCellText(k, 0, row < rows.size() ? rows[row] : FallbackNoStringData());
+        capability_->SetCellText(k, 0, CapabilityTextAt(rows, row));
     }
     // As tall as its rows: the table stands beside the statistics, not stretched below them.
     const int height = kCapabilityRowCount * capability_->verticalHeader()->defaultSectionSize() +

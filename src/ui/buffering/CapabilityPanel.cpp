@@ -36,16 +36,11 @@ QStringList CapabilityTexts(const UiDefinition& ui, const char* name) {
     return record != nullptr ? CaptionList(record->caption) : QStringList{};
 }
 
-namespace {
-
-constexpr int kFiguresWidth = 320;
-
-QString Entry(const QStringList& list, int k) {
+QString CapabilityTextAt(const QStringList& list, int k) {
     return k >= 0 && k < list.size() ? list[k] : FallbackNoStringData();
 }
 
-// Applies a named record (caption, tooltip, visibility, enabling) to a control.
-void ApplyNamed(const UiDefinition& ui, const char* name, QObject* target) {
+void ApplyCapabilityRecord(const UiDefinition& ui, const char* name, QObject* target) {
     target->setProperty(kUiNameProperty, QString::fromLatin1(name));
     if (const UiControlRecord* record = ui.FindByName(name)) {
         ApplyRecord(ui, *record, target);
@@ -53,6 +48,10 @@ void ApplyNamed(const UiDefinition& ui, const char* name, QObject* target) {
         widget->setProperty("text", FallbackNoStringData());
     }
 }
+
+namespace {
+
+constexpr int kFiguresWidth = 320;
 
 }  // namespace
 
@@ -109,12 +108,12 @@ QGridLayout* CCapabilityPanel::BuildOptions() {
     upperLabel->setBuddy(upperEdit_);
     subgroupLabel->setBuddy(subgroupBox_);
     binLabel->setBuddy(binBox_);
-    ApplyNamed(ui_, "Capability_LblLsl", lowerLabel);
-    ApplyNamed(ui_, "Capability_LblUsl", upperLabel);
-    ApplyNamed(ui_, "Capability_LblSubgroup", subgroupLabel);
-    ApplyNamed(ui_, "Capability_LblBins", binLabel);
-    ApplyNamed(ui_, "Capability_ChkBetweenLines", betweenBox_);
-    ApplyNamed(ui_, "Capability_BtnBankLimits", bankButton_);
+    ApplyCapabilityRecord(ui_, "Capability_LblLsl", lowerLabel);
+    ApplyCapabilityRecord(ui_, "Capability_LblUsl", upperLabel);
+    ApplyCapabilityRecord(ui_, "Capability_LblSubgroup", subgroupLabel);
+    ApplyCapabilityRecord(ui_, "Capability_LblBins", binLabel);
+    ApplyCapabilityRecord(ui_, "Capability_ChkBetweenLines", betweenBox_);
+    ApplyCapabilityRecord(ui_, "Capability_BtnBankLimits", bankButton_);
     lowerEdit_->setToolTip(lowerLabel->toolTip());
     upperEdit_->setToolTip(upperLabel->toolTip());
 
@@ -155,18 +154,20 @@ void CCapabilityPanel::ApplyTexts() {
     shareFormat_ = CapabilityText(ui_, "Capability_TxtShare");
     binBox_->setSpecialValueText(CapabilityText(ui_, "Capability_TxtBinsAuto"));
     const QStringList columns = CapabilityTexts(ui_, "Capability_GrdCols");
-    grid_->Model().SetColumnTitles({Entry(columns, 0), Entry(columns, 1 + result_.output)});
+    grid_->Model().SetColumnTitles(
+        {CapabilityTextAt(columns, 0), CapabilityTextAt(columns, 1 + result_.output)});
     const QStringList rows = CapabilityTexts(ui_, "Capability_GrdRows");
     for (int r = 0; r < kRows; ++r) {
-        grid_->SetCellText(r, 0, Entry(rows, r));
+        grid_->SetCellText(r, 0, CapabilityTextAt(rows, r));
     }
     grid_->resizeColumnToContents(0);
     const QStringList histogramAxes = CapabilityTexts(ui_, "Capability_LblHistogramAxes");
-    histogram_->SetTexts(Entry(histogramAxes, 0), Entry(histogramAxes, 1),
+    histogram_->SetTexts(CapabilityTextAt(histogramAxes, 0), CapabilityTextAt(histogramAxes, 1),
                          CapabilityTexts(ui_, "Capability_TxtLimitMarks"));
     const QStringList chartAxes = CapabilityTexts(ui_, "Capability_LblChartAxes");
-    chart_->SetTexts(CapabilityText(ui_, "Buffering_LblNumberAxis"), Entry(chartAxes, 0),
-                     Entry(chartAxes, 1), CapabilityTexts(ui_, "Capability_TxtChartLines"));
+    chart_->SetTexts(CapabilityText(ui_, "Buffering_LblNumberAxis"), CapabilityTextAt(chartAxes, 0),
+                     CapabilityTextAt(chartAxes, 1),
+                     CapabilityTexts(ui_, "Capability_TxtChartLines"));
 }
 
 void CCapabilityPanel::SetValues(std::span<const double> values) {

@@ -175,5 +175,10 @@ private:
 // entries of its comma list.
 QString CapabilityText(const UiDefinition& ui, const char* name);
 QStringList CapabilityTexts(const UiDefinition& ui, const char* name);
+// Entry k of such a list, or "no string data" when the list is shorter.
+QString CapabilityTextAt(const QStringList& list, int k);
+// Applies the named record (caption, tooltip, visibility, enabling) to a control; without the
+// record the control reads "no string data".
+void ApplyCapabilityRecord(const UiDefinition& ui, const char* name, QObject* target);
 
 }  // namespace zul::ui

@@ -6,18 +6,13 @@
 #include <QDateTime>
 #include <QPrinter>
 
-#ifndef QCUSTOMPLOT_USE_LIBRARY
-#define QCUSTOMPLOT_USE_LIBRARY
-#endif
-#include <qcustomplot.h>
-
 #include "settings/ItemInstances.h"
 #include "settings/SettingsStore.h"
 #include "settings/UiDefinition.h"
 #include "ui/buffering/CapabilityPanel.h"
 #include "ui/buffering/ControlChartView.h"
 #include "ui/buffering/HistogramView.h"
-#include "ui/framework/FallbackTexts.h"
+#include "ui/framework/QCustomPlot.h"
 #include "ui/framework/QtText.h"
 #include "ui/framework/RenderedFile.h"
 
@@ -31,10 +26,6 @@ constexpr int kPlotLayoutWidth = 1000;
 // Shares of the page height.
 constexpr double kHistogramShare = 0.27;
 constexpr double kChartShare = 0.33;
-
-QString Entry(const QStringList& list, int k) {
-    return k < list.size() ? list[k] : FallbackNoStringData();
-}
 
 template <class Render>
 void DrawPlot(QCPPainter& painter, const QRectF& rect, Render render) {
@@ -75,7 +66,7 @@ void DrawPage(QCPPainter& painter, const QRectF& area, const UiDefinition& ui,
     for (int k = 0; k < values.size(); ++k) {
         painter.setFont(bold);
         painter.drawText(QRectF(0, y, labelWidth, line), Qt::AlignLeft | Qt::AlignVCenter,
-                         Entry(items, k));
+                         CapabilityTextAt(items, k));
         painter.setFont(font);
         painter.drawText(QRectF(labelWidth, y, area.width() - labelWidth, line),
                          Qt::AlignLeft | Qt::AlignVCenter, values[k]);

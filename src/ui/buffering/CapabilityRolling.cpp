@@ -14,7 +14,6 @@
 #include "quality/ControlConstants.h"
 #include "settings/UiDefinition.h"
 #include "ui/buffering/CapabilityPanel.h"
-#include "ui/framework/FallbackTexts.h"
 #include "ui/framework/UiApplier.h"
 
 namespace zul::ui {
@@ -141,12 +140,7 @@ CCapabilityRollingView::CCapabilityRollingView(const UiDefinition& ui, QWidget* 
     layout->addLayout(windowRow);
     layout->addLayout(figureRow);
     auto* windowLabel = new QLabel;
-    windowLabel->setProperty(kUiNameProperty, QStringLiteral("Capability_LblRollingWindow"));
-    if (const UiControlRecord* record = ui.FindByName("Capability_LblRollingWindow")) {
-        ApplyRecord(ui, *record, windowLabel);
-    } else {
-        windowLabel->setText(FallbackNoStringData());
-    }
+    ApplyCapabilityRecord(ui, "Capability_LblRollingWindow", windowLabel);
     windowLabel->setBuddy(windowBox_);
     windowBox_->setRange(RollingCapability::kMinWindow, RollingCapability::kMaxWindow);
     windowBox_->setValue(model_.Window());
@@ -155,7 +149,7 @@ CCapabilityRollingView::CCapabilityRollingView(const UiDefinition& ui, QWidget* 
     windowRow->addWidget(windowBox_);
     const QStringList titles = CapabilityTexts(ui, "Capability_TxtRollingItems");
     for (int k = 0; k < 4; ++k) {
-        titles_[k] = new QLabel(k < titles.size() ? titles[k] : FallbackNoStringData());
+        titles_[k] = new QLabel(CapabilityTextAt(titles, k));
         figures_[k] = new QLabel;
         figures_[k]->setTextInteractionFlags(Qt::TextSelectableByMouse);
         // The count beside the number of values asked for, the figures on the next line.
@@ -182,6 +176,9 @@ void CCapabilityRollingView::SetLimits(const SpecLimits& limits) {
 }
 
 void CCapabilityRollingView::SetMicronMode(double factor, int32_t decimals) {
+    if (factor == factor_ && decimals == decimals_) {
+        return;  // set at every cycle: the figures are shown by the value that follows
+    }
     factor_ = factor;
     decimals_ = decimals;
     ShowFigures();

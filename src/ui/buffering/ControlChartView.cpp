@@ -7,12 +7,8 @@
 
 #include <QVBoxLayout>
 
-#ifndef QCUSTOMPLOT_USE_LIBRARY
-#define QCUSTOMPLOT_USE_LIBRARY
-#endif
-#include <qcustomplot.h>
-
 #include "ui/buffering/CapabilityFigures.h"
+#include "ui/framework/QCustomPlot.h"
 
 namespace zul::ui {
 

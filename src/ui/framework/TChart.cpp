@@ -9,10 +9,7 @@
 #include <QPrinter>
 #include <QVBoxLayout>
 
-#ifndef QCUSTOMPLOT_USE_LIBRARY
-#define QCUSTOMPLOT_USE_LIBRARY
-#endif
-#include <qcustomplot.h>
+#include "ui/framework/QCustomPlot.h"
 
 namespace zul::ui {
 
