@@ -62,7 +62,8 @@ public:
         item.mark->setVisible(shown);
         item.line->point1->setCoords(0.0, position);
         item.line->point2->setCoords(1.0, position);
-        item.mark->position->setCoords(1.0, position);
+        const bool center = which == Line::Center || which == Line::RangeCenter;
+        item.mark->position->setCoords(center ? 0.0 : 1.0, position);
     }
 };
 
@@ -122,7 +123,11 @@ CControlChartView::CControlChartView(QWidget* parent)
         item.mark->position->setAxisRect(rect);
         item.mark->position->setAxes(rect->axis(QCPAxis::atBottom), rect->axis(QCPAxis::atLeft));
         item.mark->position->setTypeX(QCPItemPosition::ptAxisRectRatio);
-        item.mark->setPositionAlignment(Qt::AlignRight | Qt::AlignBottom);
+        // Close limits must not stack their names: the centre line is named at the left end,
+        // the upper limit above its line and the lower limit below it at the right end.
+        item.mark->setPositionAlignment(center                 ? Qt::AlignLeft | Qt::AlignBottom
+                                        : which == Line::Lower ? Qt::AlignRight | Qt::AlignTop
+                                                               : Qt::AlignRight | Qt::AlignBottom);
         item.mark->setColor(item.line->pen().color());
         impl_->PlaceLine(which, false, 0.0);
     }
